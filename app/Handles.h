@@ -1,0 +1,93 @@
+#pragma once
+// Small owners for kernel handles, registry keys, GDI objects, icons and
+// global-memory locks. Each closes what it holds exactly once.
+
+#include <windows.h>
+
+#include <utility>
+
+template <typename H, typename Traits>
+class UniqueResource {
+public:
+    UniqueResource() = default;
+    explicit UniqueResource(H h) : h_(h) {}
+    UniqueResource(const UniqueResource&) = delete;
+    UniqueResource& operator=(const UniqueResource&) = delete;
+    UniqueResource(UniqueResource&& other) noexcept : h_(other.release()) {}
+    UniqueResource& operator=(UniqueResource&& other) noexcept {
+        reset(other.release());
+        return *this;
+    }
+    ~UniqueResource() { reset(); }
+
+    H get() const { return h_; }
+    explicit operator bool() const { return Traits::valid(h_); }
+    H* put() {
+        reset();
+        return &h_;
+    }
+    H release() { return std::exchange(h_, Traits::invalid()); }
+    void reset(H h = Traits::invalid()) {
+        H old = std::exchange(h_, h);
+        if (Traits::valid(old)) Traits::close(old);
+    }
+
+private:
+    H h_ = Traits::invalid();
+};
+
+struct HandleTraits {
+    static HANDLE invalid() { return nullptr; }
+    static bool valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) { CloseHandle(h); }
+};
+using UniqueHandle = UniqueResource<HANDLE, HandleTraits>;
+
+struct RegKeyTraits {
+    static HKEY invalid() { return nullptr; }
+    static bool valid(HKEY k) { return k != nullptr; }
+    static void close(HKEY k) { RegCloseKey(k); }
+};
+using UniqueRegKey = UniqueResource<HKEY, RegKeyTraits>;
+
+template <typename G>
+struct GdiTraits {
+    static G invalid() { return nullptr; }
+    static bool valid(G g) { return g != nullptr; }
+    static void close(G g) { DeleteObject(g); }
+};
+template <typename G>
+using UniqueGdi = UniqueResource<G, GdiTraits<G>>;
+using UniqueBitmap = UniqueGdi<HBITMAP>;
+using UniqueFont = UniqueGdi<HFONT>;
+using UniqueBrush = UniqueGdi<HBRUSH>;
+
+struct IconTraits {
+    static HICON invalid() { return nullptr; }
+    static bool valid(HICON h) { return h != nullptr; }
+    static void close(HICON h) { DestroyIcon(h); }
+};
+using UniqueIcon = UniqueResource<HICON, IconTraits>;
+
+struct GlobalTraits {
+    static HGLOBAL invalid() { return nullptr; }
+    static bool valid(HGLOBAL h) { return h != nullptr; }
+    static void close(HGLOBAL h) { GlobalFree(h); }
+};
+using UniqueGlobal = UniqueResource<HGLOBAL, GlobalTraits>;
+
+// Keeps a global memory block locked for the lifetime of the object.
+template <typename T>
+class GlobalLock {
+public:
+    explicit GlobalLock(HGLOBAL h) : h_(h), p_(h ? static_cast<T*>(::GlobalLock(h)) : nullptr) {}
+    GlobalLock(const GlobalLock&) = delete;
+    GlobalLock& operator=(const GlobalLock&) = delete;
+    ~GlobalLock() { if (p_) ::GlobalUnlock(h_); }
+    T* get() const { return p_; }
+    SIZE_T size() const { return p_ ? GlobalSize(h_) : 0; }
+
+private:
+    HGLOBAL h_;
+    T* p_;
+};

@@ -1,0 +1,70 @@
+#pragma once
+// Operations on raw item identifier lists. Every list is allocated and freed
+// with the shell allocator; each function says whether it copies.
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+#include <utility>
+
+LPITEMIDLIST PIDLNext(LPCITEMIDLIST item);
+UINT PIDLSize(LPCITEMIDLIST list);
+int PIDLCount(LPCITEMIDLIST list);
+LPITEMIDLIST PIDLLast(LPCITEMIDLIST list);
+void PIDLRemoveLast(LPITEMIDLIST list);
+LPITEMIDLIST PIDLAlloc(UINT bytes);
+LPITEMIDLIST PIDLClone(LPCITEMIDLIST list);
+LPITEMIDLIST PIDLParent(LPCITEMIDLIST list);
+LPITEMIDLIST PIDLAppend(LPCITEMIDLIST first, LPCITEMIDLIST second);
+void PIDLFree(LPITEMIDLIST& list);
+bool PIDLEqual(LPCITEMIDLIST a, LPCITEMIDLIST b);
+std::wstring PIDLDisplayName(LPCITEMIDLIST list);
+std::wstring PIDLPathOrName(LPCITEMIDLIST list);
+int PIDLIconIndex(LPCITEMIDLIST list, bool large, bool open);
+int PathIconIndex(const std::wstring& path, bool large);
+std::wstring StrRetToText(STRRET* strRet, LPCITEMIDLIST list);
+// New list in `result` (or none); false only when the name cannot be had or
+// parsing answers E_INVALIDARG / E_NOTIMPL.
+bool PIDLReparse(LPCITEMIDLIST list, LPITEMIDLIST& result);
+// The folder for `list` in `folder` (the desktop itself for the empty list).
+bool PIDLBindFolder(LPCITEMIDLIST list, IShellFolder** folder);
+HRESULT PIDLWriteStream(IStream* stream, LPCITEMIDLIST list);
+// Reads one serialised list; `list` stays null when the stored size is 0.
+HRESULT PIDLReadStream(IStream* stream, LPITEMIDLIST& list);
+bool CompareMem(const void* a, const void* b, size_t n);
+
+// Checks that `bytes` bytes at `data` hold a well-formed list: every item
+// count fits, no item is shorter than its own count field, and the terminator
+// lies inside. Stored data goes through this before any walk.
+bool PIDLIsValid(const void* data, size_t bytes);
+
+// Owns one ID list; frees it with the shell allocator.
+class UniquePidl {
+public:
+    UniquePidl() = default;
+    explicit UniquePidl(LPITEMIDLIST p) : p_(p) {}
+    UniquePidl(const UniquePidl&) = delete;
+    UniquePidl& operator=(const UniquePidl&) = delete;
+    UniquePidl(UniquePidl&& other) noexcept : p_(other.release()) {}
+    UniquePidl& operator=(UniquePidl&& other) noexcept {
+        reset(other.release());
+        return *this;
+    }
+    ~UniquePidl() { reset(); }
+
+    LPITEMIDLIST get() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    LPITEMIDLIST* put() {
+        reset();
+        return &p_;
+    }
+    LPITEMIDLIST release() { return std::exchange(p_, nullptr); }
+    void reset(LPITEMIDLIST p = nullptr) {
+        LPITEMIDLIST old = std::exchange(p_, p);
+        if (old) PIDLFree(old);
+    }
+
+private:
+    LPITEMIDLIST p_ = nullptr;
+};

@@ -1,0 +1,4 @@
+#pragma once
+// Identifiers of the executable's resources.
+
+#define AINICON 1

@@ -1,0 +1,75 @@
+# Shared by the run and test scripts: package set-up, build and private Wine prefixes.
+# Sourced, not run.
+
+ZEKO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_DIR=${BUILD_DIR:-$ZEKO_ROOT/build}
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+
+PACKAGES="g++-mingw-w64-x86-64-posix wine64 xvfb fonts-wine fonts-ipafont-gothic
+cmake ninja-build googletest imagemagick x11-utils"
+
+install_packages() {
+    local missing=""
+    for p in $PACKAGES; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing="$missing $p"
+    done
+    [ -z "$missing" ] && return 0
+    echo "Installing Debian packages:$missing"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -q >/dev/null
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends $missing >/dev/null
+}
+
+build_zeko() {
+    cmake -S "$ZEKO_ROOT" -B "$BUILD_DIR" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$ZEKO_ROOT/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} >/dev/null
+    cmake --build "$BUILD_DIR" -- -j"$(nproc)"
+}
+
+# Wine environment for one private prefix. $1: prefix directory, $2: private home.
+wine_env() {
+    export WINEPREFIX="$1" WINEARCH=win64 WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
+    export HOME="$2"
+    # Wine's undoable delete goes to the XDG trash; without the folder it deletes for good.
+    export XDG_DATA_HOME="$HOME/.local/share"
+    mkdir -p "$XDG_DATA_HOME/Trash/files" "$XDG_DATA_HOME/Trash/info"
+    # Every process of one prefix must see the same socket directory.
+    export TMPDIR="$1.tmp"
+    mkdir -p "$TMPDIR"
+}
+
+# Creates the prefix of wine_env when it does not exist yet: fonts, Japanese font
+# substitutes, no window-manager waits, no crash dialog.
+make_prefix() {
+    [ -f "$WINEPREFIX/.zeko-ready" ] && return 0
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    "$WINE" wineboot -i >/dev/null 2>&1
+    "$WINESERVER" -w
+    cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    "$WINE" reg.exe import "$ZEKO_ROOT/scripts/prefix.reg" >/dev/null 2>&1
+    "$WINESERVER" -w
+    touch "$WINEPREFIX/.zeko-ready"
+}
+
+# Starts a private Xvfb when there is no display; sets DISPLAY and XVFB_PID.
+start_xvfb() {
+    local n
+    for n in $(seq 91 140); do
+        [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=":$n"
+        for _ in $(seq 50); do
+            [ -e /tmp/.X11-unix/X$n ] && return 0
+            sleep 0.1
+        done
+        kill $XVFB_PID 2>/dev/null
+    done
+    echo "could not start Xvfb" >&2
+    return 1
+}

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Sets up what is missing, builds, and runs every test under Wine on a private
+# X server, in a Wine prefix made fresh for this run. Extra arguments go to ctest
+# (for example -R FolderView to run some tests only).
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+install_packages
+build_zeko
+
+# A fresh prefix and home for every run: tests never see a user's settings.
+rm -rf "$BUILD_DIR/test-prefix" "$BUILD_DIR/test-prefix.tmp" "$BUILD_DIR/test-home"
+wine_env "$BUILD_DIR/test-prefix" "$BUILD_DIR/test-home"
+make_prefix
+
+unset DISPLAY
+start_xvfb
+# One warm Wine session for the whole run; its output must not hold ctest's pipe.
+"$WINESERVER" -p >/dev/null 2>&1 </dev/null
+"$WINE" cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+
+finish() {
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    kill "$XVFB_PID" >/dev/null 2>&1 || true
+}
+trap finish EXIT
+
+ctest --test-dir "$BUILD_DIR" --output-on-failure --timeout 180 "$@"

@@ -1,0 +1,22 @@
+// Entry of every test executable: the process-wide objects exist as they do in
+// the program, and each process starts without any stored settings.
+
+#include "app/Global.h"
+
+#include <gmock/gmock.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+
+int main(int argc, char** argv) {
+    testing::InitGoogleMock(&argc, argv);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\ZEKO2");
+    OleInitialize(nullptr);
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_USEREX_CLASSES};
+    InitCommonControlsEx(&icc);
+    CreateAppObjects();
+    int result = RUN_ALL_TESTS();
+    ReleaseAppObjects();
+    OleUninitialize();
+    return result;
+}
