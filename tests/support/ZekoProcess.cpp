@@ -1,0 +1,72 @@
+#include "tests/support/ZekoProcess.h"
+
+std::wstring TestBinaryDirectory() {
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir(path, length);
+    return dir.substr(0, dir.find_last_of(L'\\') + 1);
+}
+
+ZekoProcess::ZekoProcess(const std::wstring& arguments) {
+    std::wstring exe = TestBinaryDirectory() + L"ZEKO.exe";
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
+    STARTUPINFOW si{sizeof(si)};
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        process_.reset(pi.hProcess);
+        CloseHandle(pi.hThread);
+        id_ = pi.dwProcessId;
+    }
+}
+
+ZekoProcess::~ZekoProcess() {
+    if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.get(), 99);
+        WaitForSingleObject(process_.get(), 5000);
+    }
+}
+
+bool ZekoProcess::waitForExit(DWORD milliseconds) {
+    return process_ && WaitForSingleObject(process_.get(), milliseconds) == WAIT_OBJECT_0;
+}
+
+DWORD ZekoProcess::exitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (process_) GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
+std::vector<HWND> FindTopLevelWindows(const wchar_t* className, DWORD processId) {
+    struct Search {
+        const wchar_t* className;
+        DWORD processId;
+        std::vector<HWND> found;
+    } search{className, processId, {}};
+    EnumWindows(
+        [](HWND hwnd, LPARAM lParam) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(lParam);
+            wchar_t name[256];
+            if (!GetClassNameW(hwnd, name, 256) || wcscmp(name, s.className) != 0) return TRUE;
+            DWORD owner = 0;
+            GetWindowThreadProcessId(hwnd, &owner);
+            if (s.processId == 0 || owner == s.processId) s.found.push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start > milliseconds) return false;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}

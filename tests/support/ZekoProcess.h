@@ -1,0 +1,39 @@
+#pragma once
+// Starts the real ZEKO.exe from the test executable's folder and finds its windows.
+
+#include "app/Handles.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class ZekoProcess {
+public:
+    // Starts ZEKO.exe with `arguments` (already quoted as needed).
+    explicit ZekoProcess(const std::wstring& arguments = L"");
+    ZekoProcess(const ZekoProcess&) = delete;
+    ZekoProcess& operator=(const ZekoProcess&) = delete;
+    // Kills the process if it still runs, so a failing test leaves nothing behind.
+    ~ZekoProcess();
+
+    bool started() const { return static_cast<bool>(process_); }
+    HANDLE handle() const { return process_.get(); }
+    DWORD id() const { return id_; }
+    // True when the process ended within `milliseconds`.
+    bool waitForExit(DWORD milliseconds);
+    DWORD exitCode() const;
+
+private:
+    UniqueHandle process_;
+    DWORD id_ = 0;
+};
+
+std::wstring TestBinaryDirectory();
+
+// Top-level windows of class `className`, optionally only those of one process.
+std::vector<HWND> FindTopLevelWindows(const wchar_t* className, DWORD processId = 0);
+
+// Polls `condition` while pumping this thread's messages; true once it holds.
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds);
