@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <vector>
+
 class TList {
 public:
     static constexpr int MaxCapacity = 0x7FFFFFF;
@@ -15,11 +17,13 @@ public:
     TList& operator=(const TList&) = delete;
     virtual ~TList();
 
+    // The new index, or -1 when the list cannot grow.
     int Add(void* item);
     void Insert(int index, void* item);
     void Delete(int index);
     void Exchange(int a, int b);
     void* Get(int index) const;
+    // Ignored below the count or above MaxCapacity, and when memory runs out.
     void SetCapacity(int capacity);
     void SetCount(int count);
     virtual void Clear();
@@ -27,17 +31,17 @@ public:
     void StableSort(StableCompareFn compare, LPARAM context);
 
     int Count() const { return count_; }
-    int Capacity() const { return capacity_; }
+    int Capacity() const { return static_cast<int>(items_.size()); }
 
 protected:
     enum Action { Added = 0, Removed = 2 };
     virtual void Grow();
+    // Called for every non-null entry that enters or leaves the list.
     virtual void Notify(void* item, Action action);
 
 private:
-    void** items_ = nullptr;
+    std::vector<void*> items_;  // its size is the capacity
     int count_ = 0;
-    int capacity_ = 0;
 };
 
 class TIntegerList : public TList {
@@ -57,15 +61,17 @@ public:
     ~TPIDLList() override;
 
     LPITEMIDLIST Get(int index) const;
-    // Takes the list as given; an owning list frees it later.
+    // Takes the list as given; an owning list frees it when it is deleted,
+    // cleared or cut off by SetCount.
     int Add(LPITEMIDLIST pidl);
     void InsertFirst(LPITEMIDLIST pidl);
-    void Delete(int index);
-    void Clear() override;
     void SaveList(HKEY parent, const wchar_t* subkey) const;
     void LoadList(HKEY parent, const wchar_t* subkey);
 
     bool OwnsItems() const { return owns_; }
+
+protected:
+    void Notify(void* item, Action action) override;
 
 private:
     const bool owns_;

@@ -1,0 +1,238 @@
+#include "app/uPIDL.h"
+
+#include "app/Global.h"
+
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <cstring>
+
+namespace {
+
+USHORT ReadCount(const BYTE* at) {
+    USHORT count;
+    std::memcpy(&count, at, sizeof(count));
+    return count;
+}
+
+const BYTE* Bytes(LPCITEMIDLIST list) { return reinterpret_cast<const BYTE*>(list); }
+
+// Reads exactly `bytes` bytes; a short read counts as a failure because
+// memory and registry streams answer S_OK with fewer bytes at their end.
+HRESULT ReadExactly(IStream* stream, void* buffer, ULONG bytes) {
+    ULONG read = 0;
+    HRESULT hr = stream->Read(buffer, bytes, &read);
+    if (FAILED(hr)) return hr;
+    return read == bytes ? S_OK : STG_E_READFAULT;
+}
+
+HRESULT WriteExactly(IStream* stream, const void* buffer, ULONG bytes) {
+    ULONG written = 0;
+    HRESULT hr = stream->Write(buffer, bytes, &written);
+    if (FAILED(hr)) return hr;
+    return written == bytes ? S_OK : STG_E_WRITEFAULT;
+}
+
+}  // namespace
+
+// The terminator has no successor: answering null there keeps a careless
+// walk from spinning on the same item forever.
+LPITEMIDLIST PIDLNext(LPCITEMIDLIST item) {
+    if (!item || item->mkid.cb == 0) return nullptr;
+    return reinterpret_cast<LPITEMIDLIST>(const_cast<BYTE*>(Bytes(item) + item->mkid.cb));
+}
+
+UINT PIDLSize(LPCITEMIDLIST list) {
+    if (!list) return 0;
+    UINT size = sizeof(USHORT);
+    for (LPCITEMIDLIST item = list; item->mkid.cb; item = PIDLNext(item)) size += item->mkid.cb;
+    return size;
+}
+
+int PIDLCount(LPCITEMIDLIST list) {
+    if (!list) return 0;
+    int count = 0;
+    for (LPCITEMIDLIST item = list; item->mkid.cb; item = PIDLNext(item)) ++count;
+    return count;
+}
+
+LPITEMIDLIST PIDLLast(LPCITEMIDLIST list) {
+    if (!list) return nullptr;
+    LPCITEMIDLIST last = list;
+    for (LPCITEMIDLIST item = list; item->mkid.cb; item = PIDLNext(item)) last = item;
+    return const_cast<LPITEMIDLIST>(last);
+}
+
+void PIDLRemoveLast(LPITEMIDLIST list) {
+    if (LPITEMIDLIST last = PIDLLast(list)) last->mkid.cb = 0;
+}
+
+LPITEMIDLIST PIDLAlloc(UINT bytes) {
+    IMalloc* allocator = App().malloc.get();
+    if (!allocator) return nullptr;
+    void* memory = allocator->Alloc(bytes);
+    if (memory) std::memset(memory, 0, bytes);
+    return static_cast<LPITEMIDLIST>(memory);
+}
+
+LPITEMIDLIST PIDLClone(LPCITEMIDLIST list) {
+    UINT size = PIDLSize(list);
+    if (!size) return nullptr;
+    LPITEMIDLIST copy = PIDLAlloc(size);
+    if (copy) std::memcpy(copy, list, size);
+    return copy;
+}
+
+LPITEMIDLIST PIDLParent(LPCITEMIDLIST list) {
+    if (!list) return nullptr;
+    UINT parentBytes = static_cast<UINT>(Bytes(PIDLLast(list)) - Bytes(list));
+    LPITEMIDLIST parent = PIDLAlloc(parentBytes + sizeof(USHORT));
+    if (parent) std::memcpy(parent, list, parentBytes);
+    return parent;
+}
+
+LPITEMIDLIST PIDLAppend(LPCITEMIDLIST first, LPCITEMIDLIST second) {
+    if (!first) return PIDLClone(second);
+    UINT firstBytes = PIDLSize(first) - sizeof(USHORT);
+    UINT secondSize = second ? PIDLSize(second) : sizeof(USHORT);
+    LPITEMIDLIST joined = PIDLAlloc(firstBytes + secondSize);
+    if (!joined) return nullptr;
+    std::memcpy(joined, first, firstBytes);
+    if (second) std::memcpy(reinterpret_cast<BYTE*>(joined) + firstBytes, second, secondSize);
+    return joined;
+}
+
+void PIDLFree(LPITEMIDLIST& list) {
+    if (list) {
+        if (IMalloc* allocator = App().malloc.get()) allocator->Free(list);
+    }
+    list = nullptr;
+}
+
+bool PIDLEqual(LPCITEMIDLIST a, LPCITEMIDLIST b) {
+    if (!a || !b) return false;
+    if (a == b) return true;
+    IShellFolder* desktop = App().desktop.get();
+    return desktop && desktop->CompareIDs(0, a, b) == 0;
+}
+
+std::wstring PIDLDisplayName(LPCITEMIDLIST list) {
+    if (!list) return {};
+    SHFILEINFOW info{};
+    if (!SHGetFileInfoW(reinterpret_cast<LPCWSTR>(list), 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_DISPLAYNAME))
+        return {};
+    return info.szDisplayName;
+}
+
+std::wstring PIDLPathOrName(LPCITEMIDLIST list) {
+    if (!list) return {};
+    wchar_t path[MAX_PATH] = {};
+    if (SHGetPathFromIDListW(list, path) && path[0]) return path;
+    return PIDLDisplayName(list);
+}
+
+int PIDLIconIndex(LPCITEMIDLIST list, bool large, bool open) {
+    if (!list) return 0;
+    UINT flags = SHGFI_PIDL | SHGFI_SYSICONINDEX;
+    if (!large) flags |= SHGFI_SMALLICON;
+    if (open) flags |= SHGFI_OPENICON;
+    SHFILEINFOW info{};
+    SHGetFileInfoW(reinterpret_cast<LPCWSTR>(list), 0, &info, sizeof(info), flags);
+    return info.iIcon;
+}
+
+int PathIconIndex(const std::wstring& path, bool large) {
+    if (path.empty()) return 0;
+    UINT flags = SHGFI_SYSICONINDEX;
+    if (!large) flags |= SHGFI_SMALLICON;
+    SHFILEINFOW info{};
+    SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), flags);
+    return info.iIcon;
+}
+
+std::wstring StrRetToText(STRRET* strRet, LPCITEMIDLIST list) {
+    if (!strRet) return {};
+    wchar_t buffer[1040];
+    if (FAILED(StrRetToBufW(strRet, list, buffer, 1040))) return {};
+    return buffer;
+}
+
+bool PIDLReparse(LPCITEMIDLIST list, LPITEMIDLIST& result) {
+    result = nullptr;
+    IShellFolder* desktop = App().desktop.get();
+    if (!list || !desktop) return false;
+    STRRET name{};
+    if (FAILED(desktop->GetDisplayNameOf(list, SHGDN_FORPARSING, &name))) return false;
+    std::wstring parsingName = StrRetToText(&name, list);
+    if (parsingName.empty()) return false;
+    HRESULT hr = desktop->ParseDisplayName(nullptr, nullptr, parsingName.data(), nullptr, &result, nullptr);
+    if (FAILED(hr)) result = nullptr;
+    return hr != E_INVALIDARG && hr != E_NOTIMPL;
+}
+
+bool PIDLBindFolder(LPCITEMIDLIST list, IShellFolder** folder) {
+    if (!folder) return false;
+    *folder = nullptr;
+    IShellFolder* desktop = App().desktop.get();
+    if (!list || !desktop) return false;
+    if (list->mkid.cb == 0) {
+        desktop->AddRef();
+        *folder = desktop;
+        return true;
+    }
+    return SUCCEEDED(desktop->BindToObject(list, nullptr, IID_IShellFolder, reinterpret_cast<void**>(folder))) &&
+           *folder;
+}
+
+HRESULT PIDLWriteStream(IStream* stream, LPCITEMIDLIST list) {
+    if (!stream) return E_INVALIDARG;
+    UINT size = PIDLSize(list);
+    // The size field has 16 bits; a longer list is written as "no list" so
+    // that whatever follows in the stream still reads in step.
+    bool fits = size <= 0xFFFF;
+    USHORT stored = fits ? static_cast<USHORT>(size) : 0;
+    HRESULT hr = WriteExactly(stream, &stored, sizeof(stored));
+    if (FAILED(hr)) return hr;
+    if (!fits) return E_INVALIDARG;
+    return stored ? WriteExactly(stream, list, stored) : S_OK;
+}
+
+HRESULT PIDLReadStream(IStream* stream, LPITEMIDLIST& list) {
+    list = nullptr;
+    if (!stream) return E_INVALIDARG;
+    USHORT size = 0;
+    HRESULT hr = ReadExactly(stream, &size, sizeof(size));
+    if (FAILED(hr) || size == 0) return hr;
+    UniquePidl stored(PIDLAlloc(size));
+    if (!stored) return E_OUTOFMEMORY;
+    hr = ReadExactly(stream, stored.get(), size);
+    if (FAILED(hr)) return hr;
+    // Rejected rather than cut short: a list that overruns or ends before its
+    // stored size was not written by us, and a shortened path would open some
+    // other folder than the one that was saved. The whole size has been
+    // consumed, so a following list in the same stream still reads in step.
+    if (!PIDLIsValid(stored.get(), size) || PIDLSize(stored.get()) != size)
+        return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+    list = stored.release();
+    return S_OK;
+}
+
+bool CompareMem(const void* a, const void* b, size_t n) {
+    if (n == 0 || a == b) return true;
+    if (!a || !b) return false;
+    return std::memcmp(a, b, n) == 0;
+}
+
+bool PIDLIsValid(const void* data, size_t bytes) {
+    if (!data) return false;
+    const BYTE* at = static_cast<const BYTE*>(data);
+    size_t offset = 0;
+    while (bytes - offset >= sizeof(USHORT)) {
+        USHORT count = ReadCount(at + offset);
+        if (count == 0) return true;
+        // An item must hold its own count field and leave room for the terminator.
+        if (count < sizeof(USHORT) || count > bytes - offset - sizeof(USHORT)) return false;
+        offset += count;
+    }
+    return false;
+}
