@@ -78,12 +78,12 @@ using UniqueGlobal = UniqueResource<HGLOBAL, GlobalTraits>;
 
 // Keeps a global memory block locked for the lifetime of the object.
 template <typename T>
-class GlobalLock {
+class GlobalMemoryLock {
 public:
-    explicit GlobalLock(HGLOBAL h) : h_(h), p_(h ? static_cast<T*>(::GlobalLock(h)) : nullptr) {}
-    GlobalLock(const GlobalLock&) = delete;
-    GlobalLock& operator=(const GlobalLock&) = delete;
-    ~GlobalLock() { if (p_) ::GlobalUnlock(h_); }
+    explicit GlobalMemoryLock(HGLOBAL h) : h_(h), p_(h ? static_cast<T*>(::GlobalLock(h)) : nullptr) {}
+    GlobalMemoryLock(const GlobalMemoryLock&) = delete;
+    GlobalMemoryLock& operator=(const GlobalMemoryLock&) = delete;
+    ~GlobalMemoryLock() { if (p_) ::GlobalUnlock(h_); }
     T* get() const { return p_; }
     SIZE_T size() const { return p_ ? GlobalSize(h_) : 0; }
 
