@@ -1,10 +1,41 @@
 #pragma once
 // Which platform services the program can trust, decided once at start, and
 // the stand-ins of our own used where a service is missing or unreliable.
+// This is the only place that knows which platform the program runs on; the
+// rest of the program asks for a capability, never for a platform.
 
 #include "app/ComPtr.h"
 
 #include <shobjidl.h>
+
+struct Capabilities {
+    // Classes that can be created (probed with CoCreateInstance).
+    bool shellTaskScheduler = false;   // IShellTaskScheduler; otherwise CreateTaskScheduler gives ours
+    bool thumbnailDiskCache = false;   // IShellImageStore, the per-folder thumbnail cache
+    bool trackShellMenu = false;       // ITrackShellMenu, folder-backed popup menus
+
+    // Behaviour that no cheap probe can reveal.
+    // The verbs "cut", "paste", "pastelink", "link", "rename" and "properties",
+    // and a folder's IDropTarget::Drop, do what they report; when false they may
+    // report success and do nothing, and file-system items need our own
+    // implementation of them.
+    bool shellEditVerbs = false;
+    // DDE XTYP_EXECUTE carries UTF-16 text intact between two processes; when
+    // false only the first character arrives (XTYP_POKE still carries it intact).
+    bool ddeUnicodeExecute = false;
+    // Shell change notifications also report changes made outside this
+    // process's own shell calls (other processes, plain file functions); when
+    // false only SHFileOperationW and explicit SHChangeNotify in this process
+    // are reported.
+    bool changeNotifyFromOutside = false;
+    // File-system folders offer IShellIcon, IShellIconOverlay, IShellDetails and
+    // IQueryInfo, and their items IExtractImage; when false there are no shell
+    // thumbnails at all and icons and overlays come from the fallbacks.
+    bool fileSystemFolderExtras = false;
+};
+
+// Decided on the first call (COM need not be initialised yet), the same object after.
+const Capabilities& PlatformCapabilities();
 
 // The platform's shell task scheduler, or our own when its class cannot be created.
 ComPtr<IShellTaskScheduler> CreateTaskScheduler();

@@ -1,0 +1,92 @@
+// The capability flags agree with what the platform actually does, and the
+// program gets a working task scheduler whether the platform has one or not.
+
+#include "app/ComPtr.h"
+#include "app/Global.h"
+#include "app/Handles.h"
+#include "shell/ShellGuids.h"
+#include "shell/uCapabilities.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+
+namespace {
+
+bool Creatable(REFCLSID clsid) {
+    ComPtr<IUnknown> object;
+    return SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                      __uuidof(IUnknown), object.putVoid()));
+}
+
+// Sets its event when run; enough to see that a scheduler runs tasks.
+class SignalTask final : public IRunnableTask {
+public:
+    explicit SignalTask(HANDLE event) : event_(event) {}
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (IsEqualIID(iid, __uuidof(IUnknown)) || IsEqualIID(iid, __uuidof(IRunnableTask))) {
+            *object = static_cast<IRunnableTask*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    // Lives on the test's stack; the scheduler only borrows it.
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP Run() override {
+        SetEvent(event_);
+        return S_OK;
+    }
+    STDMETHODIMP Kill(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP Suspend() override { return E_NOTIMPL; }
+    STDMETHODIMP Resume() override { return E_NOTIMPL; }
+    STDMETHODIMP_(ULONG) IsRunning() override { return IRTIR_TASK_NOT_RUNNING; }
+
+private:
+    HANDLE event_;
+};
+
+void ExpectRunsATask(IShellTaskScheduler* scheduler) {
+    ASSERT_NE(nullptr, scheduler);
+    UniqueHandle ran(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    SignalTask task(ran.get());
+    ASSERT_EQ(S_OK, scheduler->AddTask(&task, GUID_NULL, 0, ITSAT_DEFAULT_PRIORITY));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ran.get(), 5000));
+    scheduler->RemoveTasks(TOID_NULL, ITSAT_DEFAULT_LPARAM, TRUE);
+}
+
+TEST(Capabilities, ProbedClassesAreThoseThePlatformCanCreate) {
+    const Capabilities& caps = PlatformCapabilities();
+    EXPECT_EQ(Creatable(CLSID_ShellTaskScheduler), caps.shellTaskScheduler);
+    EXPECT_EQ(Creatable(CLSID_ShellThumbnailDiskCache), caps.thumbnailDiskCache);
+    EXPECT_EQ(Creatable(CLSID_TrackShellMenu), caps.trackShellMenu);
+}
+
+TEST(Capabilities, FileSystemFolderExtrasMatchWhatAFileSystemFolderOffers) {
+    wchar_t windowsDir[MAX_PATH];
+    ASSERT_NE(0u, GetWindowsDirectoryW(windowsDir, MAX_PATH));
+    ComPtr<IShellFolder> desktop;
+    ASSERT_EQ(S_OK, SHGetDesktopFolder(desktop.put()));
+    PIDLIST_RELATIVE pidl = nullptr;
+    ASSERT_EQ(S_OK, desktop->ParseDisplayName(nullptr, nullptr, windowsDir, nullptr, &pidl, nullptr));
+    ComPtr<IShellFolder> folder;
+    HRESULT bound = desktop->BindToObject(pidl, nullptr, __uuidof(IShellFolder), folder.putVoid());
+    CoTaskMemFree(pidl);
+    ASSERT_EQ(S_OK, bound);
+
+    const bool offered = folder.as<IShellIcon>() && folder.as<IShellIconOverlay>();
+    EXPECT_EQ(offered, PlatformCapabilities().fileSystemFolderExtras);
+}
+
+TEST(Capabilities, CreateTaskSchedulerAlwaysGivesAWorkingScheduler) {
+    ComPtr<IShellTaskScheduler> scheduler = CreateTaskScheduler();
+    ExpectRunsATask(scheduler.get());
+}
+
+TEST(Capabilities, TheProcessWideSchedulersWork) {
+    for (const ComPtr<IShellTaskScheduler>& scheduler : App().schedulers) ExpectRunsATask(scheduler.get());
+}
+
+}  // namespace
