@@ -1,0 +1,361 @@
+#include "app/uCmdLine.h"
+
+#include "app/Global.h"
+#include "app/uPIDL.h"
+#include "mainwnd/wMainWnd.h"
+#include "mdi/wMDIChild.h"
+#include "shell/uCapabilities.h"
+
+#include <ddeml.h>
+#include <shlwapi.h>
+
+#include <memory>
+#include <string_view>
+
+namespace {
+
+constexpr wchar_t kServiceName[] = L"ZEKO";
+constexpr wchar_t kShellVerbTopic[] = L"ZEKOTopic";
+constexpr wchar_t kSecondStartTopic[] = L"FromExe";
+// Item of the poke that stands in for the second start's execute.
+constexpr wchar_t kCommandLineItem[] = L"CommandLine";
+constexpr DWORD kClientTimeout = 1000;
+// The path qualifier of the shell works in a buffer of this many characters.
+constexpr DWORD kQualifiedPathLength = 1040;
+
+// One DDEML instance and the string handles made in it, all freed with it.
+class DdeInstance {
+public:
+    DdeInstance(PFNCALLBACK callback, DWORD flags) {
+        if (DdeInitializeW(&id_, callback, flags, 0) != DMLERR_NO_ERROR) id_ = 0;
+    }
+    DdeInstance(const DdeInstance&) = delete;
+    DdeInstance& operator=(const DdeInstance&) = delete;
+    ~DdeInstance() {
+        if (!id_) return;
+        for (HSZ name : names_) DdeFreeStringHandle(id_, name);
+        DdeUninitialize(id_);
+    }
+
+    explicit operator bool() const { return id_ != 0; }
+    DWORD id() const { return id_; }
+    HSZ Name(const wchar_t* text) {
+        HSZ name = DdeCreateStringHandleW(id_, text, CP_WINUNICODE);
+        if (name) names_.push_back(name);
+        return name;
+    }
+
+private:
+    DWORD id_ = 0;
+    std::vector<HSZ> names_;
+};
+
+struct DdeServer {
+    std::unique_ptr<DdeInstance> instance;
+    HSZ service = nullptr;
+    HSZ shellVerbTopic = nullptr;
+    HSZ secondStartTopic = nullptr;
+};
+
+void OpenInChildWindow(LPITEMIDLIST folder, bool activate, LPCITEMIDLIST selectItem) {
+    OpenChildWindow(folder, activate, selectItem, ContentFolder);
+}
+
+struct CommandLineState {
+    FolderOpener opener = OpenInChildWindow;
+    DdeServer server;
+};
+
+CommandLineState& State() {
+    static CommandLineState state;
+    return state;
+}
+
+void OpenFolderWindow(UniquePidl folder, bool activate, LPCITEMIDLIST selectItem) {
+    State().opener(folder.release(), activate, selectItem);
+}
+
+// Digits only: a sign, a blank or any trailing character makes it no number,
+// so a mangled handle argument is dropped instead of naming some other handle.
+bool ParseDecimal(std::wstring_view text, DWORD& value) {
+    if (text.empty()) return false;
+    unsigned long long result = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return false;
+        result = result * 10 + (c - L'0');
+        if (result > MAXDWORD) return false;
+    }
+    value = static_cast<DWORD>(result);
+    return true;
+}
+
+// Bytes that can be read from `at` on: the rest of the committed, readable run
+// of pages it lies in.
+size_t ReadableBytes(const void* at) {
+    MEMORY_BASIC_INFORMATION info{};
+    if (!VirtualQuery(at, &info, sizeof(info)) || info.State != MEM_COMMIT) return 0;
+    if (info.Protect & (PAGE_NOACCESS | PAGE_GUARD)) return 0;
+    const BYTE* end = static_cast<const BYTE*>(info.BaseAddress) + info.RegionSize;
+    return static_cast<size_t>(end - static_cast<const BYTE*>(at));
+}
+
+// The ID list in the shell's shared block, copied. Its size is not stated
+// anywhere, so the list is walked only as far as the mapped view reaches: a
+// block holding garbage is dropped instead of read past its end.
+UniquePidl ReadSharedList(DWORD handleValue, DWORD processId) {
+    const AppObjects& app = App();
+    if (!app.lockShared || !app.unlockShared || !app.freeShared) return {};
+    HANDLE handle = ULongToHandle(handleValue);
+    void* block = app.lockShared(handle, processId);
+    // A handle that cannot be locked names no shared block: freeing it would
+    // close whatever unrelated handle carries that number, here or in the
+    // process named beside it.
+    if (!block) return {};
+    UniquePidl list;
+    if (PIDLIsValid(block, ReadableBytes(block))) list.reset(PIDLClone(static_cast<LPCITEMIDLIST>(block)));
+    app.unlockShared(block);
+    app.freeShared(handle, processId);
+    return list;
+}
+
+// ":handle:processId", as the shell's verb sends it.
+bool OpenHandleArgument(const std::wstring& argument, bool activate) {
+    std::wstring_view rest = std::wstring_view(argument).substr(1);
+    size_t colon = rest.find(L':');
+    if (colon == std::wstring_view::npos) return false;
+    DWORD handle = 0, processId = 0;
+    if (!ParseDecimal(rest.substr(0, colon), handle) || !ParseDecimal(rest.substr(colon + 1), processId)) return false;
+    UniquePidl list = ReadSharedList(handle, processId);
+    if (!list) return false;
+    OpenFolderWindow(std::move(list), activate, nullptr);
+    return true;
+}
+
+// The shell's path qualifier (shell32 ordinal 49) returns some paths unchanged
+// where it is only a stub; GetFullPathNameW anchors a relative path at the
+// current directory and folds "." and ".." the same way everywhere, so this
+// step needs no knowledge of the platform.
+UniquePidl ListFromQualifiedPath(const std::wstring& path) {
+    wchar_t qualified[kQualifiedPathLength];
+    DWORD length = GetFullPathNameW(path.c_str(), kQualifiedPathLength, qualified, nullptr);
+    if (length == 0 || length >= kQualifiedPathLength) return {};
+    return UniquePidl(ILCreateFromPathW(qualified));
+}
+
+void BringFrameForward() {
+    HWND frame = Frame().frame;
+    if (!frame) return;
+    if (!IsWindowVisible(frame)) FromTray();
+    if (GetWindowLongPtrW(frame, GWL_STYLE) & WS_MINIMIZE) ShowWindow(frame, SW_RESTORE);
+    if (GetForegroundWindow() != frame) SetForegroundWindow(frame);
+}
+
+std::wstring AccessText(HDDEDATA data) {
+    DWORD bytes = 0;
+    const BYTE* at = DdeAccessData(data, &bytes);
+    if (!at) return {};
+    std::wstring text = DdeDataText(at, bytes);
+    DdeUnaccessData(data);
+    return text;
+}
+
+bool IsName(HSZ name, HSZ expected) { return expected && DdeCmpStringHandles(name, expected) == 0; }
+
+// The text is copied out of the data before any folder opens: opening runs
+// the shell and may pump messages, and the data stays locked no longer than needed.
+HDDEDATA OnExecute(HSZ topic, HDDEDATA data) {
+    const DdeServer& server = State().server;
+    const bool secondStart = IsName(topic, server.secondStartTopic);
+    if (!secondStart && !IsName(topic, server.shellVerbTopic)) {
+        DdeFreeDataHandle(data);
+        return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
+    }
+    BringFrameForward();
+    std::wstring text = AccessText(data);
+    if (secondStart) DdeFreeDataHandle(data);
+    OpenArguments(text, secondStart ? 1 : 0);
+    return reinterpret_cast<HDDEDATA>(DDE_FACK);
+}
+
+// A second start's command line poked as CF_UNICODETEXT: the stand-in for the
+// execute where an execute cannot carry UTF-16 intact. DDEML frees the data
+// of a poke itself once the callback returns.
+HDDEDATA OnPoke(HSZ topic, UINT format, HDDEDATA data) {
+    if (format != CF_UNICODETEXT || !IsName(topic, State().server.secondStartTopic))
+        return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
+    BringFrameForward();
+    OpenArguments(AccessText(data), 1);
+    return reinterpret_cast<HDDEDATA>(DDE_FACK);
+}
+
+HDDEDATA CALLBACK DdeServerCallback(UINT type, UINT format, HCONV, HSZ topic, HSZ nameOrItem, HDDEDATA data,
+                                    ULONG_PTR, ULONG_PTR) {
+    switch (type) {
+    case XTYP_CONNECT:
+        return reinterpret_cast<HDDEDATA>(static_cast<ULONG_PTR>(IsName(nameOrItem, State().server.service)));
+    case XTYP_EXECUTE:
+        return OnExecute(topic, data);
+    case XTYP_POKE:
+        return OnPoke(topic, format, data);
+    }
+    return nullptr;
+}
+
+HDDEDATA CALLBACK DdeClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
+    return nullptr;
+}
+
+// The running instance may take the foreground only if this process, which
+// the user just started and which therefore holds it, lets it.
+void LetPartnerComeForward(HCONV conversation) {
+    CONVINFO info{sizeof(info)};
+    if (!DdeQueryConvInfo(conversation, QID_SYNC, &info) || !info.hwndPartner) return;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(info.hwndPartner, &processId);
+    if (processId) AllowSetForegroundWindow(processId);
+}
+
+}  // namespace
+
+bool HasArguments() { return HasArguments(GetCommandLineW()); }
+
+bool HasArguments(const std::wstring& commandLine) {
+    std::wstring_view text(commandLine);
+    while (!text.empty() && text.front() < 33) text.remove_prefix(1);
+    while (!text.empty() && text.back() < 33) text.remove_suffix(1);
+    if (!text.empty() && text.front() == L'"') {
+        text.remove_prefix(1);
+        const size_t closing = text.find(L'"');
+        return closing == std::wstring_view::npos || closing != text.size() - 1;
+    }
+    return text.find(L' ') != std::wstring_view::npos;
+}
+
+std::vector<std::wstring> SplitArguments(const std::wstring& text) {
+    std::vector<std::wstring> arguments;
+    // A NUL ends the text, as it ends the C strings that command lines and
+    // DDE requests arrive in.
+    const size_t size = std::wstring_view(text.c_str()).size();
+    size_t at = 0;
+    auto skipBlanks = [&] {
+        while (at < size && text[at] <= L' ') ++at;
+    };
+    for (;;) {
+        skipBlanks();
+        while (at + 1 < size && text[at] == L'"' && text[at + 1] == L'"') {
+            at += 2;
+            skipBlanks();
+        }
+        std::wstring argument;
+        bool quoted = false;
+        for (; at < size && (quoted || text[at] > L' '); ++at) {
+            if (text[at] == L'"')
+                quoted = !quoted;
+            else
+                argument += text[at];
+        }
+        if (argument.empty()) break;
+        arguments.push_back(std::move(argument));
+    }
+    return arguments;
+}
+
+void OpenArguments(const std::wstring& text, int firstIndex) {
+    const std::vector<std::wstring> arguments = SplitArguments(text);
+    bool first = true;
+    for (size_t i = firstIndex > 0 ? static_cast<size_t>(firstIndex) : 0; i < arguments.size(); ++i) {
+        const std::wstring& argument = arguments[i];
+        if (argument.front() == L':') {
+            // The quoted path the shell sends behind a handle names the same
+            // folder; it is opened only when the handle could not be read.
+            if (OpenArgument(argument, first)) return;
+            continue;
+        }
+        OpenArgument(argument, first);
+        first = false;
+    }
+}
+
+bool OpenArgument(const std::wstring& argument, bool first) {
+    const bool activate = first && Frame().settings.ddeActive;
+    // The desktop would parse an empty name as itself.
+    if (argument.empty()) return false;
+    if (argument.front() == L':') return OpenHandleArgument(argument, activate);
+    if (PathIsURLW(argument.c_str())) return false;
+
+    IShellFolder* desktop = App().desktop.get();
+    if (!desktop) return false;
+    std::wstring name = argument;  // ParseDisplayName wants a writable string
+    ULONG attributes = SFGAO_FOLDER;
+    UniquePidl parsed;
+    HRESULT hr = desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, parsed.put(), &attributes);
+    if (FAILED(hr) || !parsed) {
+        if (UniquePidl list = ListFromQualifiedPath(argument)) OpenFolderWindow(std::move(list), activate, nullptr);
+        return false;
+    }
+    if (attributes & SFGAO_FOLDER) {
+        OpenFolderWindow(std::move(parsed), activate, nullptr);
+        return false;
+    }
+    UniquePidl item(PIDLClone(PIDLLast(parsed.get())));
+    PIDLRemoveLast(parsed.get());
+    OpenFolderWindow(std::move(parsed), activate, item.get());
+    return false;
+}
+
+FolderOpener SetFolderOpener(FolderOpener opener) {
+    FolderOpener previous = State().opener;
+    State().opener = opener ? opener : OpenInChildWindow;
+    return previous;
+}
+
+std::wstring DdeDataText(const void* data, DWORD bytes) {
+    if (!data) return {};
+    const wchar_t* text = static_cast<const wchar_t*>(data);
+    return std::wstring(text, wcsnlen(text, bytes / sizeof(wchar_t)));
+}
+
+void StartDdeServer() {
+    DdeServer& server = State().server;
+    if (server.instance) return;
+    // Pokes are the second start's stand-in where an execute cannot carry
+    // UTF-16 intact; elsewhere they stay refused as the protocol has it.
+    DWORD filters = CBF_FAIL_ADVISES;
+    if (PlatformCapabilities().ddeUnicodeExecute) filters |= CBF_FAIL_POKES;
+    auto instance = std::make_unique<DdeInstance>(DdeServerCallback, filters);
+    if (!*instance) return;
+    server.service = instance->Name(kServiceName);
+    server.shellVerbTopic = instance->Name(kShellVerbTopic);
+    server.secondStartTopic = instance->Name(kSecondStartTopic);
+    server.instance = std::move(instance);
+    DdeNameService(server.instance->id(), server.service, nullptr, DNS_REGISTER);
+}
+
+void StopDdeServer() {
+    DdeServer& server = State().server;
+    if (!server.instance) return;
+    DdeNameService(server.instance->id(), server.service, nullptr, DNS_UNREGISTER);
+    server.instance.reset();
+    server.service = server.shellVerbTopic = server.secondStartTopic = nullptr;
+}
+
+void SendCommandLineToRunningInstance() {
+    DdeInstance client(DdeClientCallback, APPCMD_CLIENTONLY);
+    if (!client) return;
+    HSZ service = client.Name(kServiceName);
+    HSZ topic = client.Name(kSecondStartTopic);
+    HCONV conversation = DdeConnect(client.id(), service, topic, nullptr);
+    if (!conversation) return;
+    LetPartnerComeForward(conversation);
+
+    const wchar_t* commandLine = GetCommandLineW();
+    auto data = reinterpret_cast<LPBYTE>(const_cast<wchar_t*>(commandLine));
+    const DWORD bytes = static_cast<DWORD>((wcslen(commandLine) + 1) * sizeof(wchar_t));
+    if (PlatformCapabilities().ddeUnicodeExecute) {
+        DdeClientTransaction(data, bytes, conversation, nullptr, 0, XTYP_EXECUTE, kClientTimeout, nullptr);
+    } else {
+        DdeClientTransaction(data, bytes, conversation, client.Name(kCommandLineItem), CF_UNICODETEXT, XTYP_POKE,
+                             kClientTimeout, nullptr);
+    }
+    DdeDisconnect(conversation);
+}
