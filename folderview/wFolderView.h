@@ -3,17 +3,39 @@
 // items of one shell folder inside a child window.
 
 #include "app/ComPtr.h"
+#include "app/uPIDL.h"
 #include "mdi/wMDIChild.h"
+#include "shell/ShellGuids.h"
 
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <memory>
 #include <vector>
+
+class TDirWatcher;
 
 inline constexpr UINT WM_CHANGENOTIFY_CHILD = 0x8001;  // shell change notification to a child window
 inline constexpr UINT kFolderViewListId = 1505;
+// The lParam of a WM_CHANGENOTIFY_CHILD that carries no shell notification
+// (wParam 0) but says the directory watcher has changes waiting.
+inline constexpr LPARAM kDirWatcherSignal = 0x5A454B4F;
+
+// Commands of the view's own table.
+enum FolderViewCommand : WORD {
+    CmdGoUp = 5200,
+    CmdGoUpNewTab = 5201,
+    CmdOpen = 5202,
+    CmdOpenNewTab = 5203,
+    CmdRename = 5206,
+    CmdRefresh = 5207,
+    CmdOpenBackground = 5222,
+    CmdOpenByAssociation = 5223,
+};
+
+enum RefreshMode { RefreshFull = 0, RefreshResort = 1, RefreshMerge = 2 };
 
 struct TThumbSlot {
     HANDLE Handle = nullptr;
@@ -35,19 +57,29 @@ public:
     // Takes ownership of `pidl`; false only when nothing was done because the
     // tab is locked or the folder is already shown elsewhere.
     bool BrowseTo(LPITEMIDLIST pidl, bool report, LPCITEMIDLIST selectChild);
+    // Takes ownership of `pidl`; `relative` names it inside `parent`.
     bool BrowseChild(IShellFolder* parent, LPITEMIDLIST pidl, LPCITEMIDLIST relative);
+    // Takes ownership of `pidl`, the renamed version of the folder shown.
     void Relocate(LPITEMIDLIST pidl, LPCITEMIDLIST selectChild);
     void FillView(bool report, LPCITEMIDLIST selectChild);
     void RefreshView(int mode);
     void SetViewMode(int mode);
     void GoUp(bool inNewTab, bool activate);
     void SelectChild(LPCITEMIDLIST relative);
+    void ExecuteCommand(WORD command);
+    // Open mode: 0 in this view, 1 new active tab, 2 new background tab.
+    void OpenSelection(int mode);
     void OnChangeNotify(HANDLE notification, DWORD processId);
-    LRESULT OnNotify(NMHDR* header);
+    LRESULT OnNotify(NMHDR* header) override;
     void OnTimer(UINT_PTR id);
 
     // The relative ID list of the focused item, or null; not copied.
     LPCITEMIDLIST FocusedItem() const;
+    // The relative ID list list item `index` owns, or null; not copied.
+    LPCITEMIDLIST ItemIDList(int index) const;
+    int ItemCount() const;
+    // The index of the item whose ID list the folder calls equal to `relative`, or -1.
+    int FindItem(LPCITEMIDLIST relative) const;
 
     LPITEMIDLIST AbsoluteIDList = nullptr;
     std::vector<TThumbSlot> Thumbs;
@@ -77,4 +109,76 @@ public:
     std::vector<LPCITEMIDLIST> CutItems;
     HWND NextViewer = nullptr;
     bool InClipboardChain = false;
+
+private:
+    // What a change event leaves to do once the notification is unlocked.
+    struct FolderAction {
+        enum Kind { None, Gone, Renamed } kind = None;
+        UniquePidl newList;
+    };
+
+    // Navigation.
+    bool Navigate(LPITEMIDLIST pidl, bool report, LPCITEMIDLIST selectChild, IShellFolder* parent,
+                  LPCITEMIDLIST relative);
+    bool BindFolder(IShellFolder* parent, LPCITEMIDLIST relative);
+    void ComputeFileSystemFolder();
+    void ApplyModeForFill(int mode);
+    void SetListStyle(int mode);
+    // A folder that cannot be enumerated: its parent takes its place (or the
+    // tab closes when a tab shows the parent already); without `viaParent` the tab closes.
+    void FallBackToParent(bool viaParent, bool report);
+    void CloseOwnTab();
+    void ShowLocation(bool report);
+    void RestartStatusTimer();
+    void RemoveAllTasks();
+
+    // Items.
+    HRESULT Enumerate(HWND owner, std::vector<UniquePidl>& items) const;
+    bool PassesFilter(LPCITEMIDLIST relative) const;
+    void SortIDLists(std::vector<LPITEMIDLIST>& lists, int column, bool ascending) const;
+    int CompareItems(LPCITEMIDLIST a, LPCITEMIDLIST b) const;
+    int InsertItem(LPITEMIDLIST relative, UINT state);
+    void InsertSorted(std::vector<UniquePidl>& items, LPCITEMIDLIST selectChild);
+    void SortItems();
+    void ResetItem(int index);
+    void SetItemIDList(int index, LPITEMIDLIST relative);
+    void DeleteItemAt(int index);
+    void FullRefresh();
+    void MergeRefresh();
+    void FocusAndSelect(int index);
+
+    // Change notifications.
+    void RegisterChangeNotify();
+    void DeregisterChangeNotify();
+    FolderAction ApplyChangeEvent(LONG event, LPCITEMIDLIST first, LPCITEMIDLIST second);
+    void FinishFolderAction(FolderAction& action);
+    void AddOrUpdate(LPCITEMIDLIST absolute);
+    bool RemoveItem(LPCITEMIDLIST absolute);
+    void RenameItem(LPCITEMIDLIST oldList, LPCITEMIDLIST newList);
+    bool IsThisFolder(LPCITEMIDLIST absolute) const;
+    bool IsInThisFolder(LPCITEMIDLIST absolute) const;
+    void DrainDirWatcher();
+    int FindItemByParsingName(const std::wstring& name) const;
+    UniquePidl ParseChild(const std::wstring& name) const;
+    void StartRenameLastItem();
+
+    // Display.
+    void OnGetDispInfo(NMLVDISPINFOW* info);
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw);
+    void BuildColumns();
+    void OnItemActivatedAsReturn();
+
+    // Opening items.
+    bool TryOpenAsFolder(LPCITEMIDLIST relative, int mode);
+    bool OpenFolderTarget(IShellFolder* parent, LPCITEMIDLIST parentList, LPCITEMIDLIST relative, int mode);
+    void InvokeDefaultVerb();
+    std::vector<int> SelectedIndexes() const;
+
+    HIMAGELIST SortImages = nullptr;  // the header's arrows, owned
+    HICON OwnIcon = nullptr;          // the small icon last given to the child window
+    std::unique_ptr<TDirWatcher> DirWatcher;
 };
+
+// Runs the packed key code (virtual key, 0x100 Shift, 0x200 Ctrl, 0x400 Alt)
+// of a list-scope key; answers the command, or 0 when the key has none.
+WORD ListKeyCommand(WORD packedKey);

@@ -1,0 +1,377 @@
+// The folder view's life: creation and destruction, navigation, the fill, view
+// modes and what the view reports to its child window after a fill.
+
+#include "folderview/wFolderView.h"
+
+#include "app/Global.h"
+#include "folderview/uFolderViewSettings.h"
+#include "mainwnd/wMainWnd.h"
+#include "mdi/wMDITab.h"
+#include "shell/uCapabilities.h"
+#include "shell/uDirWatcher.h"
+
+#include <shlwapi.h>
+
+namespace {
+
+// The list view style bits that view modes 0-3 use.
+constexpr DWORD kModeStyles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
+// WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS | LVS_REPORT
+constexpr DWORD kListStyle = 0x56000049;
+constexpr DWORD kFixedExStyle = LVS_EX_INFOTIP | LVS_EX_HEADERDRAGDROP;
+constexpr COLORREF kSortBitmapMask = RGB(0xC0, 0xC0, 0xC0);
+constexpr SFGAOF kFileSystemFolderBits = SFGAO_FILESYSANCESTOR | SFGAO_FOLDER | SFGAO_FILESYSTEM;
+
+void SystemImageLists(HIMAGELIST& large, HIMAGELIST& small) {
+    large = small = nullptr;
+    Shell_GetImageLists(&large, &small);
+}
+
+}  // namespace
+
+TFolderView::TFolderView(TMDIChildView& childView) {
+    ChildWindow = childView.Window;
+    ChildView = &childView;
+    Scheduler = CreateTaskScheduler();
+    Generation = 0;
+
+    const FolderViewSettings& settings = FolderViewConfig();
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    ListView = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"FolderView", settings.LVS_FLAGS | kListStyle, 0, 0,
+                               0, 0, ChildWindow, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kFolderViewListId)),
+                               instance, nullptr);
+    CheckBoxes = (settings.LVS_EX_FLAGS & LVS_EX_CHECKBOXES) != 0;
+    ListView_SetExtendedListViewStyle(ListView, settings.LVS_EX_FLAGS | kFixedExStyle);
+
+    HIMAGELIST large, small;
+    SystemImageLists(large, small);
+    ListView_SetImageList(ListView, small, LVSIL_SMALL);
+    ListView_SetImageList(ListView, large, LVSIL_NORMAL);
+    ViewMode = 3;
+
+    // The header answers with the list's identifier, so the child window
+    // passes its notifications on as well.
+    if (HWND header = ListView_GetHeader(ListView)) {
+        SetWindowLongPtrW(header, GWLP_ID, kFolderViewListId);
+        SortImages = ImageList_LoadImageW(instance, L"SORTBMP", 7, 0, kSortBitmapMask, IMAGE_BITMAP, 0);
+        Header_SetImageList(header, SortImages);
+    }
+
+    StatusEnabled = true;
+    NotifyEnabled = true;
+    SelfDrag = false;
+    Sorting = false;
+    NextViewer = nullptr;
+    InClipboardChain = false;
+
+    const FrameColors& colors = Frame().colors;
+    if (colors.lvSetBKColor) {
+        ListView_SetBkColor(ListView, colors.listViewBK);
+        ListView_SetTextBkColor(ListView, colors.listViewBK);
+    }
+    if (!colors.bkImagePath.empty()) {
+        LVBKIMAGEW image{};
+        image.ulFlags = LVBKIF_SOURCE_URL | LVBKIF_STYLE_TILE;
+        image.pszImage = const_cast<wchar_t*>(colors.bkImagePath.c_str());
+        ListView_SetBkImage(ListView, &image);
+    }
+}
+
+TFolderView::~TFolderView() {
+    if (DropTarget) RevokeDragDrop(ListView);
+    RemoveAllTasks();
+    if (InClipboardChain) ChangeClipboardChain(ChildWindow, NextViewer);
+    DeregisterChangeNotify();
+    PIDLFree(AbsoluteIDList);
+    for (TThumbSlot& slot : Thumbs) {
+        if (!slot.Handle) continue;
+        if (slot.IsIcon)
+            DestroyIcon(static_cast<HICON>(slot.Handle));
+        else
+            DeleteObject(slot.Handle);
+    }
+    // Only an icon the child window still shows is ours to destroy; a later
+    // content may have replaced (and destroyed) it.
+    if (OwnIcon && IsWindow(ChildWindow) &&
+        reinterpret_cast<HICON>(SendMessageW(ChildWindow, WM_GETICON, ICON_SMALL, 0)) == OwnIcon) {
+        SendMessageW(ChildWindow, WM_SETICON, ICON_SMALL, 0);
+        DestroyIcon(OwnIcon);
+    }
+    if (HWND header = IsWindow(ListView) ? ListView_GetHeader(ListView) : nullptr) Header_SetImageList(header, nullptr);
+    if (SortImages) ImageList_Destroy(SortImages);
+}
+
+void TFolderView::Show(bool visible) { ShowWindow(ListView, visible ? SW_SHOW : SW_HIDE); }
+
+void TFolderView::Resize(int width, int height) {
+    MoveWindow(ListView, 0, 0, width, height, TRUE);
+    ListView_Arrange(ListView, LVA_DEFAULT);
+}
+
+bool TFolderView::BrowseTo(LPITEMIDLIST pidl, bool report, LPCITEMIDLIST selectChild) {
+    return Navigate(pidl, report, selectChild, nullptr, nullptr);
+}
+
+bool TFolderView::BrowseChild(IShellFolder* parent, LPITEMIDLIST pidl, LPCITEMIDLIST relative) {
+    return Navigate(pidl, true, nullptr, parent, relative);
+}
+
+bool TFolderView::Navigate(LPITEMIDLIST pidl, bool report, LPCITEMIDLIST selectChild, IShellFolder* parent,
+                           LPCITEMIDLIST relative) {
+    UniquePidl target(pidl);
+    if (!target) return true;
+    // The arguments may point into lists this navigation frees (the old
+    // folder, the old items), and the parent may be the old Folder itself.
+    UniquePidl select(PIDLClone(selectChild));
+    UniquePidl relativeCopy(PIDLClone(relative));
+    ComPtr<IShellFolder> parentRef(parent);
+
+    if (ChildView->NavigateLock) {
+        OpenChildWindow(target.release(), true, select.get(), ContentFolder);
+        return false;
+    }
+    if (FindOpenFolder(target.get(), true, select.get())) return false;
+
+    ++Generation;
+    RemoveAllTasks();
+    if (InClipboardChain) {
+        ChangeClipboardChain(ChildWindow, NextViewer);
+        NextViewer = nullptr;
+        InClipboardChain = false;
+    }
+    PushHistory(*ChildView);
+    PIDLFree(AbsoluteIDList);
+    AbsoluteIDList = target.release();
+
+    if (!BindFolder(parentRef.get(), relativeCopy.get())) {
+        DeregisterChangeNotify();
+        ListView_DeleteAllItems(ListView);
+        return true;
+    }
+    FillView(report, select.get());
+    return true;
+}
+
+void TFolderView::Relocate(LPITEMIDLIST pidl, LPCITEMIDLIST selectChild) {
+    UniquePidl target(pidl);
+    if (!target) return;
+    UniquePidl select(PIDLClone(selectChild));
+    ++Generation;
+    RemoveAllTasks();
+    DeregisterChangeNotify();
+    PIDLFree(AbsoluteIDList);
+    AbsoluteIDList = target.release();
+    if (!BindFolder(nullptr, nullptr)) {
+        ListView_DeleteAllItems(ListView);
+        return;
+    }
+    FillView(true, select.get());
+}
+
+bool TFolderView::BindFolder(IShellFolder* parent, LPCITEMIDLIST relative) {
+    Folder.reset();
+    Folder2.reset();
+    Details.reset();
+    ShellIcon.reset();
+    IconOverlay.reset();
+    if (AbsoluteIDList->mkid.cb == 0) {
+        Folder = App().desktop;
+        Folder2 = App().desktop2;
+        FileSystemFolder = true;
+        return static_cast<bool>(Folder);
+    }
+    IShellFolder* source = parent && relative ? parent : App().desktop.get();
+    LPCITEMIDLIST name = parent && relative ? relative : AbsoluteIDList;
+    if (!source || FAILED(source->BindToObject(name, nullptr, IID_IShellFolder, Folder.putVoid())) || !Folder) {
+        Folder.reset();
+        return false;
+    }
+    Folder2 = Folder.as<IShellFolder2>();
+    if (!Folder2) Folder->CreateViewObject(Frame().frame, IID_IShellDetails, Details.putVoid());
+    if (!Folder2 && !Details) {
+        Folder.reset();
+        return false;
+    }
+    ComputeFileSystemFolder();
+    return true;
+}
+
+void TFolderView::ComputeFileSystemFolder() {
+    FileSystemFolder = false;
+    UniquePidl parentList(PIDLParent(AbsoluteIDList));
+    ComPtr<IShellFolder> parent;
+    if (!parentList || !PIDLBindFolder(parentList.get(), parent.put())) return;
+    LPCITEMIDLIST last = PIDLLast(AbsoluteIDList);
+    SFGAOF attributes = kFileSystemFolderBits;
+    if (SUCCEEDED(parent->GetAttributesOf(1, &last, &attributes)))
+        FileSystemFolder = (attributes & kFileSystemFolderBits) == kFileSystemFolderBits;
+}
+
+void TFolderView::FillView(bool report, LPCITEMIDLIST selectChild) {
+    UniquePidl select(PIDLClone(selectChild));
+    const bool hadFocus = GetFocus() == ListView;
+    if (hadFocus) SetFocus(ChildWindow);
+    SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(ListView);
+    Thumbs.clear();
+    DeregisterChangeNotify();
+
+    const bool interactive = Frame().interactive;
+    std::vector<UniquePidl> items;
+    const HRESULT enumerated = Folder ? Enumerate(interactive ? Frame().frame : nullptr, items) : E_FAIL;
+    if (enumerated != S_OK) {
+        SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
+        FallBackToParent(interactive, report);
+        return;
+    }
+
+    // Remembered view states arrive with the column machinery; until then
+    // every folder opens in the initial mode, sorted by its first column.
+    SortColumn = 0;
+    SortAscending = true;
+    ApplyModeForFill(FolderViewConfig().IniViewStyle);
+
+    ShellIcon = Folder.as<IShellIcon>();
+    IconOverlay = Folder.as<IShellIconOverlay>();
+
+    InsertSorted(items, select.get());
+    if (ListView_GetNextItem(ListView, -1, LVNI_FOCUSED) < 0 && ItemCount() > 0)
+        ListView_SetItemState(ListView, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+
+    RegisterChangeNotify();
+    NotifyEnabled = true;
+    ShowLocation(report);
+
+    SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
+    const int focused = ListView_GetNextItem(ListView, -1, LVNI_FOCUSED);
+    if (focused >= 0) ListView_EnsureVisible(ListView, focused, FALSE);
+    if (hadFocus) SetFocus(ListView);
+    RestartStatusTimer();
+}
+
+void TFolderView::FallBackToParent(bool viaParent, bool report) {
+    if (!viaParent) {
+        CloseOwnTab();
+        return;
+    }
+    if (!AbsoluteIDList || AbsoluteIDList->mkid.cb == 0) return;
+    UniquePidl parent(PIDLParent(AbsoluteIDList));
+    UniquePidl item(PIDLClone(PIDLLast(AbsoluteIDList)));
+    if (FindOpenFolder(parent.get(), true, item.get())) {
+        CloseOwnTab();
+        return;
+    }
+    // The nested attempt runs outside interactive mode: a parent that cannot
+    // be enumerated either closes the tab instead of falling back again.
+    const bool wasInteractive = Frame().interactive;
+    Frame().interactive = false;
+    BrowseTo(parent.release(), report, item.get());
+    Frame().interactive = wasInteractive;
+}
+
+void TFolderView::CloseOwnTab() {
+    NotifyEnabled = false;
+    DeregisterChangeNotify();
+    // Posted, not sent: destroying the child frees this view, and every
+    // caller up the stack still uses it.
+    if (HWND client = GetParent(ChildWindow))
+        PostMessageW(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(ChildWindow), 0);
+}
+
+void TFolderView::ShowLocation(bool report) {
+    SHFILEINFOW info{};
+    SHGetFileInfoW(reinterpret_cast<LPCWSTR>(AbsoluteIDList), 0, &info, sizeof(info),
+                   SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_ICON | SHGFI_SMALLICON);
+    if (TabBar().settings.fullPath)
+        SetTabPath(ChildWindow);
+    else
+        SetTabText(ChildWindow, info.szDisplayName);
+    const std::wstring caption = FolderViewConfig().FullPath ? PIDLPathOrName(AbsoluteIDList)
+                                                             : std::wstring(info.szDisplayName);
+    SetWindowTextW(ChildWindow, caption.c_str());
+    HICON previous = reinterpret_cast<HICON>(
+        SendMessageW(ChildWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(info.hIcon)));
+    if (previous && previous != info.hIcon) DestroyIcon(previous);
+    OwnIcon = info.hIcon;
+    if (Frame().frame) DrawMenuBar(Frame().frame);
+
+    if (report && !InNavigate()) {
+        HWND active = ActiveChild();
+        if (!active || active == ChildWindow) RequestNavigate(AbsoluteIDList, OriginReport, TargetActive, nullptr);
+    }
+}
+
+void TFolderView::RestartStatusTimer() {
+    SetTimer(ChildWindow, kStatusTimerId, static_cast<UINT>(Frame().settings.delayTime), nullptr);
+}
+
+void TFolderView::OnTimer(UINT_PTR id) {
+    // The status bar and the thumbnail cache that these timers serve are not
+    // built yet; a timer left running would fire for nothing forever.
+    if (id == kStatusTimerId || id == kThumbnailCacheTimerId) KillTimer(ChildWindow, id);
+}
+
+void TFolderView::RemoveAllTasks() {
+    if (Scheduler) Scheduler->RemoveTasks(TOID_NULL, ITSAT_DEFAULT_LPARAM, TRUE);
+}
+
+void TFolderView::SetListStyle(int mode) {
+    const LONG_PTR style = GetWindowLongPtrW(ListView, GWL_STYLE);
+    SetWindowLongPtrW(ListView, GWL_STYLE, (style & ~static_cast<LONG_PTR>(LVS_TYPEMASK)) | kModeStyles[mode]);
+    if (mode == 0) {
+        HIMAGELIST large, small;
+        SystemImageLists(large, small);
+        ListView_SetImageList(ListView, large, LVSIL_NORMAL);
+        ListView_SetIconSpacing(ListView, -1, -1);
+    }
+}
+
+void TFolderView::ApplyModeForFill(int mode) {
+    // Thumbnails need the background tasks, which come later; their mode shows large icons meanwhile.
+    if (mode < 0 || mode > 3) mode = 0;
+    KillTimer(ChildWindow, kThumbnailCacheTimerId);
+    ImageStore.reset();
+    Thumbs.clear();
+    if (mode != ViewMode) {
+        SetListStyle(mode);
+        ViewMode = static_cast<BYTE>(mode);
+    }
+    if (mode == 2) ListView_SetColumnWidth(ListView, 0, FolderViewConfig().ListWidth);
+    if (mode == 3) BuildColumns();
+}
+
+void TFolderView::SetViewMode(int mode) {
+    if (mode < 0 || mode > 3) return;
+    RemoveAllTasks();
+    SetListStyle(mode);
+    if (mode == 2) ListView_SetColumnWidth(ListView, 0, FolderViewConfig().ListWidth);
+    if (mode == 3) BuildColumns();
+    ViewMode = static_cast<BYTE>(mode);
+    InvalidateRect(ListView, nullptr, TRUE);
+}
+
+void TFolderView::GoUp(bool inNewTab, bool activate) {
+    if (!AbsoluteIDList || AbsoluteIDList->mkid.cb == 0) return;
+    UniquePidl parent(PIDLParent(AbsoluteIDList));
+    UniquePidl child(PIDLClone(PIDLLast(AbsoluteIDList)));
+    if (inNewTab)
+        OpenChildWindow(parent.release(), activate, child.get(), ContentFolder);
+    else
+        BrowseTo(parent.release(), true, child.get());
+}
+
+void TFolderView::SelectChild(LPCITEMIDLIST relative) {
+    const int index = FindItem(relative);
+    if (index < 0) return;
+    FocusAndSelect(index);
+}
+
+void TFolderView::FocusAndSelect(int index) {
+    ListView_SetItemState(ListView, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(ListView, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(ListView, index, FALSE);
+}
+
+LPCITEMIDLIST TFolderView::FocusedItem() const {
+    return ItemIDList(ListView_GetNextItem(ListView, -1, LVNI_FOCUSED));
+}

@@ -1,0 +1,196 @@
+// What the folder view's list shows: the list's notifications, names, icons
+// and column texts on demand, the columns of details mode and the colours.
+
+#include "folderview/wFolderView.h"
+
+#include "folderview/uFolderViewSettings.h"
+#include "mainwnd/wMainWnd.h"
+
+#include <shlwapi.h>
+
+namespace {
+
+// Column indexes are stored in one byte elsewhere; a folder that never stops
+// answering must not make the loop endless.
+constexpr int kMaxShellColumns = 1000;
+constexpr int kDefaultColumnWidth = 200;
+
+WORD HeldModifiers() {
+    WORD modifiers = 0;
+    if (GetKeyState(VK_SHIFT) < 0) modifiers |= 0x100;
+    if (GetKeyState(VK_CONTROL) < 0) modifiers |= 0x200;
+    if (GetKeyState(VK_MENU) < 0) modifiers |= 0x400;
+    return modifiers;
+}
+
+}  // namespace
+
+LRESULT TFolderView::OnNotify(NMHDR* header) {
+    switch (header->code) {
+    case LVN_GETDISPINFOW:
+        OnGetDispInfo(reinterpret_cast<NMLVDISPINFOW*>(header));
+        return 0;
+    case LVN_ITEMCHANGED: {
+        const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
+        if (StatusEnabled && (change->uChanged & LVIF_STATE) &&
+            ((change->uOldState ^ change->uNewState) & LVIS_SELECTED))
+            RestartStatusTimer();
+        return 0;
+    }
+    case NM_CUSTOMDRAW:
+        if (header->hwndFrom != ListView) return CDRF_DODEFAULT;
+        return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+    case NM_DBLCLK: {
+        if (header->hwndFrom != ListView) return 0;
+        LVHITTESTINFO hit{};
+        GetCursorPos(&hit.pt);
+        ScreenToClient(ListView, &hit.pt);
+        if (ListView_HitTest(ListView, &hit) >= 0 && (hit.flags & LVHT_ONITEM))
+            OnItemActivatedAsReturn();
+        else if (FolderViewConfig().DBClickUp)
+            ExecuteCommand(CmdGoUp);
+        return 0;
+    }
+    case LVN_ITEMACTIVATE:
+        if (FolderViewConfig().LVS_EX_FLAGS & LVS_EX_ONECLICKACTIVATE) OnItemActivatedAsReturn();
+        return 0;
+    case LVN_KEYDOWN: {
+        const auto* key = reinterpret_cast<NMLVKEYDOWN*>(header);
+        if (const WORD command = ListKeyCommand(static_cast<WORD>((key->wVKey & 0xFF) | HeldModifiers()))) {
+            ExecuteCommand(command);
+            return 1;
+        }
+        return 0;
+    }
+    default:
+        return 0;
+    }
+}
+
+void TFolderView::OnItemActivatedAsReturn() {
+    if (const WORD command = ListKeyCommand(static_cast<WORD>(VK_RETURN | HeldModifiers()))) ExecuteCommand(command);
+}
+
+void TFolderView::OnGetDispInfo(NMLVDISPINFOW* info) {
+    LVITEMW& item = info->item;
+    auto* list = reinterpret_cast<LPCITEMIDLIST>(item.lParam);
+    if (!list || !Folder) return;
+
+    if (item.iSubItem == 0 && (item.mask & LVIF_IMAGE)) {
+        // Icons come synchronously from the system image list until the
+        // background icon tasks exist.
+        int image = -1;
+        if (!ShellIcon || ShellIcon->GetIconOf(list, 0, &image) != S_OK)
+            image = SHMapPIDLToSystemImageListIndex(Folder.get(), list, nullptr);
+        item.iImage = image >= 0 ? image : I_IMAGENONE;
+
+        const bool showHidden = FolderViewConfig().ShowHidden;
+        SFGAOF attributes = (showHidden ? SFGAO_HIDDEN : 0) | (IconOverlay ? 0 : SFGAO_LINK | SFGAO_SHARE);
+        if (attributes && FAILED(Folder->GetAttributesOf(1, &list, &attributes))) attributes = 0;
+        UINT overlay = 0;
+        if (IconOverlay) {
+            int index = 0;
+            if (SUCCEEDED(IconOverlay->GetOverlayIndex(list, &index))) overlay = static_cast<UINT>(index);
+        } else if (attributes & SFGAO_SHARE) {
+            overlay = 1;
+        } else if (attributes & SFGAO_LINK) {
+            overlay = 2;
+        }
+        item.mask |= LVIF_STATE;
+        item.stateMask = LVIS_OVERLAYMASK;
+        item.state = INDEXTOOVERLAYMASK(overlay & 0xF);
+        if (showHidden && (attributes & SFGAO_HIDDEN)) {
+            item.stateMask |= LVIS_CUT;
+            item.state |= LVIS_CUT;
+        }
+    }
+
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        item.pszText[0] = L'\0';
+        if (item.iSubItem == 0) {
+            STRRET name{};
+            if (SUCCEEDED(Folder->GetDisplayNameOf(list, SHGDN_INFOLDER, &name)))
+                StrRetToBufW(&name, list, item.pszText, item.cchTextMax);
+        } else if (static_cast<size_t>(item.iSubItem) < Columns.size()) {
+            const UINT column = static_cast<UINT>(Columns[item.iSubItem]);
+            SHELLDETAILS details{};
+            HRESULT hr = E_FAIL;
+            if (Folder2)
+                hr = Folder2->GetDetailsOf(list, column, &details);
+            else if (Details)
+                hr = Details->GetDetailsOf(list, column, &details);
+            if (SUCCEEDED(hr)) StrRetToBufW(&details.str, list, item.pszText, item.cchTextMax);
+        }
+    }
+    // The list keeps the name and the image until the item is reset.
+    if (item.iSubItem == 0) item.mask |= LVIF_DI_SETITEM;
+}
+
+LRESULT TFolderView::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
+    const FrameColors& colors = Frame().colors;
+    if (!colors.lvColorGroup) return CDRF_DODEFAULT;
+    switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: {
+        const int index = static_cast<int>(draw->nmcd.dwItemSpec);
+        auto* list = reinterpret_cast<LPCITEMIDLIST>(draw->nmcd.lItemlParam);
+        if (index < 0 || index >= ItemCount() || !list || !Folder) return CDRF_DODEFAULT;
+        draw->clrText = colors.normalString;
+        if (ViewMode == 3 && (index & 1) && colors.setEvenBK) draw->clrTextBk = colors.evenBK;
+        WIN32_FIND_DATAW data{};
+        if (SUCCEEDED(SHGetDataFromIDListW(Folder.get(), list, SHGDFIL_FINDDATA, &data, sizeof(data)))) {
+            const DWORD attributes = data.dwFileAttributes;
+            if (attributes & FILE_ATTRIBUTE_DIRECTORY) draw->clrText = colors.directory;
+            if (attributes & FILE_ATTRIBUTE_HIDDEN) draw->clrText = colors.hidden;
+            if (attributes & FILE_ATTRIBUTE_READONLY) draw->clrText = colors.readOnly;
+            if (attributes & FILE_ATTRIBUTE_SYSTEM) draw->clrText = colors.system;
+            if (attributes & FILE_ATTRIBUTE_COMPRESSED) draw->clrText = colors.compressed;
+        }
+        return CDRF_NEWFONT;
+    }
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
+void TFolderView::BuildColumns() {
+    while (ListView_DeleteColumn(ListView, 0)) {
+    }
+    Columns.clear();
+    const int charWidth = FolderViewConfig().CharWidth;
+    auto addColumn = [&](int column, SHELLDETAILS& details, int width) {
+        const std::wstring title = StrRetToText(&details.str, nullptr);
+        const int image = column == SortColumn ? (SortAscending ? 0 : 1) : -1;
+        LVCOLUMNW lvc{};
+        lvc.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_IMAGE;
+        lvc.fmt = (details.fmt & LVCFMT_RIGHT) ? LVCFMT_RIGHT : LVCFMT_BITMAP_ON_RIGHT;
+        // Without the image flag the header would keep the arrow to itself.
+        if (image >= 0) lvc.fmt |= LVCFMT_IMAGE;
+        lvc.cx = width;
+        lvc.pszText = const_cast<wchar_t*>(title.c_str());
+        lvc.iImage = image;
+        if (ListView_InsertColumn(ListView, static_cast<int>(Columns.size()), &lvc) >= 0)
+            Columns.push_back(column);
+    };
+    for (int column = 0; column < kMaxShellColumns; ++column) {
+        SHELLDETAILS details{};
+        if (Folder2) {
+            if (FAILED(Folder2->GetDetailsOf(nullptr, column, &details))) break;
+            SHCOLSTATEF state = 0;
+            const bool shown = FAILED(Folder2->GetDefaultColumnState(column, &state)) ||
+                               (state & SHCOLSTATE_ONBYDEFAULT);
+            if (!shown) {
+                StrRetToText(&details.str, nullptr);
+                continue;
+            }
+            int width = charWidth * details.cxChar / 10;
+            addColumn(column, details, width ? width : kDefaultColumnWidth);
+        } else if (Details) {
+            if (FAILED(Details->GetDetailsOf(nullptr, column, &details))) break;
+            addColumn(column, details, charWidth * details.cxChar / 10);
+        } else {
+            break;
+        }
+    }
+}

@@ -1,0 +1,332 @@
+// The folder view's item model: enumeration, the display filter, sorting,
+// inserting, and the full, re-sorting and merging refreshes.
+
+#include "folderview/wFolderView.h"
+
+#include "folderview/uFolderViewSettings.h"
+
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+constexpr ULONG kEnumBatch = 64;
+
+// A stable bottom-up merge sort that only ever asks whether the right element
+// sorts strictly before the left one. Unlike the standard sorts it stays in
+// bounds when a shell folder's comparison is not a consistent order.
+template <typename T, typename Compare>
+void MergeSort(std::vector<T>& items, Compare compare) {
+    const size_t n = items.size();
+    std::vector<T> buffer(n);
+    for (size_t width = 1; width < n; width *= 2) {
+        for (size_t left = 0; left < n; left += 2 * width) {
+            const size_t middle = std::min(left + width, n);
+            const size_t right = std::min(left + 2 * width, n);
+            size_t i = left, j = middle, k = left;
+            while (i < middle && j < right) buffer[k++] = compare(items[j], items[i]) < 0 ? items[j++] : items[i++];
+            while (i < middle) buffer[k++] = items[i++];
+            while (j < right) buffer[k++] = items[j++];
+        }
+        items.swap(buffer);
+    }
+}
+
+// The comparison result a folder encodes in CompareIDs' code; a failure means equal.
+int CompareCode(HRESULT hr) {
+    if (FAILED(hr)) return 0;
+    return static_cast<signed char>(HRESULT_CODE(hr) & 0xFF);
+}
+
+}  // namespace
+
+HRESULT TFolderView::Enumerate(HWND owner, std::vector<UniquePidl>& items) const {
+    ComPtr<IEnumIDList> enumerator;
+    const HRESULT hr = Folder->EnumObjects(owner, FolderViewConfig().EnumFlags(), enumerator.put());
+    if (hr != S_OK) return hr;
+    if (!enumerator) return E_FAIL;
+    LPITEMIDLIST batch[kEnumBatch];
+    for (;;) {
+        ULONG fetched = 0;
+        const HRESULT next = enumerator->Next(kEnumBatch, batch, &fetched);
+        if (FAILED(next)) break;
+        for (ULONG i = 0; i < fetched && i < kEnumBatch; ++i) {
+            UniquePidl item(batch[i]);
+            if (item && PassesFilter(item.get())) items.push_back(std::move(item));
+        }
+        if (next != S_OK || fetched == 0) break;
+    }
+    return S_OK;
+}
+
+bool TFolderView::PassesFilter(LPCITEMIDLIST relative) const {
+    if (DisplayFilter().empty()) return true;
+    STRRET name{};
+    if (FAILED(Folder->GetDisplayNameOf(relative, SHGDN_INFOLDER, &name))) return DisplayFilterAccepts(L"");
+    return DisplayFilterAccepts(StrRetToText(&name, relative));
+}
+
+int TFolderView::CompareItems(LPCITEMIDLIST a, LPCITEMIDLIST b) const {
+    IShellFolder* folder = Folder2 ? static_cast<IShellFolder*>(Folder2.get()) : Folder.get();
+    const int result = CompareCode(folder->CompareIDs(SortColumn, a, b));
+    return SortAscending ? result : -result;
+}
+
+void TFolderView::SortIDLists(std::vector<LPITEMIDLIST>& lists, int column, bool ascending) const {
+    IShellFolder* folder = Folder2 ? static_cast<IShellFolder*>(Folder2.get()) : Folder.get();
+    MergeSort(lists, [&](LPCITEMIDLIST a, LPCITEMIDLIST b) {
+        const int result = CompareCode(folder->CompareIDs(column, a, b));
+        return ascending ? result : -result;
+    });
+}
+
+int TFolderView::ItemCount() const { return ListView_GetItemCount(ListView); }
+
+LPCITEMIDLIST TFolderView::ItemIDList(int index) const {
+    if (index < 0) return nullptr;
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    if (!ListView_GetItem(ListView, &item)) return nullptr;
+    return reinterpret_cast<LPCITEMIDLIST>(item.lParam);
+}
+
+int TFolderView::FindItem(LPCITEMIDLIST relative) const {
+    if (!relative || !Folder) return -1;
+    const int count = ItemCount();
+    for (int i = 0; i < count; ++i) {
+        LPCITEMIDLIST item = ItemIDList(i);
+        if (!item) continue;
+        const HRESULT hr = Folder->CompareIDs(0, item, relative);
+        if (SUCCEEDED(hr) && HRESULT_CODE(hr) == 0) return i;
+    }
+    return -1;
+}
+
+int TFolderView::InsertItem(LPITEMIDLIST relative, UINT state) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    if (state) item.mask |= LVIF_STATE;
+    item.iItem = INT_MAX;
+    item.pszText = LPSTR_TEXTCALLBACKW;
+    item.iImage = I_IMAGECALLBACK;
+    item.lParam = reinterpret_cast<LPARAM>(relative);
+    item.state = state;
+    item.stateMask = state;
+    const int index = ListView_InsertItem(ListView, &item);
+    if (index < 0) PIDLFree(relative);
+    return index;
+}
+
+// The items go in already in the folder's order: asking the list view to
+// sort afterwards costs seconds per ten thousand items.
+void TFolderView::InsertSorted(std::vector<UniquePidl>& items, LPCITEMIDLIST selectChild) {
+    std::vector<LPITEMIDLIST> lists;
+    lists.reserve(items.size());
+    for (UniquePidl& item : items) lists.push_back(item.release());
+    items.clear();
+    Sorting = true;
+    SortIDLists(lists, SortColumn, SortAscending);
+    Sorting = false;
+    bool pending = selectChild != nullptr;
+    for (LPITEMIDLIST list : lists) {
+        UINT state = 0;
+        if (pending) {
+            const HRESULT hr = Folder->CompareIDs(0, list, selectChild);
+            if (SUCCEEDED(hr) && HRESULT_CODE(hr) == 0) {
+                state = LVIS_SELECTED | LVIS_FOCUSED;
+                pending = false;
+            }
+        }
+        InsertItem(list, state);
+    }
+}
+
+// Re-sorting rewrites the items in place (ID list and state) instead of
+// moving them with the list view's own sort.
+void TFolderView::SortItems() {
+    struct Entry {
+        LPITEMIDLIST list;
+        UINT state;
+    };
+    constexpr UINT kKeptStates = LVIS_SELECTED | LVIS_FOCUSED | LVIS_CUT;
+    const int count = ItemCount();
+    std::vector<Entry> entries;
+    entries.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        entries.push_back({const_cast<LPITEMIDLIST>(ItemIDList(i)),
+                           ListView_GetItemState(ListView, i, kKeptStates)});
+    }
+    Sorting = true;
+    MergeSort(entries, [&](const Entry& a, const Entry& b) { return CompareItems(a.list, b.list); });
+    Sorting = false;
+    SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
+    for (int i = 0; i < count; ++i) {
+        LVITEMW item{};
+        item.mask = LVIF_PARAM | LVIF_STATE | LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = i;
+        item.lParam = reinterpret_cast<LPARAM>(entries[i].list);
+        item.state = entries[i].state;
+        item.stateMask = kKeptStates | LVIS_OVERLAYMASK;
+        item.pszText = LPSTR_TEXTCALLBACKW;
+        item.iImage = I_IMAGECALLBACK;
+        ListView_SetItem(ListView, &item);
+        for (size_t sub = 1; sub < Columns.size(); ++sub)
+            ListView_SetItemText(ListView, i, static_cast<int>(sub), LPSTR_TEXTCALLBACKW);
+    }
+    SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(ListView, nullptr, TRUE);
+}
+
+void TFolderView::ResetItem(int index) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE;
+    item.iItem = index;
+    item.pszText = LPSTR_TEXTCALLBACKW;
+    item.iImage = I_IMAGECALLBACK;
+    item.state = 0;
+    item.stateMask = LVIS_OVERLAYMASK | LVIS_CUT;
+    ListView_SetItem(ListView, &item);
+    if (ViewMode == 3) {
+        for (size_t sub = 1; sub < Columns.size(); ++sub)
+            ListView_SetItemText(ListView, index, static_cast<int>(sub), LPSTR_TEXTCALLBACKW);
+    }
+}
+
+void TFolderView::SetItemIDList(int index, LPITEMIDLIST relative) {
+    LPITEMIDLIST old = const_cast<LPITEMIDLIST>(ItemIDList(index));
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    item.lParam = reinterpret_cast<LPARAM>(relative);
+    if (!ListView_SetItem(ListView, &item)) {
+        PIDLFree(relative);
+        return;
+    }
+    PIDLFree(old);
+}
+
+void TFolderView::DeleteItemAt(int index) {
+    ListView_DeleteItem(ListView, index);
+    if (index >= 0 && static_cast<size_t>(index) < Thumbs.size()) Thumbs.erase(Thumbs.begin() + index);
+}
+
+void TFolderView::RefreshView(int mode) {
+    switch (mode) {
+    case RefreshFull:
+        RemoveAllTasks();
+        FullRefresh();
+        break;
+    case RefreshResort:
+        Thumbs.clear();
+        SortItems();
+        break;
+    case RefreshMerge:
+        MergeRefresh();
+        break;
+    default:
+        return;
+    }
+    RestartStatusTimer();
+}
+
+void TFolderView::FullRefresh() {
+    if (!Folder) return;
+    SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
+    std::vector<UniquePidl> items;
+    if (Enumerate(nullptr, items) != S_OK) {
+        SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
+        FallBackToParent(true, true);
+        return;
+    }
+
+    std::vector<UniquePidl> selected;
+    for (int i = ListView_GetNextItem(ListView, -1, LVNI_SELECTED); i >= 0;
+         i = ListView_GetNextItem(ListView, i, LVNI_SELECTED)) {
+        selected.emplace_back(PIDLClone(ItemIDList(i)));
+    }
+    ListView_SetItemState(ListView, -1, 0, LVIS_SELECTED);
+    const int focusedIndex = ListView_GetNextItem(ListView, -1, LVNI_FOCUSED);
+    UniquePidl focused(PIDLClone(ItemIDList(focusedIndex)));
+    if (focusedIndex >= 0) ListView_SetItemState(ListView, focusedIndex, 0, LVIS_FOCUSED);
+    const int top = ListView_GetTopIndex(ListView);
+    const int position = top + (top != 0 ? ListView_GetCountPerPage(ListView) - 1 : 0);
+
+    ListView_DeleteAllItems(ListView);
+    Thumbs.clear();
+    InsertSorted(items, nullptr);
+
+    const int count = ItemCount();
+    if (focusedIndex >= 0 && count > 0) {
+        int index = FindItem(focused.get());
+        if (index < 0) index = std::min(focusedIndex, count - 1);
+        ListView_SetItemState(ListView, index, LVIS_FOCUSED, LVIS_FOCUSED);
+    }
+    for (const UniquePidl& list : selected) {
+        const int index = FindItem(list.get());
+        if (index >= 0) ListView_SetItemState(ListView, index, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    if (position != 0 && count > 0) ListView_EnsureVisible(ListView, std::min(position, count - 1), FALSE);
+    SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(ListView, nullptr, TRUE);
+}
+
+void TFolderView::MergeRefresh() {
+    if (!Folder) return;
+    SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
+    std::vector<UniquePidl> items;
+    if (Enumerate(nullptr, items) != S_OK) {
+        SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
+        FallBackToParent(true, true);
+        return;
+    }
+    std::vector<LPITEMIDLIST> fresh;
+    fresh.reserve(items.size());
+    for (UniquePidl& item : items) fresh.push_back(item.release());
+    items.clear();
+    SortIDLists(fresh, 0, true);
+
+    struct Current {
+        LPCITEMIDLIST list;
+        int index;
+        bool matched;
+    };
+    const int count = ItemCount();
+    std::vector<Current> current;
+    current.reserve(count);
+    for (int i = 0; i < count; ++i) current.push_back({ItemIDList(i), i, false});
+    IShellFolder* folder = Folder2 ? static_cast<IShellFolder*>(Folder2.get()) : Folder.get();
+    MergeSort(current, [&](const Current& a, const Current& b) {
+        return CompareCode(folder->CompareIDs(0, a.list, b.list));
+    });
+
+    // Both sides are in the same order, so one walk pairs them.
+    size_t next = 0;
+    for (LPITEMIDLIST list : fresh) {
+        bool matched = false;
+        while (next < current.size()) {
+            const int order = CompareCode(folder->CompareIDs(0, list, current[next].list));
+            if (order < 0) break;
+            if (order == 0) {
+                current[next].matched = true;
+                SetItemIDList(current[next].index, list);
+                ++next;
+                matched = true;
+                break;
+            }
+            ++next;
+        }
+        if (!matched) InsertItem(list, 0);
+    }
+
+    std::vector<int> gone;
+    for (const Current& entry : current)
+        if (!entry.matched) gone.push_back(entry.index);
+    std::sort(gone.begin(), gone.end(), std::greater<int>());
+    for (int index : gone) DeleteItemAt(index);
+    ListView_Arrange(ListView, LVA_DEFAULT);
+    SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(ListView, nullptr, TRUE);
+}

@@ -1,0 +1,178 @@
+// Opening what the folder view shows: its command table, folders in place or
+// in new tabs, files by their default verb, and going up.
+
+#include "folderview/wFolderView.h"
+
+#include "app/Global.h"
+#include "folderview/uFolderViewSettings.h"
+#include "mainwnd/wMainWnd.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+
+namespace {
+
+struct KeyCommand {
+    WORD command;
+    WORD key;
+};
+
+// The list-scope assignments a fresh profile has, first match wins.
+constexpr KeyCommand kDefaultListKeys[] = {
+    {5200, 0x008}, {5201, 0x108}, {5202, 0x00D}, {5203, 0x10D}, {5204, 0x40D}, {5205, 0x02E},
+    {5205, 0x12E}, {5205, 0x244}, {5206, 0x071}, {5207, 0x074}, {5208, 0x241}, {5209, 0x141},
+    {5210, 0x243}, {5212, 0x24B}, {5213, 0x252}, {5214, 0x256}, {5215, 0x258}, {5218, 0x05D},
+    {5229, 0x146}, {5222, 0x30D}, {5223, 0x20D}, {5149, 0x25A},
+};
+
+constexpr wchar_t kTooManyFiles[] = L"実行するファイルが多すぎます。実行しますか？";
+constexpr wchar_t kWarningCaption[] = L"警告";
+
+}  // namespace
+
+WORD ListKeyCommand(WORD packedKey) {
+    for (const KeyCommand& entry : kDefaultListKeys)
+        if (entry.key == packedKey) return entry.command;
+    return 0;
+}
+
+void TFolderView::ExecuteCommand(WORD command) {
+    switch (command) {
+    case CmdGoUp: GoUp(false, true); break;
+    case CmdGoUpNewTab: GoUp(true, true); break;
+    case CmdOpen: OpenSelection(0); break;
+    case CmdOpenNewTab: OpenSelection(1); break;
+    case CmdOpenBackground: OpenSelection(2); break;
+    case CmdRefresh: RefreshView(RefreshFull); break;
+    case CmdOpenByAssociation: InvokeDefaultVerb(); break;
+    default:
+        // Main-window commands go to the frame, which routes them back to
+        // the pane they are aimed at.
+        if ((command >= 5000 && command < 5200) || (command >= 10000 && command < 15000) ||
+            (command >= 20000 && command < 25000)) {
+            if (Frame().frame)
+                SendMessageW(Frame().frame, WM_COMMAND, command, reinterpret_cast<LPARAM>(ListView));
+        }
+        break;
+    }
+}
+
+// The selected items, the focused one first when it is selected, then the
+// others in list order; with `withChecked`, checked items join them.
+std::vector<int> TFolderView::SelectedIndexes() const {
+    std::vector<int> indexes;
+    const int focused = ListView_GetNextItem(ListView, -1, LVNI_FOCUSED);
+    if (focused >= 0 && (ListView_GetItemState(ListView, focused, LVIS_SELECTED) & LVIS_SELECTED))
+        indexes.push_back(focused);
+    for (int i = ListView_GetNextItem(ListView, -1, LVNI_SELECTED); i >= 0;
+         i = ListView_GetNextItem(ListView, i, LVNI_SELECTED)) {
+        if (i != focused) indexes.push_back(i);
+    }
+    return indexes;
+}
+
+void TFolderView::OpenSelection(int mode) {
+    const std::vector<int> selected = SelectedIndexes();
+    if (selected.empty()) {
+        const int focused = ListView_GetNextItem(ListView, -1, LVNI_FOCUSED);
+        if (!FolderViewConfig().FocuseExecute || focused < 0) return;
+        if (!TryOpenAsFolder(ItemIDList(focused), mode)) InvokeDefaultVerb();
+        return;
+    }
+    // Opening a folder in place replaces the items, so the candidates are
+    // copied before the first attempt.
+    std::vector<UniquePidl> candidates;
+    for (int index : selected) candidates.emplace_back(PIDLClone(ItemIDList(index)));
+    for (const UniquePidl& candidate : candidates) {
+        if (candidate && TryOpenAsFolder(candidate.get(), mode)) return;
+    }
+    InvokeDefaultVerb();
+}
+
+bool TFolderView::TryOpenAsFolder(LPCITEMIDLIST relative, int mode) {
+    if (!relative || !Folder) return false;
+    UniquePidl item(PIDLClone(relative));
+    LPCITEMIDLIST itemList = item.get();
+    SFGAOF attributes = SFGAO_FOLDER | SFGAO_LINK;
+    if (FAILED(Folder->GetAttributesOf(1, &itemList, &attributes))) return false;
+    if (attributes & SFGAO_FOLDER) {
+        ComPtr<IShellFolder> folder = Folder;
+        UniquePidl folderList(PIDLClone(AbsoluteIDList));
+        return OpenFolderTarget(folder.get(), folderList.get(), itemList, mode);
+    }
+    if (!(attributes & SFGAO_LINK)) return false;
+
+    ComPtr<IShellLinkW> link;
+    if (FAILED(Folder->GetUIObjectOf(Frame().frame, 1, &itemList, IID_IShellLinkW, nullptr, link.putVoid())) || !link)
+        return false;
+    // A link that cannot be resolved has been dealt with (the shell said why):
+    // it must not be executed either.
+    if (FAILED(link->Resolve(Frame().frame, SLR_UPDATE))) return true;
+    UniquePidl target;
+    if (FAILED(link->GetIDList(target.put())) || !target) return false;
+    if (target.get()->mkid.cb == 0) {
+        if (mode == 0)
+            BrowseTo(target.release(), true, nullptr);
+        else
+            OpenChildWindow(target.release(), mode == 1, nullptr, ContentFolder);
+        return true;
+    }
+    UniquePidl parentList(PIDLParent(target.get()));
+    ComPtr<IShellFolder> parent;
+    if (!parentList || !PIDLBindFolder(parentList.get(), parent.put())) return false;
+    LPCITEMIDLIST last = PIDLLast(target.get());
+    SFGAOF targetAttributes = SFGAO_FOLDER;
+    if (FAILED(parent->GetAttributesOf(1, &last, &targetAttributes)) || !(targetAttributes & SFGAO_FOLDER))
+        return false;
+    return OpenFolderTarget(parent.get(), parentList.get(), last, mode);
+}
+
+bool TFolderView::OpenFolderTarget(IShellFolder* parent, LPCITEMIDLIST parentList, LPCITEMIDLIST relative,
+                                   int mode) {
+    UniquePidl absolute(PIDLAppend(parentList, relative));
+    if (!absolute) return false;
+    if (mode == 0)
+        BrowseChild(parent, absolute.release(), relative);
+    else
+        OpenChildWindow(absolute.release(), mode == 1, nullptr, ContentFolder);
+    return true;
+}
+
+void TFolderView::InvokeDefaultVerb() {
+    const FolderViewSettings& settings = FolderViewConfig();
+    std::vector<int> items = SelectedIndexes();
+    if (!items.empty()) {
+        if (settings.AlertCount != 0 && items.size() >= settings.AlertCount &&
+            MessageBoxW(Frame().frame, kTooManyFiles, kWarningCaption, MB_ICONWARNING | MB_OKCANCEL) != IDOK)
+            return;
+        if (CheckBoxes) {
+            const int count = ItemCount();
+            for (int i = 0; i < count; ++i) {
+                if (ListView_GetCheckState(ListView, i) &&
+                    std::find(items.begin(), items.end(), i) == items.end())
+                    items.push_back(i);
+            }
+        }
+    } else {
+        const int focused = ListView_GetNextItem(ListView, -1, LVNI_FOCUSED);
+        if (!settings.FocuseExecute || focused < 0) return;
+        items.push_back(focused);
+    }
+
+    // Running one item may pump messages that change the list, so every
+    // target is taken before the first runs.
+    std::vector<UniquePidl> targets;
+    for (int index : items) targets.emplace_back(PIDLAppend(AbsoluteIDList, ItemIDList(index)));
+    const std::wstring directory = PIDLPathOrName(AbsoluteIDList);
+    for (const UniquePidl& target : targets) {
+        if (!target) continue;
+        SHELLEXECUTEINFOW execute{sizeof(execute)};
+        execute.fMask = SEE_MASK_IDLIST;
+        execute.hwnd = Frame().frame;
+        execute.lpIDList = target.get();
+        execute.lpDirectory = directory.c_str();
+        execute.nShow = SW_SHOWNORMAL;
+        ShellExecuteExW(&execute);
+    }
+}

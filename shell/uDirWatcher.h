@@ -1,0 +1,74 @@
+#pragma once
+// A watcher of one file-system folder that reports what changes in it, and
+// its own deletion or renaming, from a thread of its own. It stands in where
+// the shell's change notifications miss changes made by plain file functions,
+// other processes or the system outside the program.
+//
+// The thread never touches a window: it queues the changes and posts one
+// message to the window it was given when the queue turns non-empty; the
+// window's thread takes the queue with TakeChanges. Destroying the watcher
+// stops the thread and waits for it.
+
+#include "app/Handles.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct DirChange {
+    enum Kind {
+        Added,
+        Removed,
+        Modified,
+        Renamed,       // name -> newName, both inside the folder
+        SelfRemoved,   // the folder itself is gone
+        SelfRenamed,   // the folder itself has the new full path newName
+        Overflow,      // changes were lost: the folder must be read again
+    };
+    Kind kind;
+    std::wstring name;
+    std::wstring newName;
+
+    bool operator==(const DirChange&) const = default;
+};
+
+class TDirWatcher {
+public:
+    // More changes than this waiting at once collapse into one Overflow.
+    static constexpr size_t MaxQueued = 256;
+
+    // Watches `folder` (a directory path); null when it cannot be opened.
+    // `window` gets `message` (wParam, lParam) posted when changes wait.
+    static std::unique_ptr<TDirWatcher> Start(const std::wstring& folder, HWND window, UINT message,
+                                              WPARAM wParam, LPARAM lParam);
+    ~TDirWatcher();
+    TDirWatcher(const TDirWatcher&) = delete;
+    TDirWatcher& operator=(const TDirWatcher&) = delete;
+
+    // The changes seen since the last call, oldest first.
+    std::vector<DirChange> TakeChanges();
+    const std::wstring& Folder() const { return folder_; }
+
+private:
+    TDirWatcher() = default;
+    void Run();
+    void Queue(DirChange change);
+
+    std::wstring folder_;
+    std::wstring parent_;      // empty for a root
+    std::wstring leafName_;    // the folder's name inside parent_
+    UniqueHandle folderHandle_;
+    UniqueHandle parentHandle_;
+    UniqueHandle stopEvent_;
+    HWND window_ = nullptr;
+    UINT message_ = 0;
+    WPARAM wParam_ = 0;
+    LPARAM lParam_ = 0;
+    std::mutex mutex_;
+    std::vector<DirChange> queue_;
+    std::thread thread_;
+};
