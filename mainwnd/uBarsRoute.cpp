@@ -1,0 +1,60 @@
+#include "mainwnd/uBarsRoute.h"
+
+#include "mainwnd/wMainWnd.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr int kCommandBack = 5150;
+constexpr int kCommandForward = 5151;
+
+bool Holds(HWND bar, HWND window) {
+    return bar && window && (bar == window || IsChild(bar, window));
+}
+
+}  // namespace
+
+BarRoutes& Routes() {
+    static BarRoutes routes;
+    return routes;
+}
+
+void RouteSyncFolderTree(LPCITEMIDLIST folder) {
+    HWND tree = Frame().folderTree;
+    if (folder && tree && IsWindowVisible(tree) && Routes().syncFolderTree) Routes().syncFolderTree(folder);
+}
+
+void RouteShowInAddressBar(LPCITEMIDLIST folder) {
+    HWND address = Frame().addressBar;
+    if (folder && address && IsWindowVisible(address) && Routes().showInAddressBar) Routes().showInAddressBar(folder);
+}
+
+void RouteShowTextInAddressBar(int iconIndex, const wchar_t* text) {
+    HWND address = Frame().addressBar;
+    if (!address) return;
+    SendMessageW(address, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    COMBOBOXEXITEMW item{};
+    item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_INDENT;
+    item.iItem = -1;
+    item.pszText = const_cast<wchar_t*>(text);
+    item.iImage = iconIndex;
+    item.iSelectedImage = iconIndex;
+    SendMessageW(address, CBEM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void RouteUpdateHistoryButtons(bool canGoBack, bool canGoForward) {
+    for (HWND bar : {Frame().toolBar, Frame().sideToolBar}) {
+        if (!bar) continue;
+        SendMessageW(bar, TB_ENABLEBUTTON, kCommandBack, MAKELPARAM(canGoBack ? TRUE : FALSE, 0));
+        SendMessageW(bar, TB_ENABLEBUTTON, kCommandForward, MAKELPARAM(canGoForward ? TRUE : FALSE, 0));
+    }
+}
+
+HWND RouteFocusedBar() {
+    HWND focus = GetFocus();
+    const FrameState& frame = Frame();
+    for (HWND bar : {frame.folderTree, frame.addressBar, frame.favoriteTree})
+        if (Holds(bar, focus)) return focus;
+    return nullptr;
+}

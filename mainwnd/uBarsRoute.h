@@ -1,0 +1,30 @@
+#pragma once
+// How the tab layer reaches the bars and panes that follow the active tab: the
+// folder tree, the address bar and the two toolbars. A bar that does not exist
+// or is not shown is passed over; a bar hooks its own handler in here when it
+// is created, so the tab layer never depends on how a bar is built.
+
+#include <windows.h>
+#include <shlobj.h>
+
+struct BarRoutes {
+    // Selects the node of `folder`, creating nodes on the way; set by the folder tree.
+    void (*syncFolderTree)(LPCITEMIDLIST folder) = nullptr;
+    // Shows `folder` with its icon in the edit field; set by the address bar.
+    void (*showInAddressBar)(LPCITEMIDLIST folder) = nullptr;
+};
+
+BarRoutes& Routes();
+
+// Only while the folder tree exists and is visible.
+void RouteSyncFolderTree(LPCITEMIDLIST folder);
+// Only while the address bar is visible.
+void RouteShowInAddressBar(LPCITEMIDLIST folder);
+// Clears the address bar's list selection and shows `text` with the system
+// small icon `iconIndex` in its edit field.
+void RouteShowTextInAddressBar(int iconIndex, const wchar_t* text);
+// Enables the back (5150) and forward (5151) buttons on both toolbars.
+void RouteUpdateHistoryButtons(bool canGoBack, bool canGoForward);
+// The focused window when it lies in the folder tree, the address bar or the
+// favorites tree, else null: a navigation started there gives the focus back.
+HWND RouteFocusedBar();

@@ -1,0 +1,82 @@
+#pragma once
+// The tab bar: one tab per child window, in an order of its own; the selected
+// tab is the active child. A container window clips a tall tab control to the
+// height of its tab rows and stands above (or below) the MDI client.
+
+#include "app/Handles.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+inline constexpr UINT kTabControlId = 1504;
+inline constexpr wchar_t kTabBaseClassName[] = L"MDITabBaseClass";
+// Image of the tab image list that marks a navigate-locked tab.
+inline constexpr int kLockImage = 0;
+
+// Values of the Tab area of the settings key.
+struct TabBarSettings {
+    int addPos = 1;        // 0 first, 1 last, 2 right of the focused tab
+    int closePos = 0;      // which tab becomes active when the active one closes
+    int dragTime = 2000;
+    bool bottom = false;
+    int style = TCS_TOOLTIPS;
+    int maxString = 20;
+    WORD rClick = 5115;
+    WORD rsClick = 5117;
+    WORD rcClick = 5116;
+    WORD mClick = 5152;
+    WORD ldClick = 5079;
+    WORD rlClick = 5117;
+    bool wheelTab = true;
+    bool fullPath = false;
+    int minWidth = 0;
+};
+
+struct TabBarState {
+    HWND container = nullptr;
+    HWND tabs = nullptr;
+    HIMAGELIST images = nullptr;
+    UniqueFont font;
+    // The tab control's display rectangle at the last layout; its top is the
+    // height of the tab rows.
+    RECT display{};
+    TabBarSettings settings;
+};
+
+TabBarState& TabBar();
+
+// Reads the Tab settings and creates the container and tab control inside
+// `frame`; also stores the container as the frame's tab bar.
+HWND CreateTabBar(HWND frame);
+// Places the tab rows at the top (or bottom) of `area`, in frame client
+// coordinates, and the MDI client in the rest. Without a tab bar the MDI
+// client takes the whole area.
+void TabBarLayout(const RECT& area);
+
+// A tab for a new child, placed by AddPos; selected when asked.
+void AddTab(HWND child, bool select);
+void RemoveTab(HWND child);
+void SelectTab(HWND child);
+// Cuts the text to MaxString characters plus "..." and doubles every "&".
+void SetTabText(HWND child, const std::wstring& text);
+// Names the tab after its folder's full path, compacted to MaxString characters.
+void SetTabPath(HWND child);
+void SetTabLock(HWND child, bool locked);
+
+int TabCount();
+// The child of tab `index`, or null.
+HWND TabChild(int index);
+// The index of the child's tab, or -1.
+int TabIndexOf(HWND child);
+// The selected tab, or -1.
+int SelectedTab();
+std::wstring TabText(int index);
+int TabImage(int index);
+
+// Menus and tabs draw "&" as the underline of the next letter; doubled, it shows as itself.
+std::wstring EscapeAmpersands(const std::wstring& text);
+// The text a tab shows for `text`: at most `maxString` characters of it (and
+// "..." when cut), with "&" doubled so the control draws it as it is.
+std::wstring FormatTabText(const std::wstring& text, int maxString);
