@@ -181,30 +181,30 @@ private:
 // ---------------------------------------------------------------------------
 // HasArguments
 
-TEST(HasArguments, QuotedProgramPathAloneHasNone) {
+TEST(CmdLineHasArguments, QuotedProgramPathAloneHasNone) {
     EXPECT_FALSE(HasArguments(L"\"C:\\Program Files\\ZEKO\\ZEKO.exe\""));
     EXPECT_FALSE(HasArguments(L" \t\"C:\\Program Files\\ZEKO\\ZEKO.exe\"  \r\n"));
 }
 
-TEST(HasArguments, QuotedProgramPathFollowedByAPathHasSome) {
+TEST(CmdLineHasArguments, QuotedProgramPathFollowedByAPathHasSome) {
     EXPECT_TRUE(HasArguments(L"\"C:\\Program Files\\ZEKO\\ZEKO.exe\" C:\\日本語"));
     EXPECT_TRUE(HasArguments(L"\"C:\\Program Files\\ZEKO\\ZEKO.exe\" \"C:\\日本語 フォルダ\""));
 }
 
-TEST(HasArguments, UnquotedProgramNameAloneHasNone) {
+TEST(CmdLineHasArguments, UnquotedProgramNameAloneHasNone) {
     EXPECT_FALSE(HasArguments(L"ZEKO.exe"));
     EXPECT_FALSE(HasArguments(L"  ZEKO.exe \t "));
 }
 
-TEST(HasArguments, UnquotedProgramNameFollowedByAPathHasSome) {
+TEST(CmdLineHasArguments, UnquotedProgramNameFollowedByAPathHasSome) {
     EXPECT_TRUE(HasArguments(L"ZEKO.exe C:\\日本語"));
 }
 
-TEST(HasArguments, MissingClosingQuoteCountsAsArguments) {
+TEST(CmdLineHasArguments, MissingClosingQuoteCountsAsArguments) {
     EXPECT_TRUE(HasArguments(L"\"C:\\Program Files\\ZEKO\\ZEKO.exe"));
 }
 
-TEST(HasArguments, EmptyCommandLineHasNone) {
+TEST(CmdLineHasArguments, EmptyCommandLineHasNone) {
     EXPECT_FALSE(HasArguments(L""));
     EXPECT_FALSE(HasArguments(L" \t "));
 }
@@ -214,35 +214,35 @@ TEST(HasArguments, EmptyCommandLineHasNone) {
 
 using Arguments = std::vector<std::wstring>;
 
-TEST(SplitArguments, SplitsAtBlanksAndControlCharactersOutsideQuotes) {
+TEST(CmdLineSplitArguments, SplitsAtBlanksAndControlCharactersOutsideQuotes) {
     EXPECT_EQ(SplitArguments(L"  prog.exe a\tb \r\n c  "), (Arguments{L"prog.exe", L"a", L"b", L"c"}));
 }
 
-TEST(SplitArguments, QuotesKeepBlanksAndAreNotCopied) {
+TEST(CmdLineSplitArguments, QuotesKeepBlanksAndAreNotCopied) {
     EXPECT_EQ(SplitArguments(L"\"C:\\Program Files\\ZEKO.exe\" \"C:\\日本語 フォルダ\""),
               (Arguments{L"C:\\Program Files\\ZEKO.exe", L"C:\\日本語 フォルダ"}));
     EXPECT_EQ(SplitArguments(L"ab\"c d\"e"), (Arguments{L"abc de"}));
 }
 
-TEST(SplitArguments, DoubledLeadingQuotesAreSkipped) {
+TEST(CmdLineSplitArguments, DoubledLeadingQuotesAreSkipped) {
     EXPECT_EQ(SplitArguments(L"\"\"x y"), (Arguments{L"x", L"y"}));
     EXPECT_EQ(SplitArguments(L"a \"\" \"\"\"\"b"), (Arguments{L"a", L"b"}));
 }
 
-TEST(SplitArguments, UnclosedQuoteRunsToTheEnd) {
+TEST(CmdLineSplitArguments, UnclosedQuoteRunsToTheEnd) {
     EXPECT_EQ(SplitArguments(L"a \"C:\\b c\td"), (Arguments{L"a", L"C:\\b c\td"}));
 }
 
-TEST(SplitArguments, EmptyArgumentEndsTheList) {
+TEST(CmdLineSplitArguments, EmptyArgumentEndsTheList) {
     EXPECT_EQ(SplitArguments(L"a \"\""), (Arguments{L"a"}));
     EXPECT_EQ(SplitArguments(L"a \""), (Arguments{L"a"}));
     EXPECT_EQ(SplitArguments(L""), Arguments{});
     EXPECT_EQ(SplitArguments(std::wstring(L"a\0b", 3)), (Arguments{L"a"}));
 }
 
-TEST(SplitArguments, ShellIfexecTextIsOneArgument) { EXPECT_EQ(SplitArguments(L"[]"), (Arguments{L"[]"})); }
+TEST(CmdLineSplitArguments, ShellIfexecTextIsOneArgument) { EXPECT_EQ(SplitArguments(L"[]"), (Arguments{L"[]"})); }
 
-TEST(SplitArguments, ShellVerbTextGivesHandleThenPath) {
+TEST(CmdLineSplitArguments, ShellVerbTextGivesHandleThenPath) {
     EXPECT_EQ(SplitArguments(L":1234:5678 \"C:\\日本語 フォルダ\""),
               (Arguments{L":1234:5678", L"C:\\日本語 フォルダ"}));
 }
@@ -295,9 +295,8 @@ TEST_F(CmdLine, RelativePathIsQualifiedAgainstTheCurrentDirectory) {
     EXPECT_EQ(OpenedPath(1), second_);
 }
 
-TEST_F(CmdLine, DotDotAndForwardSlashesAreFolded) {
-    std::wstring forward = root_ + L"/日本語フォルダ/../第二の場所";
-    OpenArgument(forward, true);
+TEST_F(CmdLine, DotDotIsFolded) {
+    OpenArgument(root_ + L"\\日本語フォルダ\\..\\第二の場所", true);
     ASSERT_EQ(OpenedFolders().size(), 1u);
     EXPECT_EQ(OpenedPath(0), second_);
 }
@@ -365,7 +364,7 @@ TEST_F(CmdLine, UnopenableArgumentsStillUseUpTheFirstMark) {
 
 TEST_F(CmdLine, ThousandsOfArgumentsAreAllWalked) {
     std::wstring text;
-    for (int i = 0; i < 3000; ++i) text += L"\"" + root_ + L"\\無" + Decimal(i) + L"\" ";
+    for (int i = 0; i < 1000; ++i) text += L"\"" + root_ + L"\\無" + Decimal(i) + L"\" ";
     text += L"\"" + japanese_ + L"\"";
     OpenArguments(text, 0);
     ASSERT_EQ(OpenedFolders().size(), 1u);

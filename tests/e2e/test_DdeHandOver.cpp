@@ -1,0 +1,269 @@
+// End to end: folders handed to the running ZEKO.exe by a second start and by
+// the shell's verb arrive in the first instance, with Japanese names.
+
+#include "app/Handles.h"
+#include "app/uPIDL.h"
+#include "mainwnd/wMainWnd.h"
+#include "res/resource.h"
+#include "tests/support/ZekoProcess.h"
+
+#include <gtest/gtest.h>
+#include <commctrl.h>
+#include <ddeml.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kFolderViewListId = 1505;
+
+HWND WaitForVisibleFrame(const ZekoProcess& process) {
+    HWND frame = nullptr;
+    WaitUntil(
+        [&] {
+            auto frames = FindTopLevelWindows(kFrameClassName, process.id());
+            frame = frames.empty() ? nullptr : frames.front();
+            return frame && IsWindowVisible(frame);
+        },
+        20000);
+    return frame;
+}
+
+HWND MdiClientOf(HWND frame) { return FindWindowExW(frame, nullptr, L"MDIClient", nullptr); }
+
+std::vector<HWND> ChildWindows(HWND frame) {
+    std::vector<HWND> children;
+    HWND client = MdiClientOf(frame);
+    for (HWND child = FindWindowExW(client, nullptr, kChildClassName, nullptr); child;
+         child = FindWindowExW(client, child, kChildClassName, nullptr))
+        children.push_back(child);
+    return children;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[512] = L"";
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+std::vector<HWND> ChildrenCaptioned(HWND frame, const std::wstring& caption) {
+    std::vector<HWND> found;
+    for (HWND child : ChildWindows(frame))
+        if (WindowText(child) == caption) found.push_back(child);
+    return found;
+}
+
+HWND WaitForChildCaptioned(HWND frame, const std::wstring& caption) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            auto children = ChildrenCaptioned(frame, caption);
+            found = children.empty() ? nullptr : children.front();
+            return found != nullptr;
+        },
+        15000);
+    return found;
+}
+
+HWND ActiveChild(HWND frame) {
+    return reinterpret_cast<HWND>(SendMessageW(MdiClientOf(frame), WM_MDIGETACTIVE, 0, 0));
+}
+
+// The text of the selected item of a list view in another process: the
+// message's structure and buffer must live in that process.
+std::wstring SelectedItemText(HWND list) {
+    const int index = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (index < 0) return L"";
+    DWORD processId = 0;
+    GetWindowThreadProcessId(list, &processId);
+    UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+    if (!process) return L"";
+    constexpr int kTextChars = 260;
+    auto* remote = static_cast<BYTE*>(VirtualAllocEx(process.get(), nullptr,
+                                                     sizeof(LVITEMW) + kTextChars * sizeof(wchar_t), MEM_COMMIT,
+                                                     PAGE_READWRITE));
+    if (!remote) return L"";
+    LVITEMW item{};
+    item.cchTextMax = kTextChars;
+    item.pszText = reinterpret_cast<LPWSTR>(remote + sizeof(LVITEMW));
+    WriteProcessMemory(process.get(), remote, &item, sizeof(item), nullptr);
+    SendMessageW(list, LVM_GETITEMTEXTW, index, reinterpret_cast<LPARAM>(remote));
+    wchar_t text[kTextChars + 1] = L"";
+    ReadProcessMemory(process.get(), remote + sizeof(LVITEMW), text, kTextChars * sizeof(wchar_t), nullptr);
+    VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+    return text;
+}
+
+// A shared block holding the folder's ID list, made for `processId` the way
+// the shell's verb makes it; the handle is valid in that process.
+HANDLE ShareFolderWith(const std::wstring& folder, DWORD processId) {
+    using SHAllocSharedFn = HANDLE(WINAPI*)(const void*, DWORD, DWORD);
+    auto allocShared = reinterpret_cast<SHAllocSharedFn>(
+        GetProcAddress(GetModuleHandleW(L"shell32.dll"), MAKEINTRESOURCEA(520)));
+    UniquePidl list(ILCreateFromPathW(folder.c_str()));
+    if (!allocShared || !list) return nullptr;
+    return allocShared(list.get(), PIDLSize(list.get()), processId);
+}
+
+std::wstring HandleArgument(HANDLE block, DWORD processId) {
+    return L":" + std::to_wstring(HandleToULong(block)) + L":" + std::to_wstring(processId);
+}
+
+// What the shell does with the folder verb while the program runs.
+bool ExecuteOnShellVerbTopic(const std::wstring& command) {
+    DWORD instance = 0;
+    auto callback = [](UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) -> HDDEDATA { return nullptr; };
+    if (DdeInitializeW(&instance, callback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return false;
+    HSZ service = DdeCreateStringHandleW(instance, L"ZEKO", CP_WINUNICODE);
+    HSZ topic = DdeCreateStringHandleW(instance, L"ZEKOTopic", CP_WINUNICODE);
+    bool acknowledged = false;
+    if (HCONV conversation = DdeConnect(instance, service, topic, nullptr)) {
+        DWORD result = 0;
+        HDDEDATA answer = DdeClientTransaction(
+            reinterpret_cast<LPBYTE>(const_cast<wchar_t*>(command.c_str())),
+            static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)), conversation, nullptr, 0, XTYP_EXECUTE,
+            10000, &result);
+        acknowledged = answer && (result & DDE_FACK);
+        DdeDisconnect(conversation);
+    }
+    DdeFreeStringHandle(instance, service);
+    DdeFreeStringHandle(instance, topic);
+    DdeUninitialize(instance);
+    return acknowledged;
+}
+
+// Lets the first instance serve whatever is still under way, so that a thing
+// that should not have happened has had its chance to.
+void Settle() {
+    WaitUntil([] { return false; }, 1500);
+}
+
+class DdeHandOver : public testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        root_ = std::wstring(temp) + L"zeko-handover-" + std::to_wstring(GetCurrentProcessId());
+        japanese_ = root_ + L"\\日本語フォルダ";
+        second_ = root_ + L"\\第二の場所";
+        plain_ = root_ + L"\\plain folder";
+        file_ = japanese_ + L"\\文書.txt";
+        for (const std::wstring* dir : {&root_, &japanese_, &second_, &plain_}) CreateDirectoryW(dir->c_str(), nullptr);
+        UniqueHandle file(CreateFileW(file_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(file);
+
+        first_ = std::make_unique<ZekoProcess>();
+        ASSERT_TRUE(first_->started());
+        frame_ = WaitForVisibleFrame(*first_);
+        ASSERT_NE(frame_, nullptr);
+    }
+
+    void TearDown() override {
+        if (frame_ && IsWindow(frame_)) {
+            PostMessageW(frame_, WM_CLOSE, 0, 0);
+            first_->waitForExit(20000);
+        }
+        first_.reset();
+        DeleteFileW(file_.c_str());
+        for (const std::wstring* dir : {&japanese_, &second_, &plain_, &root_}) RemoveDirectoryW(dir->c_str());
+    }
+
+    // Starts ZEKO.exe again with `arguments`; it must hand them over and end
+    // without a frame of its own.
+    void SecondStart(const std::wstring& arguments) {
+        ZekoProcess second(arguments);
+        ASSERT_TRUE(second.started());
+        ASSERT_TRUE(second.waitForExit(15000));
+        EXPECT_EQ(second.exitCode(), 0u);
+        EXPECT_TRUE(FindTopLevelWindows(kFrameClassName, second.id()).empty());
+        EXPECT_EQ(FindTopLevelWindows(kFrameClassName).size(), 1u);
+    }
+
+    static std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+    std::wstring root_, japanese_, second_, plain_, file_;
+    std::unique_ptr<ZekoProcess> first_;
+    HWND frame_ = nullptr;
+};
+
+TEST_F(DdeHandOver, SecondStartWithAJapaneseFolderOpensItActivatedInTheFirstInstance) {
+    SecondStart(Quoted(japanese_));
+    HWND child = WaitForChildCaptioned(frame_, L"日本語フォルダ");
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(ActiveChild(frame_), child);
+    Settle();
+    EXPECT_EQ(ChildrenCaptioned(frame_, L"日本語フォルダ").size(), 1u);
+}
+
+TEST_F(DdeHandOver, SecondStartWithAFileOpensItsFolderWithTheFileSelected) {
+    SecondStart(Quoted(file_));
+    HWND child = WaitForChildCaptioned(frame_, L"日本語フォルダ");
+    ASSERT_NE(child, nullptr);
+    HWND list = GetDlgItem(child, kFolderViewListId);
+    ASSERT_NE(list, nullptr);
+    std::wstring selected;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            selected = SelectedItemText(list);
+            return !selected.empty();
+        },
+        10000));
+    EXPECT_EQ(selected.substr(0, 2), L"文書") << selected;
+}
+
+TEST_F(DdeHandOver, SecondStartWithoutArgumentsBringsTheFrameForwardAndOpensNothing) {
+    Settle();
+    const size_t childrenBefore = ChildWindows(frame_).size();
+    ShowWindow(frame_, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(frame_) != FALSE; }, 5000));
+
+    SecondStart(L"");
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(frame_); }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == frame_; }, 5000));
+    Settle();
+    EXPECT_EQ(ChildWindows(frame_).size(), childrenBefore);
+}
+
+TEST_F(DdeHandOver, SecondStartBringsTheFrameBackFromTheNotificationArea) {
+    PostMessageW(frame_, WM_COMMAND, IDM_TO_TRAY, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(frame_); }, 5000));
+
+    SecondStart(Quoted(japanese_));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(frame_) && !IsIconic(frame_); }, 10000));
+    EXPECT_NE(WaitForChildCaptioned(frame_, L"日本語フォルダ"), nullptr);
+}
+
+TEST_F(DdeHandOver, ShellVerbFormOpensTheFolderInTheHandleOnce) {
+    HANDLE block = ShareFolderWith(japanese_, first_->id());
+    ASSERT_NE(block, nullptr);
+    SecondStart(HandleArgument(block, first_->id()) + L" " + Quoted(second_));
+    HWND child = WaitForChildCaptioned(frame_, L"日本語フォルダ");
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(ActiveChild(frame_), child);
+    Settle();
+    EXPECT_TRUE(ChildrenCaptioned(frame_, L"第二の場所").empty());
+    EXPECT_EQ(ChildrenCaptioned(frame_, L"日本語フォルダ").size(), 1u);
+}
+
+TEST_F(DdeHandOver, StaleHandleFallsBackToThePathActivated) {
+    SecondStart(L":999996:" + std::to_wstring(first_->id()) + L" " + Quoted(japanese_));
+    HWND child = WaitForChildCaptioned(frame_, L"日本語フォルダ");
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(ActiveChild(frame_), child);
+}
+
+// The shell itself sends an execute on its own topic. The quoted path is plain
+// ASCII because the platform's execute may carry no more (see the capability
+// layer); the folder itself travels as an ID list and has a Japanese name.
+TEST_F(DdeHandOver, ShellVerbExecuteOpensTheFolderInTheHandleOnce) {
+    HANDLE block = ShareFolderWith(japanese_, first_->id());
+    ASSERT_NE(block, nullptr);
+    EXPECT_TRUE(ExecuteOnShellVerbTopic(HandleArgument(block, first_->id()) + L" " + Quoted(plain_)));
+    EXPECT_NE(WaitForChildCaptioned(frame_, L"日本語フォルダ"), nullptr);
+    Settle();
+    EXPECT_TRUE(ChildrenCaptioned(frame_, L"plain folder").empty());
+}
+
+}  // namespace
