@@ -2,6 +2,7 @@
 // frame and the message loop.
 
 #include "app/Global.h"
+#include "app/uCmdLine.h"
 #include "app/uMessageLoop.h"
 #include "mainwnd/wMainWnd.h"
 
@@ -13,6 +14,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // The mutex is never waited on: its existence alone says an instance runs.
     if (HANDLE running = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, L"ZEKO2")) {
         CloseHandle(running);
+        SendCommandLineToRunningInstance();
         return 0;
     }
     HANDLE instanceMarker = CreateMutexW(nullptr, FALSE, L"ZEKO2");
