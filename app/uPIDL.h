@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+// Null at the terminator.
 LPITEMIDLIST PIDLNext(LPCITEMIDLIST item);
 UINT PIDLSize(LPCITEMIDLIST list);
 int PIDLCount(LPCITEMIDLIST list);
@@ -29,8 +30,10 @@ std::wstring StrRetToText(STRRET* strRet, LPCITEMIDLIST list);
 bool PIDLReparse(LPCITEMIDLIST list, LPITEMIDLIST& result);
 // The folder for `list` in `folder` (the desktop itself for the empty list).
 bool PIDLBindFolder(LPCITEMIDLIST list, IShellFolder** folder);
+// A list longer than the 16-bit size field is written as size 0 and fails.
 HRESULT PIDLWriteStream(IStream* stream, LPCITEMIDLIST list);
-// Reads one serialised list; `list` stays null when the stored size is 0.
+// Reads one serialised list; `list` stays null when the stored size is 0, and
+// when the stored bytes are not exactly one well-formed list (that fails).
 HRESULT PIDLReadStream(IStream* stream, LPITEMIDLIST& list);
 bool CompareMem(const void* a, const void* b, size_t n);
 
