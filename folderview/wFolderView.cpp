@@ -232,7 +232,8 @@ void TFolderView::FillView(bool report, LPCITEMIDLIST selectChild) {
     ApplyModeForFill(FolderViewConfig().IniViewStyle);
 
     ShellIcon = Folder.as<IShellIcon>();
-    IconOverlay = Folder.as<IShellIconOverlay>();
+    // MinGW's headers give IShellIconOverlay no __uuidof, so it is asked by its IID.
+    Folder->QueryInterface(IID_IShellIconOverlay, IconOverlay.putVoid());
 
     InsertSorted(items, select.get());
     if (ListView_GetNextItem(ListView, -1, LVNI_FOCUSED) < 0 && ItemCount() > 0)

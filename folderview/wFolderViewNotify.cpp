@@ -85,7 +85,13 @@ void TFolderView::DeregisterChangeNotify() {
 
 void TFolderView::OnChangeNotify(HANDLE notification, DWORD processId) {
     if (!notification) {
-        if (static_cast<LPARAM>(processId) == kDirWatcherSignal && NotifyEnabled) DrainDirWatcher();
+        if (static_cast<LPARAM>(processId) != kDirWatcherSignal || !DirWatcher) return;
+        // The watcher signals only when its queue turns non-empty: a queue
+        // left full here would never be signalled again.
+        if (NotifyEnabled)
+            DrainDirWatcher();
+        else
+            DirWatcher->TakeChanges();
         return;
     }
     PIDLIST_ABSOLUTE* lists = nullptr;

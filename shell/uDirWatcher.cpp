@@ -16,6 +16,8 @@ constexpr DWORD kParentFilter = FILE_NOTIFY_CHANGE_DIR_NAME;
 // read before it counts as a removal (moved out of the folder).
 constexpr DWORD kRenamePairWait = 100;
 constexpr DWORD kBufferBytes = 64 * 1024;
+// How often the directory handles are closed and opened again (see recycle).
+constexpr DWORD kRecyclePeriod = 1000;
 
 UniqueHandle OpenDirectory(const std::wstring& path) {
     UniqueHandle handle(CreateFileW(path.c_str(), FILE_LIST_DIRECTORY,
@@ -36,7 +38,8 @@ bool SameName(const std::wstring& a, const std::wstring& b) {
 
 // One directory handle with its outstanding read.
 struct Reader {
-    HANDLE directory = nullptr;
+    std::wstring path;
+    UniqueHandle directory;
     DWORD filter = 0;
     OVERLAPPED overlapped{};
     UniqueHandle event{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
@@ -49,20 +52,34 @@ struct Reader {
         if (!directory || !event) return false;
         overlapped = OVERLAPPED{};
         overlapped.hEvent = event.get();
-        pending = ReadDirectoryChangesW(directory, buffer.data(), kBufferBytes, FALSE, filter, nullptr,
+        pending = ReadDirectoryChangesW(directory.get(), buffer.data(), kBufferBytes, FALSE, filter, nullptr,
                                         &overlapped, nullptr) != FALSE;
         return pending;
     }
 
-    void Cancel() {
-        if (!pending) return;
-        CancelIo(directory);
+    // The outcome of the outstanding read once it has ended: the bytes it
+    // delivered, or nothing when it failed. With `cancel` it is ended first.
+    std::optional<DWORD> Finish(bool cancel) {
+        if (!pending) return std::nullopt;
+        if (cancel) CancelIo(directory.get());
         DWORD bytes = 0;
-        // The read must be over before its buffer goes away.
-        GetOverlappedResult(directory, &overlapped, &bytes, TRUE);
+        // The read must be over before its buffer may be reused or freed.
+        const bool ok = GetOverlappedResult(directory.get(), &overlapped, &bytes, cancel) != FALSE;
         pending = false;
+        if (!ok) return std::nullopt;
+        return bytes;
     }
 };
+
+FILETIME LastWriteTime(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return FILETIME{};
+    return data.ftLastWriteTime;
+}
+
+bool SameTime(const FILETIME& a, const FILETIME& b) {
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
 
 // What one read delivered, with renames paired.
 struct RawChange {
@@ -130,7 +147,12 @@ std::unique_ptr<TDirWatcher> TDirWatcher::Start(const std::wstring& folder, HWND
     watcher->message_ = message;
     watcher->wParam_ = wParam;
     watcher->lParam_ = lParam;
-    watcher->thread_ = std::thread([w = watcher.get()] { w->Run(); });
+    // Changes made right after Start returns must be seen: the reads are
+    // issued before it returns.
+    UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!ready) return nullptr;
+    watcher->thread_ = std::thread([w = watcher.get(), event = ready.get()] { w->Run(event); });
+    WaitForSingleObject(ready.get(), INFINITE);
     return watcher;
 }
 
@@ -164,15 +186,18 @@ void TDirWatcher::Queue(DirChange change) {
     if (wasEmpty && window_) PostMessageW(window_, message_, wParam_, lParam_);
 }
 
-void TDirWatcher::Run() {
+void TDirWatcher::Run(HANDLE ready) {
     Reader folder;
-    folder.directory = folderHandle_.get();
+    folder.path = folder_;
+    folder.directory = std::move(folderHandle_);
     folder.filter = kFolderFilter;
     Reader parent;
-    parent.directory = parentHandle_.get();
+    parent.path = parent_;
+    parent.directory = std::move(parentHandle_);
     parent.filter = kParentFilter;
     folder.Issue();
     parent.Issue();
+    SetEvent(ready);
 
     // The folder itself went away or got a new name: nothing more to watch.
     bool finished = false;
@@ -205,30 +230,60 @@ void TDirWatcher::Run() {
             }
         }
     };
-    // A read that completed: its changes, or an Overflow when they did not fit.
-    auto complete = [&](Reader& reader, bool isFolder) {
-        DWORD bytes = 0;
-        const bool ok = GetOverlappedResult(reader.directory, &reader.overlapped, &bytes, FALSE) != FALSE;
-        reader.pending = false;
-        if (ok && bytes == 0) {
-            if (isFolder) Queue({DirChange::Overflow, {}, {}});
-        } else if (ok) {
-            std::vector<RawChange> changes = ParseBuffer(reader, bytes);
-            isFolder ? folderChanges(changes) : parentChanges(changes);
-        } else if (isFolder) {
-            selfRemovedUnlessPresent();
-            if (!finished) Queue({DirChange::Overflow, {}, {}});
+    // What an ended read delivered: its changes, or an Overflow when they did
+    // not fit. A handle whose read failed is not asked again, so a dead folder
+    // cannot make a busy loop.
+    auto deliver = [&](Reader& reader, std::optional<DWORD> bytes) {
+        const bool isFolder = &reader == &folder;
+        if (!bytes) {
+            if (isFolder) {
+                selfRemovedUnlessPresent();
+                if (!finished) Queue({DirChange::Overflow, {}, {}});
+            }
+            return false;
         }
-        // A handle whose reads fail is not asked again: no busy loop on a dead folder.
-        if (ok) reader.Issue();
+        if (*bytes == 0) {
+            if (isFolder) Queue({DirChange::Overflow, {}, {}});
+        } else {
+            std::vector<RawChange> changes = ParseBuffer(reader, *bytes);
+            isFolder ? folderChanges(changes) : parentChanges(changes);
+        }
+        return true;
     };
-    auto flushOldName = [&](Reader& reader, bool isFolder) {
+    auto flushOldName = [&](Reader& reader) {
         if (!reader.oldName) return;
         std::vector<RawChange> lone{{FILE_ACTION_REMOVED, std::move(*reader.oldName), {}}};
         reader.oldName.reset();
-        isFolder ? folderChanges(lone) : parentChanges(lone);
+        &reader == &folder ? folderChanges(lone) : parentChanges(lone);
+    };
+    // An open handle keeps a folder that is deleted through the system's
+    // functions from going away until the handle closes, and nothing tells
+    // the holder. So the handles are closed and opened again now and then;
+    // whatever changed in between shows in the folder's last-write time.
+    auto recycle = [&](Reader& reader) {
+        if (!reader.directory || finished) return;
+        const FILETIME before = LastWriteTime(reader.path);
+        const bool wasPending = reader.pending;
+        std::optional<DWORD> bytes = reader.Finish(true);
+        if (bytes && *bytes) deliver(reader, bytes);
+        flushOldName(reader);
+        reader.directory.reset();
+        if (finished) return;
+        if (!DirectoryExists(reader.path)) {
+            selfRemovedUnlessPresent();
+            return;
+        }
+        reader.directory = OpenDirectory(reader.path);
+        if (!wasPending || !reader.Issue()) return;
+        if (!SameTime(before, LastWriteTime(reader.path))) {
+            if (&reader == &folder)
+                Queue({DirChange::Overflow, {}, {}});
+            else
+                selfRemovedUnlessPresent();
+        }
     };
 
+    DWORD lastRecycle = GetTickCount();
     while (!finished) {
         HANDLE waits[3] = {stopEvent_.get()};
         Reader* readers[3] = {nullptr};
@@ -239,22 +294,28 @@ void TDirWatcher::Run() {
             readers[count++] = reader;
         }
         const bool pairing = folder.oldName || parent.oldName;
-        const DWORD result = WaitForMultipleObjects(count, waits, FALSE, pairing ? kRenamePairWait : INFINITE);
+        const DWORD result = WaitForMultipleObjects(count, waits, FALSE, pairing ? kRenamePairWait : kRecyclePeriod);
         if (result == WAIT_OBJECT_0) break;
         if (result == WAIT_TIMEOUT) {
-            flushOldName(folder, true);
-            flushOldName(parent, false);
-            continue;
+            flushOldName(folder);
+            flushOldName(parent);
+        } else if (result >= WAIT_OBJECT_0 + 1 && result < WAIT_OBJECT_0 + count) {
+            Reader& reader = *readers[result - WAIT_OBJECT_0];
+            if (deliver(reader, reader.Finish(false))) reader.Issue();
+        } else {
+            break;
         }
-        if (result < WAIT_OBJECT_0 + 1 || result >= WAIT_OBJECT_0 + count) break;
-        Reader* reader = readers[result - WAIT_OBJECT_0];
-        complete(*reader, reader == &folder);
-        if (!folder.pending && !parent.pending && !folder.oldName && !parent.oldName) {
+        if (GetTickCount() - lastRecycle >= kRecyclePeriod) {
+            recycle(folder);
+            recycle(parent);
+            lastRecycle = GetTickCount();
+        }
+        if (!finished && !folder.pending && !parent.pending) {
             // Nothing left to wait for but the stop request.
             WaitForSingleObject(stopEvent_.get(), INFINITE);
             break;
         }
     }
-    folder.Cancel();
-    parent.Cancel();
+    folder.Finish(true);
+    parent.Finish(true);
 }

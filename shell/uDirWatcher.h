@@ -55,7 +55,8 @@ public:
 
 private:
     TDirWatcher() = default;
-    void Run();
+    // Sets `ready` once its reads are issued.
+    void Run(HANDLE ready);
     void Queue(DirChange change);
 
     std::wstring folder_;

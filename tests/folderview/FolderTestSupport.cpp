@@ -1,0 +1,115 @@
+#include "FolderTestSupport.h"
+
+#include <shlobj.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+int g_serial = 0;
+
+using UnixFileNameFn = char*(CDECL*)(LPCWSTR);
+
+UnixFileNameFn UnixFileNameFunction() {
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    return kernel ? reinterpret_cast<UnixFileNameFn>(GetProcAddress(kernel, "wine_get_unix_file_name")) : nullptr;
+}
+
+}  // namespace
+
+TempFolder::TempFolder() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    path_ = std::wstring(temp) + L"zeko-fv-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(++g_serial);
+    if (path_.size() > 1 && path_[path_.size() - 1] == L'\\') path_.pop_back();
+    std::filesystem::create_directories(path_);
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+bool MakeFile(const std::wstring& path, DWORD bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::string data(bytes, 'x');
+    DWORD written = 0;
+    const bool ok = !bytes || (WriteFile(file, data.data(), bytes, &written, nullptr) && written == bytes);
+    CloseHandle(file);
+    return ok;
+}
+
+bool MakeDirectory(const std::wstring& path) { return CreateDirectoryW(path.c_str(), nullptr) != FALSE; }
+
+void RemoveTree(const std::wstring& path) {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
+    STARTUPINFOW startup{sizeof(startup)};
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process{};
+    std::wstring buffer = commandLine;
+    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    const bool ended = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return ended;
+}
+
+bool CanRunUnixCommands() { return UnixFileNameFunction() != nullptr; }
+
+std::string UnixPath(const std::wstring& windowsPath) {
+    UnixFileNameFn convert = UnixFileNameFunction();
+    if (!convert) return {};
+    char* unixPath = convert(windowsPath.c_str());
+    if (!unixPath) return {};
+    std::string result = unixPath;
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+// Wine's start.exe runs a Unix program given by its Unix path (/unix); the
+// script goes in a file because start passes arguments on without shell
+// quoting. start does not reliably wait for the program, so the script marks
+// its own end.
+bool RunUnixShell(const std::string& script) {
+    if (!CanRunUnixCommands()) return false;
+    TempFolder scripts;
+    const std::wstring scriptPath = scripts / L"script.sh";
+    const std::wstring donePath = scripts / L"done";
+    const std::string unixScript = UnixPath(scriptPath);
+    const std::string unixDone = UnixPath(donePath);
+    if (unixScript.empty() || unixDone.empty()) return false;
+    {
+        std::ofstream out(std::filesystem::path(scriptPath), std::ios::binary);
+        out << script << "\ntouch '" << unixDone << "'\n";
+        if (!out) return false;
+    }
+    const std::wstring command =
+        L"start.exe /wait /unix /bin/sh " + std::wstring(unixScript.begin(), unixScript.end());
+    if (!RunProcess(command)) return false;
+    for (int waited = 0; waited < 10000; waited += 20) {
+        if (Exists(donePath)) return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+UniquePidl PidlOfPath(const std::wstring& path) {
+    UniquePidl pidl;
+    if (FAILED(SHParseDisplayName(path.c_str(), nullptr, pidl.put(), 0, nullptr))) pidl.reset();
+    return pidl;
+}
+
+std::wstring PathOfPidl(LPCITEMIDLIST pidl) {
+    wchar_t path[MAX_PATH] = {};
+    if (!pidl || !SHGetPathFromIDListW(pidl, path)) return {};
+    return path;
+}
