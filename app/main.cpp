@@ -25,6 +25,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     CreateAppObjects();
 
     HWND frame = CreateMainWindow(instance, showCommand);
+    if (frame) LoadSecondSettings();
     int exitCode = frame ? RunMessageLoop(frame) : 1;
 
     ReleaseAppObjects();

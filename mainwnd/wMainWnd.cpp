@@ -1,38 +1,366 @@
 #include "mainwnd/wMainWnd.h"
 
+#include "app/uCmdLine.h"
+#include "app/uMessageLoop.h"
+#include "app/uReg.h"
+#include "mdi/wMDIChild.h"
+#include "mdi/wMDIClient.h"
+#include "mdi/wMDITab.h"
 #include "res/resource.h"
+#include "shell/uContextMenuSlot.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
 
 namespace {
 
-LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+// The common-control classes the frame's bars and panes use: list view, tree
+// view, bar, tab, up-down, hot-key, extended combo box and rebar.
+constexpr DWORD kFrameControlClasses = 0x65F;
+
+// Message the notification area sends to every top-level window when it was
+// (re)created, so icons can be added again.
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
+bool HasVisibleStyle(HWND window) {
+    return window && IsWindow(window) && (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE);
+}
+
+RECT WindowRectInFrame(HWND frame, HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    MapWindowPoints(HWND_DESKTOP, frame, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+int WidestButtonWidth(HWND toolbar) {
+    int widest = 0;
+    const int count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        RECT rect{};
+        if (SendMessageW(toolbar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rect)))
+            widest = std::max(widest, static_cast<int>(rect.right - rect.left));
     }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return widest;
+}
+
+void SendClientSize(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    const WPARAM kind = IsZoomed(window) ? SIZE_MAXIMIZED : SIZE_RESTORED;
+    SendMessageW(window, WM_SIZE, kind, MAKELPARAM(client.right, client.bottom));
+}
+
+// The rebar takes the top, the status bar the bottom, the side toolbar and
+// side bar a column on the left; the tab bar and the MDI client share the rest.
+void LayoutFrame(HWND frame, WPARAM sizeKind, int width, int height) {
+    FrameState& state = Frame();
+    if (state.rebar) SendMessageW(state.rebar, WM_SIZE, sizeKind, MAKELPARAM(width, height));
+    if (state.addressContainer) SendClientSize(state.addressContainer);
+
+    int statusHeight = 0;
+    if (HasVisibleStyle(state.statusBar)) {
+        SendMessageW(state.statusBar, WM_SIZE, sizeKind, MAKELPARAM(width, height));
+        RECT status{};
+        GetWindowRect(state.statusBar, &status);
+        statusHeight = status.bottom - status.top;
+    }
+
+    const int top = HasVisibleStyle(state.rebar) ? WindowRectInFrame(frame, state.rebar).bottom : 0;
+    const int columnHeight = height - statusHeight - top;
+    const bool sideBarVisible = HasVisibleStyle(state.sideBar);
+    const bool sideToolBarVisible = HasVisibleStyle(state.sideToolBar);
+    const int gap = sideBarVisible ? 1 : 0;
+    int x = 0;
+
+    if (sideToolBarVisible && state.sideToolBarLeft) {
+        const int toolWidth = WidestButtonWidth(state.sideToolBar);
+        MoveWindow(state.sideToolBar, 0, top, toolWidth, columnHeight, TRUE);
+        x = toolWidth + gap;
+    }
+    if (sideBarVisible) {
+        RECT side{};
+        GetWindowRect(state.sideBar, &side);
+        const int sideWidth = side.right - side.left;
+        MoveWindow(state.sideBar, x, top, sideWidth, columnHeight, TRUE);
+        x += sideWidth;
+    }
+    if (sideToolBarVisible && !state.sideToolBarLeft) {
+        const int toolWidth = WidestButtonWidth(state.sideToolBar);
+        MoveWindow(state.sideToolBar, x + gap, top, toolWidth, columnHeight, TRUE);
+        x += toolWidth + gap;
+    }
+
+    TabBarLayout(RECT{x, top, width, height - statusHeight});
+}
+
+// The line that separates the side toolbar from the side bar.
+void PaintSeparator(HWND frame) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(frame, &paint);
+    const FrameState& state = Frame();
+    if (HasVisibleStyle(state.sideToolBar) && HasVisibleStyle(state.sideBar)) {
+        const RECT tool = WindowRectInFrame(frame, state.sideToolBar);
+        const int x = state.sideToolBarLeft ? tool.right : tool.left - 1;
+        RECT line{x, tool.top, x + 1, tool.bottom};
+        FillRect(dc, &line, GetSysColorBrush(COLOR_BTNSHADOW));
+    }
+    EndPaint(frame, &paint);
+}
+
+// The shell image lists are created by the shell on demand; initialising its
+// icon cache first makes them hold the system icons.
+void TakeSystemImageLists() {
+    HMODULE shell32 = GetModuleHandleW(L"shell32.dll");
+    if (!shell32) return;
+    using FileIconInitFn = BOOL(WINAPI*)(BOOL);
+    using GetImageListsFn = BOOL(WINAPI*)(HIMAGELIST*, HIMAGELIST*);
+    if (auto fileIconInit = reinterpret_cast<FileIconInitFn>(GetProcAddress(shell32, MAKEINTRESOURCEA(660))))
+        fileIconInit(TRUE);
+    if (auto getImageLists = reinterpret_cast<GetImageListsFn>(GetProcAddress(shell32, MAKEINTRESOURCEA(71))))
+        getImageLists(&Frame().largeImages, &Frame().smallImages);
+}
+
+// The bars and panes are created here from the visibility settings as they
+// come into the program; a missing one leaves its handle null.
+void CreateBarsAndPanes(HWND frame, HINSTANCE instance) {
+    Frame().mdiClient = CreateMDIClient(frame, instance, Frame().settings.windowMode);
+    CreateTabBar(frame);
+}
+
+LRESULT OnCreate(HWND frame, const CREATESTRUCTW& create) {
+    Frame().frame = frame;
+    StartDdeServer();
+    TakeSystemImageLists();
+    CreateBarsAndPanes(frame, create.hInstance);
+
+    UniqueRegKey root;
+    SettingsOpen(SettingsArea::Root, root);
+    Frame().settings.minimizeTaskTray = SettingsRead(root.get(), RootSettings::MinimizeTaskTray);
+
+    // Absent resources leave the tables empty; the loop then skips them.
+    LoopTables().focus = LoadAcceleratorsW(create.hInstance, L"FOCUSACCEL");
+    LoopTables().searchStop = LoadAcceleratorsW(create.hInstance, L"ESCACCEL");
+    Relayout();
+    return 0;
+}
+
+void OnSysCommand(HWND frame, WPARAM command, LPARAM lParam) {
+    switch (command & 0xFFF0) {
+    case SC_MINIMIZE:
+        if (HWND focus = GetFocus(); focus && IsChild(frame, focus)) Frame().rememberedFocus = focus;
+        if (Frame().settings.minimizeTaskTray) {
+            ToTray();
+            return;
+        }
+        break;
+    case SC_CLOSE:
+        if (Frame().settings.closeTaskTray) {
+            ToTray();
+            return;
+        }
+        break;
+    }
+    DefFrameProcW(frame, Frame().mdiClient, WM_SYSCOMMAND, command, lParam);
+}
+
+// The frame's own commands; every other one goes on to the default frame
+// processing (which activates children from the window menu).
+bool OnCommand(HWND frame, WORD id) {
+    HWND client = Frame().mdiClient;
+    switch (id) {
+    case IDM_EXIT:
+        SendMessageW(frame, WM_CLOSE, 0, 0);
+        return true;
+    case IDM_CASCADE:
+        SendMessageW(client, WM_MDICASCADE, MDITILE_SKIPDISABLED, 0);
+        return true;
+    case IDM_TILE_HORIZONTAL:
+        SendMessageW(client, WM_MDITILE, MDITILE_HORIZONTAL, 0);
+        return true;
+    case IDM_TILE_VERTICAL:
+        SendMessageW(client, WM_MDITILE, MDITILE_VERTICAL, 0);
+        return true;
+    case IDM_ARRANGE_ICONS:
+        SendMessageW(client, WM_MDIICONARRANGE, 0, 0);
+        return true;
+    case IDM_FRAME_MAXIMIZE:
+        ShowWindow(frame, IsZoomed(frame) ? SW_RESTORE : SW_MAXIMIZE);
+        return true;
+    case IDM_FRAME_MINIMIZE:
+        // Through the system command, so the tray switch and focus memory
+        // treat it like the minimise box.
+        SendMessageW(frame, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        return true;
+    case IDM_TO_TRAY:
+        ToTray();
+        return true;
+    }
+    return false;
+}
+
+// A rebar that grows or shrinks (a band wrapped to a new row) moves
+// everything below it.
+void OnNotify(const NMHDR& header) {
+    if (header.idFrom == kRebarId && header.code == RBN_HEIGHTCHANGE) Relayout();
+}
+
+// Gives the focus back to the window that had it when the frame was left.
+// False when there is none to give it to.
+bool RestoreRememberedFocus(HWND frame) {
+    HWND remembered = Frame().rememberedFocus;
+    if (IsIconic(frame) || !remembered || remembered == frame || !IsWindow(remembered) ||
+        !IsWindowVisible(remembered))
+        return false;
+    SetFocus(remembered);
+    return true;
+}
+
+void OnActivate(HWND frame, WPARAM wParam, LPARAM lParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(frame, focus)) Frame().rememberedFocus = focus;
+    } else if (!HIWORD(wParam) && RestoreRememberedFocus(frame)) {
+        // A frame restored from the taskbar or the notification area may
+        // still hold the focus itself, so no WM_SETFOCUS would follow.
+        return;
+    }
+    DefFrameProcW(frame, Frame().mdiClient, WM_ACTIVATE, wParam, lParam);
+}
+
+void OnSetFocus(HWND frame, WPARAM wParam, LPARAM lParam) {
+    if (!RestoreRememberedFocus(frame)) DefFrameProcW(frame, Frame().mdiClient, WM_SETFOCUS, wParam, lParam);
+}
+
+void OnDestroy() {
+    FrameState& state = Frame();
+    if (state.inTray) {
+        NOTIFYICONDATAW data{sizeof(data)};
+        data.hWnd = state.frame;
+        data.uID = kTrayIconId;
+        Shell_NotifyIconW(NIM_DELETE, &data);
+        state.inTray = false;
+    }
+    state.trayIcon.reset();
+    PostQuitMessage(0);
+}
+
+LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
+    // While a shell context menu is tracked, its owner-drawn items and
+    // submenus are the menu's business, not the main menu's.
+    switch (message) {
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_INITMENUPOPUP:
+    case WM_MENUCHAR:
+    case WM_NEXTMENU: {
+        LRESULT result = 0;
+        if (RelayToTrackedContextMenu(message, wParam, lParam, result)) return result;
+        break;
+    }
+    }
+
+    switch (message) {
+    case WM_CREATE:
+        return OnCreate(frame, *reinterpret_cast<CREATESTRUCTW*>(lParam));
+    case WM_SIZE:
+        // Not passed on: the default would stretch the MDI client over the bars.
+        if (wParam != SIZE_MINIMIZED) LayoutFrame(frame, wParam, LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_PAINT:
+        PaintSeparator(frame);
+        return 0;
+    case WM_ACTIVATE:
+        OnActivate(frame, wParam, lParam);
+        return 0;
+    case WM_SETFOCUS:
+        OnSetFocus(frame, wParam, lParam);
+        return 0;
+    case WM_SYSCOMMAND:
+        OnSysCommand(frame, wParam, lParam);
+        return 0;
+    case WM_COMMAND:
+        if (OnCommand(frame, LOWORD(wParam))) return 0;
+        break;
+    case WM_NOTIFY:
+        OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+        break;
+    case WM_TRAYNOTIFY:
+        return OnTrayNotify(frame, wParam, lParam);
+    case WM_CLOSE:
+        RunExitSequence(false);
+        return 0;
+    case WM_QUERYENDSESSION:
+        RunExitSequence(true);
+        return TRUE;
+    case WM_DESTROY:
+        OnDestroy();
+        return 0;
+    default:
+        if (message == TaskbarCreatedMessage() && Frame().inTray) ReAddTrayIcon();
+        break;
+    }
+    return DefFrameProcW(frame, Frame().mdiClient, message, wParam, lParam);
 }
 
 }  // namespace
 
-HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
-    WNDCLASSEXW wc{sizeof(wc)};
-    wc.lpfnWndProc = FrameProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(AINICON));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(AINICON), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-    wc.lpszClassName = kFrameClassName;
-    RegisterClassExW(&wc);
+FrameState& Frame() {
+    static FrameState state;
+    return state;
+}
 
+void RegisterFrameClasses(HINSTANCE instance) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), kFrameControlClasses};
+    InitCommonControlsEx(&controls);
+
+    WNDCLASSEXW frameClass{sizeof(frameClass)};
+    frameClass.style = CS_HREDRAW | CS_VREDRAW;
+    frameClass.lpfnWndProc = FrameProc;
+    frameClass.hInstance = instance;
+    frameClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(AINICON));
+    frameClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(AINICON), IMAGE_ICON,
+                                                       GetSystemMetrics(SM_CXSMICON),
+                                                       GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    frameClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    frameClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    frameClass.lpszMenuName = L"MAINMENU";
+    frameClass.lpszClassName = kFrameClassName;
+    RegisterClassExW(&frameClass);
+
+    RegisterChildClass(instance);
+}
+
+HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
+    RegisterFrameClasses(instance);
+    LoadFirstSettings();
+
+    const FramePlacement& placement = Frame().placement;
     HWND frame = CreateWindowExW(0, kFrameClassName, L"ZEKO", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                 instance, nullptr);
-    if (frame) {
-        ShowWindow(frame, showCommand);
-        UpdateWindow(frame);
+                                 placement.left, placement.top, placement.width, placement.height, nullptr,
+                                 nullptr, instance, nullptr);
+    if (!frame) return nullptr;
+
+    if (showCommand == SW_SHOWMINNOACTIVE) {
+        if (Frame().settings.minimizeTaskTray)
+            ToTray();
+        else
+            ShowWindow(frame, showCommand);
+    } else {
+        ShowWindow(frame, placement.maximize ? SW_SHOWMAXIMIZED : showCommand);
     }
+    UpdateWindow(frame);
     return frame;
+}
+
+void Relayout() {
+    const FrameState& state = Frame();
+    // A minimised frame has no client area to lay out; restoring it sends its own WM_SIZE.
+    if (!state.frame || IsIconic(state.frame)) return;
+    SendClientSize(state.frame);
+    if (HasVisibleStyle(state.sideBar)) SendClientSize(state.sideBar);
 }

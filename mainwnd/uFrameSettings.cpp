@@ -1,0 +1,167 @@
+// The frame's settings: what it reads before and after it exists, and what it
+// writes in the exit sequence.
+
+#include "mainwnd/wMainWnd.h"
+
+#include "app/Global.h"
+#include "app/uReg.h"
+
+
+namespace {
+
+bool Shown(HWND window) {
+    return window && IsWindow(window) && (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE);
+}
+
+int SideBasePage() {
+    const FrameState& state = Frame();
+    if (Shown(state.folderTreePane)) return 1;
+    if (Shown(state.favoritePane)) return 2;
+    if (Shown(state.searchPane)) return 3;
+    return 0;
+}
+
+// A rectangle that no monitor shows any more (a screen was removed or its
+// resolution lowered) would put the frame where the user cannot reach it.
+bool OnSomeMonitor(const FramePlacement& placement) {
+    const RECT rect{placement.left, placement.top, placement.left + placement.width,
+                    placement.top + placement.height};
+    return MonitorFromRect(&rect, MONITOR_DEFAULTTONULL) != nullptr;
+}
+
+void LoadPlacement(HKEY root) {
+    FramePlacement placement;
+    if (SettingsRead(root, RootSettings::SaveWindowSize)) {
+        UniqueRegKey size;
+        if (SettingsOpen(SettingsArea::WindowSize, size)) {
+            placement.maximize = SettingsRead(size.get(), WindowSizeSettings::MAXIMIZE);
+            // Read even for a maximised frame: restoring it then returns to the
+            // last normal rectangle instead of the system's default one.
+            if (!SettingsRead(size.get(), WindowSizeSettings::MINIMIZE)) {
+                SettingsReadInto(size.get(), WindowSizeSettings::Left.name, placement.left);
+                SettingsReadInto(size.get(), WindowSizeSettings::Top.name, placement.top);
+                SettingsReadInto(size.get(), WindowSizeSettings::Width.name, placement.width);
+                SettingsReadInto(size.get(), WindowSizeSettings::Height.name, placement.height);
+            }
+        }
+    }
+    const bool complete = placement.left != CW_USEDEFAULT && placement.top != CW_USEDEFAULT &&
+                          placement.width != CW_USEDEFAULT && placement.height != CW_USEDEFAULT;
+    if (complete && !OnSomeMonitor(placement)) {
+        const bool maximize = placement.maximize;
+        placement = FramePlacement{};
+        placement.maximize = maximize;
+    }
+    Frame().placement = placement;
+}
+
+}  // namespace
+
+void LoadFirstSettings() {
+    UniqueRegKey root;
+    SettingsOpen(SettingsArea::Root, root);
+    FrameSettings& settings = Frame().settings;
+    settings.closeHistoryCount = static_cast<WORD>(SettingsRead(root.get(), RootSettings::CloseHistoryCount));
+    settings.windowMode = SettingsRead(root.get(), RootSettings::WindowMode);
+    LoadPlacement(root.get());
+    LoadColors();
+}
+
+void LoadSecondSettings() {
+    UniqueRegKey root;
+    SettingsOpen(SettingsArea::Root, root);
+    FrameSettings& settings = Frame().settings;
+    settings.ddeActive = SettingsRead(root.get(), RootSettings::DDEActive);
+    settings.delayTime = SettingsRead(root.get(), RootSettings::DelayTime);
+    settings.navigateLockClose = SettingsRead(root.get(), RootSettings::NavigateLockClose);
+    settings.closeTaskTray = SettingsRead(root.get(), RootSettings::CloseTaskTray);
+    settings.treeSync = SettingsRead(root.get(), RootSettings::TreeSync);
+    if (SettingsRead(root.get(), RootSettings::CloseHistorySave) && App().closedFolders)
+        App().closedFolders->LoadList(root.get(), SettingsArea::CloseHistoryPIDLs);
+}
+
+void LoadColors() {
+    UniqueRegKey key;
+    SettingsOpen(SettingsArea::Color, key);
+    HKEY color = key.get();
+    FrameColors& colors = Frame().colors;
+    colors.listViewBK = SettingsRead(color, ColorSettings::clListViewBK);
+    colors.directory = SettingsRead(color, ColorSettings::clDirectory);
+    colors.hidden = SettingsRead(color, ColorSettings::clHidden);
+    colors.readOnly = SettingsRead(color, ColorSettings::clReadOnly);
+    colors.system = SettingsRead(color, ColorSettings::clSystem);
+    colors.compressed = SettingsRead(color, ColorSettings::clCompressed);
+    colors.normalString = SettingsRead(color, ColorSettings::clNormalString);
+    colors.evenBK = SettingsRead(color, ColorSettings::clEvenBK);
+    colors.tvColorGroup = SettingsRead(color, ColorSettings::TVColorGroup);
+    colors.lvColorGroup = SettingsRead(color, ColorSettings::LVColorGroup);
+    colors.setEvenBK = SettingsRead(color, ColorSettings::SetEvenBK);
+    colors.lvSetBKColor = SettingsRead(color, ColorSettings::LVSetBKColor);
+    colors.bkImagePath = SettingsRead(color, ColorSettings::BKImagePath);
+}
+
+void SaveColors() {
+    UniqueRegKey key;
+    SettingsCreate(SettingsArea::Color, key);
+    HKEY color = key.get();
+    const FrameColors& colors = Frame().colors;
+    SettingsWrite(color, ColorSettings::clListViewBK, colors.listViewBK);
+    SettingsWrite(color, ColorSettings::clDirectory, colors.directory);
+    SettingsWrite(color, ColorSettings::clHidden, colors.hidden);
+    SettingsWrite(color, ColorSettings::clReadOnly, colors.readOnly);
+    SettingsWrite(color, ColorSettings::clSystem, colors.system);
+    SettingsWrite(color, ColorSettings::clCompressed, colors.compressed);
+    SettingsWrite(color, ColorSettings::clNormalString, colors.normalString);
+    SettingsWrite(color, ColorSettings::clEvenBK, colors.evenBK);
+    SettingsWrite(color, ColorSettings::TVColorGroup, colors.tvColorGroup);
+    SettingsWrite(color, ColorSettings::LVColorGroup, colors.lvColorGroup);
+    SettingsWrite(color, ColorSettings::SetEvenBK, colors.setEvenBK);
+    SettingsWrite(color, ColorSettings::LVSetBKColor, colors.lvSetBKColor);
+    SettingsWrite(color, ColorSettings::BKImagePath, colors.bkImagePath);
+}
+
+void SaveBarVisibility(HKEY root) {
+    const FrameState& state = Frame();
+    SettingsWrite(root, RootSettings::ToolBarVisible, Shown(state.toolBar));
+    SettingsWrite(root, RootSettings::SideToolBarVisible, Shown(state.sideToolBar));
+    SettingsWrite(root, RootSettings::LinkBarVisible, Shown(state.linkBar));
+    SettingsWrite(root, RootSettings::AddressBarVisible, Shown(state.addressBar));
+    SettingsWrite(root, RootSettings::SearchBarVisible, Shown(state.searchBar));
+    SettingsWrite(root, RootSettings::StatusBarVisible, Shown(state.statusBar));
+    SettingsWrite(root, RootSettings::ThumbnailVisible, Shown(state.thumbnailPane));
+    SettingsWrite(root, RootSettings::SideBaseVisible, SideBasePage());
+}
+
+void SaveWindowPlacement(HKEY root) {
+    if (!SettingsRead(root, RootSettings::SaveWindowSize)) return;
+    UniqueRegKey size;
+    if (!SettingsCreate(SettingsArea::WindowSize, size)) return;
+    HWND frame = Frame().frame;
+    if (IsZoomed(frame)) {
+        SettingsWrite(size.get(), WindowSizeSettings::MAXIMIZE, true);
+    } else if (IsIconic(frame)) {
+        SettingsWrite(size.get(), WindowSizeSettings::MINIMIZE, true);
+    } else {
+        RECT rect{};
+        GetWindowRect(frame, &rect);
+        SettingsWrite(size.get(), WindowSizeSettings::MAXIMIZE, false);
+        SettingsWrite(size.get(), WindowSizeSettings::MINIMIZE, false);
+        SettingsWrite(size.get(), WindowSizeSettings::Left, static_cast<int>(rect.left));
+        SettingsWrite(size.get(), WindowSizeSettings::Top, static_cast<int>(rect.top));
+        SettingsWrite(size.get(), WindowSizeSettings::Width, static_cast<int>(rect.right - rect.left));
+        SettingsWrite(size.get(), WindowSizeSettings::Height, static_cast<int>(rect.bottom - rect.top));
+    }
+}
+
+void SaveFrameSettings(HKEY root) {
+    const FrameSettings& settings = Frame().settings;
+    SettingsWrite(root, RootSettings::CloseHistoryCount, settings.closeHistoryCount);
+    SettingsWrite(root, RootSettings::DDEActive, settings.ddeActive);
+    SettingsWrite(root, RootSettings::DelayTime, settings.delayTime);
+    SettingsWrite(root, RootSettings::NavigateLockClose, settings.navigateLockClose);
+    SettingsWrite(root, RootSettings::MinimizeTaskTray, settings.minimizeTaskTray);
+    SettingsWrite(root, RootSettings::CloseTaskTray, settings.closeTaskTray);
+    SettingsWrite(root, RootSettings::TreeSync, settings.treeSync);
+    if (SettingsRead(root, RootSettings::CloseHistorySave) && App().closedFolders)
+        App().closedFolders->SaveList(root, SettingsArea::CloseHistoryPIDLs);
+}

@@ -1,0 +1,152 @@
+#pragma once
+// Shared by the frame's tests: the real frame created in this process, the
+// settings key read and written directly, and a hand that answers the
+// program's message boxes from another thread.
+
+#include "mainwnd/wMainWnd.h"
+#include "tests/support/ZekoProcess.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <optional>
+#include <string>
+#include <thread>
+
+inline void WriteSetting(const wchar_t* subkey, const wchar_t* name, DWORD value) {
+    std::wstring path = L"Software\\ZEKO2";
+    if (*subkey) path += std::wstring(L"\\") + subkey;
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, path.c_str(), &key), ERROR_SUCCESS);
+    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    RegCloseKey(key);
+}
+
+inline void WriteRoot(const wchar_t* name, DWORD value) {
+    WriteSetting(L"", name, value);
+}
+
+inline std::optional<DWORD> ReadSetting(const wchar_t* subkey, const wchar_t* name) {
+    std::wstring path = L"Software\\ZEKO2";
+    if (*subkey) path += std::wstring(L"\\") + subkey;
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+inline std::optional<DWORD> ReadRoot(const wchar_t* name) {
+    return ReadSetting(L"", name);
+}
+
+inline bool SettingsKeyExists(const wchar_t* subkey) {
+    std::wstring path = L"Software\\ZEKO2";
+    if (*subkey) path += std::wstring(L"\\") + subkey;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// Waits on its own thread for a message box titled "確認" of this process,
+// remembers its text and presses `button` (IDOK or IDCANCEL) on it.
+class MessageBoxAnswerer {
+public:
+    explicit MessageBoxAnswerer(int button) : button_(button) {
+        thread_ = std::thread([this] { Run(); });
+    }
+    MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
+    MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
+    ~MessageBoxAnswerer() {
+        stop_ = true;
+        thread_.join();
+    }
+    // Waits for the thread to finish; true when it answered a box.
+    bool Answered() {
+        if (thread_.joinable()) {
+            stop_ = true;
+            thread_.join();
+            thread_ = std::thread([] {});
+        }
+        return answered_;
+    }
+    const std::wstring& Text() const { return text_; }
+
+private:
+    void Run() {
+        const DWORD start = GetTickCount();
+        while (!stop_ && GetTickCount() - start < 10000) {
+            HWND box = FindOwnBox();
+            if (box) {
+                wchar_t text[256] = {};
+                GetDlgItemTextW(box, 0xFFFF, text, 256);
+                text_ = text;
+                answered_ = true;
+                PostMessageW(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), 0);
+                return;
+            }
+            Sleep(20);
+        }
+    }
+    static HWND FindOwnBox() {
+        HWND found = nullptr;
+        EnumWindows(
+            [](HWND window, LPARAM lParam) -> BOOL {
+                wchar_t className[32] = {};
+                wchar_t title[32] = {};
+                DWORD process = 0;
+                GetWindowThreadProcessId(window, &process);
+                GetClassNameW(window, className, 32);
+                // Not GetWindowTextW: for a window of another thread of this
+                // process it sends a message, which a blocked test thread
+                // would never answer.
+                InternalGetWindowText(window, title, 32);
+                if (process == GetCurrentProcessId() && wcscmp(className, L"#32770") == 0 &&
+                    wcscmp(title, L"確認") == 0) {
+                    *reinterpret_cast<HWND*>(lParam) = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        return found;
+    }
+
+    const int button_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> answered_{false};
+    std::wstring text_;
+    std::thread thread_;
+};
+
+// Whether the notification area holds the frame's icon: only an existing icon
+// can be modified.
+inline bool TrayIconExists(HWND frame) {
+    NOTIFYICONDATAW data{sizeof(data)};
+    data.hWnd = frame;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_TIP;
+    lstrcpynW(data.szTip, L"ZEKO", ARRAYSIZE(data.szTip));
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+class FrameTest : public testing::Test {
+protected:
+    HWND CreateFrame(int showCommand = SW_SHOWNORMAL) {
+        frame_ = CreateMainWindow(GetModuleHandleW(nullptr), showCommand);
+        if (frame_) LoadSecondSettings();
+        return frame_;
+    }
+    void TearDown() override {
+        if (IsWindow(frame_)) DestroyWindow(frame_);
+    }
+    // Lets posted and sent-late messages (activation, focus) arrive.
+    static void Pump() {
+        WaitUntil([] { return false; }, 100);
+    }
+
+    HWND frame_ = nullptr;
+};

@@ -1,0 +1,234 @@
+// The exit sequence: what it writes, what it leaves alone when the question
+// is answered Cancel, and the session end that asks nothing.
+
+#include "tests/mainwnd/FrameFixture.h"
+
+#include "app/Global.h"
+#include "app/uPIDL.h"
+#include "res/resource.h"
+
+namespace {
+
+class FrameExit : public FrameTest {};
+
+TEST_F(FrameExit, ClosingWritesTheFrameValuesToTheRoot) {
+    WriteRoot(L"DelayTime", 345);
+    WriteRoot(L"NavigateLockClose", 1);
+    WriteRoot(L"TreeSync", 0);
+    WriteRoot(L"DDEActive", 0);
+    WriteRoot(L"WindowMode", 1);
+    ASSERT_NE(CreateFrame(), nullptr);
+    Frame().settings.minimizeTaskTray = true;
+
+    SendMessageW(frame_, WM_CLOSE, 0, 0);
+
+    EXPECT_FALSE(IsWindow(frame_));
+    EXPECT_EQ(ReadRoot(L"DelayTime"), 345u);
+    EXPECT_EQ(ReadRoot(L"NavigateLockClose"), 1u);
+    EXPECT_EQ(ReadRoot(L"TreeSync"), 0u);
+    EXPECT_EQ(ReadRoot(L"DDEActive"), 0u);
+    EXPECT_EQ(ReadRoot(L"WindowMode"), 1u);
+    EXPECT_EQ(ReadRoot(L"MinimizeTaskTray"), 1u);
+    EXPECT_EQ(ReadRoot(L"CloseTaskTray"), 0u);
+    EXPECT_EQ(ReadRoot(L"CloseHistoryCount"), 10u);
+}
+
+TEST_F(FrameExit, BarsThatDoNotExistAreWrittenAsHidden) {
+    ASSERT_NE(CreateFrame(), nullptr);
+    SendMessageW(frame_, WM_CLOSE, 0, 0);
+    for (const wchar_t* name : {L"ToolBarVisible", L"SideToolBarVisible", L"LinkBarVisible", L"AddressBarVisible",
+                                L"SearchBarVisible", L"StatusBarVisible", L"ThumbnailVisible", L"SideBaseVisible"})
+        EXPECT_EQ(ReadRoot(name), 0u) << name;
+    EXPECT_FALSE(ReadRoot(L"SideBaseWidth").has_value()) << "written only when the side bar exists";
+}
+
+TEST_F(FrameExit, VisibleBarsAreWrittenAsShown) {
+    ASSERT_NE(CreateFrame(), nullptr);
+    HWND status = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, frame_, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    HWND favorites = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, frame_, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+    HWND side = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 177, 10, frame_, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    Frame().statusBar = status;
+    Frame().favoritePane = favorites;
+    Frame().sideBar = side;
+    SendMessageW(frame_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(ReadRoot(L"StatusBarVisible"), 1u);
+    EXPECT_EQ(ReadRoot(L"SideBaseVisible"), 2u) << "the favorites page";
+    EXPECT_EQ(ReadRoot(L"SideBaseWidth"), 177u);
+    EXPECT_EQ(ReadRoot(L"ToolBarVisible"), 0u);
+}
+
+TEST_F(FrameExit, TheCloseHistoryCountKeepsOnlyItsLow16Bits) {
+    WriteRoot(L"CloseHistoryCount", 0x10005);
+    ASSERT_NE(CreateFrame(), nullptr);
+    EXPECT_EQ(Frame().settings.closeHistoryCount, 5);
+    SendMessageW(frame_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(ReadRoot(L"CloseHistoryCount"), 5u);
+}
+
+TEST_F(FrameExit, TheWholeColorAreaIsWritten) {
+    WriteSetting(L"Color", L"clHidden", 0x123456);
+    WriteSetting(L"Color", L"SetEvenBK", 1);
+    ASSERT_NE(CreateFrame(), nullptr);
+    EXPECT_EQ(Frame().colors.hidden, 0x123456u);
+    EXPECT_TRUE(Frame().colors.setEvenBK);
+    SendMessageW(frame_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(ReadSetting(L"Color", L"clHidden"), 0x123456u);
+    EXPECT_EQ(ReadSetting(L"Color", L"SetEvenBK"), 1u);
+    EXPECT_EQ(ReadSetting(L"Color", L"clListViewBK"), 0xFFFFFFu);
+    EXPECT_EQ(ReadSetting(L"Color", L"clDirectory"), 0u);
+    EXPECT_EQ(ReadSetting(L"Color", L"clReadOnly"), 0x00B000u);
+    EXPECT_EQ(ReadSetting(L"Color", L"clSystem"), 0x0000B0u);
+    EXPECT_EQ(ReadSetting(L"Color", L"clCompressed"), 0xB000B0u);
+    EXPECT_EQ(ReadSetting(L"Color", L"clNormalString"), 0u);
+    EXPECT_EQ(ReadSetting(L"Color", L"clEvenBK"), 0xEEEEEEu);
+    EXPECT_EQ(ReadSetting(L"Color", L"TVColorGroup"), 0u);
+    EXPECT_EQ(ReadSetting(L"Color", L"LVColorGroup"), 0u);
+    EXPECT_EQ(ReadSetting(L"Color", L"LVSetBKColor"), 0u);
+    DWORD type = REG_NONE;
+    DWORD size = 99;
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\ZEKO2\\Color", L"BKImagePath", RRF_RT_ANY, &type, nullptr,
+                           &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(size, 0u) << "an empty text, stored without a terminator";
+}
+
+TEST_F(FrameExit, TheClosedFolderHistoryIsSavedWhenCloseHistorySaveIsOn) {
+    ASSERT_NE(CreateFrame(), nullptr);
+    App().closedFolders->Add(PIDLClone(App().myComputerPidl.get()));
+    SendMessageW(frame_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(ReadSetting(L"CloseHistoryPIDLs", L"Count"), 1u);
+}
+
+TEST_F(FrameExit, TheClosedFolderHistoryIsNotSavedWhenCloseHistorySaveIsOff) {
+    WriteRoot(L"CloseHistorySave", 0);
+    ASSERT_NE(CreateFrame(), nullptr);
+    App().closedFolders->Add(PIDLClone(App().myComputerPidl.get()));
+    SendMessageW(frame_, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(frame_));
+    EXPECT_FALSE(SettingsKeyExists(L"CloseHistoryPIDLs"));
+}
+
+TEST_F(FrameExit, TheClosedFolderHistoryIsLoadedAfterTheFrameExists) {
+    {
+        TPIDLList saved(true);
+        saved.Add(PIDLClone(App().myComputerPidl.get()));
+        saved.Add(PIDLClone(App().desktopPidl.get()));
+        HKEY root = nullptr;
+        ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\ZEKO2", &root), ERROR_SUCCESS);
+        saved.SaveList(root, L"CloseHistoryPIDLs");
+        RegCloseKey(root);
+    }
+    ASSERT_NE(CreateFrame(), nullptr);
+    ASSERT_EQ(App().closedFolders->Count(), 2);
+    EXPECT_TRUE(PIDLEqual(App().closedFolders->Get(0), App().myComputerPidl.get()));
+}
+
+TEST_F(FrameExit, CancelAtTheQuestionWritesNothingAndKeepsRunning) {
+    WriteSetting(L"Confirm", L"Exit", 1);
+    WriteRoot(L"SaveWindowSize", 1);
+    ASSERT_NE(CreateFrame(), nullptr);
+    MessageBoxAnswerer answerer(IDCANCEL);
+    SendMessageW(frame_, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(answerer.Answered());
+    EXPECT_EQ(answerer.Text(), L"ZEKOを終了しますか？");
+    EXPECT_TRUE(IsWindow(frame_));
+    EXPECT_TRUE(IsWindowVisible(frame_));
+    for (const wchar_t* name : {L"WindowMode", L"ToolBarVisible", L"DelayTime", L"CloseHistoryCount"})
+        EXPECT_FALSE(ReadRoot(name).has_value()) << name;
+    EXPECT_FALSE(SettingsKeyExists(L"WindowSize"));
+    EXPECT_FALSE(SettingsKeyExists(L"Color"));
+    MSG quit;
+    EXPECT_FALSE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+}
+
+TEST_F(FrameExit, OkAtTheQuestionExits) {
+    WriteSetting(L"Confirm", L"Exit", 1);
+    ASSERT_NE(CreateFrame(), nullptr);
+    MessageBoxAnswerer answerer(IDOK);
+    SendMessageW(frame_, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(answerer.Answered());
+    EXPECT_FALSE(IsWindow(frame_));
+    EXPECT_TRUE(ReadRoot(L"WindowMode").has_value());
+}
+
+TEST_F(FrameExit, TheExitCommandRunsTheExitSequence) {
+    ASSERT_NE(CreateFrame(), nullptr);
+    SendMessageW(frame_, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_FALSE(IsWindow(frame_));
+    EXPECT_TRUE(ReadRoot(L"WindowMode").has_value());
+}
+
+TEST_F(FrameExit, DestroyingTheFramePostsQuitWithZero) {
+    ASSERT_NE(CreateFrame(), nullptr);
+    SendMessageW(frame_, WM_CLOSE, 0, 0);
+    MSG quit{};
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 0u);
+}
+
+TEST_F(FrameExit, SessionEndExitsWithoutAskingAndAllowsTheEnd) {
+    WriteSetting(L"Confirm", L"Exit", 1);
+    ASSERT_NE(CreateFrame(), nullptr);
+    MessageBoxAnswerer answerer(IDCANCEL);
+    const LRESULT mayEnd = SendMessageW(frame_, WM_QUERYENDSESSION, 0, 0);
+    EXPECT_FALSE(answerer.Answered());
+    EXPECT_TRUE(mayEnd);
+    EXPECT_FALSE(IsWindow(frame_));
+    EXPECT_TRUE(ReadRoot(L"WindowMode").has_value());
+}
+
+TEST_F(FrameExit, ASecondCloseWhileTheQuestionIsOpenAsksNoSecondQuestion) {
+    WriteSetting(L"Confirm", L"Exit", 1);
+    ASSERT_NE(CreateFrame(), nullptr);
+    std::atomic<int> boxes{0};
+    std::thread closer([&] {
+        HWND box = nullptr;
+        for (int i = 0; i < 250 && !box; ++i) {
+            Sleep(20);
+            box = FindWindowW(L"#32770", L"確認");
+        }
+        if (!box) return;
+        ++boxes;
+        // The user clicks the close box again while the question is open.
+        SendMessageW(frame_, WM_CLOSE, 0, 0);
+        Sleep(200);
+        int open = 0;
+        EnumThreadWindows(
+            GetWindowThreadProcessId(frame_, nullptr),
+            [](HWND window, LPARAM count) -> BOOL {
+                wchar_t title[16] = {};
+                InternalGetWindowText(window, title, 16);
+                if (wcscmp(title, L"確認") == 0) ++*reinterpret_cast<int*>(count);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&open));
+        boxes = open;
+        PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    });
+    SendMessageW(frame_, WM_CLOSE, 0, 0);
+    closer.join();
+    EXPECT_EQ(boxes, 1);
+    EXPECT_TRUE(IsWindow(frame_));
+}
+
+TEST_F(FrameExit, SessionEndWhileTheQuestionIsOpenStillSavesAndEnds) {
+    WriteSetting(L"Confirm", L"Exit", 1);
+    ASSERT_NE(CreateFrame(), nullptr);
+    std::thread sessionEnd([&] {
+        for (int i = 0; i < 250 && !FindWindowW(L"#32770", L"確認"); ++i) Sleep(20);
+        SendMessageW(frame_, WM_QUERYENDSESSION, 0, 0);
+    });
+    SendMessageW(frame_, WM_CLOSE, 0, 0);
+    sessionEnd.join();
+    // The question's box went with its owner; the program must not touch the
+    // destroyed frame afterwards.
+    WaitUntil([&] { return !IsWindow(frame_); }, 3000);
+    EXPECT_FALSE(IsWindow(frame_));
+    EXPECT_TRUE(ReadRoot(L"WindowMode").has_value());
+}
+
+}  // namespace

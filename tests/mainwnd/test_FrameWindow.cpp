@@ -1,0 +1,210 @@
+// The frame window itself: its classes, menu, MDI client and the relay of
+// menu messages to a tracked shell context menu.
+
+#include "tests/mainwnd/FrameFixture.h"
+
+#include "mdi/wMDIClient.h"
+#include "shell/uContextMenuSlot.h"
+
+#include <vector>
+
+namespace {
+
+class FrameWindow : public FrameTest {
+protected:
+    void SetUp() override { ASSERT_NE(CreateFrame(), nullptr); }
+};
+
+std::wstring MenuText(HMENU menu, int position) {
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
+    return text;
+}
+
+TEST_F(FrameWindow, TheFrameIsTitledZEKOWithItsClassStyleAndBackground) {
+    wchar_t title[16] = {};
+    GetWindowTextW(frame_, title, 16);
+    EXPECT_STREQ(title, L"ZEKO");
+    const LONG_PTR style = GetWindowLongPtrW(frame_, GWL_STYLE);
+    EXPECT_EQ(style & (WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN);
+    EXPECT_EQ(GetClassLongPtrW(frame_, GCLP_HBRBACKGROUND), static_cast<ULONG_PTR>(COLOR_BTNFACE + 1));
+    EXPECT_EQ(GetClassLongPtrW(frame_, GCL_STYLE) & (CS_HREDRAW | CS_VREDRAW),
+              static_cast<ULONG_PTR>(CS_HREDRAW | CS_VREDRAW));
+}
+
+TEST_F(FrameWindow, TheChildClassIsRegistered) {
+    WNDCLASSEXW child{sizeof(child)};
+    EXPECT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), kChildClassName, &child));
+}
+
+TEST_F(FrameWindow, TheMainMenuHasSevenJapaneseMenusWithTheWindowMenuSixth) {
+    HMENU menu = GetMenu(frame_);
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(GetMenuItemCount(menu), 7);
+    EXPECT_EQ(MenuText(menu, 0), L"ファイル(&F)");
+    EXPECT_EQ(MenuText(menu, kWindowMenuPosition), L"ウインドウ(&W)");
+    EXPECT_EQ(MenuText(menu, 6), L"ヘルプ(&H)");
+    for (int i = 0; i < 7; ++i) EXPECT_NE(GetSubMenu(menu, i), nullptr) << i;
+}
+
+TEST_F(FrameWindow, TheFileMenuEndsWithExit) {
+    HMENU file = GetSubMenu(GetMenu(frame_), 0);
+    const int last = GetMenuItemCount(file) - 1;
+    EXPECT_EQ(GetMenuItemID(file, last), 5001u);
+    EXPECT_EQ(MenuText(file, last), L"アプリケーションの終了(&X)");
+}
+
+TEST_F(FrameWindow, SubmenusCarryTheIdentifiersMenuPreparationRecognises) {
+    HMENU menu = GetMenu(frame_);
+    MENUITEMINFOW info{sizeof(info)};
+    info.fMask = MIIM_ID;
+    ASSERT_TRUE(GetMenuItemInfoW(menu, 2, TRUE, &info));
+    EXPECT_EQ(info.wID, 5170u) << "表示";
+    ASSERT_TRUE(GetMenuItemInfoW(menu, 3, TRUE, &info));
+    EXPECT_EQ(info.wID, 5123u) << "お気に入り";
+}
+
+TEST_F(FrameWindow, TheMdiClientIsAClippingChildOfTheFrameInMode0) {
+    HWND client = Frame().mdiClient;
+    ASSERT_NE(client, nullptr);
+    wchar_t className[32] = {};
+    GetClassNameW(client, className, 32);
+    EXPECT_STREQ(className, L"MDIClient");
+    EXPECT_EQ(GetParent(client), frame_);
+    const LONG_PTR style = GetWindowLongPtrW(client, GWL_STYLE);
+    const LONG_PTR expected = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | MDIS_ALLCHILDSTYLES | WS_CLIPCHILDREN;
+    EXPECT_EQ(style & expected, expected);
+}
+
+LRESULT CALLBACK TestChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefMDIChildProcW(window, message, wParam, lParam);
+}
+
+HWND CreateTestChild(HWND client, const wchar_t* title) {
+    static const ATOM atom = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = TestChildProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"FrameWindowTestChild";
+        return RegisterClassW(&wc);
+    }();
+    (void)atom;
+    MDICREATESTRUCTW create{};
+    create.szClass = L"FrameWindowTestChild";
+    create.szTitle = title;
+    create.hOwner = GetModuleHandleW(nullptr);
+    create.x = create.y = create.cx = create.cy = CW_USEDEFAULT;
+    // The client takes every style as given, so the child asks to be visible.
+    create.style = WS_VISIBLE | WS_OVERLAPPEDWINDOW;
+    return reinterpret_cast<HWND>(SendMessageW(client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
+}
+
+TEST_F(FrameWindow, TheWindowMenuListsTheChildrenFromIdentifier3000) {
+    HMENU windowMenu = GetSubMenu(GetMenu(frame_), kWindowMenuPosition);
+    const int before = GetMenuItemCount(windowMenu);
+    HWND child = CreateTestChild(Frame().mdiClient, L"first");
+    ASSERT_NE(child, nullptr);
+    const int after = GetMenuItemCount(windowMenu);
+    ASSERT_GT(after, before);
+    EXPECT_EQ(GetMenuItemID(windowMenu, after - 1), 3000u);
+}
+
+TEST_F(FrameWindow, CascadeIsSwallowedOutsideTheNormalMode) {
+    HWND first = CreateTestChild(Frame().mdiClient, L"first");
+    HWND second = CreateTestChild(Frame().mdiClient, L"second");
+    ASSERT_TRUE(first && second);
+    SetWindowPos(first, nullptr, 5, 5, 200, 150, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(second, nullptr, 5, 5, 200, 150, SWP_NOZORDER | SWP_NOACTIVATE);
+    Frame().settings.windowMode = 1;
+    SendMessageW(frame_, WM_COMMAND, 5033, 0);
+    RECT rect{};
+    GetWindowRect(first, &rect);
+    MapWindowPoints(HWND_DESKTOP, Frame().mdiClient, reinterpret_cast<POINT*>(&rect), 2);
+    EXPECT_EQ(rect.right - rect.left, 200) << "mode 1: nothing arranged";
+
+    Frame().settings.windowMode = 0;
+    SendMessageW(frame_, WM_COMMAND, 5033, 0);
+    GetWindowRect(first, &rect);
+    EXPECT_NE(rect.right - rect.left, 200) << "mode 0: cascaded";
+}
+
+TEST_F(FrameWindow, TheDesktopsSystemImageListsAreTaken) {
+    EXPECT_NE(Frame().largeImages, nullptr);
+    EXPECT_NE(Frame().smallImages, nullptr);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(Frame().smallImages, &cx, &cy);
+    EXPECT_EQ(cx, GetSystemMetrics(SM_CXSMICON));
+}
+
+// A shell context menu stand-in that records the menu messages handed to it.
+class RecordingMenu : public IContextMenu3 {
+public:
+    explicit RecordingMenu(bool third) : third_(third) {}
+    std::vector<UINT> seen;
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+        if (riid == IID_IUnknown || riid == IID_IContextMenu || riid == IID_IContextMenu2 ||
+            (third_ && riid == IID_IContextMenu3)) {
+            *out = static_cast<IContextMenu3*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs_; }
+    STDMETHODIMP QueryContextMenu(HMENU, UINT, UINT, UINT, UINT) override { return E_NOTIMPL; }
+    STDMETHODIMP InvokeCommand(CMINVOKECOMMANDINFO*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetCommandString(UINT_PTR, UINT, UINT*, LPSTR, UINT) override { return E_NOTIMPL; }
+    STDMETHODIMP HandleMenuMsg(UINT message, WPARAM, LPARAM) override {
+        seen.push_back(message);
+        return S_OK;
+    }
+    STDMETHODIMP HandleMenuMsg2(UINT message, WPARAM, LPARAM, LRESULT* result) override {
+        seen.push_back(message + 0x10000);
+        if (result) *result = MAKELRESULT(3, MNC_EXECUTE);
+        return S_OK;
+    }
+
+private:
+    const bool third_;
+    ULONG refs_ = 1;
+};
+
+TEST_F(FrameWindow, MenuMessagesGoToATrackedContextMenu3AndItsAnswerIsReturned) {
+    RecordingMenu menu(true);
+    LRESULT answer = 0;
+    {
+        TrackedContextMenuScope tracking(&menu);
+        answer = SendMessageW(frame_, WM_MENUCHAR, MAKEWPARAM('a', MF_POPUP), 0);
+        MEASUREITEMSTRUCT measure{ODT_MENU};
+        SendMessageW(frame_, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+    }
+    EXPECT_EQ(answer, MAKELRESULT(3, MNC_EXECUTE));
+    ASSERT_EQ(menu.seen.size(), 2u);
+    EXPECT_EQ(menu.seen[0], WM_MENUCHAR + 0x10000u);
+    EXPECT_EQ(menu.seen[1], WM_MEASUREITEM + 0x10000u);
+}
+
+TEST_F(FrameWindow, AContextMenu2GetsTheMessagesThroughHandleMenuMsg) {
+    RecordingMenu menu(false);
+    {
+        TrackedContextMenuScope tracking(&menu);
+        SendMessageW(frame_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(GetMenu(frame_), 0)), 0);
+        DRAWITEMSTRUCT draw{ODT_MENU};
+        EXPECT_EQ(SendMessageW(frame_, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw)), TRUE);
+    }
+    ASSERT_EQ(menu.seen.size(), 2u);
+    EXPECT_EQ(menu.seen[0], static_cast<UINT>(WM_INITMENUPOPUP));
+    EXPECT_EQ(menu.seen[1], static_cast<UINT>(WM_DRAWITEM));
+}
+
+TEST_F(FrameWindow, WithNoTrackedMenuTheMessagesStayWithTheFrame) {
+    RecordingMenu menu(true);
+    { TrackedContextMenuScope tracking(&menu); }
+    SendMessageW(frame_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(GetMenu(frame_), 0)), 0);
+    EXPECT_TRUE(menu.seen.empty());
+    EXPECT_FALSE(TrackedContextMenuSlot());
+}
+
+}  // namespace
