@@ -146,6 +146,9 @@ LRESULT OnCreate(HWND frame, const CREATESTRUCTW& create) {
     LoopTables().focus = LoadAcceleratorsW(create.hInstance, L"FOCUSACCEL");
     LoopTables().searchStop = LoadAcceleratorsW(create.hInstance, L"ESCACCEL");
     Relayout();
+    // From here on a folder that cannot be read may raise the shell's own
+    // dialogs; the folders that start-up opens come before this point.
+    Frame().interactive = true;
     return 0;
 }
 

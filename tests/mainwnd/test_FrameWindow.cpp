@@ -128,6 +128,10 @@ TEST_F(FrameWindow, CascadeIsSwallowedOutsideTheNormalMode) {
     EXPECT_NE(rect.right - rect.left, 200) << "mode 0: cascaded";
 }
 
+TEST_F(FrameWindow, OnceCreatedFoldersMayRaiseTheShellsDialogs) {
+    EXPECT_TRUE(Frame().interactive);
+}
+
 TEST_F(FrameWindow, TheDesktopsSystemImageListsAreTaken) {
     EXPECT_NE(Frame().largeImages, nullptr);
     EXPECT_NE(Frame().smallImages, nullptr);
