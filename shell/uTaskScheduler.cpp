@@ -59,10 +59,16 @@ bool WaitForWork(HANDLE wake, DWORD timeout) {
     }
 }
 
-bool Selects(const GUID& wantedOwner, DWORD_PTR wantedParam, const GUID& owner, DWORD_PTR param) {
-    return (IsEqualGUID(wantedOwner, TOID_NULL) || IsEqualGUID(wantedOwner, owner)) &&
-           (wantedParam == ITSAT_DEFAULT_LPARAM || wantedParam == param);
-}
+// Which tasks a RemoveTasks or CountTasks call is about.
+struct Selection {
+    GUID owner;
+    DWORD_PTR param;
+
+    bool Selects(const GUID& taskOwner, DWORD_PTR taskParam) const {
+        return (IsEqualGUID(owner, TOID_NULL) || IsEqualGUID(owner, taskOwner)) &&
+               (param == ITSAT_DEFAULT_LPARAM || param == taskParam);
+    }
+};
 
 struct QueuedTask {
     ComPtr<IRunnableTask> task;
@@ -90,6 +96,10 @@ struct SchedulerCore {
     std::mutex lock;
     std::vector<QueuedTask> queue;  // highest priority first, in order of arrival within one
     std::optional<RunningTask> running;
+    // Selections of RemoveTasks calls waiting for a running task. Queued tasks
+    // they select are not started: the waiting call removes them once the
+    // running task has ended, however they got queued meanwhile.
+    std::vector<const Selection*> withheld;
     UniqueHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};  // work queued, settings or shutdown
     UniqueHandle worker;                                               // the thread last started
     DWORD workerId = 0;
@@ -101,6 +111,11 @@ struct SchedulerCore {
     DWORD releaseStatus = ITSSFLAG_KILL_ON_DESTROY;
 };
 
+bool Withheld(const SchedulerCore& core, const QueuedTask& queued) {
+    return std::any_of(core.withheld.begin(), core.withheld.end(),
+                       [&queued](const Selection* selection) { return selection->Selects(queued.owner, queued.param); });
+}
+
 // Takes the next task, or waits for one; false when the worker is to end.
 bool NextTask(SchedulerCore& core, IRunnableTask*& task) {
     for (;;) {
@@ -111,9 +126,11 @@ bool NextTask(SchedulerCore& core, IRunnableTask*& task) {
                 core.workerAlive = false;
                 return false;
             }
-            if (!core.queue.empty()) {
-                QueuedTask next = std::move(core.queue.front());
-                core.queue.erase(core.queue.begin());
+            auto eligible = std::find_if(core.queue.begin(), core.queue.end(),
+                                         [&core](const QueuedTask& queued) { return !Withheld(core, queued); });
+            if (eligible != core.queue.end()) {
+                QueuedTask next = std::move(*eligible);
+                core.queue.erase(eligible);
                 task = next.task.get();
                 core.running = RunningTask{std::move(next.task), next.owner, next.param, nullptr};
                 return true;
@@ -249,30 +266,48 @@ STDMETHODIMP TTaskScheduler::AddTask(IRunnableTask* task, REFTASKOWNERID owner, 
 }
 
 STDMETHODIMP TTaskScheduler::RemoveTasks(REFTASKOWNERID owner, DWORD_PTR param, BOOL waitIfRunning) {
-    // Tasks the running one queues while we wait for it are removed too, so
-    // the loop ends only when nothing selected is left.
+    const Selection selection{owner, param};
+    bool withholding = false;
+    HRESULT result = S_OK;
+    // Tasks queued while we wait for the running one (by that task, or by
+    // whatever handles the messages it sends) are removed too, so the loop ends
+    // only when nothing selected is left.
     for (;;) {
         std::vector<QueuedTask> removed;
         ComPtr<IRunnableTask> running;
         std::shared_ptr<UniqueHandle> done;
+        bool wakeWorker = false;
         {
             std::lock_guard guard(core_->lock);
             std::vector<QueuedTask> kept;
             for (QueuedTask& queued : core_->queue) {
-                (Selects(owner, param, queued.owner, queued.param) ? removed : kept).push_back(std::move(queued));
+                (selection.Selects(queued.owner, queued.param) ? removed : kept).push_back(std::move(queued));
             }
             core_->queue.swap(kept);
 
             std::optional<RunningTask>& current = core_->running;
-            if (current && Selects(owner, param, current->owner, current->param)) {
+            if (current && selection.Selects(current->owner, current->param)) {
                 running = current->task;
                 // A task removing its own kind cannot wait for itself.
                 if (waitIfRunning && GetCurrentThreadId() != core_->workerId) {
                     if (!current->done) {
-                        current->done = std::make_shared<UniqueHandle>(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+                        UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+                        if (event) {
+                            current->done = std::make_shared<UniqueHandle>(std::move(event));
+                        } else {
+                            result = HRESULT_FROM_WIN32(GetLastError());
+                        }
                     }
                     done = current->done;
                 }
+            }
+            if (done && !withholding) {
+                core_->withheld.push_back(&selection);
+                withholding = true;
+            } else if (!done && withholding) {
+                std::erase(core_->withheld, &selection);
+                withholding = false;
+                wakeWorker = true;
             }
         }
         removed.clear();
@@ -280,19 +315,22 @@ STDMETHODIMP TTaskScheduler::RemoveTasks(REFTASKOWNERID owner, DWORD_PTR param, 
         // this thread has been handled would deadlock; the wait below handles it.
         if (running) running->Kill(FALSE);
         running.reset();
-        if (!done) return S_OK;
-        if (!*done) return HRESULT_FROM_WIN32(GetLastError());
+        if (!done) {
+            if (wakeWorker) SetEvent(core_->wake.get());
+            return result;
+        }
         WaitProcessingSentMessages(done->get(), INFINITE);
     }
 }
 
 STDMETHODIMP_(UINT) TTaskScheduler::CountTasks(REFTASKOWNERID owner) {
     std::lock_guard guard(core_->lock);
-    auto count = std::count_if(core_->queue.begin(), core_->queue.end(), [&owner](const QueuedTask& queued) {
-        return Selects(owner, ITSAT_DEFAULT_LPARAM, queued.owner, queued.param);
+    const Selection selection{owner, ITSAT_DEFAULT_LPARAM};
+    auto count = std::count_if(core_->queue.begin(), core_->queue.end(), [&selection](const QueuedTask& queued) {
+        return selection.Selects(queued.owner, queued.param);
     });
     const std::optional<RunningTask>& current = core_->running;
-    if (current && Selects(owner, ITSAT_DEFAULT_LPARAM, current->owner, current->param)) ++count;
+    if (current && selection.Selects(current->owner, current->param)) ++count;
     return static_cast<UINT>(count);
 }
 

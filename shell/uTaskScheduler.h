@@ -11,7 +11,8 @@
 //   RemoveTasks also by parameter (ITSAT_DEFAULT_LPARAM: any). Removed queued
 //   tasks are released unrun; a matching running task gets Kill. With the wait
 //   flag, RemoveTasks returns only when no matching task runs or waits any
-//   more, including tasks the running one queued meanwhile. While it waits it
+//   more; matching tasks queued while it waits (by the running task, or by a
+//   handler of the messages it sends) are removed unstarted. While it waits it
 //   handles the messages other threads send to the calling thread, so a task
 //   that hands its result over with SendMessageW cannot deadlock it. Posted
 //   messages stay queued.

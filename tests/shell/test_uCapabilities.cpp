@@ -76,7 +76,12 @@ TEST(Capabilities, FileSystemFolderExtrasMatchWhatAFileSystemFolderOffers) {
     CoTaskMemFree(pidl);
     ASSERT_EQ(S_OK, bound);
 
-    const bool offered = folder.as<IShellIcon>() && folder.as<IShellIconOverlay>();
+    // MinGW declares these two without __uuidof.
+    ComPtr<IUnknown> icon;
+    ComPtr<IUnknown> overlay;
+    folder->QueryInterface(IID_IShellIcon, icon.putVoid());
+    folder->QueryInterface(IID_IShellIconOverlay, overlay.putVoid());
+    const bool offered = icon && overlay;
     EXPECT_EQ(offered, PlatformCapabilities().fileSystemFolderExtras);
 }
 
