@@ -65,7 +65,10 @@ public:
     // cleared or cut off by SetCount.
     int Add(LPITEMIDLIST pidl);
     void InsertFirst(LPITEMIDLIST pidl);
+    // Replaces the whole subkey, so no entry of a longer earlier list survives.
     void SaveList(HKEY parent, const wchar_t* subkey) const;
+    // Appends the stored lists that are sound; they are new allocations, so
+    // only an owning list frees them again.
     void LoadList(HKEY parent, const wchar_t* subkey);
 
     bool OwnsItems() const { return owns_; }
