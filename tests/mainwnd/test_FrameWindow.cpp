@@ -76,6 +76,21 @@ TEST_F(FrameWindow, TheMdiClientIsAClippingChildOfTheFrameInMode0) {
     EXPECT_EQ(style & expected, expected);
 }
 
+TEST(FrameMDIClient, InTabModeTheClientDoesNotClipItsChildren) {
+    HKEY root = nullptr;
+    ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\ZEKO2", &root), ERROR_SUCCESS);
+    const DWORD tabMode = 1;
+    RegSetValueExW(root, L"WindowMode", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&tabMode), sizeof(tabMode));
+    RegCloseKey(root);
+    HWND frame = CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(Frame().settings.windowMode, 1);
+    const LONG_PTR style = GetWindowLongPtrW(Frame().mdiClient, GWL_STYLE);
+    EXPECT_EQ(style & WS_CLIPCHILDREN, 0);
+    EXPECT_NE(style & MDIS_ALLCHILDSTYLES, 0);
+    DestroyWindow(frame);
+}
+
 LRESULT CALLBACK TestChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefMDIChildProcW(window, message, wParam, lParam);
 }
