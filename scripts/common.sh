@@ -25,7 +25,7 @@ install_packages() {
 build_zeko() {
     cmake -S "$ZEKO_ROOT" -B "$BUILD_DIR" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$ZEKO_ROOT/cmake/mingw-w64-x86_64.cmake" \
-        -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} >/dev/null
+        -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-Release} >/dev/null
     cmake --build "$BUILD_DIR" -- -j"$(nproc)"
 }
 
