@@ -109,9 +109,12 @@ RECT DisplayRect() {
 }
 
 // A change in the number of tab rows changes the bar's height: the frame lays
-// itself out again.
+// itself out again. A bar that is not on screen waits for the frame's next
+// layout: while the frame is being destroyed it is hidden first, and moving
+// the MDI client after the client has torn down its own state corrupts the
+// heap.
 void CheckLayout() {
-    if (!TabBar().tabs) return;
+    if (!TabBar().tabs || !IsWindowVisible(TabBar().container)) return;
     RECT display = DisplayRect();
     if (!EqualRect(&display, &TabBar().display)) Relayout();
 }
