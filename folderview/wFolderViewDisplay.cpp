@@ -163,10 +163,15 @@ void TFolderView::BuildColumns() {
         const std::wstring title = StrRetToText(&details.str, nullptr);
         const int image = column == SortColumn ? (SortAscending ? 0 : 1) : -1;
         LVCOLUMNW lvc{};
-        lvc.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_IMAGE;
+        lvc.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
         lvc.fmt = (details.fmt & LVCFMT_RIGHT) ? LVCFMT_RIGHT : LVCFMT_BITMAP_ON_RIGHT;
-        // Without the image flag the header would keep the arrow to itself.
-        if (image >= 0) lvc.fmt |= LVCFMT_IMAGE;
+        // Only the sorted column gets an image at all: a header item's image
+        // -1 means "ask for it" to the header, which then draws image 0, the
+        // ascending arrow, on every column.
+        if (image >= 0) {
+            lvc.mask |= LVCF_IMAGE;
+            lvc.fmt |= LVCFMT_IMAGE;
+        }
         lvc.cx = width;
         lvc.pszText = const_cast<wchar_t*>(title.c_str());
         lvc.iImage = image;

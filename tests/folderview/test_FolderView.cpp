@@ -1,0 +1,585 @@
+// The folder view in a real child window: what it lists, how it looks, how it
+// navigates and opens items.
+
+#include "FolderViewFixture.h"
+
+#include "app/Handles.h"
+#include "folderview/uFolderViewSettings.h"
+#include "mainwnd/wMainWnd.h"
+#include "mdi/wMDIChild.h"
+#include "mdi/wMDITab.h"
+
+#include <shlwapi.h>
+
+#include <algorithm>
+
+namespace {
+
+using FolderView = FolderViewTest;
+
+std::vector<std::wstring> Sorted(std::vector<std::wstring> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(FolderView, ListsEveryItemOfTheFolder) {
+    ASSERT_TRUE(MakeFile(root_ / L"b.txt"));
+    ASSERT_TRUE(MakeFile(root_ / L"a.txt"));
+    ASSERT_TRUE(MakeDirectory(root_ / L"sub"));
+    HWND child = Open(root_.path());
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(Sorted(Names(child)), (std::vector<std::wstring>{L"a.txt", L"b.txt", L"sub"}));
+}
+
+TEST_F(FolderView, ItemsStandInTheFoldersOwnOrder) {
+    for (const wchar_t* name : {L"delta.txt", L"alpha.txt", L"charlie.txt", L"bravo.txt"})
+        ASSERT_TRUE(MakeFile(root_ / name));
+    HWND child = Open(root_.path());
+    TFolderView* view = View(child);
+    ASSERT_NE(view, nullptr);
+    const int count = view->ItemCount();
+    ASSERT_EQ(count, 4);
+    for (int i = 1; i < count; ++i) {
+        const HRESULT hr = view->Folder->CompareIDs(0, view->ItemIDList(i - 1), view->ItemIDList(i));
+        EXPECT_LE(static_cast<short>(HRESULT_CODE(hr)), 0) << i;
+    }
+    EXPECT_EQ(Names(child), (std::vector<std::wstring>{L"alpha.txt", L"bravo.txt", L"charlie.txt", L"delta.txt"}));
+}
+
+TEST_F(FolderView, ListViewHasItsFixedStylesAndIdentifier) {
+    HWND child = Open(root_.path());
+    TFolderView* view = View(child);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(view->ListView), 1505);
+    EXPECT_EQ(GetParent(view->ListView), child);
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(view->ListView, GWL_STYLE));
+    EXPECT_EQ(style & 0x56000048, 0x56000048u);
+    EXPECT_TRUE(style & LVS_EDITLABELS);
+    const DWORD exStyle = ListView_GetExtendedListViewStyle(view->ListView);
+    EXPECT_EQ(exStyle & 0x410, 0x410u);
+    HWND header = ListView_GetHeader(view->ListView);
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(header), 1505);
+    HIMAGELIST arrows = reinterpret_cast<HIMAGELIST>(SendMessageW(header, HDM_GETIMAGELIST, 0, 0));
+    ASSERT_NE(arrows, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(arrows), 2);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(arrows, &cx, &cy);
+    EXPECT_EQ(cx, 7);
+}
+
+TEST_F(FolderView, CaptionAndTabNameTheFolder) {
+    const std::wstring folder = root_ / L"表示名";
+    ASSERT_TRUE(MakeDirectory(folder));
+    HWND child = Open(folder);
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(Caption(child), L"表示名");
+    EXPECT_EQ(TabText(TabIndexOf(child)), L"表示名");
+}
+
+TEST_F(FolderView, FullPathSettingPutsThePathInTheCaption) {
+    FolderViewConfig().FullPath = true;
+    HWND child = Open(root_.path());
+    EXPECT_EQ(_wcsicmp(Caption(child).c_str(), root_.path().c_str()), 0);
+}
+
+TEST_F(FolderView, AnEmptyFolderLeavesNoItemFocused) {
+    HWND child = Open(root_.path());
+    ASSERT_NE(child, nullptr);
+    EXPECT_TRUE(Names(child).empty());
+    EXPECT_EQ(FocusedName(child), L"");
+}
+
+TEST_F(FolderView, TheFirstItemHasTheFocusWhenNothingIsToBeSelected) {
+    ASSERT_TRUE(MakeFile(root_ / L"one.txt"));
+    ASSERT_TRUE(MakeFile(root_ / L"two.txt"));
+    HWND child = Open(root_.path());
+    EXPECT_EQ(FocusedName(child), L"one.txt");
+    EXPECT_TRUE(SelectedNames(child).empty());
+}
+
+TEST_F(FolderView, AChildToSelectIsSelectedAndFocused) {
+    ASSERT_TRUE(MakeFile(root_ / L"one.txt"));
+    ASSERT_TRUE(MakeFile(root_ / L"two.txt"));
+    UniquePidl file = PidlOfPath(root_ / L"two.txt");
+    HWND child = Open(root_.path(), PIDLLast(file.get()));
+    EXPECT_EQ(SelectedNames(child), std::vector<std::wstring>{L"two.txt"});
+    EXPECT_EQ(FocusedName(child), L"two.txt");
+}
+
+TEST_F(FolderView, HiddenItemsAreListedOnlyWithShowHidden) {
+    ASSERT_TRUE(MakeFile(root_ / L"shown.txt"));
+    ASSERT_TRUE(MakeFile(root_ / L"secret.txt"));
+    ASSERT_TRUE(SetFileAttributesW((root_ / L"secret.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    HWND child = Open(root_.path());
+    EXPECT_EQ(Names(child), std::vector<std::wstring>{L"shown.txt"});
+    FolderViewConfig().ShowHidden = true;
+    View(child)->RefreshView(RefreshFull);
+    EXPECT_EQ(Sorted(Names(child)), (std::vector<std::wstring>{L"secret.txt", L"shown.txt"}));
+}
+
+TEST_F(FolderView, TheDisplayFilterListsOnlyMatchingNamesFoldersIncluded) {
+    ASSERT_TRUE(MakeFile(root_ / L"notes.txt"));
+    ASSERT_TRUE(MakeFile(root_ / L"server.log"));
+    ASSERT_TRUE(MakeFile(root_ / L"image.png"));
+    ASSERT_TRUE(MakeDirectory(root_ / L"folder"));
+    ASSERT_TRUE(MakeDirectory(root_ / L"folder.txt"));
+    DisplayFilter() = {L"*.TXT", L"*.LOG"};
+    HWND child = Open(root_.path());
+    EXPECT_EQ(Sorted(Names(child)), (std::vector<std::wstring>{L"folder.txt", L"notes.txt", L"server.log"}));
+}
+
+TEST_F(FolderView, WildcardsMatchAsTheFilterNeeds) {
+    EXPECT_TRUE(WildcardMatch(L"*.TXT", L"A.TXT"));
+    EXPECT_FALSE(WildcardMatch(L"*.TXT", L"A.TXT.BAK"));
+    EXPECT_TRUE(WildcardMatch(L"A?C", L"ABC"));
+    EXPECT_FALSE(WildcardMatch(L"A?C", L"AC"));
+    EXPECT_TRUE(WildcardMatch(L"*", L""));
+    EXPECT_FALSE(WildcardMatch(L"", L"A"));
+    // The character after a star is compared literally.
+    EXPECT_FALSE(WildcardMatch(L"A*?B", L"AXB"));
+    EXPECT_TRUE(WildcardMatch(L"A*?B", L"AX?B"));
+    EXPECT_TRUE(DisplayFilterAccepts(L"anything"));
+    DisplayFilter() = {L"*.TXT"};
+    EXPECT_TRUE(DisplayFilterAccepts(L"lower.txt"));
+    EXPECT_FALSE(DisplayFilterAccepts(L"lower.doc"));
+}
+
+TEST_F(FolderView, ViewModesSetTheListStyle) {
+    ASSERT_TRUE(MakeFile(root_ / L"a.txt"));
+    HWND child = Open(root_.path());
+    TFolderView* view = View(child);
+    const DWORD expected[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
+    for (int mode = 0; mode < 4; ++mode) {
+        view->SetViewMode(mode);
+        EXPECT_EQ(view->ViewMode, mode);
+        EXPECT_EQ(GetWindowLongW(view->ListView, GWL_STYLE) & LVS_TYPEMASK, static_cast<LONG>(expected[mode]))
+            << mode;
+    }
+    view->SetViewMode(2);
+    EXPECT_EQ(ListView_GetColumnWidth(view->ListView, 0), 150);
+    EXPECT_EQ(Names(child), std::vector<std::wstring>{L"a.txt"});
+}
+
+TEST_F(FolderView, TheInitialViewStyleChoosesTheModeOfAFill) {
+    FolderViewConfig().IniViewStyle = 2;
+    FolderViewConfig().ListWidth = 230;
+    HWND child = Open(root_.path());
+    TFolderView* view = View(child);
+    EXPECT_EQ(view->ViewMode, 2);
+    EXPECT_EQ(GetWindowLongW(view->ListView, GWL_STYLE) & LVS_TYPEMASK, LVS_LIST);
+    EXPECT_EQ(ListView_GetColumnWidth(view->ListView, 0), 230);
+}
+
+TEST_F(FolderView, DetailsModeShowsTheFoldersColumns) {
+    ASSERT_TRUE(MakeFile(root_ / L"sized.bin", 1536));
+    HWND child = Open(root_.path());
+    TFolderView* view = View(child);
+    ASSERT_EQ(view->ViewMode, 3);
+    HWND header = ListView_GetHeader(view->ListView);
+    const int columns = Header_GetItemCount(header);
+    ASSERT_GE(columns, 4);
+    ASSERT_EQ(view->Columns.size(), static_cast<size_t>(columns));
+    for (int i = 0; i < columns; ++i) {
+        SHELLDETAILS details{};
+        ASSERT_TRUE(SUCCEEDED(view->Folder2->GetDetailsOf(nullptr, view->Columns[i], &details)));
+        STRRET title = details.str;
+        wchar_t expected[260] = {};
+        StrRetToBufW(&title, nullptr, expected, 260);
+        wchar_t shown[260] = {};
+        HDITEMW item{};
+        item.mask = HDI_TEXT;
+        item.pszText = shown;
+        item.cchTextMax = 260;
+        Header_GetItem(header, i, &item);
+        EXPECT_STREQ(shown, expected) << i;
+    }
+    // Every column of the file's row has the folder's text for it.
+    for (int i = 1; i < columns; ++i) {
+        SHELLDETAILS details{};
+        if (FAILED(view->Folder2->GetDetailsOf(view->ItemIDList(0), view->Columns[i], &details))) continue;
+        wchar_t expected[260] = {};
+        StrRetToBufW(&details.str, view->ItemIDList(0), expected, 260);
+        EXPECT_EQ(ItemText(child, 0, i), expected) << i;
+    }
+    EXPECT_NE(ItemText(child, 0, 1), L"");
+}
+
+TEST_F(FolderView, TheSortedColumnCarriesTheAscendingArrow) {
+    HWND child = Open(root_.path());
+    HWND header = ListView_GetHeader(View(child)->ListView);
+    HDITEMW item{};
+    item.mask = HDI_IMAGE | HDI_FORMAT;
+    ASSERT_TRUE(Header_GetItem(header, 0, &item));
+    EXPECT_EQ(item.iImage, 0);
+    EXPECT_TRUE(item.fmt & HDF_IMAGE);
+    for (int i = 1; i < Header_GetItemCount(header); ++i) {
+        HDITEMW other{};
+        other.mask = HDI_FORMAT;
+        ASSERT_TRUE(Header_GetItem(header, i, &other));
+        EXPECT_FALSE(other.fmt & HDF_IMAGE) << i;
+    }
+}
+
+TEST_F(FolderView, JapaneseNamesAreShownExactly) {
+    const std::vector<std::wstring> names = {L"日本語フォルダ", L"テスト文書.txt", L"ｶﾀｶﾅ半角.dat"};
+    ASSERT_TRUE(MakeDirectory(root_ / names[0]));
+    ASSERT_TRUE(MakeFile(root_ / names[1]));
+    ASSERT_TRUE(MakeFile(root_ / names[2]));
+    HWND child = Open(root_.path());
+    EXPECT_EQ(Sorted(Names(child)), Sorted(names));
+}
+
+TEST_F(FolderView, AFilesPathOpensItsFolderWithTheFileSelected) {
+    ASSERT_TRUE(MakeFile(root_ / L"first.txt"));
+    ASSERT_TRUE(MakeFile(root_ / L"wanted.txt"));
+    UniquePidl file = PidlOfPath(root_ / L"wanted.txt");
+    UniquePidl folder(PIDLParent(file.get()));
+    HWND child = OpenChildWindow(folder.release(), true, PIDLLast(file.get()), ContentFolder);
+    Pump();
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), root_.path().c_str()), 0);
+    EXPECT_EQ(SelectedNames(child), std::vector<std::wstring>{L"wanted.txt"});
+    EXPECT_EQ(FocusedName(child), L"wanted.txt");
+}
+
+TEST_F(FolderView, GoingUpShowsTheParentWithTheFolderJustLeftSelected) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"inner"));
+    ASSERT_TRUE(MakeFile(root_ / L"aaa.txt"));
+    HWND child = Open(root_ / L"inner");
+    View(child)->ExecuteCommand(CmdGoUp);
+    Pump();
+    EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), root_.path().c_str()), 0);
+    EXPECT_EQ(SelectedNames(child), std::vector<std::wstring>{L"inner"});
+    EXPECT_EQ(ChildViewOf(child)->BackList.Count(), 1);
+}
+
+TEST_F(FolderView, GoingUpIntoANewTabLeavesThisOneWhereItWas) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"inner"));
+    HWND child = Open(root_ / L"inner");
+    View(child)->ExecuteCommand(CmdGoUpNewTab);
+    Pump();
+    ASSERT_EQ(Children().size(), 2u);
+    HWND active = ActiveChild();
+    EXPECT_NE(active, child);
+    EXPECT_EQ(_wcsicmp(ShownPath(active).c_str(), root_.path().c_str()), 0);
+    EXPECT_EQ(SelectedNames(active), std::vector<std::wstring>{L"inner"});
+    EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), (root_ / L"inner").c_str()), 0);
+}
+
+TEST_F(FolderView, OpeningAFolderItemShowsItInPlace) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"deeper"));
+    ASSERT_TRUE(MakeFile(root_ / L"deeper" + L"\\inside.txt"));
+    HWND child = Open(root_.path());
+    Select(child, L"deeper");
+    View(child)->ExecuteCommand(CmdOpen);
+    Pump();
+    EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), (root_ / L"deeper").c_str()), 0);
+    EXPECT_EQ(Names(child), std::vector<std::wstring>{L"inside.txt"});
+    EXPECT_EQ(Children().size(), 1u);
+    ASSERT_EQ(ChildViewOf(child)->BackList.Count(), 1);
+    EXPECT_EQ(_wcsicmp(PathOfPidl(ChildViewOf(child)->BackList.Entry(0)->folder.get()).c_str(),
+                       root_.path().c_str()),
+              0);
+}
+
+TEST_F(FolderView, ReturnOnAFolderItemOpensIt) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"keyed"));
+    HWND child = Open(root_.path());
+    Select(child, L"keyed");
+    SendMessageW(View(child)->ListView, WM_KEYDOWN, VK_RETURN, 0);
+    Pump();
+    EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), (root_ / L"keyed").c_str()), 0);
+}
+
+TEST_F(FolderView, BackspaceGoesUp) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"child"));
+    HWND child = Open(root_ / L"child");
+    SendMessageW(View(child)->ListView, WM_KEYDOWN, VK_BACK, 0);
+    Pump();
+    EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), root_.path().c_str()), 0);
+}
+
+TEST_F(FolderView, OpeningInANewTabActivatesIt) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"tabbed"));
+    HWND child = Open(root_.path());
+    Select(child, L"tabbed");
+    View(child)->ExecuteCommand(CmdOpenNewTab);
+    Pump();
+    ASSERT_EQ(Children().size(), 2u);
+    HWND active = ActiveChild();
+    EXPECT_NE(active, child);
+    EXPECT_EQ(_wcsicmp(ShownPath(active).c_str(), (root_ / L"tabbed").c_str()), 0);
+    EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), root_.path().c_str()), 0);
+}
+
+TEST_F(FolderView, OpeningInTheBackgroundLeavesThisTabActive) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"behind"));
+    HWND child = Open(root_.path());
+    Select(child, L"behind");
+    View(child)->ExecuteCommand(CmdOpenBackground);
+    Pump();
+    const std::vector<HWND> children = Children();
+    ASSERT_EQ(children.size(), 2u);
+    EXPECT_EQ(ActiveChild(), child);
+    HWND other = children[0] == child ? children[1] : children[0];
+    EXPECT_EQ(_wcsicmp(ShownPath(other).c_str(), (root_ / L"behind").c_str()), 0);
+}
+
+TEST_F(FolderView, OpeningAFileRunsItByItsDefaultVerb) {
+    const std::wstring marker = root_ / L"ran.txt";
+    {
+        const std::wstring script = root_ / L"run.bat";
+        HANDLE file = CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        const std::string text = "@echo ran> \"" + std::string(marker.begin(), marker.end()) + "\"\r\n";
+        DWORD written = 0;
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    ASSERT_TRUE(MakeDirectory(root_ / L"zfolder"));
+    HWND child = Open(root_.path());
+    Select(child, L"run.bat");
+    View(child)->ExecuteCommand(CmdOpen);
+    EXPECT_TRUE(WaitUntil([&] { return Exists(marker); }, 15000));
+    // Running a file does not navigate.
+    EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), root_.path().c_str()), 0);
+}
+
+TEST_F(FolderView, AFolderInTheSelectionIsOpenedAndTheFilesAreNotRun) {
+    const std::wstring marker = root_ / L"ran.txt";
+    {
+        const std::wstring script = root_ / L"run.bat";
+        HANDLE file = CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        const std::string text = "@echo ran> \"" + std::string(marker.begin(), marker.end()) + "\"\r\n";
+        DWORD written = 0;
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    ASSERT_TRUE(MakeDirectory(root_ / L"target"));
+    HWND child = Open(root_.path());
+    TFolderView* view = View(child);
+    Select(child, L"run.bat");
+    ListView_SetItemState(view->ListView, IndexOf(child, L"target"), LVIS_SELECTED, LVIS_SELECTED);
+    view->ExecuteCommand(CmdOpen);
+    Pump();
+    EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), (root_ / L"target").c_str()), 0);
+    WaitUntil([] { return false; }, 1500);
+    EXPECT_FALSE(Exists(marker));
+}
+
+TEST_F(FolderView, NavigatingToAFolderShownInAnotherTabActivatesThatTab) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"one"));
+    ASSERT_TRUE(MakeDirectory(root_ / L"two"));
+    HWND first = Open(root_ / L"one");
+    HWND second = Open(root_ / L"two");
+    ASSERT_EQ(ActiveChild(), second);
+    EXPECT_FALSE(View(second)->BrowseTo(PidlOfPath(root_ / L"one").release(), true, nullptr));
+    Pump();
+    EXPECT_EQ(ActiveChild(), first);
+    EXPECT_EQ(_wcsicmp(ShownPath(second).c_str(), (root_ / L"two").c_str()), 0);
+    EXPECT_EQ(ChildViewOf(second)->BackList.Count(), 0);
+}
+
+TEST_F(FolderView, NavigatingALockedTabOpensANewActiveTab) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"elsewhere"));
+    HWND child = Open(root_.path());
+    SetNavigateLock(*ChildViewOf(child), true);
+    EXPECT_FALSE(View(child)->BrowseTo(PidlOfPath(root_ / L"elsewhere").release(), true, nullptr));
+    Pump();
+    EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), root_.path().c_str()), 0);
+    HWND active = ActiveChild();
+    ASSERT_NE(active, child);
+    EXPECT_EQ(_wcsicmp(ShownPath(active).c_str(), (root_ / L"elsewhere").c_str()), 0);
+}
+
+TEST_F(FolderView, AFolderThatCannotBeListedIsReplacedByItsParent) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"vanishing"));
+    ASSERT_TRUE(MakeFile(root_ / L"other.txt"));
+    UniquePidl gone = PidlOfPath(root_ / L"vanishing");
+    ASSERT_TRUE(RemoveDirectoryW((root_ / L"vanishing").c_str()));
+    Frame().interactive = true;
+    HWND child = OpenChildWindow(gone.release(), true, nullptr, ContentFolder);
+    Pump();
+    ASSERT_NE(child, nullptr);
+    ASSERT_TRUE(IsWindow(child));
+    EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), root_.path().c_str()), 0);
+    EXPECT_TRUE(Frame().interactive);
+}
+
+TEST_F(FolderView, AFolderThatCannotBeListedClosesItsTabWhenAnotherTabShowsTheParent) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"vanishing"));
+    UniquePidl gone = PidlOfPath(root_ / L"vanishing");
+    ASSERT_TRUE(RemoveDirectoryW((root_ / L"vanishing").c_str()));
+    ASSERT_TRUE(MakeDirectory(root_ / L"elsewhere"));
+    HWND parentTab = Open(root_.path());
+    HWND child = Open(root_ / L"elsewhere");
+    Frame().interactive = true;
+    View(child)->BrowseTo(gone.release(), true, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(child); }, 3000));
+    EXPECT_EQ(Children(), std::vector<HWND>{parentTab});
+    EXPECT_EQ(ActiveChild(), parentTab);
+}
+
+TEST_F(FolderView, AFolderThatCannotBeListedAtStartUpClosesItsTab) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"vanishing"));
+    UniquePidl gone = PidlOfPath(root_ / L"vanishing");
+    ASSERT_TRUE(RemoveDirectoryW((root_ / L"vanishing").c_str()));
+    Frame().interactive = false;
+    OpenChildWindow(gone.release(), true, nullptr, ContentFolder);
+    WaitUntil([] { return Children().empty(); }, 3000);
+    EXPECT_TRUE(Children().empty());
+}
+
+TEST_F(FolderView, CustomDrawColoursItemsByTheirAttributes) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"dir"));
+    ASSERT_TRUE(MakeFile(root_ / L"plain.txt"));
+    ASSERT_TRUE(MakeFile(root_ / L"readonly.txt"));
+    ASSERT_TRUE(SetFileAttributesW((root_ / L"readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+    FrameColors& colors = Frame().colors;
+    colors.lvColorGroup = true;
+    colors.setEvenBK = true;
+    colors.directory = RGB(1, 2, 3);
+    colors.readOnly = RGB(4, 5, 6);
+    colors.normalString = RGB(7, 8, 9);
+    colors.evenBK = RGB(10, 11, 12);
+    HWND child = Open(root_.path());
+    TFolderView* view = View(child);
+
+    auto draw = [&](DWORD stage, const std::wstring& name, COLORREF& text, COLORREF& back) {
+        NMLVCUSTOMDRAW cd{};
+        cd.nmcd.hdr.hwndFrom = view->ListView;
+        cd.nmcd.hdr.idFrom = 1505;
+        cd.nmcd.hdr.code = NM_CUSTOMDRAW;
+        cd.nmcd.dwDrawStage = stage;
+        const int index = name.empty() ? 0 : IndexOf(child, name);
+        cd.nmcd.dwItemSpec = static_cast<DWORD_PTR>(index);
+        cd.nmcd.lItemlParam = reinterpret_cast<LPARAM>(view->ItemIDList(index));
+        cd.clrText = CLR_DEFAULT;
+        cd.clrTextBk = CLR_DEFAULT;
+        const LRESULT result = SendMessageW(child, WM_NOTIFY, 1505, reinterpret_cast<LPARAM>(&cd));
+        text = cd.clrText;
+        back = cd.clrTextBk;
+        return result;
+    };
+    COLORREF text, back;
+    EXPECT_EQ(draw(CDDS_PREPAINT, L"", text, back), CDRF_NOTIFYITEMDRAW);
+    draw(CDDS_ITEMPREPAINT, L"dir", text, back);
+    EXPECT_EQ(text, RGB(1, 2, 3));
+    draw(CDDS_ITEMPREPAINT, L"readonly.txt", text, back);
+    EXPECT_EQ(text, RGB(4, 5, 6));
+    const int plain = IndexOf(child, L"plain.txt");
+    draw(CDDS_ITEMPREPAINT, L"plain.txt", text, back);
+    EXPECT_EQ(text, RGB(7, 8, 9));
+    // Details mode shades every second row.
+    EXPECT_EQ(back, (plain & 1) ? RGB(10, 11, 12) : CLR_DEFAULT);
+    SetFileAttributesW((root_ / L"readonly.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(FolderView, CustomDrawLeavesColoursAloneWhenColouringIsOff) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"dir"));
+    HWND child = Open(root_.path());
+    NMLVCUSTOMDRAW cd{};
+    cd.nmcd.hdr.hwndFrom = View(child)->ListView;
+    cd.nmcd.hdr.idFrom = 1505;
+    cd.nmcd.hdr.code = NM_CUSTOMDRAW;
+    cd.nmcd.dwDrawStage = CDDS_PREPAINT;
+    EXPECT_EQ(SendMessageW(child, WM_NOTIFY, 1505, reinterpret_cast<LPARAM>(&cd)), CDRF_DODEFAULT);
+}
+
+TEST_F(FolderView, MergeRefreshKeepsOrderAndSelectionAndAppendsNewItems) {
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt", L"d.txt"}) ASSERT_TRUE(MakeFile(root_ / name));
+    HWND child = Open(root_.path());
+    TFolderView* view = View(child);
+    Select(child, L"c.txt");
+    // Only the refresh may bring the changes in.
+    view->NotifyEnabled = false;
+    ASSERT_TRUE(MakeFile(root_ / L"0-new.txt"));
+    ASSERT_TRUE(DeleteFileW((root_ / L"b.txt").c_str()));
+    view->RefreshView(RefreshMerge);
+    EXPECT_EQ(Names(child), (std::vector<std::wstring>{L"a.txt", L"c.txt", L"d.txt", L"0-new.txt"}));
+    EXPECT_EQ(SelectedNames(child), std::vector<std::wstring>{L"c.txt"});
+    EXPECT_EQ(FocusedName(child), L"c.txt");
+    view->NotifyEnabled = true;
+}
+
+TEST_F(FolderView, FullRefreshSortsAgainAndKeepsSelectionAndFocus) {
+    for (const wchar_t* name : {L"b.txt", L"d.txt"}) ASSERT_TRUE(MakeFile(root_ / name));
+    HWND child = Open(root_.path());
+    TFolderView* view = View(child);
+    Select(child, L"d.txt");
+    view->NotifyEnabled = false;
+    ASSERT_TRUE(MakeFile(root_ / L"a.txt"));
+    ASSERT_TRUE(MakeFile(root_ / L"c.txt"));
+    view->ExecuteCommand(CmdRefresh);
+    EXPECT_EQ(Names(child), (std::vector<std::wstring>{L"a.txt", L"b.txt", L"c.txt", L"d.txt"}));
+    EXPECT_EQ(SelectedNames(child), std::vector<std::wstring>{L"d.txt"});
+    EXPECT_EQ(FocusedName(child), L"d.txt");
+    view->NotifyEnabled = true;
+}
+
+TEST_F(FolderView, ResortingKeepsTheSelectionOnItsItems) {
+    for (const wchar_t* name : {L"c.txt", L"a.txt"}) ASSERT_TRUE(MakeFile(root_ / name));
+    HWND child = Open(root_.path());
+    TFolderView* view = View(child);
+    view->NotifyEnabled = false;
+    ASSERT_TRUE(MakeFile(root_ / L"b.txt"));
+    view->RefreshView(RefreshMerge);
+    ASSERT_EQ(Names(child), (std::vector<std::wstring>{L"a.txt", L"c.txt", L"b.txt"}));
+    Select(child, L"c.txt");
+    view->RefreshView(RefreshResort);
+    EXPECT_EQ(Names(child), (std::vector<std::wstring>{L"a.txt", L"b.txt", L"c.txt"}));
+    EXPECT_EQ(SelectedNames(child), std::vector<std::wstring>{L"c.txt"});
+    view->SortAscending = false;
+    view->RefreshView(RefreshResort);
+    EXPECT_EQ(Names(child), (std::vector<std::wstring>{L"c.txt", L"b.txt", L"a.txt"}));
+    EXPECT_EQ(SelectedNames(child), std::vector<std::wstring>{L"c.txt"});
+    view->NotifyEnabled = true;
+}
+
+TEST_F(FolderView, SettingsRoundTripThroughTheRegistry) {
+    FolderViewSettings& settings = FolderViewConfig();
+    settings.ShowHidden = true;
+    settings.IniViewStyle = 1;
+    settings.LVS_EX_FLAGS = 0x44;
+    settings.ListWidth = 321;
+    settings.MClick = 3;
+    settings.AllowSameFolder = true;
+    settings.FullPath = true;
+    SaveFolderViewSettings();
+    settings = FolderViewSettings{};
+    LoadFolderViewSettings();
+    EXPECT_TRUE(settings.ShowHidden);
+    EXPECT_EQ(settings.IniViewStyle, 1);
+    EXPECT_EQ(settings.LVS_EX_FLAGS, 0x44u);
+    EXPECT_EQ(settings.ListWidth, 321);
+    EXPECT_EQ(settings.MClick, 3);
+    EXPECT_TRUE(settings.AllowSameFolder);
+    EXPECT_TRUE(settings.FullPath);
+    EXPECT_EQ(settings.EnumFlags(), static_cast<DWORD>(SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN));
+}
+
+TEST_F(FolderView, AFreshProfileHasTheDocumentedDefaults) {
+    LoadFolderViewSettings();
+    const FolderViewSettings& settings = FolderViewConfig();
+    EXPECT_EQ(settings.IniViewStyle, 3);
+    EXPECT_EQ(settings.LVS_FLAGS, static_cast<DWORD>(LVS_EDITLABELS));
+    EXPECT_EQ(settings.MClick, 1);
+    EXPECT_EQ(settings.AlertCount, 10);
+    EXPECT_FALSE(settings.ShowHidden);
+    EXPECT_EQ(settings.ListWidth, 150);
+    EXPECT_EQ(settings.CharWidth, 60);
+    EXPECT_EQ(settings.EnumFlags(), static_cast<DWORD>(SHCONTF_FOLDERS | SHCONTF_NONFOLDERS));
+}
+
+TEST_F(FolderView, SavingLeavesTheHistoryLimitsToTheOptionsDialog) {
+    FolderViewConfig().WildCardCount = 3;
+    SaveFolderViewSettings();
+    UniqueRegKey key;
+    ASSERT_EQ(RegOpenKeyW(HKEY_CURRENT_USER, L"Software\\ZEKO2\\FolderView", key.put()), ERROR_SUCCESS);
+    EXPECT_NE(RegQueryValueExW(key.get(), L"WildCardCount", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExW(key.get(), L"ShowHidden", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+}
+
+}  // namespace
