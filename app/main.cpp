@@ -1,14 +1,43 @@
 // The program's entry: one instance per user, the process-wide objects, the
-// frame and the message loop.
+// frame, the start-up folders and the message loop.
 
 #include "app/Global.h"
 #include "app/uCmdLine.h"
 #include "app/uMessageLoop.h"
+#include "app/uReg.h"
+#include "app/uSettings.h"
+#include "folderview/uFolderViewSettings.h"
+#include "folderview/wFolderView.h"
+#include "mainwnd/uBarsRoute.h"
 #include "mainwnd/wMainWnd.h"
+#include "mdi/wMDIChild.h"
+#include "mdi/wMDITab.h"
+#include "res/resource.h"
 
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
+
+namespace {
+
+void RunStartupActions(HWND frame) {
+    UniqueRegKey root;
+    SettingsOpen(SettingsArea::Root, root);
+    const bool desktopOpen = SettingsRead(root.get(), RootSettings::DeskTopOpen);
+    const bool startInTray = SettingsRead(root.get(), RootSettings::StartTaskTray);
+
+    if (HasArguments()) OpenArguments(GetCommandLineW(), 1);
+    if (TabCount() == 0 && desktopOpen) RequestNavigate(App().desktopPidl.get(), OriginOther, TargetActive, nullptr);
+
+    if (TFolderView* view = ActiveFolderView()) {
+        RouteSyncFolderTree(view->AbsoluteIDList);
+        RouteShowInAddressBar(view->AbsoluteIDList);
+        SetFocus(view->ListView);
+    }
+    if (startInTray) SendMessageW(frame, WM_COMMAND, IDM_TO_TRAY, 0);
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // The mutex is never waited on: its existence alone says an instance runs.
@@ -20,16 +49,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     HANDLE instanceMarker = CreateMutexW(nullptr, FALSE, L"ZEKO2");
 
     OleInitialize(nullptr);
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_USEREX_CLASSES};
-    InitCommonControlsEx(&icc);
     CreateAppObjects();
+    LoadFolderViewSettings();
 
     HWND frame = CreateMainWindow(instance, showCommand);
-    if (frame) LoadSecondSettings();
-    int exitCode = frame ? RunMessageLoop(frame) : 1;
+    int exitCode = 1;
+    if (frame) {
+        LoadSecondSettings();
+        RunStartupActions(frame);
+        exitCode = RunMessageLoop(frame);
+    }
 
+    if (instanceMarker) CloseHandle(instanceMarker);
     ReleaseAppObjects();
     OleUninitialize();
-    if (instanceMarker) CloseHandle(instanceMarker);
     return exitCode;
 }
