@@ -1,6 +1,7 @@
 #include "MdiTestFrame.h"
 
 #include "app/Global.h"
+#include "app/uReg.h"
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/wFolderView.h"
 #include "mainwnd/uBarsRoute.h"
@@ -13,44 +14,22 @@
 
 namespace {
 
-constexpr wchar_t kTestFrameClass[] = L"ZekoMdiTestFrame";
-
-LRESULT CALLBACK TestFrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_SIZE) {
-        RECT area{0, 0, LOWORD(lParam), HIWORD(lParam)};
-        TabBarLayout(area);
-        return 0;
-    }
-    return DefFrameProcW(hwnd, Frame().mdiClient, message, wParam, lParam);
-}
-
 int g_folderSerial = 0;
 
 }  // namespace
 
 void MdiTest::SetUp() {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    RegisterChildClass(instance);
-    WNDCLASSEXW wc{sizeof(wc)};
-    wc.lpfnWndProc = TestFrameProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kTestFrameClass;
-    RegisterClassExW(&wc);
-
-    frame_ = CreateWindowExW(0, kTestFrameClass, L"ZEKO", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 900, 700,
-                             nullptr, nullptr, instance, nullptr);
+    if (windowMode_ >= 0) {
+        UniqueRegKey root;
+        ASSERT_TRUE(SettingsCreate(SettingsArea::Root, root));
+        SettingsWrite(root.get(), RootSettings::WindowMode, windowMode_);
+    }
+    frame_ = CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
     ASSERT_NE(frame_, nullptr);
-    Frame().frame = frame_;
-    CLIENTCREATESTRUCT clientCreate{nullptr, 3000};
-    Frame().mdiClient = CreateWindowExW(0, L"MDICLIENT", nullptr,
-                                        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | MDIS_ALLCHILDSTYLES,
-                                        0, 0, 0, 0, frame_, nullptr, instance, &clientCreate);
+    LoadSecondSettings();
     ASSERT_NE(Frame().mdiClient, nullptr);
-    ASSERT_NE(CreateTabBar(frame_), nullptr);
-    ShowWindow(frame_, SW_SHOW);
-    Relayout();
+    ASSERT_NE(TabBar().tabs, nullptr);
+    SetForegroundWindow(frame_);
     PumpMessages();
 
     wchar_t temp[MAX_PATH];

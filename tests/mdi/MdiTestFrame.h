@@ -11,9 +11,14 @@
 #include <string>
 #include <vector>
 
-// Builds the frame, client and tab bar in SetUp and destroys them in TearDown.
+// Creates the program's frame (with its MDI client and tab bar) in SetUp and
+// destroys it in TearDown.
 class MdiTest : public testing::Test {
 protected:
+    MdiTest() = default;
+    // A fixture for another window mode stores it before the frame reads it.
+    explicit MdiTest(int windowMode) : windowMode_(windowMode) {}
+
     void SetUp() override;
     void TearDown() override;
 
@@ -24,6 +29,9 @@ protected:
 
     HWND frame_ = nullptr;
     std::wstring root_;
+
+private:
+    int windowMode_ = -1;
 };
 
 // The ID list of a path (null when it cannot be parsed).

@@ -71,8 +71,17 @@ TEST_F(ChildWindow, ChildStylesOfTheNormalMode) {
     EXPECT_FALSE(exStyle & WS_EX_TOOLWINDOW);
 }
 
-TEST_F(ChildWindow, SplitModesGiveChildrenACaptionWithoutSizingFrame) {
-    Frame().settings.windowMode = 3;
+class ChildWindowInSplitMode : public MdiTest {
+protected:
+    ChildWindowInSplitMode() : MdiTest(3) {}
+};
+
+class ChildWindowInTabMode : public MdiTest {
+protected:
+    ChildWindowInTabMode() : MdiTest(1) {}
+};
+
+TEST_F(ChildWindowInSplitMode, ChildrenHaveACaptionWithoutSizingFrame) {
     HWND child = OpenSearchChild();
     const LONG style = GetWindowLongW(child, GWL_STYLE);
     EXPECT_TRUE(style & WS_CAPTION);
@@ -229,8 +238,7 @@ TEST_F(ChildWindow, ARefusedCloseRecordsNothing) {
     EXPECT_EQ(App().closedFolders->Count(), 0);
 }
 
-TEST_F(ChildWindow, TabModeSwallowsMinimiseAndRestore) {
-    Frame().settings.windowMode = 1;
+TEST_F(ChildWindowInTabMode, MinimiseAndRestoreAreSwallowed) {
     HWND child = OpenSearchChild();
     ASSERT_TRUE(IsZoomed(child));
     SendMessageW(child, WM_SYSCOMMAND, SC_MINIMIZE, 0);

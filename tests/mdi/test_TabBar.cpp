@@ -145,30 +145,39 @@ RECT RectInFrame(HWND frame, HWND window) {
     return rect;
 }
 
+// The area the frame hands to the tab bar: below the rebar, above the status bar.
+RECT LayoutArea(HWND frame) {
+    RECT area{};
+    GetClientRect(frame, &area);
+    if (Frame().rebar && IsWindowVisible(Frame().rebar)) area.top = RectInFrame(frame, Frame().rebar).bottom;
+    if (Frame().statusBar && IsWindowVisible(Frame().statusBar))
+        area.bottom = RectInFrame(frame, Frame().statusBar).top;
+    return area;
+}
+
 TEST_F(TabBarTest, TheMdiClientStandsRightBelowTheTabRows) {
     OpenSearchChild();
+    const RECT area = LayoutArea(frame_);
     const RECT bar = RectInFrame(frame_, TabBar().container);
     const RECT client = RectInFrame(frame_, Frame().mdiClient);
-    RECT frameClient{};
-    GetClientRect(frame_, &frameClient);
-    EXPECT_EQ(bar.top, 3);
+    EXPECT_EQ(bar.top, area.top + 3);
     EXPECT_GT(bar.bottom - bar.top, 10);
     EXPECT_EQ(bar.bottom - bar.top, TabBar().display.top);
     EXPECT_EQ(client.top, bar.bottom);
-    EXPECT_EQ(client.bottom, frameClient.bottom);
-    EXPECT_EQ(client.right - client.left, frameClient.right);
+    EXPECT_EQ(client.bottom, area.bottom);
+    EXPECT_EQ(client.left, bar.left);
+    EXPECT_EQ(client.right, bar.right);
 }
 
 TEST_F(TabBarTest, AtTheBottomTheTabRowsStandBelowTheClient) {
     OpenSearchChild();
     TabBar().settings.bottom = true;
     Relayout();
+    const RECT area = LayoutArea(frame_);
     const RECT bar = RectInFrame(frame_, TabBar().container);
     const RECT client = RectInFrame(frame_, Frame().mdiClient);
-    RECT frameClient{};
-    GetClientRect(frame_, &frameClient);
-    EXPECT_EQ(client.top, 0);
-    EXPECT_EQ(bar.bottom, frameClient.bottom);
+    EXPECT_EQ(client.top, area.top);
+    EXPECT_EQ(bar.bottom, area.bottom);
     EXPECT_EQ(client.bottom + 3, bar.top);
 }
 
