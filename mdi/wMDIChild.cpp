@@ -88,6 +88,9 @@ void OnDestroy(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     RemoveTab(hwnd);
     DefMDIChildProcW(hwnd, WM_DESTROY, wParam, lParam);
     std::unique_ptr<TMDIChildView> view(ChildViewOf(hwnd));
+    // The search results icon is the child's own; a folder view takes back its own icon itself.
+    if (view && view->ContentKind == ContentSearch)
+        if (auto icon = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_SETICON, ICON_SMALL, 0))) DestroyIcon(icon);
     // The list views still send LVN_DELETEITEM while they go; those need no view.
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
 }
@@ -242,6 +245,11 @@ LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_MDIACTIVATE:
         if (reinterpret_cast<HWND>(lParam) == hwnd) OnActivated(hwnd);
         break;
+    case WM_DRAWCLIPBOARD:
+    case WM_CHANGECBCHAIN:
+        if (TMDIChildView* view = ChildViewOf(hwnd); view && view->FolderView)
+            return view->FolderView->OnClipboardChain(message, wParam, lParam);
+        return 0;
     case WM_CHANGENOTIFY_CHILD:
         if (TMDIChildView* view = ChildViewOf(hwnd); view && view->FolderView)
             view->FolderView->OnChangeNotify(reinterpret_cast<HANDLE>(wParam), static_cast<DWORD>(lParam));

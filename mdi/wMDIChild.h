@@ -29,6 +29,9 @@ public:
     // The list's notifications that the child passes on; the answer is the
     // child's answer to WM_NOTIFY where the code has one.
     virtual LRESULT OnNotify(NMHDR* header) { return 0; }
+    // WM_DRAWCLIPBOARD and WM_CHANGECBCHAIN, which reach the child window once
+    // the content has put it into the clipboard viewer chain.
+    virtual LRESULT OnClipboardChain(UINT message, WPARAM wParam, LPARAM lParam) { return 0; }
     HWND ListView = nullptr;
 };
 

@@ -3,6 +3,7 @@
 
 #include "MdiTestFrame.h"
 
+#include "app/Global.h"
 #include "folderview/wFolderView.h"
 #include "mainwnd/uBarsRoute.h"
 #include "mainwnd/wMainWnd.h"
@@ -395,6 +396,121 @@ TEST_F(MDIHistory, ActivatingAFolderChildFocusesItsList) {
     EXPECT_EQ(GetFocus(), ChildListView(second));
     SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
     EXPECT_EQ(GetFocus(), ChildListView(first));
+}
+
+}  // namespace
+
+namespace {
+
+class MDINavigation : public MdiTest {
+protected:
+    static void Navigate(const std::wstring& path, int target = TargetActive) {
+        RequestNavigate(PidlOf(path).get(), OriginOther, target, nullptr);
+        PumpMessages();
+    }
+};
+
+TEST_F(MDINavigation, AHistoryStepToAFolderOpenElsewhereActivatesThatTab) {
+    std::vector<std::wstring> f = MakeFolders(L"f", 2);
+    HWND walker = OpenFolderChild(f[0]);
+    Navigate(f[1]);
+    HWND other = OpenFolderChild(f[0]);
+    ASSERT_NE(other, nullptr);
+    SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(walker), 0);
+    TMDIChildView* view = ChildViewOf(walker);
+    GoHistory(*view, 0, true);
+    PumpMessages();
+    EXPECT_EQ(ActiveChild(), other);
+    EXPECT_EQ(ShownPath(walker), f[1]);
+    EXPECT_EQ(view->BackList.Count(), 1);
+    EXPECT_EQ(view->ForwardList.Count(), 0);
+}
+
+TEST_F(MDINavigation, OpenFolderInANewWindowOrInPlace) {
+    std::vector<std::wstring> f = MakeFolders(L"f", 3);
+    HWND first = OpenFolderChild(f[0]);
+    OpenFolder(PidlOf(f[1]).get(), false);
+    EXPECT_EQ(TabCount(), 1);
+    EXPECT_EQ(ShownPath(first), f[1]);
+    OpenFolder(PidlOf(f[2]).get(), true);
+    ASSERT_EQ(TabCount(), 2);
+    EXPECT_EQ(ShownPath(first), f[1]);
+    EXPECT_EQ(ShownPath(ActiveChild()), f[2]);
+}
+
+TEST_F(MDINavigation, AnOpenFolderFoundAgainSelectsTheItemAskedFor) {
+    const std::wstring parent = MakeFolder(L"parent");
+    MakeFolder(L"parent\\a");
+    const std::wstring b = MakeFolder(L"parent\\b");
+    HWND shown = OpenFolderChild(parent);
+    OpenFolderChild(MakeFolder(L"other"));
+    UniquePidl bItem(PIDLClone(PIDLLast(PidlOf(b).get())));
+    EXPECT_EQ(OpenChildWindow(PidlOf(parent).release(), true, bItem.get(), ContentFolder), nullptr);
+    EXPECT_EQ(ActiveChild(), shown);
+    TFolderView* folderView = ChildFolderView(shown);
+    ASSERT_NE(folderView->FocusedItem(), nullptr);
+    UniquePidl focused(PIDLAppend(folderView->AbsoluteIDList, folderView->FocusedItem()));
+    EXPECT_TRUE(IsFolder(focused.get(), b));
+}
+
+TEST_F(MDINavigation, ShowSearchResultsInANewWindowKeepsTheActiveTab) {
+    HWND folder = OpenFolderChild(L"C:\\windows");
+    HWND results = ShowSearchResults(true);
+    ASSERT_NE(results, folder);
+    EXPECT_EQ(ChildViewOf(folder)->ContentKind, ContentFolder);
+    EXPECT_EQ(ChildViewOf(results)->ContentKind, ContentSearch);
+    EXPECT_EQ(ActiveChild(), results);
+}
+
+// A 16 x 16 icon file of one colour, as a user puts into the icon folder.
+void WriteIconFile(const std::wstring& path) {
+    const DWORD pixelBytes = 16 * 16 * 4;
+    const DWORD maskBytes = 16 * 4;
+    const DWORD imageBytes = sizeof(BITMAPINFOHEADER) + pixelBytes + maskBytes;
+    std::vector<BYTE> file;
+    auto put = [&file](const void* data, size_t size) {
+        const BYTE* bytes = static_cast<const BYTE*>(data);
+        file.insert(file.end(), bytes, bytes + size);
+    };
+    const WORD directory[3] = {0, 1, 1};
+    put(directory, sizeof(directory));
+    const BYTE size[4] = {16, 16, 0, 0};
+    put(size, sizeof(size));
+    const WORD planesAndBits[2] = {1, 32};
+    put(planesAndBits, sizeof(planesAndBits));
+    const DWORD placement[2] = {imageBytes, 22};
+    put(placement, sizeof(placement));
+    BITMAPINFOHEADER header{sizeof(header), 16, 32, 1, 32, BI_RGB};
+    put(&header, sizeof(header));
+    const DWORD pixel = 0xFF2060C0;
+    for (int i = 0; i < 16 * 16; ++i) put(&pixel, sizeof(pixel));
+    file.insert(file.end(), maskBytes, 0);
+    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(out, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(out, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
+    CloseHandle(out);
+}
+
+TEST_F(MDINavigation, SearchResultsShowTheSearchIcon) {
+    const std::wstring programDir = App().programDir;
+    App().programDir = MakeFolder(L"program") + L"\\";
+    MakeFolder(L"program\\icon");
+    WriteIconFile(App().programDir + L"icon\\search.ico");
+    Frame().addressBar = CreateWindowExW(0, WC_COMBOBOXEXW, L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, 0, 0, 200, 200,
+                                         frame_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND child = OpenFolderChild(L"C:\\windows");
+    auto folderIcon = reinterpret_cast<HICON>(SendMessageW(child, WM_GETICON, ICON_SMALL, 0));
+    ShowSearchResults(false);
+    auto searchIcon = reinterpret_cast<HICON>(SendMessageW(child, WM_GETICON, ICON_SMALL, 0));
+    EXPECT_NE(searchIcon, nullptr);
+    EXPECT_NE(searchIcon, folderIcon);
+    COMBOBOXEXITEMW item{};
+    item.mask = CBEIF_IMAGE;
+    item.iItem = -1;
+    SendMessageW(Frame().addressBar, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(item.iImage, PathIconIndex(App().programDir + L"icon\\search.ico", false));
+    App().programDir = programDir;
 }
 
 }  // namespace

@@ -87,6 +87,22 @@ TEST_F(TabBarTest, MaxStringDecidesWhereTextIsCut) {
     EXPECT_EQ(TabText(0), L"abcde...");
 }
 
+TEST_F(TabBarTest, AFullPathIsCompactedToMaxStringWithItsAmpersandsDoubled) {
+    const std::wstring folder = MakeFolder(L"R&D");
+    HWND child = OpenFolderChild(folder);
+    ASSERT_GT(folder.size(), 20u);
+    SetTabPath(child);
+    const std::wstring text = TabText(TabIndexOf(child));
+    std::wstring shown;
+    for (size_t i = 0; i < text.size(); ++i) {
+        shown += text[i];
+        if (text[i] == L'&' && i + 1 < text.size() && text[i + 1] == L'&') ++i;
+    }
+    EXPECT_LE(shown.size(), 20u);
+    EXPECT_NE(shown.find(L"..."), std::wstring::npos);
+    EXPECT_NE(text.find(L"\\R&&D"), std::wstring::npos) << text;
+}
+
 TEST_F(TabBarTest, ClickingATabActivatesItsChild) {
     HWND a = OpenSearchChild();
     HWND b = OpenSearchChild();
