@@ -178,7 +178,3 @@ private:
     HICON OwnIcon = nullptr;          // the small icon last given to the child window
     std::unique_ptr<TDirWatcher> DirWatcher;
 };
-
-// Runs the packed key code (virtual key, 0x100 Shift, 0x200 Ctrl, 0x400 Alt)
-// of a list-scope key; answers the command, or 0 when the key has none.
-WORD ListKeyCommand(WORD packedKey);

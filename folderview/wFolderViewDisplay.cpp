@@ -4,6 +4,7 @@
 #include "folderview/wFolderView.h"
 
 #include "folderview/uFolderViewSettings.h"
+#include "input/uKeyAssign.h"
 #include "mainwnd/wMainWnd.h"
 
 #include <shlwapi.h>
@@ -14,14 +15,6 @@ namespace {
 // answering must not make the loop endless.
 constexpr int kMaxShellColumns = 1000;
 constexpr int kDefaultColumnWidth = 200;
-
-WORD HeldModifiers() {
-    WORD modifiers = 0;
-    if (GetKeyState(VK_SHIFT) < 0) modifiers |= 0x100;
-    if (GetKeyState(VK_CONTROL) < 0) modifiers |= 0x200;
-    if (GetKeyState(VK_MENU) < 0) modifiers |= 0x400;
-    return modifiers;
-}
 
 }  // namespace
 
@@ -56,7 +49,7 @@ LRESULT TFolderView::OnNotify(NMHDR* header) {
         return 0;
     case LVN_KEYDOWN: {
         const auto* key = reinterpret_cast<NMLVKEYDOWN*>(header);
-        if (const WORD command = ListKeyCommand(static_cast<WORD>((key->wVKey & 0xFF) | HeldModifiers()))) {
+        if (const WORD command = ListKeyCommand(PackedKeyFromKeyDown(key->wVKey))) {
             ExecuteCommand(command);
             return 1;
         }
@@ -68,7 +61,7 @@ LRESULT TFolderView::OnNotify(NMHDR* header) {
 }
 
 void TFolderView::OnItemActivatedAsReturn() {
-    if (const WORD command = ListKeyCommand(static_cast<WORD>(VK_RETURN | HeldModifiers()))) ExecuteCommand(command);
+    if (const WORD command = ItemActivationCommand()) ExecuteCommand(command);
 }
 
 void TFolderView::OnGetDispInfo(NMLVDISPINFOW* info) {

@@ -13,29 +13,10 @@
 
 namespace {
 
-struct KeyCommand {
-    WORD command;
-    WORD key;
-};
-
-// The list-scope assignments a fresh profile has, first match wins.
-constexpr KeyCommand kDefaultListKeys[] = {
-    {5200, 0x008}, {5201, 0x108}, {5202, 0x00D}, {5203, 0x10D}, {5204, 0x40D}, {5205, 0x02E},
-    {5205, 0x12E}, {5205, 0x244}, {5206, 0x071}, {5207, 0x074}, {5208, 0x241}, {5209, 0x141},
-    {5210, 0x243}, {5212, 0x24B}, {5213, 0x252}, {5214, 0x256}, {5215, 0x258}, {5218, 0x05D},
-    {5229, 0x146}, {5222, 0x30D}, {5223, 0x20D}, {5149, 0x25A},
-};
-
 constexpr wchar_t kTooManyFiles[] = L"実行するファイルが多すぎます。実行しますか？";
 constexpr wchar_t kWarningCaption[] = L"警告";
 
 }  // namespace
-
-WORD ListKeyCommand(WORD packedKey) {
-    for (const KeyCommand& entry : kDefaultListKeys)
-        if (entry.key == packedKey) return entry.command;
-    return 0;
-}
 
 void TFolderView::ExecuteCommand(WORD command) {
     switch (command) {

@@ -5,6 +5,7 @@
 
 #include "app/Global.h"
 #include "app/uReg.h"
+#include "input/uKeyAssign.h"
 
 
 namespace {
@@ -78,6 +79,7 @@ void LoadSecondSettings() {
     settings.treeSync = SettingsRead(root.get(), RootSettings::TreeSync);
     if (SettingsRead(root.get(), RootSettings::CloseHistorySave) && App().closedFolders)
         App().closedFolders->LoadList(root.get(), SettingsArea::CloseHistoryPIDLs);
+    LoadKeyAssignments(root.get());
 }
 
 void LoadColors() {
@@ -164,4 +166,5 @@ void SaveFrameSettings(HKEY root) {
     SettingsWrite(root, RootSettings::TreeSync, settings.treeSync);
     if (SettingsRead(root, RootSettings::CloseHistorySave) && App().closedFolders)
         App().closedFolders->SaveList(root, SettingsArea::CloseHistoryPIDLs);
+    SaveKeyAssignments(root);
 }
