@@ -160,6 +160,7 @@ private:
     void DrainDirWatcher();
     int FindItemByParsingName(const std::wstring& name) const;
     UniquePidl ParseChild(const std::wstring& name) const;
+    UniquePidl RealChildID(LPCITEMIDLIST relative) const;
     void StartRenameLastItem();
 
     // Display.

@@ -113,7 +113,12 @@ int TFolderView::FindItem(LPCITEMIDLIST relative) const {
         const HRESULT hr = Folder->CompareIDs(0, item, relative);
         if (SUCCEEDED(hr) && HRESULT_CODE(hr) == 0) return i;
     }
-    return -1;
+    // A list built from a path alone may not compare equal to the item's own
+    // (a folder typed as a file); its parsing name still finds the item.
+    STRRET name{};
+    if (FAILED(Folder->GetDisplayNameOf(relative, SHGDN_INFOLDER | SHGDN_FORPARSING, &name))) return -1;
+    const std::wstring text = StrRetToText(&name, relative);
+    return text.empty() ? -1 : FindItemByParsingName(text);
 }
 
 int TFolderView::InsertItem(LPITEMIDLIST relative, UINT state) {

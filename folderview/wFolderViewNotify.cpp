@@ -32,6 +32,17 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
     return path + name;
 }
 
+// A notification may name a folder by a list built from its path alone, whose
+// item IDs differ from the folder's own (a directory typed as a file, for
+// one); the same file-system path makes it the same folder.
+bool SameLocation(LPCITEMIDLIST a, LPCITEMIDLIST b) {
+    if (PIDLEqual(a, b)) return true;
+    wchar_t pathA[MAX_PATH] = {};
+    wchar_t pathB[MAX_PATH] = {};
+    return SHGetPathFromIDListW(a, pathA) && SHGetPathFromIDListW(b, pathB) && pathA[0] &&
+           CompareStringOrdinal(pathA, -1, pathB, -1, TRUE) == CSTR_EQUAL;
+}
+
 bool IsDirectory(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -196,7 +207,7 @@ void TFolderView::FinishFolderAction(FolderAction& action) {
 }
 
 bool TFolderView::IsThisFolder(LPCITEMIDLIST absolute) const {
-    return absolute && AbsoluteIDList && PIDLEqual(absolute, AbsoluteIDList);
+    return absolute && AbsoluteIDList && SameLocation(absolute, AbsoluteIDList);
 }
 
 // Only the folder's own children are listed: an event about an item elsewhere
@@ -207,7 +218,16 @@ bool TFolderView::IsInThisFolder(LPCITEMIDLIST absolute) const {
     if (!parent) return false;
     if (parent.get()->mkid.cb == 0 || AbsoluteIDList->mkid.cb == 0)
         return parent.get()->mkid.cb == 0 && AbsoluteIDList->mkid.cb == 0;
-    return PIDLEqual(parent.get(), AbsoluteIDList);
+    return SameLocation(parent.get(), AbsoluteIDList);
+}
+
+// Some shells answer SHGetRealIDL with the item's whole ID list from the
+// desktop; a list item holds only its own item ID.
+UniquePidl TFolderView::RealChildID(LPCITEMIDLIST relative) const {
+    UniquePidl real;
+    if (FAILED(SHGetRealIDL(Folder.get(), relative, real.put())) || !real) return UniquePidl();
+    if (PIDLCount(real.get()) > 1) real.reset(PIDLClone(PIDLLast(real.get())));
+    return real;
 }
 
 void TFolderView::AddOrUpdate(LPCITEMIDLIST absolute) {
@@ -218,12 +238,15 @@ void TFolderView::AddOrUpdate(LPCITEMIDLIST absolute) {
     if (!IsInThisFolder(absolute)) return;
     LPCITEMIDLIST last = PIDLLast(absolute);
     const int index = FindItem(last);
+    UniquePidl real = RealChildID(last);
     if (index >= 0) {
+        // An item ID carries the item's size and times: the fresh one replaces
+        // it, or the list would go on showing what the item was.
+        if (real) SetItemIDList(index, real.release());
         ResetItem(index);
         return;
     }
-    UniquePidl real;
-    if (FAILED(SHGetRealIDL(Folder.get(), last, real.put())) || !real) return;
+    if (!real) return;
     // A new item obeys the same rules as the enumeration: no hidden item
     // unless hidden items are listed, nothing the display filter hides.
     if (!FolderViewConfig().ShowHidden) {
@@ -270,8 +293,8 @@ void TFolderView::RenameItem(LPCITEMIDLIST oldList, LPCITEMIDLIST newList) {
         if (now >= 0) ResetItem(now);
         return;
     }
-    UniquePidl real;
-    if (index < 0 || FAILED(SHGetRealIDL(Folder.get(), PIDLLast(newList), real.put())) || !real) {
+    UniquePidl real = index >= 0 ? RealChildID(PIDLLast(newList)) : UniquePidl();
+    if (!real) {
         RefreshView(RefreshMerge);
         return;
     }

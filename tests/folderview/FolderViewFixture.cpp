@@ -162,3 +162,17 @@ void FolderViewTest::Pump() {
 int CountOf(const std::vector<std::wstring>& names, const std::wstring& name) {
     return static_cast<int>(std::count(names.begin(), names.end(), name));
 }
+
+std::string Joined(const std::vector<std::wstring>& names) {
+    std::string text;
+    for (const std::wstring& name : names) {
+        if (!text.empty()) text += " | ";
+        const int bytes = WideCharToMultiByte(CP_UTF8, 0, name.c_str(), static_cast<int>(name.size()), nullptr, 0,
+                                              nullptr, nullptr);
+        std::string utf8(bytes, '\0');
+        WideCharToMultiByte(CP_UTF8, 0, name.c_str(), static_cast<int>(name.size()), utf8.data(), bytes, nullptr,
+                            nullptr);
+        text += utf8;
+    }
+    return text;
+}

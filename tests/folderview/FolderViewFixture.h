@@ -49,3 +49,5 @@ protected:
 
 // How many times `name` occurs in `names`.
 int CountOf(const std::vector<std::wstring>& names, const std::wstring& name);
+// The names in UTF-8, separated by " | ", for failure messages.
+std::string Joined(const std::vector<std::wstring>& names);

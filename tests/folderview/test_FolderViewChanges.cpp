@@ -145,7 +145,7 @@ TEST_F(FolderViewChanges, ChangesMadeOutsideWineAppear) {
     ASSERT_TRUE(WaitForNames(child, [](const auto& names) {
         return CountOf(names, L"linux-dir") == 1 && CountOf(names, L"リナックス.txt") == 0;
     }));
-    EXPECT_EQ(Names(child).size(), 2u);
+    EXPECT_EQ(Names(child).size(), 2u) << Joined(Names(child));
 }
 
 TEST_F(FolderViewChanges, ManyFilesAtOnceEndInTheCompleteList) {
