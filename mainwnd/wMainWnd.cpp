@@ -3,6 +3,7 @@
 #include "app/uCmdLine.h"
 #include "app/uMessageLoop.h"
 #include "app/uReg.h"
+#include "mainwnd/uCommand.h"
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDIClient.h"
 #include "mdi/wMDITab.h"
@@ -145,6 +146,7 @@ LRESULT OnCreate(HWND frame, const CREATESTRUCTW& create) {
     // Absent resources leave the tables empty; the loop then skips them.
     LoopTables().focus = LoadAcceleratorsW(create.hInstance, L"FOCUSACCEL");
     LoopTables().searchStop = LoadAcceleratorsW(create.hInstance, L"ESCACCEL");
+    UseDefaultAccelerators(create.hInstance);
     Relayout();
     // From here on a folder that cannot be read may raise the shell's own
     // dialogs; the folders that start-up opens come before this point.
@@ -169,41 +171,6 @@ void OnSysCommand(HWND frame, WPARAM command, LPARAM lParam) {
         break;
     }
     DefFrameProcW(frame, Frame().mdiClient, WM_SYSCOMMAND, command, lParam);
-}
-
-// The frame's own commands; every other one goes on to the default frame
-// processing (which activates children from the window menu).
-bool OnCommand(HWND frame, WORD id) {
-    HWND client = Frame().mdiClient;
-    switch (id) {
-    case IDM_EXIT:
-        SendMessageW(frame, WM_CLOSE, 0, 0);
-        return true;
-    case IDM_CASCADE:
-        SendMessageW(client, WM_MDICASCADE, MDITILE_SKIPDISABLED, 0);
-        return true;
-    case IDM_TILE_HORIZONTAL:
-        SendMessageW(client, WM_MDITILE, MDITILE_HORIZONTAL, 0);
-        return true;
-    case IDM_TILE_VERTICAL:
-        SendMessageW(client, WM_MDITILE, MDITILE_VERTICAL, 0);
-        return true;
-    case IDM_ARRANGE_ICONS:
-        SendMessageW(client, WM_MDIICONARRANGE, 0, 0);
-        return true;
-    case IDM_FRAME_MAXIMIZE:
-        ShowWindow(frame, IsZoomed(frame) ? SW_RESTORE : SW_MAXIMIZE);
-        return true;
-    case IDM_FRAME_MINIMIZE:
-        // Through the system command, so the tray switch and focus memory
-        // treat it like the minimise box.
-        SendMessageW(frame, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-        return true;
-    case IDM_TO_TRAY:
-        ToTray();
-        return true;
-    }
-    return false;
 }
 
 // A rebar that grows or shrinks (a band wrapped to a new row) moves
@@ -263,6 +230,7 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
     case WM_NEXTMENU: {
         LRESULT result = 0;
         if (RelayToTrackedContextMenu(message, wParam, lParam, result)) return result;
+        if (message == WM_INITMENUPOPUP && !HIWORD(lParam)) PrepareFrameMenu(frame, reinterpret_cast<HMENU>(wParam));
         break;
     }
     }
@@ -287,7 +255,7 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
         OnSysCommand(frame, wParam, lParam);
         return 0;
     case WM_COMMAND:
-        if (OnCommand(frame, LOWORD(wParam))) return 0;
+        if (OnFrameCommand(frame, wParam, lParam)) return 0;
         break;
     case WM_NOTIFY:
         OnNotify(*reinterpret_cast<NMHDR*>(lParam));
