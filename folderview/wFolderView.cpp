@@ -80,7 +80,7 @@ TFolderView::TFolderView(TMDIChildView& childView) {
 TFolderView::~TFolderView() {
     if (DropTarget) RevokeDragDrop(ListView);
     RemoveAllTasks();
-    if (InClipboardChain) ChangeClipboardChain(ChildWindow, NextViewer);
+    LeaveClipboardChain();
     DeregisterChangeNotify();
     PIDLFree(AbsoluteIDList);
     for (TThumbSlot& slot : Thumbs) {
@@ -134,11 +134,7 @@ bool TFolderView::Navigate(LPITEMIDLIST pidl, bool report, LPCITEMIDLIST selectC
 
     ++Generation;
     RemoveAllTasks();
-    if (InClipboardChain) {
-        ChangeClipboardChain(ChildWindow, NextViewer);
-        NextViewer = nullptr;
-        InClipboardChain = false;
-    }
+    LeaveClipboardChain();
     PushHistory(*ChildView);
     PIDLFree(AbsoluteIDList);
     AbsoluteIDList = target.release();

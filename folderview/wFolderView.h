@@ -71,6 +71,7 @@ public:
     void OpenSelection(int mode);
     void OnChangeNotify(HANDLE notification, DWORD processId);
     LRESULT OnNotify(NMHDR* header) override;
+    LRESULT OnClipboardChain(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnTimer(UINT_PTR id);
 
     // The relative ID list of the focused item, or null; not copied.
@@ -174,6 +175,7 @@ private:
     bool OpenFolderTarget(IShellFolder* parent, LPCITEMIDLIST parentList, LPCITEMIDLIST relative, int mode);
     void InvokeDefaultVerb();
     std::vector<int> SelectedIndexes() const;
+    void LeaveClipboardChain();
 
     HIMAGELIST SortImages = nullptr;  // the header's arrows, owned
     HICON OwnIcon = nullptr;          // the small icon last given to the child window

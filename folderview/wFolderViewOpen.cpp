@@ -157,3 +157,33 @@ void TFolderView::InvokeDefaultVerb() {
         ShellExecuteExW(&execute);
     }
 }
+
+// The cut marks last until the clipboard next changes: the first change after
+// the cut takes them away and the view leaves the viewer chain.
+LRESULT TFolderView::OnClipboardChain(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CHANGECBCHAIN) {
+        if (reinterpret_cast<HWND>(wParam) == NextViewer)
+            NextViewer = reinterpret_cast<HWND>(lParam);
+        else if (NextViewer)
+            SendMessageW(NextViewer, message, wParam, lParam);
+        return 0;
+    }
+    if (message != WM_DRAWCLIPBOARD) return 0;
+    if (NextViewer) SendMessageW(NextViewer, message, wParam, lParam);
+    if (!InClipboardChain) return 0;
+    const int count = ItemCount();
+    for (int i = 0; i < count; ++i) {
+        if (std::find(CutItems.begin(), CutItems.end(), ItemIDList(i)) != CutItems.end())
+            ListView_SetItemState(ListView, i, 0, LVIS_CUT);
+    }
+    LeaveClipboardChain();
+    return 0;
+}
+
+void TFolderView::LeaveClipboardChain() {
+    if (!InClipboardChain) return;
+    ChangeClipboardChain(ChildWindow, NextViewer);
+    NextViewer = nullptr;
+    InClipboardChain = false;
+    CutItems.clear();
+}

@@ -538,6 +538,61 @@ TEST_F(FolderView, ResortingKeepsTheSelectionOnItsItems) {
     view->NotifyEnabled = true;
 }
 
+TEST_F(FolderView, TheFirstClipboardChangeAfterACutEndsTheCutMarks) {
+    ASSERT_TRUE(MakeFile(root_ / L"cut.txt"));
+    ASSERT_TRUE(MakeFile(root_ / L"kept.txt"));
+    HWND child = Open(root_.path());
+    TFolderView* view = View(child);
+    const int cut = IndexOf(child, L"cut.txt");
+    const int kept = IndexOf(child, L"kept.txt");
+    // What the cut command leaves behind: marked items and a place in the chain.
+    ListView_SetItemState(view->ListView, cut, LVIS_CUT, LVIS_CUT);
+    ListView_SetItemState(view->ListView, kept, LVIS_CUT, LVIS_CUT);
+    view->CutItems = {view->ItemIDList(cut)};
+    view->NextViewer = SetClipboardViewer(child);
+    view->InClipboardChain = true;
+
+    SendMessageW(child, WM_DRAWCLIPBOARD, 0, 0);
+    EXPECT_EQ(ListView_GetItemState(view->ListView, cut, LVIS_CUT), 0u);
+    // Only the cut items lose the mark.
+    EXPECT_EQ(ListView_GetItemState(view->ListView, kept, LVIS_CUT), static_cast<UINT>(LVIS_CUT));
+    EXPECT_FALSE(view->InClipboardChain);
+    EXPECT_TRUE(view->CutItems.empty());
+}
+
+TEST_F(FolderView, ALeavingViewerAfterThisOneIsSkippedInTheChain) {
+    HWND child = Open(root_.path());
+    TFolderView* view = View(child);
+    HWND first = reinterpret_cast<HWND>(0x1234);
+    HWND second = reinterpret_cast<HWND>(0x5678);
+    view->NextViewer = first;
+    SendMessageW(child, WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(first), reinterpret_cast<LPARAM>(second));
+    EXPECT_EQ(view->NextViewer, second);
+    view->NextViewer = nullptr;
+}
+
+TEST_F(FolderView, TheDesktopListsAFileMadeInItsFolderAndDropsItWhenDeleted) {
+    wchar_t desktopPath[MAX_PATH] = {};
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktopPath)));
+    const std::wstring file =
+        std::wstring(desktopPath) + L"\\zeko-desktop-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    const std::wstring name = file.substr(file.find_last_of(L'\\') + 1);
+    UniquePidl desktop;
+    ASSERT_TRUE(SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, desktop.put())));
+    HWND child = OpenChildWindow(desktop.release(), true, nullptr, ContentFolder);
+    Pump();
+    ASSERT_NE(child, nullptr);
+    const size_t before = Names(child).size();
+    ASSERT_TRUE(MakeFile(file));
+    const bool appeared = WaitForName(child, name);
+    const bool once = CountOf(Names(child), name) == 1;
+    DeleteFileW(file.c_str());
+    ASSERT_TRUE(appeared) << Joined(Names(child));
+    EXPECT_TRUE(once);
+    EXPECT_TRUE(WaitForNoName(child, name));
+    EXPECT_EQ(Names(child).size(), before);
+}
+
 TEST_F(FolderView, SettingsRoundTripThroughTheRegistry) {
     FolderViewSettings& settings = FolderViewConfig();
     settings.ShowHidden = true;
