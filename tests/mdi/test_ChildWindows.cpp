@@ -101,6 +101,8 @@ TEST_F(ChildWindow, ABackgroundWindowLeavesTheActiveOneActive) {
     EXPECT_EQ(TabCount(), 2);
     EXPECT_EQ(SelectedTab(), 0);
     EXPECT_TRUE(IsFolder(ChildFolder(second), kSystem32));
+    // Behind the active child, not over it.
+    EXPECT_EQ(GetWindow(first, GW_HWNDNEXT), second);
 }
 
 TEST_F(ChildWindow, TheFirstWindowIsActivatedEvenInTheBackground) {

@@ -453,6 +453,42 @@ TEST_F(MDINavigation, AnOpenFolderFoundAgainSelectsTheItemAskedFor) {
     EXPECT_TRUE(IsFolder(focused.get(), b));
 }
 
+TEST_F(MDINavigation, ANewWindowFromTheAddressBarSelectsTheItemAskedFor) {
+    const std::wstring parent = MakeFolder(L"parent");
+    MakeFolder(L"parent\\a");
+    const std::wstring b = MakeFolder(L"parent\\b");
+    OpenFolderChild(MakeFolder(L"other"));
+    UniquePidl bItem(PIDLClone(PIDLLast(PidlOf(b).get())));
+    RequestNavigate(PidlOf(parent).get(), OriginAddressBar, TargetNew, bItem.get());
+    PumpMessages();
+    ASSERT_EQ(TabCount(), 2);
+    TFolderView* folderView = ChildFolderView(ActiveChild());
+    ASSERT_NE(folderView->FocusedItem(), nullptr);
+    UniquePidl focused(PIDLAppend(folderView->AbsoluteIDList, folderView->FocusedItem()));
+    EXPECT_TRUE(IsFolder(focused.get(), b));
+}
+
+TEST_F(MDINavigation, TheHistoryMenuShowsAmpersandsAsThemselves) {
+    const std::wstring ampersand = MakeFolder(L"R&D");
+    HWND child = OpenFolderChild(ampersand);
+    Navigate(MakeFolder(L"next"));
+    HMENU menu = BuildHistoryMenu(ChildViewOf(child)->BackList);
+    ASSERT_NE(menu, nullptr);
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, 1, text, 64, MF_BYCOMMAND);
+    DestroyMenu(menu);
+    EXPECT_STREQ(text, L"R&&D");
+}
+
+TEST_F(MDINavigation, ALockedSearchChildMayStillShowItsFolderView) {
+    HWND child = OpenSearchChild();
+    TMDIChildView* view = ChildViewOf(child);
+    SetNavigateLock(*view, true);
+    SetContentKind(*view, ContentFolder, false);
+    EXPECT_EQ(TabCount(), 1);
+    EXPECT_EQ(view->ContentKind, ContentFolder);
+}
+
 TEST_F(MDINavigation, ShowSearchResultsInANewWindowKeepsTheActiveTab) {
     HWND folder = OpenFolderChild(L"C:\\windows");
     HWND results = ShowSearchResults(true);
