@@ -285,6 +285,18 @@ bool IsKnownCommand(UINT command) {
     return command >= 10400 && command <= 24999;
 }
 
+// Commands that only make sense while a pane stands: without it they do
+// nothing, whoever has registered for them.
+bool PaneAllows(UINT command) {
+    const FrameState& frame = Frame();
+    switch (command) {
+    case IDM_THUMBNAIL_PANE: return frame.sideBar && IsWindowVisible(frame.sideBar);
+    case IDM_ADD_FAVORITE:
+    case IDM_ADD_LINK: return frame.favoritePane != nullptr;
+    }
+    return true;
+}
+
 // The modifier set held now: 1 Shift, 2 Ctrl, 4 Alt.
 BYTE HeldModifierSet() {
     BYTE set = 0;
@@ -348,6 +360,7 @@ bool OnFrameCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     }
     // A registered owner takes over a command the frame knows a default for
     // (a bar that can be created, the tree's hidden switch).
+    if (!PaneAllows(id)) return true;
     if (RunHandler(id, control)) return true;
     if (RunTableCommand(frame, static_cast<WORD>(id))) return true;
     return IsKnownCommand(id);

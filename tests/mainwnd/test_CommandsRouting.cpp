@@ -365,6 +365,36 @@ TEST_F(CommandRouting, DynamicRangesReachTheirRegisteredOwner) {
     EXPECT_EQ(Send(10900), 0);
 }
 
+TEST_F(CommandRouting, TheThumbnailCommandWaitsForAVisibleSideBar) {
+    static int calls = 0;
+    calls = 0;
+    SetCommandHandler(5066, 5066, [](UINT, HWND) { ++calls; });
+    Send(5066);
+    EXPECT_EQ(calls, 0) << "no side bar";
+    HWND side = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, frame_, nullptr, nullptr,
+                                nullptr);
+    Frame().sideBar = side;
+    Send(5066);
+    EXPECT_EQ(calls, 1);
+    SetCommandHandler(5066, 5066, nullptr);
+    Frame().sideBar = nullptr;
+    DestroyWindow(side);
+}
+
+TEST_F(CommandRouting, AddingToTheFavoritesNeedsTheFavoritesPane) {
+    static int calls = 0;
+    calls = 0;
+    SetCommandHandler(5049, 5050, [](UINT, HWND) { ++calls; });
+    ASSERT_NE(OpenTab(MakeFolder(L"fav")), nullptr);
+    Send(5049);
+    EXPECT_EQ(calls, 0);
+    HWND pane = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, frame_, nullptr, nullptr, nullptr);
+    Frame().favoritePane = pane;
+    Send(5050);
+    EXPECT_EQ(calls, 1);
+    SetCommandHandler(5049, 5050, nullptr);
+}
+
 TEST_F(CommandRouting, TabFocusesTheActiveListAndTheFocusCommandsTheirPanes) {
     HWND child = OpenTab(MakeFolder(L"focus"));
     ASSERT_NE(child, nullptr);
