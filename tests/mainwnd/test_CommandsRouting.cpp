@@ -424,6 +424,68 @@ TEST_F(CommandRouting, TabFromTheListGoesToAVisibleTreeAndBack) {
     EXPECT_EQ(GetFocus(), tree);
 }
 
+HWND g_firstPane = nullptr;
+HWND g_secondPane = nullptr;
+
+TEST_F(CommandRouting, InSplitModeTabGoesFromTheFirstPaneToTheSecondThenToTheTree) {
+    OpenTwo();
+    Frame().settings.windowMode = 2;
+    g_firstPane = first_;
+    g_secondPane = second_;
+    Routing().firstPane = [] { return g_firstPane; };
+    Routing().secondPane = [] { return g_secondPane; };
+    HWND tree = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, frame_, nullptr,
+                                nullptr, nullptr);
+    Frame().folderTree = tree;
+    SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first_), 0);
+    SetFocus(ListOf(first_));
+
+    Send(5080);
+    EXPECT_EQ(ActiveChild(), second_);
+    EXPECT_EQ(GetFocus(), ListOf(second_));
+    Send(5080);
+    EXPECT_EQ(GetFocus(), tree);
+    Send(5080);
+    EXPECT_EQ(ActiveChild(), first_) << "from a tree, the first pane";
+    EXPECT_EQ(GetFocus(), ListOf(first_));
+    Send(5082);
+    EXPECT_EQ(GetFocus(), tree) << "backwards from the first pane: the tree";
+    Send(5082);
+    EXPECT_EQ(GetFocus(), ListOf(second_)) << "backwards from a tree: the second pane";
+    Frame().settings.windowMode = 0;
+}
+
+TEST_F(CommandRouting, BarAndPaneMarksFollowTheirWindows) {
+    HWND status = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, frame_, nullptr,
+                                  nullptr, nullptr);
+    HWND toolbar = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, frame_, nullptr, nullptr, nullptr);
+    HWND treePane = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, frame_, nullptr,
+                                    nullptr, nullptr);
+    Frame().statusBar = status;
+    Frame().toolBar = toolbar;
+    Frame().folderTreePane = treePane;
+
+    HMENU view = Submenu(5170);
+    Prepare(view);
+    EXPECT_TRUE(IsChecked(view, 5013));
+    Send(5013);
+    EXPECT_FALSE(IsWindowVisible(status)) << "the status bar is hidden";
+    Prepare(view);
+    EXPECT_FALSE(IsChecked(view, 5013));
+
+    HMENU toolbars = Submenu(5128);
+    Prepare(toolbars);
+    EXPECT_FALSE(IsChecked(toolbars, 5009));
+    ShowWindow(toolbar, SW_SHOW);
+    Prepare(toolbars);
+    EXPECT_TRUE(IsChecked(toolbars, 5009));
+
+    HMENU side = Submenu(5171);
+    Prepare(side);
+    EXPECT_TRUE(IsChecked(side, 5014));
+    EXPECT_FALSE(IsChecked(side, 5015));
+}
+
 TEST(CommandResources, TheDefaultWholeProgramKeysAreInEffect) {
     HWND frame = CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
     ASSERT_NE(frame, nullptr);
