@@ -12,6 +12,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -234,6 +235,29 @@ TEST(ShortcutDialogNames, CutTheMenuCaptionBeforeItsParenthesis) {
     EXPECT_EQ(KeyDialogCommandName(menu, 15003), L"15003");
     EXPECT_EQ(KeyDialogCommandName(menu, 20011), L"20011");
     DestroyMenu(menu);
+}
+
+// Presses `button` on the dialog titled `title` once it shows, from another
+// thread, as the modal form runs its own loop meanwhile.
+std::thread PressWhenShown(const wchar_t* title, WORD button) {
+    return std::thread([title, button] {
+        for (int attempt = 0; attempt < 500; ++attempt) {
+            if (HWND dialog = FindWindowW(L"#32770", title)) {
+                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+                return;
+            }
+            Sleep(20);
+        }
+    });
+}
+
+TEST(ShortcutDialogModal, EndsWithOneOnOkAndTwoOnCancel) {
+    std::thread ok = PressWhenShown(L"リストビューのキーボード設定", IDOK);
+    EXPECT_EQ(RunKeyAssignDialog(nullptr, kKeyDialogList), 1);
+    ok.join();
+    std::thread cancel = PressWhenShown(L"全体のキーボード設定", IDCANCEL);
+    EXPECT_EQ(RunKeyAssignDialog(nullptr, kKeyDialogWholeProgram), 2);
+    cancel.join();
 }
 
 class ShortcutDialogFrame : public FrameTest {
