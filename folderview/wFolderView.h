@@ -138,6 +138,10 @@ private:
     bool PassesFilter(LPCITEMIDLIST relative) const;
     void SortIDLists(std::vector<LPITEMIDLIST>& lists, int column, bool ascending) const;
     int CompareItems(LPCITEMIDLIST a, LPCITEMIDLIST b) const;
+    int CompareForSort(int column, LPCITEMIDLIST a, LPCITEMIDLIST b) const;
+    // The item's name for parsing inside the folder (a file's name), or empty.
+    std::wstring ParsingName(LPCITEMIDLIST relative) const;
+    bool SameItem(LPCITEMIDLIST a, LPCITEMIDLIST b) const;
     int InsertItem(LPITEMIDLIST relative, UINT state);
     void InsertSorted(std::vector<UniquePidl>& items, LPCITEMIDLIST selectChild);
     void SortItems();
@@ -181,3 +185,6 @@ private:
     HICON OwnIcon = nullptr;          // the small icon last given to the child window
     std::unique_ptr<TDirWatcher> DirWatcher;
 };
+
+// Parsing names compared as the file system does: ordinal, ignoring case.
+bool SameParsingName(const std::wstring& a, const std::wstring& b);

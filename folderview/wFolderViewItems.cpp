@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <unordered_map>
 
 namespace {
 
@@ -80,17 +81,52 @@ bool TFolderView::PassesFilter(LPCITEMIDLIST relative) const {
 }
 
 int TFolderView::CompareItems(LPCITEMIDLIST a, LPCITEMIDLIST b) const {
-    IShellFolder* folder = Folder2 ? static_cast<IShellFolder*>(Folder2.get()) : Folder.get();
-    const int result = CompareCode(folder->CompareIDs(SortColumn, a, b));
+    const int result = CompareForSort(SortColumn, a, b);
     return SortAscending ? result : -result;
 }
 
-void TFolderView::SortIDLists(std::vector<LPITEMIDLIST>& lists, int column, bool ascending) const {
+// The folder's order, and among items the folder calls equal, their names: a
+// shell that compares names through a narrow code page calls many different
+// names equal, which would leave their order to chance.
+int TFolderView::CompareForSort(int column, LPCITEMIDLIST a, LPCITEMIDLIST b) const {
     IShellFolder* folder = Folder2 ? static_cast<IShellFolder*>(Folder2.get()) : Folder.get();
+    const int result = CompareCode(folder->CompareIDs(column, a, b));
+    if (result != 0) return result;
+    const std::wstring nameA = ParsingName(a);
+    const std::wstring nameB = ParsingName(b);
+    const int order = CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE, nameA.c_str(),
+                                      static_cast<int>(nameA.size()), nameB.c_str(), static_cast<int>(nameB.size()),
+                                      nullptr, nullptr, 0);
+    return order == 0 ? 0 : order - CSTR_EQUAL;
+}
+
+void TFolderView::SortIDLists(std::vector<LPITEMIDLIST>& lists, int column, bool ascending) const {
     MergeSort(lists, [&](LPCITEMIDLIST a, LPCITEMIDLIST b) {
-        const int result = CompareCode(folder->CompareIDs(column, a, b));
+        const int result = CompareForSort(column, a, b);
         return ascending ? result : -result;
     });
+}
+
+std::wstring TFolderView::ParsingName(LPCITEMIDLIST relative) const {
+    STRRET name{};
+    if (!relative || !Folder || FAILED(Folder->GetDisplayNameOf(relative, SHGDN_INFOLDER | SHGDN_FORPARSING, &name)))
+        return {};
+    return StrRetToText(&name, relative);
+}
+
+bool TFolderView::SameItem(LPCITEMIDLIST a, LPCITEMIDLIST b) const {
+    const HRESULT hr = Folder->CompareIDs(0, a, b);
+    if (FAILED(hr) || HRESULT_CODE(hr) != 0) return false;
+    // The folder's word is checked against the names, which it may have
+    // compared through a narrow code page.
+    const std::wstring nameA = ParsingName(a);
+    const std::wstring nameB = ParsingName(b);
+    return nameA.empty() || nameB.empty() || SameParsingName(nameA, nameB);
+}
+
+bool SameParsingName(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
 }
 
 int TFolderView::ItemCount() const { return ListView_GetItemCount(ListView); }
@@ -106,19 +142,26 @@ LPCITEMIDLIST TFolderView::ItemIDList(int index) const {
 
 int TFolderView::FindItem(LPCITEMIDLIST relative) const {
     if (!relative || !Folder) return -1;
+    const std::wstring wanted = ParsingName(relative);
     const int count = ItemCount();
     for (int i = 0; i < count; ++i) {
         LPCITEMIDLIST item = ItemIDList(i);
         if (!item) continue;
         const HRESULT hr = Folder->CompareIDs(0, item, relative);
-        if (SUCCEEDED(hr) && HRESULT_CODE(hr) == 0) return i;
+        if (FAILED(hr) || HRESULT_CODE(hr) != 0) continue;
+        if (wanted.empty() || SameParsingName(ParsingName(item), wanted)) return i;
     }
     // A list built from a path alone may not compare equal to the item's own
     // (a folder typed as a file); its parsing name still finds the item.
-    STRRET name{};
-    if (FAILED(Folder->GetDisplayNameOf(relative, SHGDN_INFOLDER | SHGDN_FORPARSING, &name))) return -1;
-    const std::wstring text = StrRetToText(&name, relative);
-    return text.empty() ? -1 : FindItemByParsingName(text);
+    return wanted.empty() ? -1 : FindItemByParsingName(wanted);
+}
+
+int TFolderView::FindItemByParsingName(const std::wstring& name) const {
+    const int count = ItemCount();
+    for (int i = 0; i < count; ++i) {
+        if (SameParsingName(ParsingName(ItemIDList(i)), name)) return i;
+    }
+    return -1;
 }
 
 int TFolderView::InsertItem(LPITEMIDLIST relative, UINT state) {
@@ -149,12 +192,9 @@ void TFolderView::InsertSorted(std::vector<UniquePidl>& items, LPCITEMIDLIST sel
     bool pending = selectChild != nullptr;
     for (LPITEMIDLIST list : lists) {
         UINT state = 0;
-        if (pending) {
-            const HRESULT hr = Folder->CompareIDs(0, list, selectChild);
-            if (SUCCEEDED(hr) && HRESULT_CODE(hr) == 0) {
-                state = LVIS_SELECTED | LVIS_FOCUSED;
-                pending = false;
-            }
+        if (pending && SameItem(list, selectChild)) {
+            state = LVIS_SELECTED | LVIS_FOCUSED;
+            pending = false;
         }
         InsertItem(list, state);
     }
@@ -298,47 +338,51 @@ void TFolderView::MergeRefresh() {
         FallBackToParent(true, true);
         return;
     }
-    std::vector<LPITEMIDLIST> fresh;
-    fresh.reserve(items.size());
-    for (UniquePidl& item : items) fresh.push_back(item.release());
-    items.clear();
-    SortIDLists(fresh, 0, true);
-
+    // Items are paired by their parsing names, which name an item inside its
+    // folder uniquely; an item without one pairs only with identical bytes.
+    auto key = [&](std::wstring name, LPCITEMIDLIST list) {
+        if (name.empty()) {
+            const auto* bytes = reinterpret_cast<const wchar_t*>(list);
+            return std::wstring(L"\1") + std::wstring(bytes, bytes + PIDLSize(list) / sizeof(wchar_t));
+        }
+        CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+        return name;
+    };
     struct Current {
-        LPCITEMIDLIST list;
         int index;
+        std::wstring name;
         bool matched;
     };
     const int count = ItemCount();
-    std::vector<Current> current;
+    std::unordered_map<std::wstring, Current> current;
     current.reserve(count);
-    for (int i = 0; i < count; ++i) current.push_back({ItemIDList(i), i, false});
-    IShellFolder* folder = Folder2 ? static_cast<IShellFolder*>(Folder2.get()) : Folder.get();
-    MergeSort(current, [&](const Current& a, const Current& b) {
-        return CompareCode(folder->CompareIDs(0, a.list, b.list));
-    });
-
-    // Both sides are in the same order, so one walk pairs them.
-    size_t next = 0;
-    for (LPITEMIDLIST list : fresh) {
-        bool matched = false;
-        while (next < current.size()) {
-            const int order = CompareCode(folder->CompareIDs(0, list, current[next].list));
-            if (order < 0) break;
-            if (order == 0) {
-                current[next].matched = true;
-                SetItemIDList(current[next].index, list);
-                ++next;
-                matched = true;
-                break;
-            }
-            ++next;
-        }
-        if (!matched) InsertItem(list, 0);
+    for (int i = 0; i < count; ++i) {
+        LPCITEMIDLIST list = ItemIDList(i);
+        std::wstring name = ParsingName(list);
+        std::wstring itemKey = key(name, list);
+        current.emplace(std::move(itemKey), Current{i, std::move(name), false});
     }
+    std::vector<LPITEMIDLIST> added;
+    for (UniquePidl& item : items) {
+        const std::wstring name = ParsingName(item.get());
+        auto found = current.find(key(name, item.get()));
+        if (found == current.end() || found->second.matched) {
+            added.push_back(item.release());
+            continue;
+        }
+        Current& entry = found->second;
+        entry.matched = true;
+        const bool renamed = entry.name != name;
+        SetItemIDList(entry.index, item.release());
+        // Only the letter case changed: the list still shows the old name.
+        if (renamed) ResetItem(entry.index);
+    }
+    items.clear();
+    SortIDLists(added, 0, true);
+    for (LPITEMIDLIST list : added) InsertItem(list, 0);
 
     std::vector<int> gone;
-    for (const Current& entry : current)
+    for (const auto& [name, entry] : current)
         if (!entry.matched) gone.push_back(entry.index);
     std::sort(gone.begin(), gone.end(), std::greater<int>());
     for (int index : gone) DeleteItemAt(index);

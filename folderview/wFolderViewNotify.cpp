@@ -36,11 +36,13 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
 // item IDs differ from the folder's own (a directory typed as a file, for
 // one); the same file-system path makes it the same folder.
 bool SameLocation(LPCITEMIDLIST a, LPCITEMIDLIST b) {
-    if (PIDLEqual(a, b)) return true;
     wchar_t pathA[MAX_PATH] = {};
     wchar_t pathB[MAX_PATH] = {};
-    return SHGetPathFromIDListW(a, pathA) && SHGetPathFromIDListW(b, pathB) && pathA[0] &&
-           CompareStringOrdinal(pathA, -1, pathB, -1, TRUE) == CSTR_EQUAL;
+    // Between file-system folders the paths decide: the shell's own comparison
+    // may have compared names through a narrow code page.
+    if (SHGetPathFromIDListW(a, pathA) && SHGetPathFromIDListW(b, pathB) && pathA[0] && pathB[0])
+        return CompareStringOrdinal(pathA, -1, pathB, -1, TRUE) == CSTR_EQUAL;
+    return PIDLEqual(a, b);
 }
 
 bool IsDirectory(const std::wstring& path) {
@@ -307,20 +309,6 @@ void TFolderView::StartRenameLastItem() {
     if (last < 0) return;
     FocusAndSelect(last);
     ExecuteCommand(CmdRename);
-}
-
-int TFolderView::FindItemByParsingName(const std::wstring& name) const {
-    const int count = ItemCount();
-    for (int i = 0; i < count; ++i) {
-        LPCITEMIDLIST item = ItemIDList(i);
-        STRRET text{};
-        if (!item || FAILED(Folder->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &text))) continue;
-        const std::wstring itemName = StrRetToText(&text, item);
-        if (CompareStringOrdinal(itemName.c_str(), static_cast<int>(itemName.size()), name.c_str(),
-                                 static_cast<int>(name.size()), TRUE) == CSTR_EQUAL)
-            return i;
-    }
-    return -1;
 }
 
 UniquePidl TFolderView::ParseChild(const std::wstring& name) const {

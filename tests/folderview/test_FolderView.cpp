@@ -230,6 +230,26 @@ TEST_F(FolderView, JapaneseNamesAreShownExactly) {
     EXPECT_EQ(Sorted(Names(child)), Sorted(names));
 }
 
+// The shell's own comparison may see Japanese names of one length as equal
+// (it compares them through a narrow code page); the view must not.
+TEST_F(FolderView, JapaneseNamesOfOneLengthAreToldApart) {
+    for (const wchar_t* name : {L"日本.txt", L"中国.txt", L"韓国.txt"}) ASSERT_TRUE(MakeFile(root_ / name));
+    UniquePidl wanted = PidlOfPath(root_ / L"中国.txt");
+    HWND child = Open(root_.path(), PIDLLast(wanted.get()));
+    EXPECT_EQ(Sorted(Names(child)), Sorted({L"日本.txt", L"中国.txt", L"韓国.txt"}));
+    EXPECT_EQ(SelectedNames(child), std::vector<std::wstring>{L"中国.txt"});
+    TFolderView* view = View(child);
+    EXPECT_EQ(view->FindItem(PIDLLast(wanted.get())), IndexOf(child, L"中国.txt"));
+
+    view->NotifyEnabled = false;
+    ASSERT_TRUE(DeleteFileW((root_ / L"日本.txt").c_str()));
+    ASSERT_TRUE(MakeFile(root_ / L"台湾.txt"));
+    view->RefreshView(RefreshMerge);
+    EXPECT_EQ(Sorted(Names(child)), Sorted({L"中国.txt", L"韓国.txt", L"台湾.txt"}));
+    EXPECT_EQ(SelectedNames(child), std::vector<std::wstring>{L"中国.txt"});
+    view->NotifyEnabled = true;
+}
+
 TEST_F(FolderView, AFilesPathOpensItsFolderWithTheFileSelected) {
     ASSERT_TRUE(MakeFile(root_ / L"first.txt"));
     ASSERT_TRUE(MakeFile(root_ / L"wanted.txt"));
