@@ -18,13 +18,16 @@ UnixFileNameFn UnixFileNameFunction() {
 
 }  // namespace
 
+// Process ids come round again quickly under Wine, so a name made of the id
+// alone could meet a folder an earlier test left behind: each name is new.
 TempFolder::TempFolder() {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    path_ = std::wstring(temp) + L"zeko-fv-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(++g_serial);
-    if (path_.size() > 1 && path_[path_.size() - 1] == L'\\') path_.pop_back();
-    std::filesystem::create_directories(path_);
+    for (;;) {
+        path_ = std::wstring(temp) + L"zeko-fv-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++g_serial);
+        if (CreateDirectoryW(path_.c_str(), nullptr) || GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
 }
 
 TempFolder::~TempFolder() { RemoveTree(path_); }
