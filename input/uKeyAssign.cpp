@@ -2,6 +2,8 @@
 
 #include "app/uMessageLoop.h"
 #include "app/uReg.h"
+#include "input/uDialog.h"
+#include "mainwnd/uCommand.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDIClient.h"
 
@@ -28,12 +30,19 @@ std::vector<ACCEL> ToAccels(const std::vector<TStoredAccel>& stored) {
     return entries;
 }
 
-std::vector<ACCEL> ResourceAccels() {
-    // Resource tables are freed with their module, not destroyed.
-    HACCEL table = LoadAcceleratorsW(GetModuleHandleW(nullptr), L"MYACCEL");
+std::vector<ACCEL> CopyEntries(HACCEL table) {
     if (!table) return {};
     std::vector<ACCEL> entries(static_cast<std::size_t>(CopyAcceleratorTableW(table, nullptr, 0)));
     if (!entries.empty()) CopyAcceleratorTableW(table, entries.data(), static_cast<int>(entries.size()));
+    return entries;
+}
+
+// Copied into a table of our own, so that the loop's table is always one that
+// replacing it may destroy.
+std::vector<ACCEL> ResourceAccels() {
+    HACCEL table = LoadAcceleratorsW(GetModuleHandleW(nullptr), L"MYACCEL");
+    std::vector<ACCEL> entries = CopyEntries(table);
+    if (table) DestroyAcceleratorTable(table);
     return entries;
 }
 
@@ -83,11 +92,7 @@ std::wstring ListKeyTextOf(WORD command) {
 }
 
 std::vector<ACCEL> WholeProgramEntries() {
-    HACCEL table = LoopTables().wholeProgram;
-    if (!table) return {};
-    std::vector<ACCEL> entries(static_cast<std::size_t>(CopyAcceleratorTableW(table, nullptr, 0)));
-    if (!entries.empty()) CopyAcceleratorTableW(table, entries.data(), static_cast<int>(entries.size()));
-    return entries;
+    return CopyEntries(LoopTables().wholeProgram);
 }
 
 void SetWholeProgramEntries(const std::vector<ACCEL>& entries) {
@@ -100,6 +105,11 @@ void SetWholeProgramEntries(const std::vector<ACCEL>& entries) {
 void LoadKeyAssignments(HKEY root) {
     SetWholeProgramEntries(LoadAccels(root));
     ListKeys() = LoadListKeys(root);
+    // The tables' editor is reachable once there are tables to edit.
+    for (const WORD mode : {kKeyDialogWholeProgram, kKeyDialogList})
+        SetCommandHandler(mode, mode, [](UINT command, HWND) {
+            RunKeyAssignDialog(Frame().frame, static_cast<WORD>(command));
+        });
     // The frame came up with its class menu before the tables were read.
     if (const FrameState& frame = Frame(); frame.frame && IsWindow(frame.frame))
         InstallMainMenu(frame.frame, frame.mdiClient);

@@ -35,7 +35,8 @@ std::vector<ACCEL> WholeProgramEntries();
 void SetWholeProgramEntries(const std::vector<ACCEL>& entries);
 
 // Reads both tables from the root settings key (null reads as missing), puts
-// the whole-program table into the message loop and, when the frame exists,
+// the whole-program table into the message loop, has the frame's commands
+// 5073 and 5081 open the key assignment dialog and, when the frame exists,
 // gives it a main menu annotated with the loaded keys.
 void LoadKeyAssignments(HKEY root);
 void SaveKeyAssignments(HKEY root);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <commctrl.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -239,11 +240,12 @@ TEST(ShortcutDialogNames, CutTheMenuCaptionBeforeItsParenthesis) {
 
 // Presses `button` on the dialog titled `title` once it shows, from another
 // thread, as the modal form runs its own loop meanwhile.
-std::thread PressWhenShown(const wchar_t* title, WORD button) {
-    return std::thread([title, button] {
-        for (int attempt = 0; attempt < 500; ++attempt) {
+std::thread PressWhenShown(const wchar_t* title, WORD button, std::atomic<bool>* pressed = nullptr) {
+    return std::thread([title, button, pressed] {
+        for (int attempt = 0; attempt < 250; ++attempt) {
             if (HWND dialog = FindWindowW(L"#32770", title)) {
                 PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+                if (pressed) *pressed = true;
                 return;
             }
             Sleep(20);
@@ -268,6 +270,27 @@ protected:
         ListKeys() = Defaults();
     }
 };
+
+TEST_F(ShortcutDialogFrame, TheFramesCommandsOpenTheDialogInTheirScope) {
+    ASSERT_NE(CreateFrame(), nullptr);
+    ListKeys() = {{5207, 0x074}};
+    std::atomic<bool> listShown{false};
+    std::thread ok = PressWhenShown(L"リストビューのキーボード設定", IDOK, &listShown);
+    SendMessageW(frame_, WM_COMMAND, MAKEWPARAM(kKeyDialogList, 0), 0);
+    ok.join();
+    EXPECT_TRUE(listShown);
+    EXPECT_EQ(ListKeys(), (std::vector<TKeyCommand>{{5207, 0x074}}));
+    EXPECT_EQ(FindWindowW(L"#32770", L"リストビューのキーボード設定"), nullptr);
+
+    SetWholeProgramEntries({{kVirtNoInvert, VK_F9, kToTray}});
+    std::atomic<bool> wholeShown{false};
+    std::thread cancel = PressWhenShown(L"全体のキーボード設定", IDCANCEL, &wholeShown);
+    SendMessageW(frame_, WM_COMMAND, MAKEWPARAM(kKeyDialogWholeProgram, 0), 0);
+    cancel.join();
+    EXPECT_TRUE(wholeShown);
+    EXPECT_EQ(FindWindowW(L"#32770", L"全体のキーボード設定"), nullptr);
+    EXPECT_EQ(WholeProgramEntries().size(), 1u);
+}
 
 TEST_F(ShortcutDialogFrame, OkRebuildsTheFramesMenuWithTheNewKeys) {
     ASSERT_NE(CreateFrame(), nullptr);
