@@ -19,18 +19,6 @@ namespace {
 
 constexpr int kFolderViewListId = 1505;
 
-HWND WaitForVisibleFrame(const ZekoProcess& process) {
-    HWND frame = nullptr;
-    WaitUntil(
-        [&] {
-            auto frames = FindTopLevelWindows(kFrameClassName, process.id());
-            frame = frames.empty() ? nullptr : frames.front();
-            return frame && IsWindowVisible(frame);
-        },
-        20000);
-    return frame;
-}
-
 HWND MdiClientOf(HWND frame) { return FindWindowExW(frame, nullptr, L"MDIClient", nullptr); }
 
 std::vector<HWND> ChildWindows(HWND frame) {

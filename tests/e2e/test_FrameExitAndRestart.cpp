@@ -10,18 +10,6 @@
 
 namespace {
 
-HWND WaitForVisibleFrame(const ZekoProcess& process) {
-    HWND frame = nullptr;
-    WaitUntil(
-        [&] {
-            auto frames = FindTopLevelWindows(kFrameClassName, process.id());
-            frame = frames.empty() ? nullptr : frames.front();
-            return frame && IsWindowVisible(frame);
-        },
-        20000);
-    return frame;
-}
-
 void WriteDword(const wchar_t* subkey, const wchar_t* name, DWORD value) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, subkey, &key), ERROR_SUCCESS);

@@ -7,18 +7,6 @@
 
 namespace {
 
-HWND WaitForFrame(const ZekoProcess& process) {
-    HWND frame = nullptr;
-    WaitUntil(
-        [&] {
-            auto frames = FindTopLevelWindows(kFrameClassName, process.id());
-            frame = frames.empty() ? nullptr : frames.front();
-            return frame && IsWindowVisible(frame);
-        },
-        20000);
-    return frame;
-}
-
 bool MutexExists() {
     HANDLE mutex = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, L"ZEKO2");
     if (mutex) CloseHandle(mutex);
@@ -29,7 +17,7 @@ TEST(SingleInstance, FirstStartShowsTheFrameTitledZEKOAndHoldsTheMutex) {
     ASSERT_FALSE(MutexExists());
     ZekoProcess first;
     ASSERT_TRUE(first.started());
-    HWND frame = WaitForFrame(first);
+    HWND frame = WaitForVisibleFrame(first);
     ASSERT_NE(frame, nullptr);
     wchar_t title[64] = {};
     GetWindowTextW(frame, title, 64);
@@ -43,7 +31,7 @@ TEST(SingleInstance, FirstStartShowsTheFrameTitledZEKOAndHoldsTheMutex) {
 
 TEST(SingleInstance, SecondStartEndsAtOnceAndCreatesNoSecondFrame) {
     ZekoProcess first;
-    HWND frame = WaitForFrame(first);
+    HWND frame = WaitForVisibleFrame(first);
     ASSERT_NE(frame, nullptr);
 
     ZekoProcess second;
@@ -60,7 +48,7 @@ TEST(SingleInstance, SecondStartEndsAtOnceAndCreatesNoSecondFrame) {
 TEST(SingleInstance, ClosingTheFrameReleasesTheMutexSoTheNextStartRuns) {
     {
         ZekoProcess first;
-        HWND frame = WaitForFrame(first);
+        HWND frame = WaitForVisibleFrame(first);
         ASSERT_NE(frame, nullptr);
         PostMessageW(frame, WM_CLOSE, 0, 0);
         ASSERT_TRUE(first.waitForExit(20000));
@@ -68,7 +56,7 @@ TEST(SingleInstance, ClosingTheFrameReleasesTheMutexSoTheNextStartRuns) {
     EXPECT_FALSE(MutexExists());
 
     ZekoProcess next;
-    HWND frame = WaitForFrame(next);
+    HWND frame = WaitForVisibleFrame(next);
     ASSERT_NE(frame, nullptr);
     PostMessageW(frame, WM_CLOSE, 0, 0);
     ASSERT_TRUE(next.waitForExit(20000));

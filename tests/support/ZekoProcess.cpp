@@ -1,5 +1,7 @@
 #include "tests/support/ZekoProcess.h"
 
+#include "mainwnd/wMainWnd.h"
+
 std::wstring TestBinaryDirectory() {
     wchar_t path[MAX_PATH];
     DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -69,4 +71,16 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
+}
+
+HWND WaitForVisibleFrame(const ZekoProcess& process) {
+    HWND frame = nullptr;
+    WaitUntil(
+        [&] {
+            auto frames = FindTopLevelWindows(kFrameClassName, process.id());
+            frame = frames.empty() ? nullptr : frames.front();
+            return frame && IsWindowVisible(frame);
+        },
+        20000);
+    return frame;
 }

@@ -35,5 +35,8 @@ std::wstring TestBinaryDirectory();
 // Top-level windows of class `className`, optionally only those of one process.
 std::vector<HWND> FindTopLevelWindows(const wchar_t* className, DWORD processId = 0);
 
+// The process's frame window once it is visible, or null after 20 seconds.
+HWND WaitForVisibleFrame(const ZekoProcess& process);
+
 // Polls `condition` while pumping this thread's messages; true once it holds.
 bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds);
