@@ -69,6 +69,13 @@ struct IconTraits {
 };
 using UniqueIcon = UniqueResource<HICON, IconTraits>;
 
+struct MenuTraits {
+    static HMENU invalid() { return nullptr; }
+    static bool valid(HMENU menu) { return menu != nullptr; }
+    static void close(HMENU menu) { DestroyMenu(menu); }
+};
+using UniqueMenu = UniqueResource<HMENU, MenuTraits>;
+
 struct GlobalTraits {
     static HGLOBAL invalid() { return nullptr; }
     static bool valid(HGLOBAL h) { return h != nullptr; }

@@ -11,13 +11,6 @@
 
 namespace {
 
-struct MenuTraits {
-    static HMENU invalid() { return nullptr; }
-    static bool valid(HMENU menu) { return menu != nullptr; }
-    static void close(HMENU menu) { DestroyMenu(menu); }
-};
-using UniqueMenu = UniqueResource<HMENU, MenuTraits>;
-
 // Restores HistoryPaused when a history step has navigated.
 class HistoryPause {
 public:

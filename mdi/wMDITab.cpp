@@ -40,6 +40,10 @@ constexpr int kTabControlHeight = 300;
 // Gap between the top of the layout area and the tab bar.
 constexpr int kTabBarInset = 3;
 constexpr COLORREF kTransparentColor = RGB(255, 0, 255);
+// A tooltip shows at most 78 characters.
+constexpr int kTooltipBufferSize = 79;
+// A dragged tab keeps at most this much of its text.
+constexpr int kMovedTextSize = 512;
 
 TabBarSettings ReadSettings(HKEY key) {
     TabBarSettings s;
@@ -124,11 +128,23 @@ void OnSelectionChanged() {
     if (child && Frame().mdiClient) SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
 }
 
+// The tooltip's tool identifier is the tab index.
+void OnTooltipText(NMTTDISPINFOW& info) {
+    static wchar_t text[kTooltipBufferSize];
+    const std::wstring tip = TabTooltip(static_cast<int>(info.hdr.idFrom));
+    lstrcpynW(text, tip.c_str(), static_cast<int>(std::size(text)));
+    info.lpszText = text;
+    info.hinst = nullptr;
+}
+
 LRESULT CALLBACK TabBaseProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         if (header->hwndFrom == TabBar().tabs && header->code == TCN_SELCHANGE) OnSelectionChanged();
+        if (header->code == TTN_GETDISPINFOW && TabBar().tabs &&
+            header->hwndFrom == TabCtrl_GetToolTips(TabBar().tabs))
+            OnTooltipText(*reinterpret_cast<NMTTDISPINFOW*>(lParam));
         return 0;
     }
     case WM_DESTROY:
@@ -208,6 +224,7 @@ HWND CreateTabBar(HWND frame) {
     bar.font = MakeFont(key.get());
     if (bar.font) SendMessageW(bar.tabs, WM_SETFONT, reinterpret_cast<WPARAM>(bar.font.get()), FALSE);
     if (bar.settings.minWidth != 0) TabCtrl_SetMinTabWidth(bar.tabs, bar.settings.minWidth);
+    AttachTabMouse(bar.tabs);
     Frame().tabBar = bar.container;
     return bar.container;
 }
@@ -269,6 +286,36 @@ void RemoveTab(HWND child) {
 void SelectTab(HWND child) {
     int index = TabIndexOf(child);
     if (index >= 0 && index != SelectedTab()) TabCtrl_SetCurSel(TabBar().tabs, index);
+}
+
+void MoveTab(int from, int to) {
+    HWND tabs = TabBar().tabs;
+    const int count = TabCount();
+    if (from < 0 || from >= count || to < 0 || to >= count || from == to) return;
+    wchar_t text[kMovedTextSize] = {};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT | TCIF_IMAGE | TCIF_PARAM;
+    item.pszText = text;
+    item.cchTextMax = kMovedTextSize;
+    if (!TabCtrl_GetItem(tabs, from, &item)) return;
+    // The control may answer with a pointer of its own, gone once the item is.
+    if (item.pszText != text) lstrcpynW(text, item.pszText ? item.pszText : L"", kMovedTextSize);
+    item.pszText = text;
+    const bool selected = SelectedTab() == from;
+    TabCtrl_DeleteItem(tabs, from);
+    const int index = TabCtrl_InsertItem(tabs, to, &item);
+    if (selected && index >= 0) TabCtrl_SetCurSel(tabs, index);
+    CheckLayout();
+}
+
+std::wstring TabTooltip(int index) {
+    // Without a child ChildFolder would answer the active child's folder.
+    HWND child = TabChild(index);
+    LPCITEMIDLIST folder = child ? ChildFolder(child) : nullptr;
+    if (!folder) return {};
+    std::wstring tip = PIDLPathOrName(folder);
+    if (tip.size() > static_cast<size_t>(kTooltipBufferSize - 1)) tip.resize(kTooltipBufferSize - 1);
+    return tip;
 }
 
 void SetTabText(HWND child, const std::wstring& text) {

@@ -3,6 +3,7 @@
 // tab is the active child. A container window clips a tall tab control to the
 // height of its tab rows and stands above (or below) the MDI client.
 
+#include "app/ComPtr.h"
 #include "app/Handles.h"
 
 #include <windows.h>
@@ -43,6 +44,8 @@ struct TabBarState {
     // height of the tab rows.
     RECT display{};
     TabBarSettings settings;
+    // Registered on the tab control while it exists.
+    ComPtr<IDropTarget> dropTarget;
 };
 
 TabBarState& TabBar();
@@ -74,6 +77,20 @@ int TabIndexOf(HWND child);
 int SelectedTab();
 std::wstring TabText(int index);
 int TabImage(int index);
+
+// Moves tab `from` to index `to`, keeping its text, image, child and selection.
+void MoveTab(int from, int to);
+// Runs a tab click command on tab `index`: the commands with a meaning of
+// their own act on the tab; any other goes to the frame as if that tab's list
+// had sent it.
+void RunTabCommand(WORD command, int index);
+// The tooltip of tab `index`: its folder's path or name, at most 78
+// characters; empty for search results.
+std::wstring TabTooltip(int index);
+
+// The mouse and drop-hover behaviour of the tab control; attached at
+// creation, detached when the control is destroyed.
+void AttachTabMouse(HWND tabs);
 
 // Menus and tabs draw "&" as the underline of the next letter; doubled, it shows as itself.
 std::wstring EscapeAmpersands(const std::wstring& text);
