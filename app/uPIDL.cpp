@@ -109,11 +109,28 @@ void PIDLFree(LPITEMIDLIST& list) {
     list = nullptr;
 }
 
+namespace {
+
+std::wstring ParsingName(IShellFolder* desktop, LPCITEMIDLIST list) {
+    STRRET name{};
+    if (FAILED(desktop->GetDisplayNameOf(list, SHGDN_FORPARSING, &name))) return {};
+    return StrRetToText(&name, list);
+}
+
+}  // namespace
+
 bool PIDLEqual(LPCITEMIDLIST a, LPCITEMIDLIST b) {
     if (!a || !b) return false;
     if (a == b) return true;
     IShellFolder* desktop = App().desktop.get();
-    return desktop && desktop->CompareIDs(0, a, b) == 0;
+    if (!desktop || desktop->CompareIDs(0, a, b) != 0) return false;
+    // A shell that compares names through a narrow code page calls different
+    // non-Latin names of one length equal; the parsing names tell them apart.
+    const std::wstring nameA = ParsingName(desktop, a);
+    const std::wstring nameB = ParsingName(desktop, b);
+    if (nameA.empty() || nameB.empty()) return true;
+    return CompareStringOrdinal(nameA.c_str(), static_cast<int>(nameA.size()), nameB.c_str(),
+                                static_cast<int>(nameB.size()), TRUE) == CSTR_EQUAL;
 }
 
 std::wstring PIDLDisplayName(LPCITEMIDLIST list) {

@@ -5,6 +5,7 @@
 
 #include "app/uCmdLine.h"
 #include "app/uReg.h"
+#include "folderview/uFolderViewSettings.h"
 
 namespace {
 
@@ -63,6 +64,7 @@ bool RunExitSequence(bool forced) {
     StopDdeServer();
     SaveFrameSettings(root.get());
     SaveColors();
+    SaveFolderViewSettings();
 
     DestroyWindow(frame);
     return true;

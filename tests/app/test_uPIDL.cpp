@@ -416,6 +416,26 @@ TEST(PIDLShell, DifferentFoldersAndNullAreNotEqual) {
     EXPECT_FALSE(PIDLEqual(nullptr, nullptr));
 }
 
+TEST(PIDLShell, JapaneseFolderNamesOfOneLengthAreNotEqual) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring base = std::wstring(temp) + L"pidl-equal-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring japan = base + L"\\日本";
+    const std::wstring china = base + L"\\中国";
+    CreateDirectoryW(base.c_str(), nullptr);
+    CreateDirectoryW(japan.c_str(), nullptr);
+    CreateDirectoryW(china.c_str(), nullptr);
+    UniquePidl first = ParsePath(japan.c_str());
+    UniquePidl second = ParsePath(china.c_str());
+    UniquePidl again = ParsePath(japan.c_str());
+    RemoveDirectoryW(japan.c_str());
+    RemoveDirectoryW(china.c_str());
+    RemoveDirectoryW(base.c_str());
+    ASSERT_TRUE(first && second && again);
+    EXPECT_FALSE(PIDLEqual(first.get(), second.get()));
+    EXPECT_TRUE(PIDLEqual(first.get(), again.get()));
+}
+
 TEST(PIDLShell, DisplayNameIsTheShellsNameForTheItem) {
     UniquePidl system32 = ParsePath(L"C:\\windows\\system32");
     EXPECT_TRUE(SameTextIgnoringCase(PIDLDisplayName(system32.get()), L"system32"));

@@ -69,7 +69,9 @@ protected:
         ASSERT_GT(ids.size(), 90u);
 
         // A dialog the command is there to show.
-        const std::map<UINT, std::wstring> expected = {{5038, L"バージョン情報"}};
+        const std::map<UINT, std::wstring> expected = {{5038, L"バージョン情報"},
+                                                       {5073, L"全体のキーボード設定"},
+                                                       {5081, L"リストビューのキーボード設定"}};
         DialogWatcher watcher;
         int sent = 0;
         for (UINT id : ids) {

@@ -5,6 +5,7 @@
 
 #include "app/Global.h"
 #include "app/uPIDL.h"
+#include "folderview/uFolderViewSettings.h"
 #include "res/resource.h"
 
 #include <vector>
@@ -96,6 +97,16 @@ TEST_F(FrameExit, TheWholeColorAreaIsWritten) {
               ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(size, 0u) << "an empty text, stored without a terminator";
+}
+
+TEST_F(FrameExit, TheFolderViewSettingsAreWritten) {
+    ASSERT_NE(CreateFrame(), nullptr);
+    FolderViewConfig().ShowHidden = true;
+    FolderViewConfig().ListWidth = 222;
+    SendMessageW(frame_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(ReadSetting(L"FolderView", L"ShowHidden"), 1u);
+    EXPECT_EQ(ReadSetting(L"FolderView", L"ListWidth"), 222u);
+    EXPECT_EQ(ReadSetting(L"FolderView", L"IniViewStyle"), 3u);
 }
 
 TEST_F(FrameExit, TheClosedFolderHistoryIsSavedWhenCloseHistorySaveIsOn) {
