@@ -1,11 +1,14 @@
 #include "shell/uCapabilities.h"
 
 #include "shell/ShellGuids.h"
+#include "shell/uImageExtractor.h"
 #include "shell/uTaskScheduler.h"
+#include "shell/uThumbCache.h"
 
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 namespace {
 
@@ -57,4 +60,44 @@ ComPtr<IShellTaskScheduler> CreateTaskScheduler() {
     }
     if (!scheduler) scheduler = CreateOwnTaskScheduler();
     return scheduler;
+}
+
+ComPtr<IShellImageStore> CreateThumbnailStore() {
+    ComPtr<IShellImageStore> store;
+    if (PlatformCapabilities().thumbnailDiskCache) {
+        CoCreateInstance(CLSID_ShellThumbnailDiskCache, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IShellImageStore),
+                         store.putVoid());
+    }
+    if (!store) store = CreateOwnThumbnailStore();
+    return store;
+}
+
+namespace {
+
+// The full path of a file (not a folder) of the file system, or empty.
+std::wstring FileSystemFilePath(IShellFolder* folder, LPCITEMIDLIST relative) {
+    SFGAOF attributes = SFGAO_FILESYSTEM | SFGAO_FOLDER;
+    STRRET name{};
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(folder->GetAttributesOf(1, &relative, &attributes)) ||
+        (attributes & (SFGAO_FILESYSTEM | SFGAO_FOLDER)) != SFGAO_FILESYSTEM ||
+        FAILED(folder->GetDisplayNameOf(relative, SHGDN_FORPARSING, &name)) ||
+        FAILED(StrRetToBufW(&name, relative, path, MAX_PATH)) || PathIsRelativeW(path))
+        return {};
+    return path;
+}
+
+}  // namespace
+
+ComPtr<IExtractImage> CreateImageExtractor(IShellFolder* folder, LPCITEMIDLIST relative, HWND owner) {
+    if (!folder || !relative) return {};
+    const std::wstring path = FileSystemFilePath(folder, relative);
+    // Where file-system folders are known to offer no extractor, asking is skipped.
+    if (!path.empty() && !PlatformCapabilities().fileSystemFolderExtras) return CreateOwnImageExtractor(path);
+    ComPtr<IExtractImage> extractor;
+    if (SUCCEEDED(folder->GetUIObjectOf(owner, 1, &relative, IID_IExtractImage, nullptr, extractor.putVoid())) &&
+        extractor)
+        return extractor;
+    if (!path.empty()) return CreateOwnImageExtractor(path);
+    return {};
 }

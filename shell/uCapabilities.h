@@ -5,6 +5,7 @@
 // rest of the program asks for a capability, never for a platform.
 
 #include "app/ComPtr.h"
+#include "shell/ShellGuids.h"
 
 #include <shobjidl.h>
 
@@ -39,3 +40,12 @@ const Capabilities& PlatformCapabilities();
 
 // The platform's shell task scheduler, or our own when its class cannot be created.
 ComPtr<IShellTaskScheduler> CreateTaskScheduler();
+
+// A per-folder thumbnail cache, not yet bound to a folder (IPersistFolder does
+// that): the platform's, or our own when its class is missing.
+ComPtr<IShellImageStore> CreateThumbnailStore();
+
+// The thumbnail extractor of item `relative` of `folder`, or empty. Picture
+// files of the file system get ours where the platform's folders offer no
+// extractor; other items only what their folder offers.
+ComPtr<IExtractImage> CreateImageExtractor(IShellFolder* folder, LPCITEMIDLIST relative, HWND owner);
