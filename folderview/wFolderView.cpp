@@ -5,6 +5,7 @@
 
 #include "app/Global.h"
 #include "folderview/uFolderViewSettings.h"
+#include "folderview/uItemTasks.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDITab.h"
 #include "shell/uCapabilities.h"
@@ -42,6 +43,7 @@ TFolderView::TFolderView(TMDIChildView& childView) {
                                instance, nullptr);
     CheckBoxes = (settings.LVS_EX_FLAGS & LVS_EX_CHECKBOXES) != 0;
     ListView_SetExtendedListViewStyle(ListView, settings.LVS_EX_FLAGS | kFixedExStyle);
+    InstallTaskResultReceiver(*this);
 
     HIMAGELIST large, small;
     SystemImageLists(large, small);
@@ -80,6 +82,7 @@ TFolderView::TFolderView(TMDIChildView& childView) {
 TFolderView::~TFolderView() {
     if (DropTarget) RevokeDragDrop(ListView);
     RemoveAllTasks();
+    RemoveTaskResultReceiver(*this);
     LeaveClipboardChain();
     DeregisterChangeNotify();
     PIDLFree(AbsoluteIDList);
@@ -132,7 +135,8 @@ bool TFolderView::Navigate(LPITEMIDLIST pidl, bool report, LPCITEMIDLIST selectC
     }
     if (FindOpenFolder(target.get(), true, select.get())) return false;
 
-    ++Generation;
+    // Tasks on the scheduler's thread read the generation while it changes.
+    InterlockedIncrement(&Generation);
     RemoveAllTasks();
     LeaveClipboardChain();
     PushHistory(*ChildView);
@@ -152,7 +156,7 @@ void TFolderView::Relocate(LPITEMIDLIST pidl, LPCITEMIDLIST selectChild) {
     UniquePidl target(pidl);
     if (!target) return;
     UniquePidl select(PIDLClone(selectChild));
-    ++Generation;
+    InterlockedIncrement(&Generation);
     RemoveAllTasks();
     DeregisterChangeNotify();
     PIDLFree(AbsoluteIDList);

@@ -4,6 +4,7 @@
 #include "folderview/wFolderView.h"
 
 #include "folderview/uFolderViewSettings.h"
+#include "folderview/uItemTasks.h"
 #include "input/uKeyAssign.h"
 #include "mainwnd/wMainWnd.h"
 
@@ -15,6 +16,50 @@ namespace {
 // answering must not make the loop endless.
 constexpr int kMaxShellColumns = 1000;
 constexpr int kDefaultColumnWidth = 200;
+
+// The icon the folder can give without waiting, else a background task and no
+// icon for now; with a known icon, its overlay and hidden marks as well.
+void SupplyIcon(TFolderView& view, LVITEMW& item, LPCITEMIDLIST list) {
+    int image = 0;
+    const HRESULT fast = view.ShellIcon ? view.ShellIcon->GetIconOf(list, GIL_ASYNC, &image) : E_NOINTERFACE;
+    if (fast != S_OK) {
+        QueueIconTask(view, item.iItem, list, fast);
+        item.iImage = I_IMAGENONE;
+        return;
+    }
+    item.iImage = image;
+    const ItemMarks marks = ReadItemMarks(view.Folder.get(), view.IconOverlay.get(), list,
+                                          FolderViewConfig().ShowHidden, static_cast<int>(OI_ASYNC));
+    if (marks.overlayPending) QueueOverlayTask(view, item.iItem, list);
+    // The list takes no state from this answer (only the bits of its callback
+    // mask), so the marks go onto the item itself.
+    if (marks.state) ListView_SetItemState(view.ListView, item.iItem, marks.state, marks.mask);
+}
+
+// A slow column's text comes from a background task; meanwhile the sub-item
+// keeps an empty text so that the list does not ask again. A sort needs every
+// value at once, and the list keeps what it got.
+void SupplyColumnText(TFolderView& view, LVITEMW& item, LPCITEMIDLIST list) {
+    if (static_cast<size_t>(item.iSubItem) >= view.Columns.size()) return;
+    const UINT column = static_cast<UINT>(view.Columns[item.iSubItem]);
+    SHELLDETAILS details{};
+    HRESULT hr = E_FAIL;
+    if (view.Folder2) {
+        SHCOLSTATEF state = 0;
+        const bool slow = SUCCEEDED(view.Folder2->GetDefaultColumnState(column, &state)) && (state & SHCOLSTATE_SLOW);
+        if (slow && !view.Sorting) {
+            QueueSlowColumnTask(view, static_cast<int>(column), item.iSubItem, item.iItem, list);
+            wchar_t empty[] = L"";
+            ListView_SetItemText(view.ListView, item.iItem, item.iSubItem, empty);
+            return;
+        }
+        if (slow) item.mask |= LVIF_DI_SETITEM;
+        hr = view.Folder2->GetDetailsOf(list, column, &details);
+    } else if (view.Details) {
+        hr = view.Details->GetDetailsOf(list, column, &details);
+    }
+    if (SUCCEEDED(hr)) StrRetToBufW(&details.str, list, item.pszText, item.cchTextMax);
+}
 
 }  // namespace
 
@@ -70,49 +115,20 @@ void TFolderView::OnGetDispInfo(NMLVDISPINFOW* info) {
     if (!list || !Folder) return;
 
     if (item.iSubItem == 0 && (item.mask & LVIF_IMAGE)) {
-        // Icons come synchronously from the system image list until the
-        // background icon tasks exist.
-        int image = -1;
-        if (!ShellIcon || ShellIcon->GetIconOf(list, 0, &image) != S_OK)
-            image = SHMapPIDLToSystemImageListIndex(Folder.get(), list, nullptr);
-        item.iImage = image >= 0 ? image : I_IMAGENONE;
-
-        const bool showHidden = FolderViewConfig().ShowHidden;
-        SFGAOF attributes = (showHidden ? SFGAO_HIDDEN : 0) | (IconOverlay ? 0 : SFGAO_LINK | SFGAO_SHARE);
-        if (attributes && FAILED(Folder->GetAttributesOf(1, &list, &attributes))) attributes = 0;
-        UINT overlay = 0;
-        if (IconOverlay) {
-            int index = 0;
-            if (SUCCEEDED(IconOverlay->GetOverlayIndex(list, &index))) overlay = static_cast<UINT>(index);
-        } else if (attributes & SFGAO_SHARE) {
-            overlay = 1;
-        } else if (attributes & SFGAO_LINK) {
-            overlay = 2;
-        }
-        item.mask |= LVIF_STATE;
-        item.stateMask = LVIS_OVERLAYMASK;
-        item.state = INDEXTOOVERLAYMASK(overlay & 0xF);
-        if (showHidden && (attributes & SFGAO_HIDDEN)) {
-            item.stateMask |= LVIS_CUT;
-            item.state |= LVIS_CUT;
+        if (ViewMode == 4) {
+            // Thumbnail mode: custom draw paints the picture; the list's own image stays unset.
+        } else {
+            SupplyIcon(*this, item, list);
         }
     }
-
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
         item.pszText[0] = L'\0';
         if (item.iSubItem == 0) {
             STRRET name{};
             if (SUCCEEDED(Folder->GetDisplayNameOf(list, SHGDN_INFOLDER, &name)))
                 StrRetToBufW(&name, list, item.pszText, item.cchTextMax);
-        } else if (static_cast<size_t>(item.iSubItem) < Columns.size()) {
-            const UINT column = static_cast<UINT>(Columns[item.iSubItem]);
-            SHELLDETAILS details{};
-            HRESULT hr = E_FAIL;
-            if (Folder2)
-                hr = Folder2->GetDetailsOf(list, column, &details);
-            else if (Details)
-                hr = Details->GetDetailsOf(list, column, &details);
-            if (SUCCEEDED(hr)) StrRetToBufW(&details.str, list, item.pszText, item.cchTextMax);
+        } else {
+            SupplyColumnText(*this, item, list);
         }
     }
     // The list keeps the name and the image until the item is reset.

@@ -1,0 +1,275 @@
+#include "folderview/uItemTasks.h"
+
+#include "app/ComPtr.h"
+#include "app/uPIDL.h"
+#include "folderview/uFolderViewSettings.h"
+#include "folderview/wFolderView.h"
+
+#include <string>
+
+namespace {
+
+// Sent by a task to the list view; lParam points to a TaskResult that lives
+// until SendMessageW returns.
+constexpr UINT kTaskResultMessage = WM_APP + 0x61;
+constexpr UINT_PTR kReceiverId = 0x5A4B;
+
+// What a task hands to the GUI thread. `item` is the task's copy of the ID
+// list it worked on; `change` is applied to the list item found for it.
+struct TaskResult {
+    LONG generation = 0;
+    int index = -1;
+    LPCITEMIDLIST item = nullptr;
+    int column = -1;  // for a column text: the shell column it belongs to
+    LVITEMW change{};
+};
+
+bool SameBytes(LPCITEMIDLIST a, LPCITEMIDLIST b) {
+    if (!a || !b) return false;
+    const UINT size = PIDLSize(a);
+    return size == PIDLSize(b) && CompareMem(a, b, size);
+}
+
+// The index of the list item whose ID list has the same bytes as `item`,
+// looked for first at `hint` and then ever further from it: a re-sort or a
+// merge may have moved the item, usually not far. -1 when it is gone.
+int LocateItem(const TFolderView& view, int hint, LPCITEMIDLIST item) {
+    const int count = view.ItemCount();
+    if (hint < 0) hint = 0;
+    for (int distance = 0; hint - distance >= 0 || hint + distance < count; ++distance) {
+        if (const int before = hint - distance; before >= 0 && before < count && SameBytes(view.ItemIDList(before), item))
+            return before;
+        if (const int after = hint + distance; distance > 0 && after < count && SameBytes(view.ItemIDList(after), item))
+            return after;
+    }
+    return -1;
+}
+
+// GUI thread. A result of an older generation belongs to a folder the view no
+// longer shows; a column text whose column is no longer where it was would
+// land in the wrong column.
+void ApplyResult(TFolderView& view, const TaskResult& result) {
+    if (result.generation != view.Generation) return;
+    const int subItem = result.change.iSubItem;
+    if (subItem > 0 &&
+        (static_cast<size_t>(subItem) >= view.Columns.size() || view.Columns[subItem] != result.column))
+        return;
+    const int index = LocateItem(view, result.index, result.item);
+    if (index < 0) return;
+    LVITEMW change = result.change;
+    change.iItem = index;
+    if (subItem > 0) {
+        ListView_SetItemText(view.ListView, index, subItem, change.pszText);
+    } else {
+        ListView_SetItem(view.ListView, &change);
+    }
+}
+
+LRESULT CALLBACK ReceiverProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data) {
+    if (message == kTaskResultMessage) {
+        ApplyResult(*reinterpret_cast<TFolderView*>(data), *reinterpret_cast<const TaskResult*>(lParam));
+        return 0;
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(list, ReceiverProc, id);
+    return DefSubclassProc(list, message, wParam, lParam);
+}
+
+// What every item task shares: the view, the item, the generation it was made
+// in, and the bookkeeping of IRunnableTask. Kill, Suspend and Resume are not
+// supported: each task is a single short shell call.
+class TItemRunnableTask : public IRunnableTask {
+public:
+    TItemRunnableTask(TFolderView& view, int index, LPCITEMIDLIST item)
+        : view_(view), list_(view.ListView), index_(index), item_(PIDLClone(item)), generation_(view.Generation) {}
+    TItemRunnableTask(const TItemRunnableTask&) = delete;
+    TItemRunnableTask& operator=(const TItemRunnableTask&) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IRunnableTask)) {
+            *object = static_cast<IRunnableTask*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        const LONG refs = InterlockedDecrement(&refs_);
+        if (refs == 0) delete this;
+        return refs;
+    }
+
+    STDMETHODIMP Run() override {
+        InterlockedExchange(&state_, IRTIR_TASK_RUNNING);
+        if (item_) Execute();
+        InterlockedExchange(&state_, IRTIR_TASK_FINISHED);
+        return S_OK;
+    }
+    STDMETHODIMP Kill(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP Suspend() override { return E_NOTIMPL; }
+    STDMETHODIMP Resume() override { return E_NOTIMPL; }
+    STDMETHODIMP_(ULONG) IsRunning() override { return static_cast<ULONG>(InterlockedCompareExchange(&state_, 0, 0)); }
+
+protected:
+    virtual ~TItemRunnableTask() = default;
+    virtual void Execute() = 0;
+
+    // Asked before every shell call: work for a folder the view has left is
+    // wasted. The view removes its tasks before it goes, so it outlives this.
+    bool Current() const { return InterlockedCompareExchange(&view_.Generation, 0, 0) == generation_; }
+
+    // The GUI thread applies the result, checking the generation once more
+    // there: only that check cannot race with a navigation.
+    void Deliver(TaskResult& result) const {
+        result.generation = generation_;
+        result.index = index_;
+        result.item = item_.get();
+        SendMessageW(list_, kTaskResultMessage, 0, reinterpret_cast<LPARAM>(&result));
+    }
+
+    LPCITEMIDLIST Item() const { return item_.get(); }
+
+private:
+    TFolderView& view_;
+    HWND list_;
+    int index_;
+    UniquePidl item_;
+    LONG generation_;
+    LONG refs_ = 1;
+    LONG state_ = IRTIR_TASK_NOT_RUNNING;
+};
+
+class TImageRunnableTask final : public TItemRunnableTask {
+public:
+    TImageRunnableTask(TFolderView& view, int index, LPCITEMIDLIST item, HRESULT fastResult)
+        : TItemRunnableTask(view, index, item),
+          fastResult_(fastResult),
+          folder_(view.Folder),
+          shellIcon_(view.ShellIcon),
+          overlay_(view.IconOverlay),
+          showHidden_(FolderViewConfig().ShowHidden) {}
+
+private:
+    void Execute() override {
+        if (!Current()) return;
+        int image = -1;
+        if (fastResult_ == E_PENDING && shellIcon_ && shellIcon_->GetIconOf(Item(), 0, &image) != S_OK) image = -1;
+        if (image < 0) {
+            if (!Current()) return;
+            image = SHMapPIDLToSystemImageListIndex(folder_.get(), Item(), nullptr);
+        }
+        if (image < 0 || !Current()) return;
+        const ItemMarks marks = ReadItemMarks(folder_.get(), overlay_.get(), Item(), showHidden_, 0);
+        TaskResult result;
+        result.change.mask = LVIF_IMAGE | LVIF_STATE;
+        result.change.iImage = image;
+        result.change.state = marks.state;
+        result.change.stateMask = marks.mask;
+        Deliver(result);
+    }
+
+    HRESULT fastResult_;
+    ComPtr<IShellFolder> folder_;
+    ComPtr<IShellIcon> shellIcon_;
+    ComPtr<IShellIconOverlay> overlay_;
+    bool showHidden_;
+};
+
+class TOverlayRunnableTask final : public TItemRunnableTask {
+public:
+    TOverlayRunnableTask(TFolderView& view, int index, LPCITEMIDLIST item)
+        : TItemRunnableTask(view, index, item), overlay_(view.IconOverlay) {}
+
+private:
+    void Execute() override {
+        if (!overlay_ || !Current()) return;
+        int overlay = 0;
+        if (FAILED(overlay_->GetOverlayIndex(Item(), &overlay))) return;
+        TaskResult result;
+        result.change.mask = LVIF_STATE;
+        result.change.stateMask = LVIS_OVERLAYMASK;
+        result.change.state = INDEXTOOVERLAYMASK(overlay & 0xF);
+        Deliver(result);
+    }
+
+    ComPtr<IShellIconOverlay> overlay_;
+};
+
+class TSubItemRunnableTask final : public TItemRunnableTask {
+public:
+    TSubItemRunnableTask(TFolderView& view, int column, int subItem, int index, LPCITEMIDLIST item)
+        : TItemRunnableTask(view, index, item), folder_(view.Folder2), column_(column), subItem_(subItem) {}
+
+private:
+    void Execute() override {
+        if (!folder_ || !Current()) return;
+        SHELLDETAILS details{};
+        if (FAILED(folder_->GetDetailsOf(Item(), static_cast<UINT>(column_), &details))) return;
+        std::wstring text = StrRetToText(&details.str, Item());
+        if (text.empty()) return;
+        TaskResult result;
+        result.column = column_;
+        result.change.mask = LVIF_TEXT;
+        result.change.iSubItem = subItem_;
+        result.change.pszText = text.data();
+        Deliver(result);
+    }
+
+    ComPtr<IShellFolder2> folder_;
+    int column_;
+    int subItem_;
+};
+
+void Queue(TFolderView& view, IRunnableTask* task, const GUID& owner, DWORD priority) {
+    ComPtr<IRunnableTask> held = ComPtr<IRunnableTask>::attach(task);
+    if (view.Scheduler) view.Scheduler->AddTask(held.get(), owner, 0, priority);
+}
+
+}  // namespace
+
+ItemMarks ReadItemMarks(IShellFolder* folder, IShellIconOverlay* overlay, LPCITEMIDLIST item, bool showHidden,
+                        int overlayQuery) {
+    ItemMarks marks;
+    SFGAOF attributes = (showHidden ? SFGAO_HIDDEN : 0) | (overlay ? 0 : SFGAO_LINK | SFGAO_SHARE);
+    if (attributes && FAILED(folder->GetAttributesOf(1, &item, &attributes))) attributes = 0;
+    int index = 0;
+    if (overlay) {
+        index = overlayQuery;
+        const HRESULT hr = overlay->GetOverlayIndex(item, &index);
+        marks.overlayPending = hr == E_PENDING;
+        if (FAILED(hr)) index = 0;
+    } else if (attributes & SFGAO_SHARE) {
+        index = 1;
+    } else if (attributes & SFGAO_LINK) {
+        index = 2;
+    }
+    marks.state = INDEXTOOVERLAYMASK(index & 0xF);
+    if (showHidden && (attributes & SFGAO_HIDDEN)) {
+        marks.state |= LVIS_CUT;
+        marks.mask |= LVIS_CUT;
+    }
+    return marks;
+}
+
+void QueueIconTask(TFolderView& view, int index, LPCITEMIDLIST item, HRESULT fastResult) {
+    Queue(view, new TImageRunnableTask(view, index, item, fastResult), kIconTaskOwner, ITSAT_DEFAULT_PRIORITY);
+}
+
+void QueueOverlayTask(TFolderView& view, int index, LPCITEMIDLIST item) {
+    Queue(view, new TOverlayRunnableTask(view, index, item), kIconTaskOwner, ITSAT_MAX_PRIORITY);
+}
+
+void QueueSlowColumnTask(TFolderView& view, int column, int subItem, int index, LPCITEMIDLIST item) {
+    Queue(view, new TSubItemRunnableTask(view, column, subItem, index, item), kSlowColumnTaskOwner,
+          ITSAT_MIN_PRIORITY);
+}
+
+void InstallTaskResultReceiver(TFolderView& view) {
+    SetWindowSubclass(view.ListView, ReceiverProc, kReceiverId, reinterpret_cast<DWORD_PTR>(&view));
+}
+
+void RemoveTaskResultReceiver(TFolderView& view) {
+    if (IsWindow(view.ListView)) RemoveWindowSubclass(view.ListView, ReceiverProc, kReceiverId);
+}
