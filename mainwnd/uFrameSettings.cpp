@@ -122,16 +122,24 @@ void SaveColors() {
     SettingsWrite(color, ColorSettings::BKImagePath, colors.bkImagePath);
 }
 
+// A bar whose window does not exist (not created, or its creation failed)
+// leaves its stored value alone: writing it as hidden would lose the user's
+// choice for the next start.
+void SaveShown(HKEY root, const BoolSetting& setting, HWND bar) {
+    if (bar && IsWindow(bar)) SettingsWrite(root, setting, Shown(bar));
+}
+
 void SaveBarVisibility(HKEY root) {
     const FrameState& state = Frame();
-    SettingsWrite(root, RootSettings::ToolBarVisible, Shown(state.toolBar));
-    SettingsWrite(root, RootSettings::SideToolBarVisible, Shown(state.sideToolBar));
-    SettingsWrite(root, RootSettings::LinkBarVisible, Shown(state.linkBar));
-    SettingsWrite(root, RootSettings::AddressBarVisible, Shown(state.addressBar));
-    SettingsWrite(root, RootSettings::SearchBarVisible, Shown(state.searchBar));
-    SettingsWrite(root, RootSettings::StatusBarVisible, Shown(state.statusBar));
-    SettingsWrite(root, RootSettings::ThumbnailVisible, Shown(state.thumbnailPane));
-    SettingsWrite(root, RootSettings::SideBaseVisible, SideBasePage());
+    SaveShown(root, RootSettings::ToolBarVisible, state.toolBar);
+    SaveShown(root, RootSettings::SideToolBarVisible, state.sideToolBar);
+    SaveShown(root, RootSettings::LinkBarVisible, state.linkBar);
+    SaveShown(root, RootSettings::AddressBarVisible, state.addressBar);
+    SaveShown(root, RootSettings::SearchBarVisible, state.searchBar);
+    SaveShown(root, RootSettings::StatusBarVisible, state.statusBar);
+    SaveShown(root, RootSettings::ThumbnailVisible, state.thumbnailPane);
+    if (state.sideBar && IsWindow(state.sideBar))
+        SettingsWrite(root, RootSettings::SideBaseVisible, SideBasePage());
 }
 
 void SaveWindowPlacement(HKEY root) {

@@ -56,6 +56,28 @@ make_prefix() {
     touch "$WINEPREFIX/.zeko-ready"
 }
 
+# Keeps Wine's desktop process alive until the shell exits (fd 7 closes).
+# Without it every test process ends the desktop and the next one waits for a
+# new one; and a desktop started by a test would inherit that test's output
+# pipe, so ctest would wait for it. Here it is started with no output at all.
+keep_desktop() {
+    local fifo="$TMPDIR/keep-desktop"
+    rm -f "$fifo"
+    mkfifo "$fifo"
+    "$WINE" cmd.exe /c "rundll32.exe user32.dll,GetDesktopWindow & set /p x=" \
+        <"$fifo" >/dev/null 2>&1 &
+    exec 7>"$fifo"
+    # The desktop must exist before the first test runs, or that test starts it.
+    local pid
+    for _ in $(seq 300); do
+        for pid in $(pgrep -f 'explorer.exe /desktop'); do
+            tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && return 0
+        done
+        sleep 0.1
+    done
+    echo "Wine's desktop did not start" >&2
+}
+
 # Starts a private Xvfb when there is no display; sets DISPLAY and XVFB_PID.
 start_xvfb() {
     local n

@@ -17,9 +17,10 @@ unset DISPLAY
 start_xvfb
 # One warm Wine session for the whole run; its output must not hold ctest's pipe.
 "$WINESERVER" -p >/dev/null 2>&1 </dev/null
-"$WINE" cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+keep_desktop
 
 finish() {
+    exec 7>&-
     "$WINESERVER" -k >/dev/null 2>&1 || true
     kill "$XVFB_PID" >/dev/null 2>&1 || true
 }

@@ -36,13 +36,24 @@ TEST_F(FrameExit, ClosingWritesTheFrameValuesToTheRoot) {
     EXPECT_EQ(ReadRoot(L"CloseHistoryCount"), 10u);
 }
 
-TEST_F(FrameExit, BarsThatDoNotExistAreWrittenAsHidden) {
+TEST_F(FrameExit, BarsThatDoNotExistKeepTheirStoredValues) {
+    const wchar_t* names[] = {L"ToolBarVisible", L"SideToolBarVisible", L"LinkBarVisible", L"AddressBarVisible",
+                              L"SearchBarVisible", L"StatusBarVisible", L"ThumbnailVisible", L"SideBaseVisible"};
+    for (const wchar_t* name : names) WriteRoot(name, 1);
     ASSERT_NE(CreateFrame(), nullptr);
     SendMessageW(frame_, WM_CLOSE, 0, 0);
-    for (const wchar_t* name : {L"ToolBarVisible", L"SideToolBarVisible", L"LinkBarVisible", L"AddressBarVisible",
-                                L"SearchBarVisible", L"StatusBarVisible", L"ThumbnailVisible", L"SideBaseVisible"})
-        EXPECT_EQ(ReadRoot(name), 0u) << name;
+    for (const wchar_t* name : names) EXPECT_EQ(ReadRoot(name), 1u) << name;
     EXPECT_FALSE(ReadRoot(L"SideBaseWidth").has_value()) << "written only when the side bar exists";
+}
+
+TEST_F(FrameExit, AHiddenBarIsWrittenAsHidden) {
+    WriteRoot(L"LinkBarVisible", 1);
+    ASSERT_NE(CreateFrame(), nullptr);
+    HWND link = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, frame_, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    Frame().linkBar = link;
+    SendMessageW(frame_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(ReadRoot(L"LinkBarVisible"), 0u);
 }
 
 TEST_F(FrameExit, VisibleBarsAreWrittenAsShown) {
@@ -60,7 +71,7 @@ TEST_F(FrameExit, VisibleBarsAreWrittenAsShown) {
     EXPECT_EQ(ReadRoot(L"StatusBarVisible"), 1u);
     EXPECT_EQ(ReadRoot(L"SideBaseVisible"), 2u) << "the favorites page";
     EXPECT_EQ(ReadRoot(L"SideBaseWidth"), 177u);
-    EXPECT_EQ(ReadRoot(L"ToolBarVisible"), 0u);
+    EXPECT_FALSE(ReadRoot(L"ToolBarVisible").has_value()) << "no tool bar, nothing written";
 }
 
 TEST_F(FrameExit, TheCloseHistoryCountKeepsOnlyItsLow16Bits) {
