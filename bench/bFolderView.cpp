@@ -180,15 +180,19 @@ LRESULT CALLBACK ProbeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-Figures MeasureZeko(LPITEMIDLIST pidl) {
-    Figures figures;
-    StallProbe probe;
+HWND CreateProbeWindow() {
     WNDCLASSW wc{};
     wc.lpfnWndProc = ProbeProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"ZekoBenchProbe";
     RegisterClassW(&wc);
-    probe.window = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+}
+
+Figures MeasureZeko(LPITEMIDLIST pidl) {
+    Figures figures;
+    StallProbe probe;
+    probe.window = CreateProbeWindow();
     g_probe = &probe;
     g_figures = &figures;
     g_target = pidl;
@@ -217,6 +221,84 @@ Figures MeasureZeko(LPITEMIDLIST pidl) {
     return figures;
 }
 
+
+// Details mode on a large folder: how long the icons that background tasks
+// fetch take to show once the list is filled, first for the page on screen and
+// then for every item, and the largest stall of the message loop meanwhile.
+struct IconFigures {
+    double page = -1;  // from the end of the fill until every item on screen shows its icon
+    double all = -1;   // from asking every item until all show their icons
+    double pageStall = 0, allStall = 0;
+    int items = 0;
+};
+
+int ImageOf(HWND list, int index) {
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = index;
+    return ListView_GetItem(list, &item) ? item.iImage : I_IMAGECALLBACK;
+}
+
+void PumpOnce() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+}
+
+IconFigures MeasureIcons(LPITEMIDLIST pidl) {
+    constexpr double kGiveUp = 120000;
+    constexpr int kAskedPerTurn = 200;
+    IconFigures figures;
+    StallProbe probe;
+    probe.window = CreateProbeWindow();
+    g_probe = &probe;
+    HWND child = OpenChildWindow(PIDLClone(pidl), true, nullptr, ContentFolder);
+    TFolderView* view = ChildFolderView(child);
+    if (!view) return figures;
+    if (view->ViewMode != 3) view->SetViewMode(3);
+    HWND list = view->ListView;
+    figures.items = view->ItemCount();
+
+    HANDLE ticker = CreateThread(nullptr, 0, Ticker, &probe, 0, nullptr);
+    const double filled = Now();
+    const int page = std::min(figures.items, ListView_GetCountPerPage(list));
+    int shown = 0;
+    while (Now() - filled < kGiveUp) {
+        PumpOnce();
+        while (shown < page && ImageOf(list, shown) >= 0) ++shown;
+        if (shown == page) {
+            figures.page = Now() - filled;
+            break;
+        }
+    }
+
+    figures.pageStall = probe.largest;
+    probe.largest = 0;
+    const double asked = Now();
+    int next = 0;
+    shown = 0;
+    while (Now() - asked < kGiveUp) {
+        // Asking for an image is what painting the item does.
+        for (const int end = std::min(figures.items, next + kAskedPerTurn); next < end; ++next) ImageOf(list, next);
+        PumpOnce();
+        while (shown < figures.items && ImageOf(list, shown) >= 0) ++shown;
+        if (shown == figures.items) {
+            figures.all = Now() - asked;
+            break;
+        }
+    }
+    probe.running = false;
+    WaitForSingleObject(ticker, 2000);
+    CloseHandle(ticker);
+    figures.allStall = probe.largest;
+    SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+    PumpOnce();
+    DestroyWindow(probe.window);
+    return figures;
+}
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -257,6 +339,19 @@ int wmain(int argc, wchar_t** argv) {
                     zeko.bytesPerItem);
         std::fflush(stdout);
         profiles.emplace_back(name, ProfileSteps(pidl.get(), frame));
+    }
+
+    std::printf("\ndetails mode: icons from background tasks (ms)\n%-14s %7s %10s %10s %10s %10s\n", "folder",
+                "items", "page", "stall", "all", "stall");
+    for (const wchar_t* name : cases) {
+        if (!only.empty() && std::wstring(name).find(only) == std::wstring::npos) continue;
+        const std::wstring path = base + L"\\" + name;
+        if (!FolderExists(path)) continue;
+        UniquePidl pidl(ILCreateFromPathW(path.c_str()));
+        const IconFigures icons = MeasureIcons(pidl.get());
+        std::printf("%-14ls %7d %10.1f %10.1f %10.1f %10.1f\n", name, icons.items, icons.page, icons.pageStall,
+                    icons.all, icons.allStall);
+        std::fflush(stdout);
     }
 
     std::printf("\nsteps of a fill, timed alone (ms)\n%-14s %10s %10s %10s\n", "folder", "enumerate", "sort",
