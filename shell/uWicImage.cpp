@@ -13,6 +13,8 @@ namespace {
 // A picture is decoded whole before it is reduced; beyond this many pixels
 // (a quarter of a gigabyte at four bytes each) it is refused instead.
 constexpr UINT64 kLargestPixelCount = 64ull * 1024 * 1024;
+// Far more decoders than any system installs; an enumerator that never ends stops here.
+constexpr int kMostDecoders = 256;
 
 ComPtr<IWICImagingFactory> Factory() {
     ComPtr<IWICImagingFactory> factory;
@@ -201,7 +203,7 @@ const std::vector<std::wstring>& DecodableExtensions() {
                                                                   components.put())))
             return result;
         ComPtr<IUnknown> component;
-        while (components->Next(1, component.put(), nullptr) == S_OK) {
+        for (int n = 0; n < kMostDecoders && components->Next(1, component.put(), nullptr) == S_OK; ++n) {
             ComPtr<IWICBitmapCodecInfo> codec;
             UINT length = 0;
             if (FAILED(component->QueryInterface(IID_IWICBitmapCodecInfo, codec.putVoid())) ||
@@ -210,9 +212,10 @@ const std::vector<std::wstring>& DecodableExtensions() {
             std::wstring list(length, L'\0');
             if (FAILED(codec->GetFileExtensions(length, list.data(), &length))) continue;
             list.resize(wcsnlen(list.c_str(), list.size()));
+            // Documented as separated by commas; some decoders use semicolons.
             size_t start = 0;
             while (start <= list.size()) {
-                size_t comma = list.find(L',', start);
+                size_t comma = list.find_first_of(L",;", start);
                 if (comma == std::wstring::npos) comma = list.size();
                 std::wstring extension = list.substr(start, comma - start);
                 std::transform(extension.begin(), extension.end(), extension.begin(),
