@@ -22,13 +22,27 @@ constexpr int kOldOverlay = 3;
 constexpr int kNewOverlay = 5;
 constexpr DWORD kLongWait = 60000;
 
+int FileCount(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileExW((folder + L"\\*.txt").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    int count = 0;
+    do ++count;
+    while (FindNextFileW(find, &data));
+    FindClose(find);
+    return count;
+}
+
 // Makes `count` empty files; from the Linux side where that is possible, as
-// Wine scans the whole folder for every file made inside it.
+// Wine scans the whole folder for every file made inside it. The shell there
+// may still be at work when its runner gives up waiting on a busy machine.
 bool MakeManyFiles(const std::wstring& folder, int count) {
     if (!MakeDirectory(folder)) return false;
     if (CanRunUnixCommands()) {
-        return RunUnixShell("cd '" + UnixPath(folder) + "' && seq -f 'file%05g.txt' 0 " + std::to_string(count - 1) +
-                            " | xargs touch");
+        RunUnixShell("cd '" + UnixPath(folder) + "' && seq -f 'file%05g.txt' 0 " + std::to_string(count - 1) +
+                     " | xargs touch");
+        return WaitUntil([&] { return FileCount(folder) == count; }, kLongWait);
     }
     for (int i = 0; i < count; ++i) {
         wchar_t name[32];
