@@ -301,6 +301,9 @@ IconFigures MeasureIcons(LPITEMIDLIST pidl) {
 }
 }  // namespace
 
+// bThumbnails.cpp, run instead of the folder figures with the argument --thumbnails.
+void ThumbnailBenchmark(const std::wstring& base);
+
 int wmain(int argc, wchar_t** argv) {
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_USEREX_CLASSES};
@@ -317,6 +320,13 @@ int wmain(int argc, wchar_t** argv) {
     // An argument limits the run to the folders whose names contain it.
     std::wstring only = argc > 1 ? argv[1] : L"";
     CreateDirectoryW(base.c_str(), nullptr);
+    if (only == L"--thumbnails") {
+        ThumbnailBenchmark(base);
+        RunExitSequence(true);
+        ReleaseAppObjects();
+        OleUninitialize();
+        return 0;
+    }
     const wchar_t* cases[] = {L"files-1000", L"files-10000", L"folders-10000", L"files-100000"};
 
     std::printf("%-14s %7s %9s %9s %9s %6s %9s %6s %9s %8s\n", "folder", "items", "raw ms", "shell ms", "zeko ms",
