@@ -250,7 +250,10 @@ void PumpOnce() {
 
 IconFigures MeasureIcons(LPITEMIDLIST pidl) {
     constexpr double kGiveUp = 120000;
-    constexpr int kAskedPerTurn = 200;
+    // Per turn of the loop, about what painting a page or two asks, and a
+    // bounded look at the answers, so that the loop's own work stays small.
+    constexpr int kAskedPerTurn = 50;
+    constexpr int kCheckedPerTurn = 200;
     IconFigures figures;
     StallProbe probe;
     probe.window = CreateProbeWindow();
@@ -284,7 +287,9 @@ IconFigures MeasureIcons(LPITEMIDLIST pidl) {
         // Asking for an image is what painting the item does.
         for (const int end = std::min(figures.items, next + kAskedPerTurn); next < end; ++next) ImageOf(list, next);
         PumpOnce();
-        while (shown < figures.items && ImageOf(list, shown) >= 0) ++shown;
+        for (int checked = 0; checked < kCheckedPerTurn && shown < figures.items && ImageOf(list, shown) >= 0;
+             ++checked)
+            ++shown;
         if (shown == figures.items) {
             figures.all = Now() - asked;
             break;
