@@ -5,7 +5,9 @@
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/wFolderView.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -45,15 +47,22 @@ int LocateItem(const TFolderView& view, int hint, LPCITEMIDLIST item) {
     return -1;
 }
 
+// The sub-item that shows the shell column `column` now: `hint`, where it was
+// when the task was made, unless columns were taken away or added since.
+// -1 when the column is no longer shown.
+int CurrentSubItem(const TFolderView& view, int hint, int column) {
+    const std::vector<int>& columns = view.Columns;
+    if (hint > 0 && static_cast<size_t>(hint) < columns.size() && columns[hint] == column) return hint;
+    const auto found = std::find(columns.begin() + (columns.empty() ? 0 : 1), columns.end(), column);
+    return found == columns.end() ? -1 : static_cast<int>(found - columns.begin());
+}
+
 // GUI thread. A result of an older generation belongs to a folder the view no
-// longer shows; a column text whose column is no longer where it was would
-// land in the wrong column.
+// longer shows.
 void ApplyResult(TFolderView& view, const TaskResult& result) {
     if (result.generation != view.Generation) return;
-    const int subItem = result.change.iSubItem;
-    if (subItem > 0 &&
-        (static_cast<size_t>(subItem) >= view.Columns.size() || view.Columns[subItem] != result.column))
-        return;
+    int subItem = result.change.iSubItem;
+    if (subItem > 0 && (subItem = CurrentSubItem(view, subItem, result.column)) < 0) return;
     const int index = LocateItem(view, result.index, result.item);
     if (index < 0) return;
     LVITEMW change = result.change;
