@@ -1,8 +1,9 @@
 #pragma once
-// Small owners for kernel handles, registry keys, GDI objects, icons and
-// global-memory locks. Each closes what it holds exactly once.
+// Small owners for kernel handles, registry keys, GDI objects, icons, menus,
+// image lists and global-memory locks. Each closes what it holds exactly once.
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -75,6 +76,13 @@ struct MenuTraits {
     static void close(HMENU menu) { DestroyMenu(menu); }
 };
 using UniqueMenu = UniqueResource<HMENU, MenuTraits>;
+
+struct ImageListTraits {
+    static HIMAGELIST invalid() { return nullptr; }
+    static bool valid(HIMAGELIST list) { return list != nullptr; }
+    static void close(HIMAGELIST list) { ImageList_Destroy(list); }
+};
+using UniqueImageList = UniqueResource<HIMAGELIST, ImageListTraits>;
 
 struct GlobalTraits {
     static HGLOBAL invalid() { return nullptr; }

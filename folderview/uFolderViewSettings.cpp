@@ -1,12 +1,38 @@
 #include "folderview/uFolderViewSettings.h"
 
 #include "app/uReg.h"
+#include "folderview/uViewStateStore.h"
 
 #include <shlobj.h>
 
 #include <algorithm>
 
 namespace names = FolderViewSettingNames;
+
+namespace {
+
+constexpr wchar_t kExplorerKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+constexpr int kSmallImageSide = 16;
+constexpr int kImageGrowth = 16;
+
+void MakeImages(int thumbnailSide) {
+    FolderViewImageSet& images = FolderViewImages();
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    images.Shortcut.reset(static_cast<HBITMAP>(LoadImageW(instance, L"SHORTCUT", IMAGE_BITMAP, 0, 0, 0)));
+    images.Hand.reset(static_cast<HBITMAP>(LoadImageW(instance, L"HAND", IMAGE_BITMAP, 0, 0, 0)));
+    images.Thumbnails.reset(ImageList_Create(thumbnailSide, thumbnailSide, ILC_COLOR32 | ILC_MASK, 0, kImageGrowth));
+    images.Small.reset(ImageList_Create(kSmallImageSide, kSmallImageSide, ILC_COLOR32 | ILC_MASK, 0, kImageGrowth));
+}
+
+// The limit is the one the options dialog last stored, not a value kept since start-up.
+void SaveHistory(HKEY folderView, const wchar_t* subkey, const std::vector<std::wstring>& entries,
+                 const IntSetting& limitSetting) {
+    const auto limit = static_cast<DWORD>(SettingsRead(folderView, limitSetting));
+    const size_t kept = std::min<size_t>(limit, entries.size());
+    SettingsWriteStringList(folderView, subkey, std::vector<std::wstring>(entries.begin(), entries.begin() + kept));
+}
+
+}  // namespace
 
 DWORD FolderViewSettings::EnumFlags() const {
     DWORD flags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS;
@@ -17,6 +43,11 @@ DWORD FolderViewSettings::EnumFlags() const {
 FolderViewSettings& FolderViewConfig() {
     static FolderViewSettings settings;
     return settings;
+}
+
+FolderViewImageSet& FolderViewImages() {
+    static FolderViewImageSet images;
+    return images;
 }
 
 void LoadFolderViewSettings() {
@@ -44,13 +75,15 @@ void LoadFolderViewSettings() {
         SettingsReadInto(k, names::UseCache.name, s.UseCache);
         SettingsReadInto(k, names::CalcAllSize.name, s.CalcAllSize);
         SettingsReadInto(k, names::AllowSameFolder.name, s.AllowSameFolder);
-        SettingsReadInto(k, names::WildCardCount.name, s.WildCardCount);
-        SettingsReadInto(k, names::FileSelectCount.name, s.FileSelectCount);
+        s.WildCard = SettingsReadStringList(k, names::WildCard);
+        s.FileSelect = SettingsReadStringList(k, names::FileSelect);
+        s.SearchQuery = SettingsReadStringList(k, names::SearchQuery);
     }
+    LoadStates();
     UniqueRegKey explorer;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer", 0,
-                      KEY_READ, explorer.put()) == ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kExplorerKey, 0, KEY_READ, explorer.put()) == ERROR_SUCCESS)
         SettingsReadInto(explorer.get(), names::ThumbnailSize.name, s.ThumbnailSize);
+    MakeImages(s.ThumbnailSize);
 }
 
 void SaveFolderViewSettings() {
@@ -77,6 +110,12 @@ void SaveFolderViewSettings() {
     SettingsWrite(k, names::UseCache, s.UseCache);
     SettingsWrite(k, names::CalcAllSize, s.CalcAllSize);
     SettingsWrite(k, names::AllowSameFolder, s.AllowSameFolder);
+    SaveHistory(k, names::WildCard, s.WildCard, names::WildCardCount);
+    SaveHistory(k, names::FileSelect, s.FileSelect, names::FileSelectCount);
+    SaveHistory(k, names::SearchQuery, s.SearchQuery, names::FileSelectCount);
+    key.reset();
+    SaveStates();
+    FolderViewImages() = FolderViewImageSet{};
 }
 
 std::vector<std::wstring>& DisplayFilter() {

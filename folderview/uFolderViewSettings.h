@@ -2,6 +2,7 @@
 // Settings shared by every folder view (the FolderView area of the settings
 // key) and the process-wide display filter.
 
+#include "app/Handles.h"
 #include "app/uSettings.h"
 
 #include <windows.h>
@@ -33,9 +34,14 @@ inline constexpr BoolSetting AllowRDrag{L"AllowRDrag", true};
 inline constexpr BoolSetting UseCache{L"UseCache", false};
 inline constexpr BoolSetting CalcAllSize{L"CalcAllSize", false};
 inline constexpr BoolSetting AllowSameFolder{L"AllowSameFolder", false};
-// Written by the options dialog only; read when the histories are saved.
+// Written by the options dialog only; read from the registry when the
+// histories are saved, never kept.
 inline constexpr IntSetting WildCardCount{L"WildCardCount", 10};
 inline constexpr IntSetting FileSelectCount{L"FileSelectCount", 10};
+// The histories' subkeys: one text per entry, most recent first.
+inline constexpr wchar_t WildCard[] = L"WildCard";
+inline constexpr wchar_t FileSelect[] = L"FileSelect";
+inline constexpr wchar_t SearchQuery[] = L"SearchQuery";
 // Under HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer; read, never written.
 inline constexpr IntSetting ThumbnailSize{L"ThumbnailSize", 96};
 }  // namespace FolderViewSettingNames
@@ -60,9 +66,12 @@ struct FolderViewSettings {
     bool UseCache = FolderViewSettingNames::UseCache.def;
     bool CalcAllSize = FolderViewSettingNames::CalcAllSize.def;
     bool AllowSameFolder = FolderViewSettingNames::AllowSameFolder.def;
-    DWORD WildCardCount = FolderViewSettingNames::WildCardCount.def;
-    DWORD FileSelectCount = FolderViewSettingNames::FileSelectCount.def;
     WORD ThumbnailSize = FolderViewSettingNames::ThumbnailSize.def;
+    // Most recent first: the display filter's, the file selection's and the
+    // search bar's query history.
+    std::vector<std::wstring> WildCard;
+    std::vector<std::wstring> FileSelect;
+    std::vector<std::wstring> SearchQuery;
 
     // SHCONTF flags every folder view enumerates with.
     DWORD EnumFlags() const;
@@ -70,10 +79,25 @@ struct FolderViewSettings {
 
 FolderViewSettings& FolderViewConfig();
 
-// Start-up, before any window: defaults, then every stored value of the table
-// and the system's thumbnail size.
+// Pictures every folder view shares, made when the settings are loaded and
+// freed when they are saved.
+struct FolderViewImageSet {
+    // ThumbnailSize square, ILC_COLOR32 | ILC_MASK: thumbnail mode's image list.
+    UniqueImageList Thumbnails;
+    // 16 x 16 of the same kind.
+    UniqueImageList Small;
+    // Marks drawn on a thumbnail: "SHORTCUT" opaquely for a link, "HAND"
+    // (white is left alone) for a shared item.
+    UniqueBitmap Shortcut;
+    UniqueBitmap Hand;
+};
+FolderViewImageSet& FolderViewImages();
+
+// Start-up, before any window: defaults, then every stored value of the table,
+// the histories, the view states, the system's thumbnail size and the shared pictures.
 void LoadFolderViewSettings();
-// Exit: every scalar except the two history limits, which the options dialog owns.
+// Exit: every scalar except the two history limits, which the options dialog
+// owns; each history cut at its limit; the view states. Frees the pictures.
 void SaveFolderViewSettings();
 
 // The display filter: upper-cased wildcard patterns that decide which items

@@ -50,6 +50,8 @@ TFolderView::TFolderView(TMDIChildView& childView) {
     ListView_SetImageList(ListView, small, LVSIL_SMALL);
     ListView_SetImageList(ListView, large, LVSIL_NORMAL);
     ViewMode = 3;
+    RegisterColumnCommands();
+    WatchHeaderChanges(*this);
 
     // The header answers with the list's identifier, so the child window
     // passes its notifications on as well.
@@ -83,6 +85,7 @@ TFolderView::~TFolderView() {
     if (DropTarget) RevokeDragDrop(ListView);
     RemoveAllTasks();
     RemoveTaskResultReceiver(*this);
+    StopWatchingHeaderChanges(*this);
     LeaveClipboardChain();
     DeregisterChangeNotify();
     PIDLFree(AbsoluteIDList);
@@ -225,11 +228,7 @@ void TFolderView::FillView(bool report, LPCITEMIDLIST selectChild) {
         return;
     }
 
-    // Remembered view states arrive with the column machinery; until then
-    // every folder opens in the initial mode, sorted by its first column.
-    SortColumn = 0;
-    SortAscending = true;
-    ApplyModeForFill(FolderViewConfig().IniViewStyle);
+    ApplyModeForFill(ChooseViewState());
 
     ShellIcon = Folder.as<IShellIcon>();
     // MinGW's headers give IShellIconOverlay no __uuidof, so it is asked by its IID.
@@ -348,6 +347,7 @@ void TFolderView::SetViewMode(int mode) {
     if (mode == 2) ListView_SetColumnWidth(ListView, 0, FolderViewConfig().ListWidth);
     if (mode == 3) BuildColumns();
     ViewMode = static_cast<BYTE>(mode);
+    UpdateState();
     InvalidateRect(ListView, nullptr, TRUE);
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/ComPtr.h"
 #include "app/uPIDL.h"
+#include "folderview/uViewStates.h"
 #include "mdi/wMDIChild.h"
 #include "shell/ShellGuids.h"
 
@@ -81,6 +82,27 @@ public:
     int ItemCount() const;
     // The index of the item whose ID list the folder calls equal to `relative`, or -1.
     int FindItem(LPCITEMIDLIST relative) const;
+
+    // Columns, sorting and the folder's remembered state.
+    // Sorts by shell column `column`; the sorted column again turns the direction.
+    void SortBy(int column);
+    // The header's column menu: shows or hides the chosen column.
+    void ChooseColumns();
+    // The column menu's items: command = shell column index.
+    HMENU BuildColumnMenu() const;
+    // Shows shell column `column` at the end, or hides it when shown; column 0 always stays.
+    void ToggleColumn(int column);
+    // One item per column the folder shows by default or remembers, command 11000 + index.
+    void FillArrangeMenu(HMENU menu) const;
+    // Records mode, sort and (in details mode) columns into the folder's state,
+    // made when missing; null when the folder cannot have one.
+    TViewState* UpdateState();
+    // The shown columns with their widths, and the header's order.
+    void RecordColumnsInto(std::vector<TColumnState>& records, std::vector<std::int32_t>& order) const;
+    // The header changed an item (a width, an image, the order): in details
+    // mode the state follows. The header tells the list view, which does not
+    // pass this on everywhere, so the view listens at the list view itself.
+    void OnHeaderItemChanged();
 
     LPITEMIDLIST AbsoluteIDList = nullptr;
     std::vector<TThumbSlot> Thumbs;
@@ -172,6 +194,13 @@ private:
     void OnGetDispInfo(NMLVDISPINFOW* info);
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw);
     void BuildColumns();
+    // Sort and mode of a fill: the folder's state, else the default state, else the initial mode.
+    int ChooseViewState();
+    void AppendColumn(int column, int width);
+    int NewColumnWidth(int charCount) const;
+    void SetColumnArrow(int column, int image);
+    void OnColumnClick(const NMLISTVIEW* click);
+    void OnHeaderEndDrag(const NMHEADERW* drag);
     void OnItemActivatedAsReturn();
 
     // Opening items.
@@ -182,9 +211,17 @@ private:
     void LeaveClipboardChain();
 
     HIMAGELIST SortImages = nullptr;  // the header's arrows, owned
+    bool BuildingColumns = false;     // header changes while columns are made are not the user's
     HICON OwnIcon = nullptr;          // the small icon last given to the child window
     std::unique_ptr<TDirWatcher> DirWatcher;
 };
+
+// Routes the sort commands 11000-11199 and the main menu's arrange submenu
+// to the folder views; the first view does it.
+void RegisterColumnCommands();
+// The view hears of the header's item changes at the list view itself.
+void WatchHeaderChanges(TFolderView& view);
+void StopWatchingHeaderChanges(TFolderView& view);
 
 // Parsing names compared as the file system does: ordinal, ignoring case.
 bool SameParsingName(const std::wstring& a, const std::wstring& b);

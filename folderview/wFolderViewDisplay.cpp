@@ -1,5 +1,5 @@
 // What the folder view's list shows: the list's notifications, names, icons
-// and column texts on demand, the columns of details mode and the colours.
+// and column texts on demand, and the colours.
 
 #include "folderview/wFolderView.h"
 
@@ -11,11 +11,6 @@
 #include <shlwapi.h>
 
 namespace {
-
-// Column indexes are stored in one byte elsewhere; a folder that never stops
-// answering must not make the loop endless.
-constexpr int kMaxShellColumns = 1000;
-constexpr int kDefaultColumnWidth = 200;
 
 // The icon the folder can give without waiting, else a background task and no
 // icon for now; with a known icon, its overlay and hidden marks as well.
@@ -89,6 +84,12 @@ LRESULT TFolderView::OnNotify(NMHDR* header) {
             ExecuteCommand(CmdGoUp);
         return 0;
     }
+    case LVN_COLUMNCLICK:
+        OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header));
+        return 0;
+    case HDN_ENDDRAG:
+        OnHeaderEndDrag(reinterpret_cast<NMHEADERW*>(header));
+        return FALSE;
     case LVN_ITEMACTIVATE:
         if (FolderViewConfig().LVS_EX_FLAGS & LVS_EX_ONECLICKACTIVATE) OnItemActivatedAsReturn();
         return 0;
@@ -160,51 +161,5 @@ LRESULT TFolderView::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
     }
     default:
         return CDRF_DODEFAULT;
-    }
-}
-
-void TFolderView::BuildColumns() {
-    while (ListView_DeleteColumn(ListView, 0)) {
-    }
-    Columns.clear();
-    const int charWidth = FolderViewConfig().CharWidth;
-    auto addColumn = [&](int column, SHELLDETAILS& details, int width) {
-        const std::wstring title = StrRetToText(&details.str, nullptr);
-        const int image = column == SortColumn ? (SortAscending ? 0 : 1) : -1;
-        LVCOLUMNW lvc{};
-        lvc.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-        lvc.fmt = (details.fmt & LVCFMT_RIGHT) ? LVCFMT_RIGHT : LVCFMT_BITMAP_ON_RIGHT;
-        // Only the sorted column gets an image at all: a header item's image
-        // -1 means "ask for it" to the header, which then draws image 0, the
-        // ascending arrow, on every column.
-        if (image >= 0) {
-            lvc.mask |= LVCF_IMAGE;
-            lvc.fmt |= LVCFMT_IMAGE;
-        }
-        lvc.cx = width;
-        lvc.pszText = const_cast<wchar_t*>(title.c_str());
-        lvc.iImage = image;
-        if (ListView_InsertColumn(ListView, static_cast<int>(Columns.size()), &lvc) >= 0)
-            Columns.push_back(column);
-    };
-    for (int column = 0; column < kMaxShellColumns; ++column) {
-        SHELLDETAILS details{};
-        if (Folder2) {
-            if (FAILED(Folder2->GetDetailsOf(nullptr, column, &details))) break;
-            SHCOLSTATEF state = 0;
-            const bool shown = FAILED(Folder2->GetDefaultColumnState(column, &state)) ||
-                               (state & SHCOLSTATE_ONBYDEFAULT);
-            if (!shown) {
-                StrRetToText(&details.str, nullptr);
-                continue;
-            }
-            int width = charWidth * details.cxChar / 10;
-            addColumn(column, details, width ? width : kDefaultColumnWidth);
-        } else if (Details) {
-            if (FAILED(Details->GetDetailsOf(nullptr, column, &details))) break;
-            addColumn(column, details, charWidth * details.cxChar / 10);
-        } else {
-            break;
-        }
     }
 }

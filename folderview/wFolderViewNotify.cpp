@@ -6,6 +6,7 @@
 
 #include "app/Global.h"
 #include "folderview/uFolderViewSettings.h"
+#include "folderview/uViewStateStore.h"
 #include "shell/uCapabilities.h"
 #include "shell/uDirWatcher.h"
 
@@ -203,6 +204,7 @@ void TFolderView::FinishFolderAction(FolderAction& action) {
     }
     case FolderAction::Renamed:
         DeregisterChangeNotify();
+        MoveState(AbsoluteIDList, action.newList.get());
         Relocate(action.newList.release(), nullptr);
         break;
     }

@@ -141,8 +141,7 @@ int FixedItems(UINT id) {
     case IDM_LAUNCHER_MENU: return 4;
     case IDM_SCRIPTS_MENU: return 3;
     case IDM_GROUPS_MENU: return 3;
-    case IDM_LINK_MENU:
-    case IDM_ARRANGE_MENU: return 0;
+    case IDM_LINK_MENU: return 0;
     }
     return -1;
 }

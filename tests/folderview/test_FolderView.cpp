@@ -649,7 +649,6 @@ TEST_F(FolderView, AFreshProfileHasTheDocumentedDefaults) {
 }
 
 TEST_F(FolderView, SavingLeavesTheHistoryLimitsToTheOptionsDialog) {
-    FolderViewConfig().WildCardCount = 3;
     SaveFolderViewSettings();
     UniqueRegKey key;
     ASSERT_EQ(RegOpenKeyW(HKEY_CURRENT_USER, L"Software\\ZEKO2\\FolderView", key.put()), ERROR_SUCCESS);

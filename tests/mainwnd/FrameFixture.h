@@ -4,6 +4,7 @@
 // program's message boxes from another thread.
 
 #include "mainwnd/wMainWnd.h"
+#include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/ZekoProcess.h"
 
 #include <gtest/gtest.h>
@@ -50,77 +51,6 @@ inline bool SettingsKeyExists(const wchar_t* subkey) {
     RegCloseKey(key);
     return true;
 }
-
-// Waits on its own thread for a message box titled "確認" of this process,
-// remembers its text and presses `button` (IDOK or IDCANCEL) on it.
-class MessageBoxAnswerer {
-public:
-    explicit MessageBoxAnswerer(int button) : button_(button) {
-        thread_ = std::thread([this] { Run(); });
-    }
-    MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
-    MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
-    ~MessageBoxAnswerer() {
-        stop_ = true;
-        thread_.join();
-    }
-    // Waits for the thread to finish; true when it answered a box.
-    bool Answered() {
-        if (thread_.joinable()) {
-            stop_ = true;
-            thread_.join();
-            thread_ = std::thread([] {});
-        }
-        return answered_;
-    }
-    const std::wstring& Text() const { return text_; }
-
-private:
-    void Run() {
-        const DWORD start = GetTickCount();
-        while (!stop_ && GetTickCount() - start < 10000) {
-            HWND box = FindOwnBox();
-            if (box) {
-                wchar_t text[256] = {};
-                GetDlgItemTextW(box, 0xFFFF, text, 256);
-                text_ = text;
-                answered_ = true;
-                PostMessageW(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), 0);
-                return;
-            }
-            Sleep(20);
-        }
-    }
-    static HWND FindOwnBox() {
-        HWND found = nullptr;
-        EnumWindows(
-            [](HWND window, LPARAM lParam) -> BOOL {
-                wchar_t className[32] = {};
-                wchar_t title[32] = {};
-                DWORD process = 0;
-                GetWindowThreadProcessId(window, &process);
-                GetClassNameW(window, className, 32);
-                // Not GetWindowTextW: for a window of another thread of this
-                // process it sends a message, which a blocked test thread
-                // would never answer.
-                InternalGetWindowText(window, title, 32);
-                if (process == GetCurrentProcessId() && wcscmp(className, L"#32770") == 0 &&
-                    wcscmp(title, L"確認") == 0) {
-                    *reinterpret_cast<HWND*>(lParam) = window;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&found));
-        return found;
-    }
-
-    const int button_;
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> answered_{false};
-    std::wstring text_;
-    std::thread thread_;
-};
 
 // Whether the notification area holds the frame's icon: only an existing icon
 // can be modified.
