@@ -97,9 +97,25 @@ struct Pass {
     int pictures = 0;      // pictures shown by the end
     double loading = 0;    // first page shown until the last picture arrived
     double stall = 0;      // longest message-loop stall while loading
-    double flush = 0;      // writing the new pictures to the cache, one timer tick
+    double flush = 0;      // writing the new pictures to the cache
     double flushStall = 0;
 };
+
+// The items inside the list's client area, looked for around `near`.
+std::vector<int> VisibleItems(const TFolderView& view, int near) {
+    RECT client{};
+    GetClientRect(view.ListView, &client);
+    std::vector<int> visible;
+    const int count = view.ItemCount();
+    for (int i = std::max(0, near - 400); i < std::min(count, near + 400); ++i) {
+        RECT item{};
+        item.left = LVIR_BOUNDS;
+        RECT overlap{};
+        if (ListView_GetItemRect(view.ListView, i, &item, LVIR_BOUNDS) && IntersectRect(&overlap, &item, &client))
+            visible.push_back(i);
+    }
+    return visible;
+}
 
 // Scrolls through the whole list a page at a time, waiting on each page until
 // its pictures have arrived (or until a page makes no progress for 5 s).
@@ -109,17 +125,17 @@ Pass ScrollThrough(TFolderView& view, const std::vector<bool>& isPicture) {
     meter.Start();
     const double start = Milliseconds();
     const int count = view.ItemCount();
-    int top = 0;
-    while (top < count) {
-        ListView_EnsureVisible(view.ListView, top, FALSE);
+    int next = 0;
+    while (next < count) {
+        ListView_EnsureVisible(view.ListView, next, FALSE);
         UpdateWindow(view.ListView);
-        const int first = ListView_GetTopIndex(view.ListView);
-        const int last = std::min(count - 1, first + std::max(1, ListView_GetCountPerPage(view.ListView)) - 1);
+        const std::vector<int> visible = VisibleItems(view, next);
+        if (visible.empty()) break;
         double lastProgress = Milliseconds();
         int missing = -1;
         for (;;) {
             int now = 0;
-            for (int i = first; i <= last; ++i) {
+            for (int i : visible) {
                 const TThumbSlot& slot = view.Thumbs[static_cast<size_t>(i)];
                 if (isPicture[static_cast<size_t>(i)] && !(slot.Handle && !slot.IsIcon)) ++now;
             }
@@ -131,7 +147,7 @@ Pass ScrollThrough(TFolderView& view, const std::vector<bool>& isPicture) {
             if (Milliseconds() - lastProgress > 5000) break;
             PumpFor(2);
         }
-        top = std::max(last + 1, top + 1);
+        next = std::max(visible.back() + 1, next + 1);
     }
     pass.loading = Milliseconds() - start;
     for (size_t i = 0; i < view.Thumbs.size(); ++i)
@@ -145,6 +161,11 @@ Pass ScrollThrough(TFolderView& view, const std::vector<bool>& isPicture) {
     PumpFor(20);
     const double flushStart = Milliseconds();
     view.OnTimer(kThumbnailCacheTimerId);
+    // The flush goes on in slices from the timer until nothing is left to write.
+    auto pending = [&] {
+        return std::any_of(view.Thumbs.begin(), view.Thumbs.end(), [](const TThumbSlot& slot) { return slot.Dirty; });
+    };
+    while (pending() && Milliseconds() - flushStart < 120000) PumpFor(5);
     pass.flush = Milliseconds() - flushStart;
     PumpFor(50);
     flushMeter.Stop();

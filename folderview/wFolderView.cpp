@@ -15,8 +15,8 @@
 
 namespace {
 
-// The list view style bits that view modes 0-3 use.
-constexpr DWORD kModeStyles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
+// The list view style bits of view modes 0-4.
+constexpr DWORD kModeStyles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT, LVS_ICON};
 // WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS | LVS_REPORT
 constexpr DWORD kListStyle = 0x56000049;
 constexpr DWORD kFixedExStyle = LVS_EX_INFOTIP | LVS_EX_HEADERDRAGDROP;
@@ -89,13 +89,7 @@ TFolderView::~TFolderView() {
     LeaveClipboardChain();
     DeregisterChangeNotify();
     PIDLFree(AbsoluteIDList);
-    for (TThumbSlot& slot : Thumbs) {
-        if (!slot.Handle) continue;
-        if (slot.IsIcon)
-            DestroyIcon(static_cast<HICON>(slot.Handle));
-        else
-            DeleteObject(slot.Handle);
-    }
+    DropThumbnails();
     // Only an icon the child window still shows is ours to destroy; a later
     // content may have replaced (and destroyed) it.
     if (OwnIcon && IsWindow(ChildWindow) &&
@@ -306,9 +300,13 @@ void TFolderView::RestartStatusTimer() {
 }
 
 void TFolderView::OnTimer(UINT_PTR id) {
-    // The status bar and the thumbnail cache that these timers serve are not
-    // built yet; a timer left running would fire for nothing forever.
-    if (id == kStatusTimerId || id == kThumbnailCacheTimerId) KillTimer(ChildWindow, id);
+    if (id == kThumbnailCacheTimerId) {
+        FlushThumbnailCache();
+        return;
+    }
+    // The status bar that this timer serves is not built yet; a timer left
+    // running would fire for nothing forever.
+    if (id == kStatusTimerId) KillTimer(ChildWindow, id);
 }
 
 void TFolderView::RemoveAllTasks() {
@@ -324,14 +322,15 @@ void TFolderView::SetListStyle(int mode) {
         ListView_SetImageList(ListView, large, LVSIL_NORMAL);
         ListView_SetIconSpacing(ListView, -1, -1);
     }
+    if (mode == 4) ApplyThumbnailLook();
 }
 
 void TFolderView::ApplyModeForFill(int mode) {
-    // Thumbnails need the background tasks, which come later; their mode shows large icons meanwhile.
-    if (mode < 0 || mode > 3) mode = 0;
-    KillTimer(ChildWindow, kThumbnailCacheTimerId);
-    ImageStore.reset();
+    if (mode < 0 || mode > 4) mode = 0;
+    // Pictures of the folder left are not written to its cache.
+    CloseImageStore();
     Thumbs.clear();
+    if (mode == 4) OpenImageStore();
     if (mode != ViewMode) {
         SetListStyle(mode);
         ViewMode = static_cast<BYTE>(mode);
@@ -341,8 +340,10 @@ void TFolderView::ApplyModeForFill(int mode) {
 }
 
 void TFolderView::SetViewMode(int mode) {
-    if (mode < 0 || mode > 3) return;
+    if (mode < 0 || mode > 4) return;
     RemoveAllTasks();
+    if (ViewMode == 4 && mode != 4) LeaveThumbnailMode();
+    if (mode == 4) EnterThumbnailMode();
     SetListStyle(mode);
     if (mode == 2) ListView_SetColumnWidth(ListView, 0, FolderViewConfig().ListWidth);
     if (mode == 3) BuildColumns();

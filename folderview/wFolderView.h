@@ -38,11 +38,23 @@ enum FolderViewCommand : WORD {
 
 enum RefreshMode { RefreshFull = 0, RefreshResort = 1, RefreshMerge = 2 };
 
+// One item's picture in thumbnail mode. The slot owns its handle: an icon
+// (IsIcon 1) or a bitmap (IsIcon 0).
 struct TThumbSlot {
     HANDLE Handle = nullptr;
     BYTE IsIcon = 0;
-    BYTE Dirty = 0;
-    BYTE Requested = 0;
+    BYTE Dirty = 0;      // a bitmap extracted and not yet written to the cache
+    BYTE Requested = 0;  // extraction started
+    // Unique in the process: a late extraction result finds its slot by it,
+    // wherever the item has moved since, and never a slot made afterwards.
+    ULONG Serial;
+
+    TThumbSlot();
+    ~TThumbSlot();
+    TThumbSlot(TThumbSlot&& other) noexcept;
+    TThumbSlot& operator=(TThumbSlot&& other) noexcept;
+    // Takes ownership of `handle`, destroying the picture held before.
+    void Set(HANDLE handle, bool isIcon, bool dirty);
 };
 
 class TFolderView : public TMDIChildContent {
@@ -74,6 +86,10 @@ public:
     LRESULT OnNotify(NMHDR* header) override;
     LRESULT OnClipboardChain(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnTimer(UINT_PTR id);
+    // A finished extraction, on the GUI thread: `bitmap` goes to the slot
+    // `serial` when the view still shows the generation it was made for.
+    // True when the slot took it; otherwise the caller still owns it.
+    bool TakeThumbnail(LONG generation, int index, ULONG serial, HBITMAP bitmap);
 
     // The relative ID list of the focused item, or null; not copied.
     LPCITEMIDLIST FocusedItem() const;
@@ -189,6 +205,22 @@ private:
     UniquePidl ParseChild(const std::wstring& name) const;
     UniquePidl RealChildID(LPCITEMIDLIST relative) const;
     void StartRenameLastItem();
+
+    // Thumbnail mode.
+    void EnterThumbnailMode();
+    void ApplyThumbnailLook();
+    void LeaveThumbnailMode();
+    void DropThumbnails();
+    void RecreateThumbs();
+    void ResetItemImages();
+    void OpenImageStore();
+    void CloseImageStore();
+    void StartThumbnail(int index);
+    bool ThumbnailFromCache(int index, LPCITEMIDLIST item);
+    void QueueThumbnailTask(int index, LPCITEMIDLIST item);
+    void FlushThumbnailCache();
+    void RestartThumbnailTimer();
+    void DrawThumbnail(const NMLVCUSTOMDRAW& draw);
 
     // Display.
     void OnGetDispInfo(NMLVDISPINFOW* info);

@@ -117,7 +117,9 @@ void TFolderView::OnGetDispInfo(NMLVDISPINFOW* info) {
 
     if (item.iSubItem == 0 && (item.mask & LVIF_IMAGE)) {
         if (ViewMode == 4) {
-            // Thumbnail mode: custom draw paints the picture; the list's own image stays unset.
+            // Custom draw paints the picture; the list's own image stays empty.
+            StartThumbnail(item.iItem);
+            item.iImage = I_IMAGENONE;
         } else {
             SupplyIcon(*this, item, list);
         }
@@ -138,14 +140,21 @@ void TFolderView::OnGetDispInfo(NMLVDISPINFOW* info) {
 
 LRESULT TFolderView::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
     const FrameColors& colors = Frame().colors;
-    if (!colors.lvColorGroup) return CDRF_DODEFAULT;
+    const bool thumbnails = ViewMode == 4;
+    if (!colors.lvColorGroup && !thumbnails) return CDRF_DODEFAULT;
+    // Thumbnails are drawn over what the list drew for the item.
+    const LRESULT afterItem = thumbnails ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
         return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPOSTPAINT:
+        if (thumbnails) DrawThumbnail(*draw);
+        return CDRF_DODEFAULT;
     case CDDS_ITEMPREPAINT: {
+        if (!colors.lvColorGroup) return afterItem;
         const int index = static_cast<int>(draw->nmcd.dwItemSpec);
         auto* list = reinterpret_cast<LPCITEMIDLIST>(draw->nmcd.lItemlParam);
-        if (index < 0 || index >= ItemCount() || !list || !Folder) return CDRF_DODEFAULT;
+        if (index < 0 || index >= ItemCount() || !list || !Folder) return afterItem;
         draw->clrText = colors.normalString;
         if (ViewMode == 3 && (index & 1) && colors.setEvenBK) draw->clrTextBk = colors.evenBK;
         WIN32_FIND_DATAW data{};
@@ -157,7 +166,7 @@ LRESULT TFolderView::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
             if (attributes & FILE_ATTRIBUTE_SYSTEM) draw->clrText = colors.system;
             if (attributes & FILE_ATTRIBUTE_COMPRESSED) draw->clrText = colors.compressed;
         }
-        return CDRF_NEWFONT;
+        return CDRF_NEWFONT | afterItem;
     }
     default:
         return CDRF_DODEFAULT;

@@ -174,8 +174,13 @@ int TFolderView::InsertItem(LPITEMIDLIST relative, UINT state) {
     item.lParam = reinterpret_cast<LPARAM>(relative);
     item.state = state;
     item.stateMask = state;
+    // The slot must exist before the list can ask for the item's picture.
+    if (ViewMode == 4) Thumbs.emplace_back();
     const int index = ListView_InsertItem(ListView, &item);
-    if (index < 0) PIDLFree(relative);
+    if (index < 0) {
+        PIDLFree(relative);
+        if (ViewMode == 4) Thumbs.pop_back();
+    }
     return index;
 }
 
@@ -245,6 +250,8 @@ void TFolderView::ResetItem(int index) {
     item.state = 0;
     item.stateMask = LVIS_OVERLAYMASK | LVIS_CUT;
     ListView_SetItem(ListView, &item);
+    // A changed item's picture is extracted again.
+    if (ViewMode == 4 && index >= 0 && static_cast<size_t>(index) < Thumbs.size()) Thumbs[index] = TThumbSlot();
     if (ViewMode == 3) {
         for (size_t sub = 1; sub < Columns.size(); ++sub)
             ListView_SetItemText(ListView, index, static_cast<int>(sub), LPSTR_TEXTCALLBACKW);
@@ -276,7 +283,7 @@ void TFolderView::RefreshView(int mode) {
         FullRefresh();
         break;
     case RefreshResort:
-        Thumbs.clear();
+        if (ViewMode == 4) RecreateThumbs();
         SortItems();
         break;
     case RefreshMerge:

@@ -242,6 +242,10 @@ private:
     HRESULT Lock(DWORD mode, DWORD* lock, bool create) {
         if (!lock) return E_POINTER;
         if (path_.empty()) return E_UNEXPECTED;
+        // Looking for a missing name in a large folder can cost a scan of the
+        // whole folder; a cache found missing stays missing until it is made
+        // here or the store is closed.
+        if (!create && knownMissing_) return STG_E_FILENOTFOUND;
         if (file_) {
             // One file handle serves every lock; a writer cannot hide behind a reader's handle.
             if (Writable(mode) && !Writable(lockMode_)) return STG_E_LOCKVIOLATION;
@@ -250,7 +254,12 @@ private:
             const DWORD share = Writable(mode) ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_DELETE;
             HANDLE file = CreateFileW(path_.c_str(), access, share, nullptr, create ? OPEN_ALWAYS : OPEN_EXISTING,
                                       FILE_ATTRIBUTE_HIDDEN, nullptr);
-            if (file == INVALID_HANDLE_VALUE) return OpenFailure();
+            if (file == INVALID_HANDLE_VALUE) {
+                const HRESULT failure = OpenFailure();
+                knownMissing_ = failure == STG_E_FILENOTFOUND;
+                return failure;
+            }
+            knownMissing_ = false;
             file_.reset(file);
             lockMode_ = mode;
             if (!LoadIndex() && Writable(mode) && !StartAfresh()) {
@@ -273,6 +282,7 @@ private:
     }
 
     void CloseLocked() {
+        knownMissing_ = false;
         if (file_) Unlock();
         locks_ = 0;
         mode_ = 0;
@@ -452,6 +462,7 @@ private:
     DWORD lockMode_ = 0;  // the access file_ was opened with
     DWORD mode_ = 0;      // the mode of the last Open or Create
     bool isOpen_ = false;
+    bool knownMissing_ = false;
     DWORD locks_ = 0;
     DWORD lastLock_ = 0;
 

@@ -124,24 +124,29 @@ SIZE BitmapDimensions(HBITMAP bitmap) {
     return {shape.bmWidth, shape.bmHeight};
 }
 
-COLORREF PixelOf(HBITMAP bitmap, int x, int y) {
-    const SIZE size = BitmapDimensions(bitmap);
-    if (x < 0 || y < 0 || x >= size.cx || y >= size.cy) return CLR_INVALID;
+PixelSnapshot::PixelSnapshot(HBITMAP bitmap) : size_(BitmapDimensions(bitmap)) {
+    if (size_.cx <= 0 || size_.cy <= 0) return;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = size.cx;
-    info.bmiHeader.biHeight = -size.cy;
+    info.bmiHeader.biWidth = size_.cx;
+    info.bmiHeader.biHeight = -size_.cy;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    std::vector<BYTE> pixels(static_cast<size_t>(size.cx) * size.cy * 4);
+    bgra_.resize(static_cast<size_t>(size_.cx) * size_.cy * 4);
     HDC screen = GetDC(nullptr);
-    const int rows = GetDIBits(screen, bitmap, 0, size.cy, pixels.data(), &info, DIB_RGB_COLORS);
+    const int rows = GetDIBits(screen, bitmap, 0, size_.cy, bgra_.data(), &info, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
-    if (rows != size.cy) return CLR_INVALID;
-    const BYTE* p = &pixels[(static_cast<size_t>(y) * size.cx + x) * 4];
+    if (rows != size_.cy) bgra_.clear();
+}
+
+COLORREF PixelSnapshot::At(int x, int y) const {
+    if (bgra_.empty() || x < 0 || y < 0 || x >= size_.cx || y >= size_.cy) return CLR_INVALID;
+    const BYTE* p = &bgra_[(static_cast<size_t>(y) * size_.cx + x) * 4];
     return RGB(p[2], p[1], p[0]);
 }
+
+COLORREF PixelOf(HBITMAP bitmap, int x, int y) { return PixelSnapshot(bitmap).At(x, y); }
 
 bool CloseColour(COLORREF a, COLORREF b, int tolerance) {
     return a != CLR_INVALID && b != CLR_INVALID && abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
