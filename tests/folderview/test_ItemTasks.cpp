@@ -351,6 +351,45 @@ TEST_F(ItemTasksTest, ASlowColumnShowsEmptyThenFillsAndSortsByItsValues) {
     EXPECT_GE(texts, 6);
 }
 
+// A column taken away and shown again while a slow text is on its way: the
+// text lands in the slow column wherever that now stands, and nowhere else.
+TEST_F(ItemTasksTest, ASlowTextFollowsItsColumnWhenColumnsChangeMeanwhile) {
+    const std::wstring dir = root_ / L"slow";
+    ASSERT_TRUE(MakeDirectory(dir));
+    ASSERT_TRUE(MakeFile(dir + L"\\only.txt"));
+    WrappedFolderOptions options;
+    options.slowValue = [](const std::wstring& name) { return L"value of " + name; };
+    ComPtr<TWrappedFolder> folder = Wrap(dir, options);
+    ASSERT_TRUE(folder);
+    HWND child = OpenStart();
+    ASSERT_NE(child, nullptr);
+    TFolderView* view = View(child);
+    folder->Hold(HeldCall::Column);
+    ShowWrapped(child, folder.get(), dir);
+    ASSERT_EQ(view->ItemCount(), 1);
+    ASSERT_GE(view->Columns.size(), 3u);
+    ASSERT_TRUE(WaitUntil([&] { return folder->Waiting(HeldCall::Column) > 0; }, kLongWait));
+
+    // The second column goes and comes back at the end, where the slow one was.
+    const int moved = view->Columns[1];
+    const int slowBefore = SlowSubItem(view, *folder.get());
+    view->ToggleColumn(moved);
+    view->ToggleColumn(moved);
+    ASSERT_EQ(view->Columns[slowBefore], moved);
+    const int slow = SlowSubItem(view, *folder.get());
+    ASSERT_EQ(slow, slowBefore - 1);
+
+    TLandingRecorder recorder(view->ListView, *folder.get());
+    folder->Open(HeldCall::Column);
+    ASSERT_TRUE(WaitUntil([&] { return ItemText(child, 0, slow) == L"value of only.txt"; }, kLongWait));
+    ASSERT_TRUE(WaitUntil([&] { return view->Scheduler->CountTasks(TOID_NULL) == 0; }, kLongWait));
+    Pump();
+    for (const Landing& landing : recorder.landings) {
+        if (landing.text == L"value of only.txt") EXPECT_EQ(landing.subItem, slow);
+    }
+    EXPECT_NE(ItemText(child, 0, slowBefore), L"value of only.txt");
+}
+
 TEST_F(ItemTasksTest, WhileSortingASlowColumnIsAskedAtOnceAndKept) {
     const std::wstring dir = root_ / L"slow";
     ASSERT_TRUE(MakeDirectory(dir));
