@@ -327,9 +327,7 @@ TEST_F(ItemTasksTest, ASlowColumnShowsEmptyThenFillsAndSortsByItsValues) {
     // Sorted while the values are still on their way: each must still land
     // on its own item, wherever the sort moved it.
     TLandingRecorder recorder(view->ListView, *folder.get());
-    view->SortColumn = static_cast<WORD>(folder->SlowColumn());
-    view->SortAscending = true;
-    view->RefreshView(RefreshResort);
+    view->SortBy(static_cast<int>(folder->SlowColumn()));
     EXPECT_EQ(Names(child), (std::vector<std::wstring>{L"c.txt", L"e.txt", L"f.txt", L"a.txt", L"d.txt", L"b.txt"}));
 
     folder->Open(HeldCall::Column);
