@@ -4,6 +4,7 @@
 #include "folderview/wFolderView.h"
 
 #include "folderview/uFolderViewSettings.h"
+#include "shell/uCapabilities.h"
 
 #include <shlwapi.h>
 
@@ -87,10 +88,14 @@ int TFolderView::CompareItems(LPCITEMIDLIST a, LPCITEMIDLIST b) const {
 
 // The folder's order, and among items the folder calls equal, their names: a
 // shell that compares names through a narrow code page calls many different
-// names equal, which would leave their order to chance.
+// names equal, which would leave their order to chance. A file-system folder's
+// order comes through the capability layer, as some platforms' folders order
+// every column by name.
 int TFolderView::CompareForSort(int column, LPCITEMIDLIST a, LPCITEMIDLIST b) const {
     IShellFolder* folder = Folder2 ? static_cast<IShellFolder*>(Folder2.get()) : Folder.get();
-    const int result = CompareCode(folder->CompareIDs(column, a, b));
+    const HRESULT compared = FileSystemFolder ? CompareFileSystemItems(folder, column, a, b)
+                                              : folder->CompareIDs(column, a, b);
+    const int result = CompareCode(compared);
     if (result != 0) return result;
     const std::wstring nameA = ParsingName(a);
     const std::wstring nameB = ParsingName(b);

@@ -58,3 +58,14 @@ struct IShellImageStore : public IUnknown {
 };
 __CRT_UUID_DECL(IShellImageStore, 0x48C8118C, 0xB924, 0x11D1, 0x98, 0xD5, 0x00, 0xC0, 0x4F, 0xB6, 0x87, 0xDA)
 #endif
+
+// {B725F130-47EF-101A-A5F1-02608C9EEBAC}: the property set of an item's
+// storage (name, type, size, times, attributes), and the IDs of the
+// properties in it that are compared as numbers.
+inline constexpr GUID FMTID_StorageProperties = {
+    0xB725F130, 0x47EF, 0x101A, {0xA5, 0xF1, 0x02, 0x60, 0x8C, 0x9E, 0xEB, 0xAC}};
+inline constexpr DWORD kStorageSize = 12;
+inline constexpr DWORD kStorageAttributes = 13;
+inline constexpr DWORD kStorageDateModified = 14;
+inline constexpr DWORD kStorageDateCreated = 15;
+inline constexpr DWORD kStorageDateAccessed = 16;

@@ -1,6 +1,7 @@
 #include "shell/uCapabilities.h"
 
 #include "shell/ShellGuids.h"
+#include "shell/uColumnCompare.h"
 #include "shell/uImageExtractor.h"
 #include "shell/uTaskScheduler.h"
 #include "shell/uThumbCache.h"
@@ -40,6 +41,7 @@ Capabilities DecideCapabilities() {
     caps.ddeUnicodeExecute = !wine;
     caps.changeNotifyFromOutside = !wine;
     caps.fileSystemFolderExtras = !wine;
+    caps.fileSystemColumnCompare = !wine;
 
     if (SUCCEEDED(comInit)) CoUninitialize();
     return caps;
@@ -70,6 +72,17 @@ ComPtr<IShellImageStore> CreateThumbnailStore() {
     }
     if (!store) store = CreateOwnThumbnailStore();
     return store;
+}
+
+HRESULT CompareFileSystemItems(IShellFolder* folder, UINT column, LPCITEMIDLIST a, LPCITEMIDLIST b) {
+    if (column > 0 && !PlatformCapabilities().fileSystemColumnCompare) {
+        ComPtr<IShellFolder2> folder2;
+        if (SUCCEEDED(folder->QueryInterface(__uuidof(IShellFolder2), folder2.putVoid())) && folder2) {
+            const HRESULT hr = CompareByColumnMeaning(folder2.get(), column, a, b);
+            if (SUCCEEDED(hr)) return hr;
+        }
+    }
+    return folder->CompareIDs(column, a, b);
 }
 
 namespace {

@@ -33,6 +33,10 @@ struct Capabilities {
     // IQueryInfo, and their items IExtractImage; when false there are no shell
     // thumbnails at all and icons and overlays come from the fallbacks.
     bool fileSystemFolderExtras = false;
+    // A file-system folder's CompareIDs orders by the column it is asked for;
+    // when false it orders every column by name (folders first), so sorting by
+    // size, type or date needs our own comparison.
+    bool fileSystemColumnCompare = false;
 };
 
 // Decided on the first call (COM need not be initialised yet), the same object after.
@@ -44,6 +48,11 @@ ComPtr<IShellTaskScheduler> CreateTaskScheduler();
 // A per-folder thumbnail cache, not yet bound to a folder (IPersistFolder does
 // that): the platform's, or our own when its class is missing.
 ComPtr<IShellImageStore> CreateThumbnailStore();
+
+// The order of items `a` and `b` of a file-system folder by shell column
+// `column`, in CompareIDs' form: the folder's own comparison, or ours for the
+// columns after the name where the folder's cannot be trusted with them.
+HRESULT CompareFileSystemItems(IShellFolder* folder, UINT column, LPCITEMIDLIST a, LPCITEMIDLIST b);
 
 // The thumbnail extractor of item `relative` of `folder`, or empty. Picture
 // files of the file system get ours where the platform's folders offer no

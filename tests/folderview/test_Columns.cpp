@@ -10,6 +10,7 @@
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDIChild.h"
 #include "res/resource.h"
+#include "shell/uCapabilities.h"
 #include "tests/support/MessageBoxAnswerer.h"
 
 #include <algorithm>
@@ -112,12 +113,14 @@ LRESULT SendHeaderNotify(HWND child, NMHEADERW& notify, UINT code, int item) {
                         reinterpret_cast<LPARAM>(&notify));
 }
 
-// Whether the list stands in the folder's own order for `column`, each item
-// not after its successor (or, descending, not before it).
+// Whether the list stands in the file-system folder's order for `column` (the
+// capability layer's, which is the folder's own where it can be trusted), each
+// item not after its successor (or, descending, not before it).
 bool InFolderOrder(HWND child, int column, bool ascending) {
     TFolderView* view = ChildFolderView(child);
     for (int i = 0; i + 1 < view->ItemCount(); ++i) {
-        const HRESULT hr = view->Folder2->CompareIDs(column, view->ItemIDList(i), view->ItemIDList(i + 1));
+        const HRESULT hr =
+            CompareFileSystemItems(view->Folder2.get(), column, view->ItemIDList(i), view->ItemIDList(i + 1));
         const auto order = static_cast<signed char>(HRESULT_CODE(hr) & 0xFF);
         if (ascending ? order > 0 : order < 0) return false;
     }
