@@ -172,15 +172,6 @@ TEST_F(ColumnCompare, TheLayersComparisonOrdersBySizeOnEveryPlatform) {
     EXPECT_EQ(files, (Names{L"b.dat", L"c.bmp", L"a.txt"}));
 }
 
-TEST_F(ColumnCompare, TheLayerLeavesTheNameColumnToTheFolder) {
-    for (const UniquePidl& a : items_) {
-        for (const UniquePidl& b : items_) {
-            EXPECT_EQ(CompareFileSystemItems(folder_.get(), 0, a.get(), b.get()),
-                      folder_->CompareIDs(0, a.get(), b.get()));
-        }
-    }
-}
-
 // The flag says whether the folder's own comparison may be used for size.
 TEST_F(ColumnCompare, TheCapabilityFlagMatchesWhetherTheFolderOrdersBySize) {
     const int column = ColumnOf(kStorageSize);
