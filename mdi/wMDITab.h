@@ -46,6 +46,8 @@ struct TabBarState {
     TabBarSettings settings;
     // Registered on the tab control while it exists.
     ComPtr<IDropTarget> dropTarget;
+    // The tab a drag hovers over, marked with a dotted frame; -1 for none.
+    int dropMark = -1;
 };
 
 TabBarState& TabBar();
@@ -81,8 +83,9 @@ int TabImage(int index);
 // Moves tab `from` to index `to`, keeping its text, image, child and selection.
 void MoveTab(int from, int to);
 // Runs a tab click command on tab `index`: the commands with a meaning of
-// their own act on the tab; any other goes to the frame as if that tab's list
-// had sent it.
+// their own act on the tab (5115 its popup menu TABMENU, 5116 its folder's
+// shell context menu, the closing family); any other goes to the frame as if
+// that tab's list had sent it.
 void RunTabCommand(WORD command, int index);
 // The tooltip of tab `index`: its folder's path or name, at most 78
 // characters; empty for search results.

@@ -1,13 +1,11 @@
 // The tab control's mouse: dragging a tab to a new place, the configured click
-// commands, wheel switching, and activating the tab a drag hovers over.
+// commands, wheel switching, handing back the focus a click takes, and
+// activating the tab a drag hovers over.
 
 #include "mdi/wMDITab.h"
 
-#include "mainwnd/uCommand.h"
-#include "mainwnd/uCommandShared.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDIChild.h"
-#include "res/resource.h"
 
 #include <ole2.h>
 #include <windowsx.h>
@@ -32,6 +30,32 @@ TabDragState& Drag() {
     return state;
 }
 
+// Above zero while the control's own handling of a mouse button runs. The
+// focus the control takes then comes from the press itself; focus that a
+// command run by the click gives it (5114, focus the tab bar) is meant.
+int g_pressDepth = 0;
+
+LRESULT DefaultPress(HWND tabs, UINT message, WPARAM wParam, LPARAM lParam) {
+    ++g_pressDepth;
+    const LRESULT result = DefSubclassProc(tabs, message, wParam, lParam);
+    --g_pressDepth;
+    return result;
+}
+
+// The control takes the focus on every press; unless its style asks for that
+// (TCS_FOCUSONBUTTONDOWN), a click switches tabs and leaves the keyboard
+// where it was.
+void HandFocusBack(HWND tabs, HWND previous) {
+    // The window given the focus back may pass it on to a window it
+    // remembers (the frame does), which can be this bar again: one try only.
+    static bool handing = false;
+    if (handing || g_pressDepth == 0 || (GetWindowLongPtrW(tabs, GWL_STYLE) & TCS_FOCUSONBUTTONDOWN)) return;
+    if (!previous || previous == tabs || !IsWindow(previous)) return;
+    handing = true;
+    SetFocus(previous);
+    handing = false;
+}
+
 int TabAt(HWND tabs, POINT point) {
     TCHITTESTINFO hit{};
     hit.pt = point;
@@ -52,27 +76,6 @@ void ActivateTab(int index) {
     HWND child = TabChild(index);
     if (child && Frame().mdiClient)
         SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
-}
-
-// The pane a command for this tab is aimed at: its folder view list or its
-// search result list.
-HWND ContentListOf(HWND child) {
-    TMDIChildView* view = ChildViewOf(child);
-    if (!view) return nullptr;
-    if (view->ContentKind == ContentSearch) return view->SearchList ? view->SearchList->ListView : nullptr;
-    return ChildListView(child);
-}
-
-void ShowTabMenu(int index) {
-    auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(TabBar().tabs, GWLP_HINSTANCE));
-    UniqueMenu menu(LoadMenuW(instance, L"TABMENU"));
-    HMENU popup = menu ? GetSubMenu(menu.get(), 0) : nullptr;
-    if (!popup) return;
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    const UINT chosen = static_cast<UINT>(TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y,
-                                                          0, TabBar().container, nullptr));
-    if (chosen != 0) RunTabCommand(static_cast<WORD>(chosen), index);
 }
 
 void OnLeftButtonDown(HWND tabs, WPARAM wParam, LPARAM lParam) {
@@ -132,8 +135,44 @@ bool OnWheel(WPARAM wParam) {
     return true;
 }
 
-// Activates the tab a drag hovers over once it has stayed there longer than
-// DragTime. Dropping does nothing yet: every effect is none.
+// The drop mark: a dotted frame just inside the item rectangle.
+constexpr int kDropMarkInset = 3;
+
+bool DropMarkRect(HWND tabs, int tab, RECT& rect) {
+    if (tab < 0 || !TabCtrl_GetItemRect(tabs, tab, &rect)) return false;
+    InflateRect(&rect, -kDropMarkInset, -kDropMarkInset);
+    return true;
+}
+
+// Drawn over the control's own painting, with a pen rather than by inverting,
+// so that a partial repaint never leaves half a mark inverted.
+void PaintDropMark(HWND tabs) {
+    RECT rect{};
+    if (!DropMarkRect(tabs, TabBar().dropMark, rect)) return;
+    HDC dc = GetDC(tabs);
+    UniqueGdi<HPEN> pen(CreatePen(PS_DOT, 1, GetSysColor(COLOR_WINDOWTEXT)));
+    const HGDIOBJ oldPen = SelectObject(dc, pen.get());
+    const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
+    SetBkMode(dc, oldMode);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    ReleaseDC(tabs, dc);
+}
+
+void SetDropMark(int tab) {
+    HWND tabs = TabBar().tabs;
+    int& mark = TabBar().dropMark;
+    if (!tabs || tab == mark) return;
+    RECT rect{};
+    if (DropMarkRect(tabs, mark, rect)) InvalidateRect(tabs, &rect, TRUE);
+    mark = tab;
+    if (DropMarkRect(tabs, mark, rect)) InvalidateRect(tabs, &rect, TRUE);
+}
+
+// Marks the tab a drag hovers over and activates it once the drag has stayed
+// there longer than DragTime. Dropping does nothing yet: every effect is none.
 class TabDropTarget final : public IDropTarget {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
@@ -166,10 +205,12 @@ public:
     }
     HRESULT STDMETHODCALLTYPE DragLeave() override {
         hoverTab_ = -1;
+        SetDropMark(-1);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Drop(IDataObject*, DWORD, POINTL, DWORD* effect) override {
         hoverTab_ = -1;
+        SetDropMark(-1);
         if (effect) *effect = DROPEFFECT_NONE;
         return S_OK;
     }
@@ -181,6 +222,7 @@ private:
         POINT point{screen.x, screen.y};
         ScreenToClient(tabs, &point);
         const int tab = TabAt(tabs, point);
+        SetDropMark(tab);
         const DWORD now = GetTickCount();
         if (tab != hoverTab_) {
             hoverTab_ = tab;
@@ -209,7 +251,7 @@ LRESULT CALLBACK TabMouseProc(HWND tabs, UINT message, WPARAM wParam, LPARAM lPa
             OnClick(tabs, TabBar().settings.rlClick, lParam);
             return 0;
         }
-        const LRESULT result = DefSubclassProc(tabs, message, wParam, lParam);
+        const LRESULT result = DefaultPress(tabs, message, wParam, lParam);
         OnLeftButtonDown(tabs, wParam, lParam);
         return result;
     }
@@ -218,26 +260,40 @@ LRESULT CALLBACK TabMouseProc(HWND tabs, UINT message, WPARAM wParam, LPARAM lPa
         break;
     case WM_LBUTTONUP:
         OnLeftButtonUp(tabs, lParam);
-        break;
+        return DefaultPress(tabs, message, wParam, lParam);
     case WM_CAPTURECHANGED:
         // Another window took the mouse: the press is no drag any more.
         if (Drag().pending && reinterpret_cast<HWND>(lParam) != tabs) Drag() = {};
         break;
     case WM_LBUTTONDBLCLK:
         OnClick(tabs, TabBar().settings.ldClick, lParam);
-        break;
+        return DefaultPress(tabs, message, wParam, lParam);
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        return DefaultPress(tabs, message, wParam, lParam);
     case WM_RBUTTONUP:
         OnClick(tabs, RightClickCommand(wParam), lParam);
-        break;
+        return DefaultPress(tabs, message, wParam, lParam);
     case WM_MBUTTONUP:
         OnClick(tabs, TabBar().settings.mClick, lParam);
-        break;
+        return DefaultPress(tabs, message, wParam, lParam);
+    case WM_SETFOCUS: {
+        const LRESULT result = DefSubclassProc(tabs, message, wParam, lParam);
+        HandFocusBack(tabs, reinterpret_cast<HWND>(wParam));
+        return result;
+    }
+    case WM_PAINT: {
+        const LRESULT result = DefSubclassProc(tabs, message, wParam, lParam);
+        PaintDropMark(tabs);
+        return result;
+    }
     case WM_MOUSEWHEEL:
         if (OnWheel(wParam)) return 0;
         break;
     case WM_DESTROY:
         RevokeDragDrop(tabs);
         TabBar().dropTarget = nullptr;
+        TabBar().dropMark = -1;
         Drag() = {};
         break;
     case WM_NCDESTROY:
@@ -253,26 +309,4 @@ void AttachTabMouse(HWND tabs) {
     SetWindowSubclass(tabs, TabMouseProc, kSubclassId, 0);
     auto target = ComPtr<IDropTarget>::attach(new TabDropTarget);
     if (SUCCEEDED(RegisterDragDrop(tabs, target.get()))) TabBar().dropTarget = target;
-}
-
-void RunTabCommand(WORD command, int index) {
-    HWND child = TabChild(index);
-    if (!child) return;
-    switch (command) {
-    case IDM_TAB_NOTHING: return;
-    case IDM_TAB_POPUP: ShowTabMenu(index); return;
-    case IDM_CLOSE: CloseTab(index); return;
-    case IDM_CLOSE_LEFT: CloseLeft(index); return;
-    case IDM_CLOSE_RIGHT: CloseRight(index); return;
-    case IDM_CLOSE_ALL: CloseAll(); return;
-    case IDM_CLOSE_OTHERS: CloseOthers(index); return;
-    case IDM_ADD_FAVORITE:
-    case IDM_ADD_LINK:
-        if (!ChildFolder(child)) return;
-        break;
-    }
-    // Without its list the command would land on the active tab instead.
-    HWND list = ContentListOf(child);
-    if (list && Frame().frame)
-        SendMessageW(Frame().frame, WM_COMMAND, MAKEWPARAM(command, CommandFromControl), reinterpret_cast<LPARAM>(list));
 }

@@ -23,22 +23,19 @@ public:
 };
 
 // Passes a menu message to the tracked menu, preferring IContextMenu3 (which
-// can answer WM_MENUCHAR) over IContextMenu2. False when no menu is tracked or
-// it takes no menu messages; `result` is then untouched.
+// can answer WM_MENUCHAR) over IContextMenu2. While a menu is tracked the frame
+// leaves these messages to it alone: the answer is TRUE for the owner-drawn
+// items' WM_DRAWITEM and WM_MEASUREITEM and 0 otherwise, unless
+// IContextMenu3 gives its own. False when no menu is tracked; `result` is then
+// untouched.
 inline bool RelayToTrackedContextMenu(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     const ComPtr<IContextMenu>& menu = TrackedContextMenuSlot();
     if (!menu) return false;
-    if (ComPtr<IContextMenu3> menu3 = menu.as<IContextMenu3>()) {
-        LRESULT answer = 0;
+    LRESULT answer = (message == WM_DRAWITEM || message == WM_MEASUREITEM) ? TRUE : 0;
+    if (ComPtr<IContextMenu3> menu3 = menu.as<IContextMenu3>())
         menu3->HandleMenuMsg2(message, wParam, lParam, &answer);
-        result = answer;
-        return true;
-    }
-    if (ComPtr<IContextMenu2> menu2 = menu.as<IContextMenu2>()) {
+    else if (ComPtr<IContextMenu2> menu2 = menu.as<IContextMenu2>())
         menu2->HandleMenuMsg(message, wParam, lParam);
-        // Owner-drawn items report themselves handled; the rest have no answer.
-        result = (message == WM_DRAWITEM || message == WM_MEASUREITEM) ? TRUE : 0;
-        return true;
-    }
-    return false;
+    result = answer;
+    return true;
 }

@@ -86,6 +86,54 @@ TEST_F(CommandRouting, AnAimedCommandWithAListIgnoresTheFocusedTree) {
     EXPECT_EQ(g_treeCommands, (std::vector<WORD>{5205}));
 }
 
+// A search result list as the search unit will make one: a list box standing
+// in for its list view.
+class StandInResults : public TMDIChildContent {
+public:
+    explicit StandInResults(HWND parent) {
+        ListView = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent,
+                                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kSearchListId)),
+                                   GetModuleHandleW(nullptr), nullptr);
+    }
+    void Show(bool visible) override { ShowWindow(ListView, visible ? SW_SHOW : SW_HIDE); }
+    void Resize(int width, int height) override { MoveWindow(ListView, 0, 0, width, height, TRUE); }
+};
+
+std::vector<std::pair<HWND, WORD>> g_listCommands;
+
+TEST_F(CommandRouting, DeleteGoesToTheFocusedTreeUnlessAimedAtAList) {
+    SetSearchListMaker([](TMDIChildView& view) -> std::unique_ptr<TMDIChildContent> {
+        return std::make_unique<StandInResults>(view.Window);
+    });
+    ASSERT_NE(OpenTab(MakeFolder(L"folder")), nullptr);
+    HWND search = OpenSearchTab();
+    ASSERT_NE(search, nullptr);
+    HWND results = ChildViewOf(search)->SearchList->ListView;
+    HWND tree = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, frame_, nullptr,
+                                nullptr, nullptr);
+    Frame().folderTree = tree;
+    Routing().folderTreeCommand = RecordTreeCommand;
+    Routing().searchListCommand = [](TMDIChildContent& list, WORD command) {
+        g_listCommands.emplace_back(list.ListView, command);
+    };
+    g_treeCommands.clear();
+    g_listCommands.clear();
+    g_treeAnswer = true;
+    SetFocus(tree);
+
+    Send(5205);
+    EXPECT_EQ(g_treeCommands, (std::vector<WORD>{5205}));
+    EXPECT_TRUE(g_listCommands.empty()) << "the tree took it; the active list never sees it";
+
+    g_treeCommands.clear();
+    Send(Aimed(5205), reinterpret_cast<LPARAM>(results));
+    EXPECT_TRUE(g_treeCommands.empty()) << "aimed at a list, the focused tree is passed over";
+    EXPECT_EQ(g_listCommands, (std::vector<std::pair<HWND, WORD>>{{results, 5205}}));
+    EXPECT_EQ(GetFocus(), tree);
+
+    SetSearchListMaker(nullptr);
+}
+
 TEST_F(CommandRouting, BackAndForwardStepThroughTheActiveChildsHistory) {
     const std::wstring inner = MakeFolder(L"x\\inner");
     HWND child = OpenTab(inner);

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 
 namespace {
 
@@ -217,6 +219,59 @@ TEST_F(TabMouseTest, AShortHoverActivatesNothing) {
     PumpMessages();
     EXPECT_EQ(ActiveChild(), b);
     TabBar().dropTarget->DragLeave();
+}
+
+// The pixels of tab `index` where its drop mark goes: the top row and the
+// left column just inside the item rectangle.
+std::vector<COLORREF> MarkPlace(int index) {
+    HWND tabs = TabBar().tabs;
+    UpdateWindow(tabs);
+    RECT item{};
+    EXPECT_TRUE(TabCtrl_GetItemRect(tabs, index, &item));
+    std::vector<COLORREF> pixels;
+    HDC dc = GetDC(tabs);
+    for (int x = item.left + 3; x < item.right - 3; ++x) pixels.push_back(GetPixel(dc, x, item.top + 3));
+    for (int y = item.top + 3; y < item.bottom - 3; ++y) pixels.push_back(GetPixel(dc, item.left + 3, y));
+    ReleaseDC(tabs, dc);
+    return pixels;
+}
+
+TEST_F(TabMouseTest, ADragMarksTheTabUnderThePointerUntilItLeaves) {
+    OpenSearchChild();
+    OpenSearchChild();
+    ASSERT_TRUE(TabBar().dropTarget);
+    const std::vector<COLORREF> first = MarkPlace(0);
+    const std::vector<COLORREF> second = MarkPlace(1);
+    DWORD effect = DROPEFFECT_COPY;
+    TabBar().dropTarget->DragEnter(nullptr, MK_LBUTTON, ScreenCenter(0), &effect);
+    EXPECT_EQ(TabBar().dropMark, 0);
+    EXPECT_NE(MarkPlace(0), first);
+    TabBar().dropTarget->DragOver(MK_LBUTTON, ScreenCenter(1), &effect);
+    EXPECT_EQ(TabBar().dropMark, 1);
+    EXPECT_EQ(MarkPlace(0), first) << "the old mark is gone";
+    EXPECT_NE(MarkPlace(1), second);
+    TabBar().dropTarget->DragLeave();
+    EXPECT_EQ(TabBar().dropMark, -1);
+    EXPECT_EQ(MarkPlace(1), second);
+}
+
+TEST_F(TabMouseTest, ADropRemovesTheMarkAndOutsideTheTabsThereIsNone) {
+    OpenSearchChild();
+    ASSERT_TRUE(TabBar().dropTarget);
+    DWORD effect = DROPEFFECT_COPY;
+    TabBar().dropTarget->DragEnter(nullptr, MK_LBUTTON, ScreenCenter(0), &effect);
+    ASSERT_EQ(TabBar().dropMark, 0);
+    RECT item{};
+    ASSERT_TRUE(TabCtrl_GetItemRect(TabBar().tabs, 0, &item));
+    POINT outside{item.right + 40, (item.top + item.bottom) / 2};
+    ClientToScreen(TabBar().tabs, &outside);
+    TabBar().dropTarget->DragOver(MK_LBUTTON, POINTL{outside.x, outside.y}, &effect);
+    EXPECT_EQ(TabBar().dropMark, -1);
+    TabBar().dropTarget->DragOver(MK_LBUTTON, ScreenCenter(0), &effect);
+    ASSERT_EQ(TabBar().dropMark, 0);
+    TabBar().dropTarget->Drop(nullptr, MK_LBUTTON, ScreenCenter(0), &effect);
+    EXPECT_EQ(TabBar().dropMark, -1);
+    EXPECT_EQ(effect, DROPEFFECT_NONE);
 }
 
 }  // namespace
