@@ -9,6 +9,7 @@
 #include "folderview/uViewStateStore.h"
 #include "shell/uCapabilities.h"
 #include "shell/uDirWatcher.h"
+#include "shell/uThumbCache.h"
 
 #include <shlwapi.h>
 
@@ -326,7 +327,12 @@ UniquePidl TFolderView::ParseChild(const std::wstring& name) const {
 // present, a name already gone) leaves the list as it is.
 void TFolderView::DrainDirWatcher() {
     if (!DirWatcher || !Folder) return;
-    const std::vector<DirChange> changes = DirWatcher->TakeChanges();
+    std::vector<DirChange> changes = DirWatcher->TakeChanges();
+    // Our thumbnail cache lives in the folder it serves; its own writes would
+    // otherwise make every cache flush refresh the list.
+    std::erase_if(changes, [](const DirChange& change) {
+        return change.kind == DirChange::Modified && SameParsingName(change.name, kThumbnailStoreFileName);
+    });
     const std::wstring folderPath = DirWatcher->Folder();
     bool batch = changes.size() > kMaxSingleChanges;
     for (const DirChange& change : changes) {
