@@ -10,6 +10,8 @@
 #include "shell/uCapabilities.h"
 
 #include <atomic>
+#include <map>
+#include <string>
 #include <utility>
 
 namespace {
@@ -66,6 +68,33 @@ SIZE IconSize(HICON icon) {
     // A monochrome icon keeps its AND and XOR masks one above the other.
     if (!color) size.cy /= 2;
     return size;
+}
+
+// Placeholders by icon location: the items of a folder share a handful of
+// icons, and extracting one costs milliseconds. Used on the GUI thread only.
+constexpr size_t kMostCachedPlaceholders = 256;
+
+HICON Placeholder(IExtractIconW* icons, const wchar_t* location, int index, UINT flags) {
+    static std::map<std::wstring, UniqueIcon> cache;
+    const std::wstring key = std::wstring(location) + L"," + std::to_wstring(index);
+    const bool cacheable = !(flags & GIL_DONTCACHE);
+    if (cacheable) {
+        auto found = cache.find(key);
+        if (found != cache.end()) return CopyIcon(found->second.get());
+    }
+    HICON large = nullptr, small = nullptr;
+    const UINT sizes = MAKELONG(kPlaceholderSize, kSmallIconSize);
+    HRESULT hr = icons->Extract(location, static_cast<UINT>(index), &large, &small, sizes);
+    // S_FALSE leaves the extraction to the caller.
+    if (hr == S_FALSE) hr = SHDefExtractIconW(location, index, flags, &large, &small, sizes);
+    UniqueIcon smallIcon(small);
+    UniqueIcon largeIcon(large);
+    if (hr != S_OK || !largeIcon) return nullptr;
+    if (!cacheable) return largeIcon.release();
+    if (cache.size() >= kMostCachedPlaceholders) cache.clear();
+    HICON copy = CopyIcon(largeIcon.get());
+    cache.emplace(key, std::move(largeIcon));
+    return copy;
 }
 
 // Copies `bitmap` (or a part of it) onto `dc` with `operation`.
@@ -279,15 +308,9 @@ void TFolderView::StartThumbnail(int index) {
     UINT flags = 0;
     if (SUCCEEDED(Folder->GetUIObjectOf(ListView, 1, &item, IID_IExtractIconW, nullptr, icons.putVoid())) && icons &&
         icons->GetIconLocation(GIL_FORSHELL, location, MAX_PATH, &iconIndex, &flags) == S_OK) {
-        HICON large = nullptr, small = nullptr;
-        const UINT sizes = MAKELONG(kPlaceholderSize, kSmallIconSize);
-        HRESULT hr = icons->Extract(location, static_cast<UINT>(iconIndex), &large, &small, sizes);
-        // S_FALSE leaves the extraction to the caller.
-        if (hr == S_FALSE) hr = SHDefExtractIconW(location, iconIndex, flags, &large, &small, sizes);
-        UniqueIcon smallIcon(small);
-        UniqueIcon largeIcon(large);
-        if (hr == S_OK && largeIcon && static_cast<size_t>(index) < Thumbs.size())
-            Thumbs[index].Set(largeIcon.release(), true, false);
+        UniqueIcon placeholder(Placeholder(icons.get(), location, iconIndex, flags));
+        if (placeholder && static_cast<size_t>(index) < Thumbs.size())
+            Thumbs[index].Set(placeholder.release(), true, false);
     }
     QueueThumbnailTask(index, item);
 }
