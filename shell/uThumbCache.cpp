@@ -246,12 +246,16 @@ private:
         // whole folder; a cache found missing stays missing until it is made
         // here or the store is closed.
         if (!create && knownMissing_) return STG_E_FILENOTFOUND;
+        if (!file_ && !Writable(mode)) ReuseIdleReader();
+        idle_.reset();
         if (file_) {
             // One file handle serves every lock; a writer cannot hide behind a reader's handle.
             if (Writable(mode) && !Writable(lockMode_)) return STG_E_LOCKVIOLATION;
         } else {
             const DWORD access = Writable(mode) ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
-            const DWORD share = Writable(mode) ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_DELETE;
+            // A reader's handle outlives its lock (see Unlock), so it keeps nobody out.
+            const DWORD share =
+                Writable(mode) ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
             HANDLE file = CreateFileW(path_.c_str(), access, share, nullptr, create ? OPEN_ALWAYS : OPEN_EXISTING,
                                       FILE_ATTRIBUTE_HIDDEN, nullptr);
             if (file == INVALID_HANDLE_VALUE) {
@@ -274,16 +278,31 @@ private:
         return S_OK;
     }
 
+    // Opening a file costs about a millisecond under some platforms, and the
+    // view looks at the cache once per item: a reader's handle is kept idle
+    // and taken up again while the file has not changed.
     void Unlock() {
-        if (Writable(lockMode_) && waste_ > kCompactionThreshold && waste_ > live_) Compact();
+        const bool writer = Writable(lockMode_);
+        if (writer && waste_ > kCompactionThreshold && waste_ > live_) Compact();
         RememberFileState();
+        if (!writer && indexValid_) idle_ = std::move(file_);
         file_.reset();
         lockMode_ = 0;
+    }
+
+    void ReuseIdleReader() {
+        WIN32_FILE_ATTRIBUTE_DATA now{};
+        if (!idle_ || !indexValid_ || !GetFileAttributesExW(path_.c_str(), GetFileExInfoStandard, &now)) return;
+        const UINT64 size = (static_cast<UINT64>(now.nFileSizeHigh) << 32) | now.nFileSizeLow;
+        if (size != knownSize_ || CompareFileTime(&now.ftLastWriteTime, &knownWrite_) != 0) return;
+        file_ = std::move(idle_);
+        lockMode_ = STGM_READ;
     }
 
     void CloseLocked() {
         knownMissing_ = false;
         if (file_) Unlock();
+        idle_.reset();
         locks_ = 0;
         mode_ = 0;
         isOpen_ = false;
@@ -459,6 +478,7 @@ private:
     std::mutex mutex_;
     std::wstring path_;
     UniqueHandle file_;
+    UniqueHandle idle_;   // a reader's handle kept after its lock
     DWORD lockMode_ = 0;  // the access file_ was opened with
     DWORD mode_ = 0;      // the mode of the last Open or Create
     bool isOpen_ = false;
