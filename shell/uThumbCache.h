@@ -8,7 +8,9 @@
 // - Open and Create take a lock: the file stays open from then until the
 //   matching ReleaseLock (or Close); entries are read and written only while
 //   a lock is held, written only under a lock taken with STGM_WRITE or
-//   STGM_READWRITE. Readers let other readers in; a writer lets only readers in.
+//   STGM_READWRITE. A writer lets only readers in; readers keep nobody out
+//   (what they read is checked), and a reader's handle may stay open after
+//   its lock while the file is unchanged.
 // - Entries are found by name (case ignored, as file names are) and carry a
 //   time stamp; a picture goes in as any bitmap and comes out as a 32-bit DIB
 //   section of the same size.
