@@ -1,5 +1,6 @@
 #include "folderview/uItemTasks.h"
 
+#include "app/ComObject.h"
 #include "app/ComPtr.h"
 #include "app/uPIDL.h"
 #include "folderview/uFolderViewSettings.h"
@@ -86,29 +87,11 @@ LRESULT CALLBACK ReceiverProc(HWND list, UINT message, WPARAM wParam, LPARAM lPa
 // What every item task shares: the view, the item, the generation it was made
 // in, and the bookkeeping of IRunnableTask. Kill, Suspend and Resume are not
 // supported: each task is a single short shell call.
-class TItemRunnableTask : public IRunnableTask {
+class TItemRunnableTask : public ComObject<IRunnableTask> {
 public:
     TItemRunnableTask(TFolderView& view, int index, LPCITEMIDLIST item)
         : view_(view), list_(view.ListView), index_(index), item_(PIDLClone(item)), generation_(view.Generation) {}
-    TItemRunnableTask(const TItemRunnableTask&) = delete;
-    TItemRunnableTask& operator=(const TItemRunnableTask&) = delete;
 
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IRunnableTask)) {
-            *object = static_cast<IRunnableTask*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0) delete this;
-        return refs;
-    }
 
     STDMETHODIMP Run() override {
         InterlockedExchange(&state_, IRTIR_TASK_RUNNING);
@@ -122,7 +105,6 @@ public:
     STDMETHODIMP_(ULONG) IsRunning() override { return static_cast<ULONG>(InterlockedCompareExchange(&state_, 0, 0)); }
 
 protected:
-    virtual ~TItemRunnableTask() = default;
     virtual void Execute() = 0;
 
     // Asked before every shell call: work for a folder the view has left is
@@ -146,7 +128,6 @@ private:
     int index_;
     UniquePidl item_;
     LONG generation_;
-    LONG refs_ = 1;
     LONG state_ = IRTIR_TASK_NOT_RUNNING;
 };
 

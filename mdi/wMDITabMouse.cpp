@@ -4,6 +4,7 @@
 
 #include "mdi/wMDITab.h"
 
+#include "app/ComObject.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDIChild.h"
 
@@ -173,24 +174,8 @@ void SetDropMark(int tab) {
 
 // Marks the tab a drag hovers over and activates it once the drag has stayed
 // there longer than DragTime. Dropping does nothing yet: every effect is none.
-class TabDropTarget final : public IDropTarget {
+class TabDropTarget final : public ComObject<IDropTarget> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDropTarget) {
-            *object = static_cast<IDropTarget*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG left = InterlockedDecrement(&references_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
 
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL point, DWORD* effect) override {
         hoverTab_ = -1;
@@ -237,7 +222,6 @@ private:
         }
     }
 
-    LONG references_ = 1;
     int hoverTab_ = -1;
     DWORD since_ = 0;
     bool activated_ = false;

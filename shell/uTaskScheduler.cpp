@@ -1,5 +1,6 @@
 #include "shell/uTaskScheduler.h"
 
+#include "app/ComObject.h"
 #include "app/Handles.h"
 
 #include <windows.h>
@@ -179,39 +180,17 @@ unsigned __stdcall WorkerMain(void* param) {
     return 0;
 }
 
-class TTaskScheduler final : public IShellTaskScheduler {
+class TTaskScheduler final : public ComObject<IShellTaskScheduler> {
 public:
-    TTaskScheduler() = default;
-    TTaskScheduler(const TTaskScheduler&) = delete;
-    TTaskScheduler& operator=(const TTaskScheduler&) = delete;
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(iid, __uuidof(IUnknown)) || IsEqualIID(iid, __uuidof(IShellTaskScheduler))) {
-            *object = static_cast<IShellTaskScheduler*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        LONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0) delete this;
-        return refs;
-    }
-
     STDMETHODIMP AddTask(IRunnableTask* task, REFTASKOWNERID owner, DWORD_PTR param, DWORD priority) override;
     STDMETHODIMP RemoveTasks(REFTASKOWNERID owner, DWORD_PTR param, BOOL waitIfRunning) override;
     STDMETHODIMP_(UINT) CountTasks(REFTASKOWNERID owner) override;
     STDMETHODIMP Status(DWORD releaseStatus, DWORD threadTimeout) override;
 
 private:
-    ~TTaskScheduler();
+    ~TTaskScheduler() override;
     bool StartWorker();  // with core_->lock held
 
-    LONG refs_ = 1;
     std::shared_ptr<SchedulerCore> core_ = std::make_shared<SchedulerCore>();
 };
 
