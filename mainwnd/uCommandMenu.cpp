@@ -10,6 +10,7 @@
 #include "mainwnd/uCommand.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDIChild.h"
+#include "mdi/wMDIClient.h"
 #include "mdi/wMDITab.h"
 #include "res/resource.h"
 
@@ -54,6 +55,42 @@ void RadioCheck(HMENU menu, UINT id, bool checked) {
 }
 
 bool Visible(HWND window) { return window && IsWindowVisible(window); }
+
+std::wstring WithAmpersandsDoubled(const std::wstring& text) {
+    std::wstring result;
+    for (const wchar_t c : text) {
+        result += c;
+        if (c == L'&') result += L'&';
+    }
+    return result;
+}
+
+// The MDI client lists its children in the window menu under their titles,
+// where an "&" turns into a mnemonic ("R&D" shows as "RD"). Each entry that is
+// still the client's own text is written again with the ampersands doubled;
+// an entry that is not a child (the "more windows" item) keeps its text.
+void EscapeWindowList(HMENU menu) {
+    HWND client = Frame().mdiClient;
+    if (!client) return;
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        const UINT id = GetMenuItemID(menu, i);
+        if (id < kFirstChildId || id >= kFirstChildId + 10) continue;
+        HWND child = GetDlgItem(client, static_cast<int>(id));
+        if (!child) continue;
+        wchar_t title[512] = {};
+        GetWindowTextW(child, title, 512);
+        wchar_t current[600] = {};
+        GetMenuStringW(menu, i, current, 600, MF_BYPOSITION);
+        const std::wstring prefix = L"&" + std::to_wstring(id - kFirstChildId + 1) + L" ";
+        if (current != prefix + title || !wcschr(title, L'&')) continue;
+        std::wstring text = prefix + WithAmpersandsDoubled(title);
+        MENUITEMINFOW info{sizeof(info)};
+        info.fMask = MIIM_STRING;
+        info.dwTypeData = text.data();
+        SetMenuItemInfoW(menu, i, TRUE, &info);
+    }
+}
 
 void KeepFirstItems(HMENU menu, int keep) {
     for (int i = GetMenuItemCount(menu) - 1; i >= keep; --i) DeleteMenu(menu, i, MF_BYPOSITION);
@@ -158,6 +195,7 @@ void SetMenuPreparer(UINT submenuId, MenuPreparer preparer) {
 void PrepareFrameMenu(HWND frame, HMENU popup) {
     UINT id = 0;
     if (!popup || !FindSubmenuId(GetMenu(frame), popup, id)) return;
+    EscapeWindowList(popup);
     switch (id) {
     case IDM_SIDE_MENU: PrepareSideBar(popup); break;
     case IDM_VIEW_MENU: PrepareView(popup); break;
