@@ -348,6 +348,9 @@ void TFolderView::SetViewMode(int mode) {
     if (mode == 2) ListView_SetColumnWidth(ListView, 0, FolderViewConfig().ListWidth);
     if (mode == 3) BuildColumns();
     ViewMode = static_cast<BYTE>(mode);
+    // Items already in the list keep the places they had under the old
+    // spacing until they are arranged again; thumbnails would overlap.
+    ListView_Arrange(ListView, LVA_DEFAULT);
     UpdateState();
     InvalidateRect(ListView, nullptr, TRUE);
 }

@@ -197,6 +197,21 @@ TEST_F(Thumbnails, TheFrameMarksTheSelectedItemAndFollowsTheThumbnailSize) {
     EXPECT_EQ(PixelOf(shown.get(), b.x, b.y - 33), GetSysColor(COLOR_HIGHLIGHT));
 }
 
+// Entered from details mode, as the view menu does: the items stand far
+// enough apart that neighbouring pictures and frames never overlap.
+TEST_F(Thumbnails, ItemsStandAPictureApartWhenTheModeIsEntered) {
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) ASSERT_TRUE(MakeFile(root_ / name, 10));
+    HWND child = Open(root_.path());
+    ASSERT_NE(child, nullptr);
+    ASSERT_EQ(View(child)->ViewMode, 3);
+    View(child)->SetViewMode(4);
+    Pump();
+    const POINT a = IconCentre(child, L"a.txt");
+    const POINT b = IconCentre(child, L"b.txt");
+    EXPECT_EQ(a.y, b.y) << "one row";
+    EXPECT_GE(std::abs(b.x - a.x), 96 + 4) << "pictures and their frames side by side";
+}
+
 TEST_F(Thumbnails, TheCacheServesCurrentPicturesAndAChangedFileIsExtractedAgainAndReplacesItsEntry) {
     FolderViewConfig().UseCache = true;
     ASSERT_TRUE(WriteBmp(root_ / L"a.bmp", 30, 30, RGB(255, 0, 0)));
