@@ -5,6 +5,7 @@
 
 #include "folderview/wFolderView.h"
 
+#include "app/ComObject.h"
 #include "app/Handles.h"
 #include "folderview/uFolderViewSettings.h"
 #include "shell/uCapabilities.h"
@@ -120,28 +121,11 @@ LRESULT CALLBACK ThumbnailReceiver(HWND window, UINT message, WPARAM wParam, LPA
 // One item's extraction on the scheduler's thread. The picture goes to the
 // GUI thread with SendMessageW; the slots are touched only there, so items
 // added or removed meanwhile cannot make it land in the wrong place.
-class TRunnableTask final : public IRunnableTask {
+class TRunnableTask final : public ComObject<IRunnableTask> {
 public:
     TRunnableTask(TFolderView& view, int index, ULONG serial, ComPtr<IExtractImage> extractor, LONG generation)
         : view_(view), index_(index), serial_(serial), extractor_(std::move(extractor)), generation_(generation),
           extractorTask_(extractor_.as<IRunnableTask>()) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IRunnableTask)) {
-            *object = static_cast<IRunnableTask*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG left = InterlockedDecrement(&references_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
 
     HRESULT STDMETHODCALLTYPE Run() override {
         state_ = IRTIR_TASK_RUNNING;
@@ -170,7 +154,7 @@ public:
     ULONG STDMETHODCALLTYPE IsRunning() override { return state_; }
 
 private:
-    ~TRunnableTask() = default;
+    ~TRunnableTask() override = default;
 
     bool Current() const { return InterlockedCompareExchange(&view_.Generation, 0, 0) == generation_; }
 
@@ -182,7 +166,6 @@ private:
         return hr;
     }
 
-    LONG references_ = 1;
     std::atomic<ULONG> state_{0};
     TFolderView& view_;
     const int index_;

@@ -1,5 +1,6 @@
 #include "shell/uImageExtractor.h"
 
+#include "app/ComObject.h"
 #include "shell/uWicImage.h"
 
 #include <windows.h>
@@ -10,26 +11,9 @@
 
 namespace {
 
-class TImageExtractor final : public IExtractImage {
+class TImageExtractor final : public ComObject<IExtractImage> {
 public:
     explicit TImageExtractor(std::wstring path) : path_(std::move(path)) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IExtractImage)) {
-            *object = static_cast<IExtractImage*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG left = InterlockedDecrement(&references_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
 
     HRESULT STDMETHODCALLTYPE GetLocation(LPWSTR pathBuffer, DWORD characters, DWORD* priority, const SIZE* size,
                                           DWORD colorDepth, DWORD* flags) override {
@@ -52,9 +36,8 @@ public:
     }
 
 private:
-    ~TImageExtractor() = default;
+    ~TImageExtractor() override = default;
 
-    LONG references_ = 1;
     std::wstring path_;
     int side_ = 0;
 };
