@@ -92,7 +92,6 @@ public:
     TItemRunnableTask(TFolderView& view, int index, LPCITEMIDLIST item)
         : view_(view), list_(view.ListView), index_(index), item_(PIDLClone(item)), generation_(view.Generation) {}
 
-
     STDMETHODIMP Run() override {
         InterlockedExchange(&state_, IRTIR_TASK_RUNNING);
         if (item_) Execute();
