@@ -145,16 +145,17 @@ DWORD WINAPI Ticker(void* parameter) {
 
 struct Figures {
     double open = 0;        // OpenChildWindow until the sorted list is complete
-    double firstPaint = 0;  // until the list has painted once
-    double stall = 0;
+    double firstItems = 0;  // until the first items have been painted
+    double stall = 0;       // largest message-loop stall from the start until a while after the end
     double bytesPerItem = 0;
     int items = 0;
 };
 
 StallProbe* g_probe = nullptr;
-Figures* g_figures = nullptr;
 LPITEMIDLIST g_target = nullptr;
 HWND g_child = nullptr;
+double g_started = 0;
+SIZE_T g_bytesBefore = 0;
 
 LRESULT CALLBACK ProbeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_TICK) {
@@ -163,18 +164,9 @@ LRESULT CALLBACK ProbeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         return 0;
     }
     if (message == WM_RUN) {
-        SIZE_T before = PrivateBytes();
-        double start = Now();
+        g_bytesBefore = PrivateBytes();
+        g_started = Now();
         g_child = OpenChildWindow(PIDLClone(g_target), true, nullptr, ContentFolder);
-        g_figures->open = Now() - start;
-        if (TFolderView* view = ChildFolderView(g_child)) {
-            RedrawWindow(view->ListView, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-            g_figures->firstPaint = Now() - start;
-            g_figures->items = view->ItemCount();
-        }
-        SIZE_T after = PrivateBytes();
-        if (g_figures->items > 0)
-            g_figures->bytesPerItem = static_cast<double>(after > before ? after - before : 0) / g_figures->items;
         return 0;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -189,20 +181,8 @@ HWND CreateProbeWindow() {
     return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
 }
 
-Figures MeasureZeko(LPITEMIDLIST pidl) {
-    Figures figures;
-    StallProbe probe;
-    probe.window = CreateProbeWindow();
-    g_probe = &probe;
-    g_figures = &figures;
-    g_target = pidl;
-
-    HANDLE ticker = CreateThread(nullptr, 0, Ticker, &probe, 0, nullptr);
-    Sleep(20);
-    PostMessageW(probe.window, WM_RUN, 0, 0);
-    // Keep pumping a while after the fill so that the paint and the first
-    // background work count towards the stall too.
-    double until = Now() + 1500;
+void PumpFor(double milliseconds) {
+    const double until = Now() + milliseconds;
     MSG msg;
     while (Now() < until) {
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -211,16 +191,119 @@ Figures MeasureZeko(LPITEMIDLIST pidl) {
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
+}
+
+// Pumps until `done` says so or `limit` ms have passed; false on the limit.
+template <typename Done>
+bool PumpUntil(Done done, double limit) {
+    const double until = Now() + limit;
+    MSG msg;
+    while (!done()) {
+        if (Now() > until) return false;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+            if (done()) return true;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+    }
+    return true;
+}
+
+Figures MeasureZeko(LPITEMIDLIST pidl) {
+    Figures figures;
+    StallProbe probe;
+    probe.window = CreateProbeWindow();
+    g_probe = &probe;
+    g_target = pidl;
+    g_child = nullptr;
+
+    HANDLE ticker = CreateThread(nullptr, 0, Ticker, &probe, 0, nullptr);
+    Sleep(20);
+    PostMessageW(probe.window, WM_RUN, 0, 0);
+    auto view = [] { return g_child ? ChildFolderView(g_child) : nullptr; };
+    PumpUntil([&] { return view() && view()->ItemCount() > 0; }, 120000);
+    if (TFolderView* shown = view()) {
+        RedrawWindow(shown->ListView, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        figures.firstItems = Now() - g_started;
+    }
+    PumpUntil([&] { return view() && !view()->Filling(); }, 120000);
+    figures.open = Now() - g_started;
+    if (TFolderView* shown = view()) figures.items = shown->ItemCount();
+    const SIZE_T after = PrivateBytes();
+    if (figures.items > 0)
+        figures.bytesPerItem =
+            static_cast<double>(after > g_bytesBefore ? after - g_bytesBefore : 0) / figures.items;
+    // The paint and the first background work count towards the stall too.
+    PumpFor(1500);
     probe.running = false;
     WaitForSingleObject(ticker, 2000);
     CloseHandle(ticker);
     figures.stall = probe.largest;
     if (g_child) SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(g_child), 0);
+    MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     DestroyWindow(probe.window);
     return figures;
 }
 
+// Leaving a large folder while it still loads: the time until the other
+// folder shows complete, and the largest stall meanwhile.
+struct LeaveFigures {
+    double shown = -1, stall = 0;
+};
+
+LeaveFigures MeasureLeavingWhileLoading(LPITEMIDLIST large, LPITEMIDLIST small) {
+    LeaveFigures figures;
+    StallProbe probe;
+    probe.window = CreateProbeWindow();
+    g_probe = &probe;
+    HWND child = OpenChildWindow(PIDLClone(large), true, nullptr, ContentFolder);
+    TFolderView* view = ChildFolderView(child);
+    if (!view) return figures;
+    HANDLE ticker = CreateThread(nullptr, 0, Ticker, &probe, 0, nullptr);
+    PumpUntil([&] { return view->ItemCount() > 0; }, 120000);
+    const double start = Now();
+    view->BrowseTo(PIDLClone(small), true, nullptr);
+    if (PumpUntil([&] { return !view->Filling(); }, 120000)) figures.shown = Now() - start;
+    PumpFor(500);
+    probe.running = false;
+    WaitForSingleObject(ticker, 2000);
+    CloseHandle(ticker);
+    figures.stall = probe.largest;
+    SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+    PumpFor(50);
+    DestroyWindow(probe.window);
+    return figures;
+}
+
+// Switching the view mode of a complete large list: how long each switch holds
+// the window, the call and what it leaves to the next messages together.
+std::vector<double> MeasureModeSwitches(LPITEMIDLIST large) {
+    std::vector<double> stalls;
+    HWND child = OpenChildWindow(PIDLClone(large), true, nullptr, ContentFolder);
+    TFolderView* view = ChildFolderView(child);
+    if (!view) return stalls;
+    PumpUntil([&] { return !view->Filling(); }, 120000);
+    PumpFor(300);
+    for (int mode : {0, 1, 2, 4, 3}) {
+        StallProbe probe;
+        probe.window = CreateProbeWindow();
+        g_probe = &probe;
+        HANDLE ticker = CreateThread(nullptr, 0, Ticker, &probe, 0, nullptr);
+        PumpFor(20);
+        view->SetViewMode(mode);
+        PumpFor(500);
+        probe.running = false;
+        WaitForSingleObject(ticker, 2000);
+        CloseHandle(ticker);
+        DestroyWindow(probe.window);
+        stalls.push_back(probe.largest);
+    }
+    SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+    PumpFor(50);
+    return stalls;
+}
 
 // Details mode on a large folder: how long the icons that background tasks
 // fetch take to show once the list is filled, first for the page on screen and
@@ -261,6 +344,7 @@ IconFigures MeasureIcons(LPITEMIDLIST pidl) {
     HWND child = OpenChildWindow(PIDLClone(pidl), true, nullptr, ContentFolder);
     TFolderView* view = ChildFolderView(child);
     if (!view) return figures;
+    PumpUntil([&] { return !view->Filling(); }, 120000);
     if (view->ViewMode != 3) view->SetViewMode(3);
     HWND list = view->ListView;
     figures.items = view->ItemCount();
@@ -334,8 +418,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     const wchar_t* cases[] = {L"files-1000", L"files-10000", L"folders-10000", L"files-100000"};
 
-    std::printf("%-14s %7s %9s %9s %9s %6s %9s %6s %9s %8s\n", "folder", "items", "raw ms", "shell ms", "zeko ms",
-                "x raw", "paint ms", "x raw", "stall ms", "B/item");
+    std::printf("%-14s %7s %9s %9s %9s %6s %9s %9s %8s\n", "folder", "items", "raw ms", "shell ms", "zeko ms",
+                "x raw", "first ms", "stall ms", "B/item");
     std::vector<std::pair<std::wstring, Steps>> profiles;
     for (const wchar_t* name : cases) {
         if (!only.empty() && std::wstring(name).find(only) == std::wstring::npos) continue;
@@ -349,11 +433,26 @@ int wmain(int argc, wchar_t** argv) {
         double raw = RawEnumeration(path, rawCount);
         double shell = ShellEnumeration(pidl.get(), shellCount);
         Figures zeko = MeasureZeko(pidl.get());
-        std::printf("%-14ls %7d %9.1f %9.1f %9.1f %6.1f %9.1f %6.1f %9.1f %8.0f\n", name, zeko.items, raw, shell,
-                    zeko.open, zeko.open / raw, zeko.firstPaint, zeko.firstPaint / raw, zeko.stall,
-                    zeko.bytesPerItem);
+        std::printf("%-14ls %7d %9.1f %9.1f %9.1f %6.1f %9.1f %9.1f %8.0f\n", name, zeko.items, raw, shell,
+                    zeko.open, zeko.open / raw, zeko.firstItems, zeko.stall, zeko.bytesPerItem);
         std::fflush(stdout);
         profiles.emplace_back(name, ProfileSteps(pidl.get(), frame));
+    }
+
+    const std::wstring largePath = base + L"\\files-100000";
+    const std::wstring smallPath = base + L"\\files-1000";
+    if ((only.empty() || only == L"files-100000") && FolderExists(largePath) && FolderExists(smallPath)) {
+        UniquePidl large(ILCreateFromPathW(largePath.c_str()));
+        UniquePidl small(ILCreateFromPathW(smallPath.c_str()));
+        const LeaveFigures leave = MeasureLeavingWhileLoading(large.get(), small.get());
+        std::printf("\nleaving files-100000 while it loads for files-1000: shown after %.1f ms, largest stall %.1f ms\n",
+                    leave.shown, leave.stall);
+        const std::vector<double> modes = MeasureModeSwitches(large.get());
+        const char* names[] = {"large icons", "small icons", "list", "thumbnails", "details"};
+        std::printf("view mode switches on files-100000, largest stall (ms):");
+        for (size_t i = 0; i < modes.size(); ++i) std::printf(" %s %.1f;", names[i], modes[i]);
+        std::printf("\n");
+        std::fflush(stdout);
     }
 
     std::printf("\ndetails mode: icons from background tasks (ms)\n%-14s %7s %10s %10s %10s %10s\n", "folder",

@@ -211,6 +211,7 @@ void ThumbnailBenchmark(const std::wstring& base) {
                 std::printf("the folder did not open in thumbnail mode\n");
                 return;
             }
+            while (view->Filling()) PumpFor(5);
             std::vector<bool> isPicture(static_cast<size_t>(view->ItemCount()));
             for (int i = 0; i < view->ItemCount(); ++i) {
                 wchar_t name[MAX_PATH] = {};

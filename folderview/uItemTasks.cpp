@@ -4,6 +4,7 @@
 #include "app/ComPtr.h"
 #include "app/uPIDL.h"
 #include "folderview/uFolderViewSettings.h"
+#include "folderview/uViewResult.h"
 #include "folderview/wFolderView.h"
 
 #include <algorithm>
@@ -12,19 +13,15 @@
 
 namespace {
 
-// Sent by a task to the list view; lParam points to a TaskResult that lives
-// until SendMessageW returns.
-constexpr UINT kTaskResultMessage = WM_APP + 0x61;
-constexpr UINT_PTR kReceiverId = 0x5A4B;
-
 // What a task hands to the GUI thread. `item` is the task's copy of the ID
 // list it worked on; `change` is applied to the list item found for it.
-struct TaskResult {
-    LONG generation = 0;
+struct TaskResult : TViewResult {
     int index = -1;
     LPCITEMIDLIST item = nullptr;
     int column = -1;  // for a column text: the shell column it belongs to
     LVITEMW change{};
+
+    LRESULT Apply(TFolderView& view) override;
 };
 
 bool SameBytes(LPCITEMIDLIST a, LPCITEMIDLIST b) {
@@ -58,30 +55,20 @@ int CurrentSubItem(const TFolderView& view, int hint, int column) {
     return found == columns.end() ? -1 : static_cast<int>(found - columns.begin());
 }
 
-// GUI thread. A result of an older generation belongs to a folder the view no
-// longer shows.
-void ApplyResult(TFolderView& view, const TaskResult& result) {
-    if (result.generation != view.Generation) return;
-    int subItem = result.change.iSubItem;
-    if (subItem > 0 && (subItem = CurrentSubItem(view, subItem, result.column)) < 0) return;
-    const int index = LocateItem(view, result.index, result.item);
-    if (index < 0) return;
-    LVITEMW change = result.change;
-    change.iItem = index;
+// GUI thread, while the view still shows the folder the result was computed for.
+LRESULT TaskResult::Apply(TFolderView& view) {
+    int subItem = change.iSubItem;
+    if (subItem > 0 && (subItem = CurrentSubItem(view, subItem, column)) < 0) return 0;
+    const int found = LocateItem(view, index, item);
+    if (found < 0) return 0;
+    LVITEMW applied = change;
+    applied.iItem = found;
     if (subItem > 0) {
-        ListView_SetItemText(view.ListView, index, subItem, change.pszText);
+        ListView_SetItemText(view.ListView, found, subItem, applied.pszText);
     } else {
-        ListView_SetItem(view.ListView, &change);
+        ListView_SetItem(view.ListView, &applied);
     }
-}
-
-LRESULT CALLBACK ReceiverProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data) {
-    if (message == kTaskResultMessage) {
-        ApplyResult(*reinterpret_cast<TFolderView*>(data), *reinterpret_cast<const TaskResult*>(lParam));
-        return 0;
-    }
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(list, ReceiverProc, id);
-    return DefSubclassProc(list, message, wParam, lParam);
+    return 1;
 }
 
 // What every item task shares: the view, the item, the generation it was made
@@ -116,7 +103,7 @@ protected:
         result.generation = generation_;
         result.index = index_;
         result.item = item_.get();
-        SendMessageW(list_, kTaskResultMessage, 0, reinterpret_cast<LPARAM>(&result));
+        DeliverToView(list_, result);
     }
 
     LPCITEMIDLIST Item() const { return item_.get(); }
@@ -253,12 +240,4 @@ void QueueOverlayTask(TFolderView& view, int index, LPCITEMIDLIST item) {
 void QueueSlowColumnTask(TFolderView& view, int column, int subItem, int index, LPCITEMIDLIST item) {
     Queue(view, new TSubItemRunnableTask(view, column, subItem, index, item), kSlowColumnTaskOwner,
           ITSAT_MIN_PRIORITY);
-}
-
-void InstallTaskResultReceiver(TFolderView& view) {
-    SetWindowSubclass(view.ListView, ReceiverProc, kReceiverId, reinterpret_cast<DWORD_PTR>(&view));
-}
-
-void RemoveTaskResultReceiver(TFolderView& view) {
-    if (IsWindow(view.ListView)) RemoveWindowSubclass(view.ListView, ReceiverProc, kReceiverId);
 }

@@ -37,8 +37,3 @@ ItemMarks ReadItemMarks(IShellFolder* folder, IShellIconOverlay* overlay, LPCITE
 void QueueIconTask(TFolderView& view, int index, LPCITEMIDLIST item, HRESULT fastResult);
 void QueueOverlayTask(TFolderView& view, int index, LPCITEMIDLIST item);
 void QueueSlowColumnTask(TFolderView& view, int column, int subItem, int index, LPCITEMIDLIST item);
-
-// The list view's receiver of task results: installed when the view is made,
-// removed when it goes (after its tasks are removed).
-void InstallTaskResultReceiver(TFolderView& view);
-void RemoveTaskResultReceiver(TFolderView& view);

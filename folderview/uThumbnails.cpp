@@ -8,6 +8,7 @@
 #include "app/ComObject.h"
 #include "app/Handles.h"
 #include "folderview/uFolderViewSettings.h"
+#include "folderview/uViewResult.h"
 #include "shell/uCapabilities.h"
 
 #include <atomic>
@@ -28,17 +29,14 @@ constexpr UINT kFlushContinueDelay = 10;
 constexpr int kPlaceholderSize = 48;
 constexpr int kSmallIconSize = 16;
 constexpr DWORD kColorDepth = 24;
-// The result of an extraction, sent from the scheduler's thread to the list
-// view; wParam is unused, lParam points to a ThumbnailResult, the answer is
-// 1 when the view took the bitmap.
-constexpr UINT WM_THUMBNAIL_READY = WM_APP + 0x254;
-constexpr UINT_PTR kReceiverSubclassId = 0x54484D42;
+// The result of an extraction, handed from the scheduler's thread to the
+// view; Apply answers 1 when the view took the bitmap.
+struct ThumbnailResult : TViewResult {
+    int index = -1;
+    ULONG serial = 0;
+    HBITMAP bitmap = nullptr;
 
-struct ThumbnailResult {
-    LONG generation;
-    int index;
-    ULONG serial;
-    HBITMAP bitmap;
+    LRESULT Apply(TFolderView& view) override { return view.TakeThumbnail(generation, index, serial, bitmap); }
 };
 
 std::atomic<ULONG> g_lastSlotSerial{0};
@@ -108,16 +106,6 @@ void Blit(HDC dc, int x, int y, HBITMAP bitmap, SIZE size, DWORD operation) {
     DeleteDC(memory);
 }
 
-LRESULT CALLBACK ThumbnailReceiver(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                   DWORD_PTR data) {
-    if (message == WM_THUMBNAIL_READY) {
-        const auto* result = reinterpret_cast<const ThumbnailResult*>(lParam);
-        return reinterpret_cast<TFolderView*>(data)->TakeThumbnail(result->generation, result->index,
-                                                                    result->serial, result->bitmap);
-    }
-    return DefSubclassProc(window, message, wParam, lParam);
-}
-
 // One item's extraction on the scheduler's thread. The picture goes to the
 // GUI thread with SendMessageW; the slots are touched only there, so items
 // added or removed meanwhile cannot make it land in the wrong place.
@@ -134,9 +122,12 @@ public:
             const HRESULT hr = extractor_->Extract(&extracted);
             UniqueBitmap bitmap(extracted);
             if (hr == S_OK && bitmap && Current()) {
-                ThumbnailResult result{generation_, index_, serial_, bitmap.get()};
-                if (SendMessageW(view_.ListView, WM_THUMBNAIL_READY, 0, reinterpret_cast<LPARAM>(&result)))
-                    bitmap.release();
+                ThumbnailResult result;
+                result.generation = generation_;
+                result.index = index_;
+                result.serial = serial_;
+                result.bitmap = bitmap.get();
+                if (DeliverToView(view_.ListView, result)) bitmap.release();
             }
         }
         state_ = IRTIR_TASK_FINISHED;
@@ -235,10 +226,8 @@ void TFolderView::EnterThumbnailMode() {
     OpenImageStore();
 }
 
-// The list's side of the mode: its image list sizes and spaces the items,
-// and results of extractions arrive through it.
+// The list's side of the mode: its image list sizes and spaces the items.
 void TFolderView::ApplyThumbnailLook() {
-    SetWindowSubclass(ListView, ThumbnailReceiver, kReceiverSubclassId, reinterpret_cast<DWORD_PTR>(this));
     // It holds no images: its size lays the items out.
     ListView_SetImageList(ListView, FolderViewImages().Thumbnails.get(), LVSIL_NORMAL);
     const int side = ThumbnailSide();
@@ -255,7 +244,6 @@ void TFolderView::LeaveThumbnailMode() {
 
 // Tasks are gone by now: nothing can send a result any more.
 void TFolderView::DropThumbnails() {
-    RemoveWindowSubclass(ListView, ThumbnailReceiver, kReceiverSubclassId);
     CloseImageStore();
     Thumbs.clear();
 }

@@ -5,6 +5,7 @@
 
 #include "app/Global.h"
 #include "folderview/uFolderViewSettings.h"
+#include "folderview/uFillJob.h"
 #include "folderview/uItemTasks.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDITab.h"
@@ -43,7 +44,7 @@ TFolderView::TFolderView(TMDIChildView& childView) {
                                instance, nullptr);
     CheckBoxes = (settings.LVS_EX_FLAGS & LVS_EX_CHECKBOXES) != 0;
     ListView_SetExtendedListViewStyle(ListView, settings.LVS_EX_FLAGS | kFixedExStyle);
-    InstallTaskResultReceiver(*this);
+    HookListView();
 
     HIMAGELIST large, small;
     SystemImageLists(large, small);
@@ -51,7 +52,6 @@ TFolderView::TFolderView(TMDIChildView& childView) {
     ListView_SetImageList(ListView, large, LVSIL_NORMAL);
     ViewMode = 3;
     RegisterColumnCommands();
-    WatchHeaderChanges(*this);
 
     // The header answers with the list's identifier, so the child window
     // passes its notifications on as well.
@@ -83,9 +83,9 @@ TFolderView::TFolderView(TMDIChildView& childView) {
 
 TFolderView::~TFolderView() {
     if (DropTarget) RevokeDragDrop(ListView);
+    CancelFill();
     RemoveAllTasks();
-    RemoveTaskResultReceiver(*this);
-    StopWatchingHeaderChanges(*this);
+    UnhookListView();
     LeaveClipboardChain();
     DeregisterChangeNotify();
     PIDLFree(AbsoluteIDList);
@@ -134,6 +134,7 @@ bool TFolderView::Navigate(LPITEMIDLIST pidl, bool report, LPCITEMIDLIST selectC
 
     // Tasks on the scheduler's thread read the generation while it changes.
     InterlockedIncrement(&Generation);
+    CancelFill();
     RemoveAllTasks();
     LeaveClipboardChain();
     PushHistory(*ChildView);
@@ -154,6 +155,7 @@ void TFolderView::Relocate(LPITEMIDLIST pidl, LPCITEMIDLIST selectChild) {
     if (!target) return;
     UniquePidl select(PIDLClone(selectChild));
     InterlockedIncrement(&Generation);
+    CancelFill();
     RemoveAllTasks();
     DeregisterChangeNotify();
     PIDLFree(AbsoluteIDList);
@@ -202,45 +204,6 @@ void TFolderView::ComputeFileSystemFolder() {
     SFGAOF attributes = kFileSystemFolderBits;
     if (SUCCEEDED(parent->GetAttributesOf(1, &last, &attributes)))
         FileSystemFolder = (attributes & kFileSystemFolderBits) == kFileSystemFolderBits;
-}
-
-void TFolderView::FillView(bool report, LPCITEMIDLIST selectChild) {
-    UniquePidl select(PIDLClone(selectChild));
-    const bool hadFocus = GetFocus() == ListView;
-    if (hadFocus) SetFocus(ChildWindow);
-    SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
-    ListView_DeleteAllItems(ListView);
-    Thumbs.clear();
-    DeregisterChangeNotify();
-
-    const bool interactive = Frame().interactive;
-    std::vector<UniquePidl> items;
-    const HRESULT enumerated = Folder ? Enumerate(interactive ? Frame().frame : nullptr, items) : E_FAIL;
-    if (enumerated != S_OK) {
-        SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
-        FallBackToParent(interactive, report);
-        return;
-    }
-
-    ApplyModeForFill(ChooseViewState());
-
-    ShellIcon = Folder.as<IShellIcon>();
-    // MinGW's headers give IShellIconOverlay no __uuidof, so it is asked by its IID.
-    Folder->QueryInterface(IID_IShellIconOverlay, IconOverlay.putVoid());
-
-    InsertSorted(items, select.get());
-    if (ListView_GetNextItem(ListView, -1, LVNI_FOCUSED) < 0 && ItemCount() > 0)
-        ListView_SetItemState(ListView, 0, LVIS_FOCUSED, LVIS_FOCUSED);
-
-    RegisterChangeNotify();
-    NotifyEnabled = true;
-    ShowLocation(report);
-
-    SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
-    const int focused = ListView_GetNextItem(ListView, -1, LVNI_FOCUSED);
-    if (focused >= 0) ListView_EnsureVisible(ListView, focused, FALSE);
-    if (hadFocus) SetFocus(ListView);
-    RestartStatusTimer();
 }
 
 void TFolderView::FallBackToParent(bool viaParent, bool report) {

@@ -13,16 +13,25 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <cstdint>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 class TDirWatcher;
+class TFillJob;
+struct TFillBatch;
 
 inline constexpr UINT WM_CHANGENOTIFY_CHILD = 0x8001;  // shell change notification to a child window
 inline constexpr UINT kFolderViewListId = 1505;
 // The lParam of a WM_CHANGENOTIFY_CHILD that carries no shell notification
 // (wParam 0) but says the directory watcher has changes waiting.
 inline constexpr LPARAM kDirWatcherSignal = 0x5A454B4F;
+// Posted by the view to its own list view: the next slice of a fill (wParam: the generation).
+inline constexpr UINT kFillStepMessage = WM_APP + 0x62;
+// The longest a slice of a fill holds the window, in milliseconds: well under
+// what a user notices as a stall.
+inline constexpr ULONGLONG kFillSliceLength = 30;
 
 // Commands of the view's own table.
 enum FolderViewCommand : WORD {
@@ -120,6 +129,15 @@ public:
     // pass this on everywhere, so the view listens at the list view itself.
     void OnHeaderItemChanged();
 
+    // True from the start of a fill until its last item is in place, sorted.
+    bool Filling() const { return static_cast<bool>(fill_.job); }
+    // A batch of the running fill, on the GUI thread.
+    void TakeFillBatch(TFillBatch& batch);
+    // How long a fill may hold the window before it goes on in the background:
+    // a folder listed by then is shown complete in one step. Tests that are
+    // not about the background fill make it unlimited (INFINITE).
+    static void SetSynchronousFillLimit(DWORD milliseconds);
+
     LPITEMIDLIST AbsoluteIDList = nullptr;
     std::vector<TThumbSlot> Thumbs;
     BYTE ViewMode = 3;
@@ -150,6 +168,45 @@ public:
     bool InClipboardChain = false;
 
 private:
+    // A change notification that came while a fill ran, kept for its end.
+    struct DeferredChange {
+        LONG event = 0;
+        UniquePidl first, second;
+    };
+    // What a full refresh puts back once the folder is listed again.
+    struct RefreshRestore {
+        std::vector<UniquePidl> selected;
+        UniquePidl focused;
+        int focusedIndex = -1;
+        int position = 0;
+    };
+    // The fill in progress; empty (no job) otherwise.
+    struct FillState {
+        std::shared_ptr<TFillJob> job;
+        bool interactive = false;    // a failure falls back to the parent (else the tab closes)
+        bool report = false;
+        bool hadFocus = false;
+        bool waitingInline = false;  // batches are only kept while the fill holds the window
+        bool stepPosted = false;
+        bool finished = false;       // the last batch came
+        bool locationShown = false;  // caption, icon and report done
+        HRESULT result = S_OK;
+        UniquePidl select;           // the child to select when it arrives
+        std::vector<UniquePidl> arrived;        // not yet in the list
+        size_t nextArrived = 0;
+        std::vector<LPITEMIDLIST> inserted;     // in the list, by arrival; the list owns them
+        std::vector<std::uint32_t> order;       // sorted place -> arrival number
+        size_t ordered = 0;                     // places rewritten in sorted order so far
+        std::unordered_set<int> rowsWithTexts;  // rows whose column texts the list was given
+        std::unordered_set<LPCITEMIDLIST> selected;  // taken before the rows are rewritten
+        LPCITEMIDLIST focused = nullptr;
+        bool resortAfter = false;    // the order asked for changed meanwhile
+        bool watcherPending = false;
+        std::vector<DeferredChange> changes;
+        // A full refresh puts back what was selected and focused, and the scroll position.
+        std::unique_ptr<RefreshRestore> restore;
+    };
+
     // What a change event leaves to do once the notification is unlocked.
     struct FolderAction {
         enum Kind { None, Gone, Renamed } kind = None;
@@ -175,13 +232,10 @@ private:
     HRESULT Enumerate(HWND owner, std::vector<UniquePidl>& items) const;
     bool PassesFilter(LPCITEMIDLIST relative) const;
     void SortIDLists(std::vector<LPITEMIDLIST>& lists, int column, bool ascending) const;
-    int CompareItems(LPCITEMIDLIST a, LPCITEMIDLIST b) const;
-    int CompareForSort(int column, LPCITEMIDLIST a, LPCITEMIDLIST b) const;
     // The item's name for parsing inside the folder (a file's name), or empty.
     std::wstring ParsingName(LPCITEMIDLIST relative) const;
     bool SameItem(LPCITEMIDLIST a, LPCITEMIDLIST b) const;
     int InsertItem(LPITEMIDLIST relative, UINT state);
-    void InsertSorted(std::vector<UniquePidl>& items, LPCITEMIDLIST selectChild);
     void SortItems();
     void ResetItem(int index);
     void SetItemIDList(int index, LPITEMIDLIST relative);
@@ -189,6 +243,30 @@ private:
     void FullRefresh();
     void MergeRefresh();
     void FocusAndSelect(int index);
+
+    // The fill.
+    // `applyState`: the folder's remembered mode, sort and columns are applied (not on a refresh).
+    void StartFill(bool report, LPCITEMIDLIST selectChild, bool applyState, HWND owner, bool interactive,
+                   std::unique_ptr<RefreshRestore> restore = nullptr);
+    void CancelFill();
+    void PostFillStep();
+    void RunFillStep(ULONGLONG deadline);
+    bool InsertArrived(ULONGLONG deadline);
+    bool RewriteInOrder(ULONGLONG deadline);
+    void FailFill();
+    void FinishFill();
+    void RestoreAfterRefresh(const RefreshRestore& restore);
+    void ReplayDeferredChanges(std::vector<DeferredChange>& changes);
+
+    // The list view's window procedure, ahead of the control's own: results
+    // of background work, the fill's steps, the header's notifications and
+    // the cursor while loading. A plain window procedure, not the common
+    // controls' subclass chain, which looks up its data on every message and
+    // would slow every insert of a fill.
+    static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+    void HookListView();
+    void UnhookListView();
+    bool OnHeaderNotify(const NMHDR* header, LRESULT& result, WPARAM wParam, LPARAM lParam);
 
     // Change notifications.
     void RegisterChangeNotify();
@@ -246,14 +324,13 @@ private:
     bool BuildingColumns = false;     // header changes while columns are made are not the user's
     HICON OwnIcon = nullptr;          // the small icon last given to the child window
     std::unique_ptr<TDirWatcher> DirWatcher;
+    WNDPROC ListViewProc = nullptr;   // the control's own window procedure
+    FillState fill_;
 };
 
 // Routes the sort commands 11000-11199 and the main menu's arrange submenu
 // to the folder views; the first view does it.
 void RegisterColumnCommands();
-// The view hears of the header's item changes at the list view itself.
-void WatchHeaderChanges(TFolderView& view);
-void StopWatchingHeaderChanges(TFolderView& view);
 
 // Parsing names compared as the file system does: ordinal, ignoring case.
 bool SameParsingName(const std::wstring& a, const std::wstring& b);

@@ -77,26 +77,6 @@ void PrepareArrangeMenu(HMENU menu) {
     if (const TFolderView* view = ActiveFolderView()) view->FillArrangeMenu(menu);
 }
 
-constexpr UINT_PTR kHeaderWatcherId = 0x48444457;
-
-// The header tells only its parent, the list view, of item changes and of a
-// right-click, and not every list view passes these on to the child window.
-LRESULT CALLBACK HeaderWatcher(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-    if (message != WM_NOTIFY) return DefSubclassProc(list, message, wParam, lParam);
-    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (header->hwndFrom != ListView_GetHeader(list)) return DefSubclassProc(list, message, wParam, lParam);
-    auto* view = reinterpret_cast<TFolderView*>(data);
-    if (header->code == NM_RCLICK && view->ViewMode == 3) {
-        // Taken here alone, so that a list view that does pass it on cannot open the menu twice.
-        view->ChooseColumns();
-        return TRUE;
-    }
-    // The list view takes a new width first; the state then reads it back.
-    const LRESULT result = DefSubclassProc(list, message, wParam, lParam);
-    if (header->code == HDN_ITEMCHANGEDW || header->code == HDN_ITEMCHANGEDA) view->OnHeaderItemChanged();
-    return result;
-}
-
 }  // namespace
 
 void RegisterColumnCommands() {
@@ -105,14 +85,6 @@ void RegisterColumnCommands() {
     registered = true;
     SetCommandHandler(kFirstSortCommand, kLastSortCommand, SortCommand);
     SetMenuPreparer(IDM_ARRANGE_MENU, PrepareArrangeMenu);
-}
-
-void WatchHeaderChanges(TFolderView& view) {
-    SetWindowSubclass(view.ListView, HeaderWatcher, kHeaderWatcherId, reinterpret_cast<DWORD_PTR>(&view));
-}
-
-void StopWatchingHeaderChanges(TFolderView& view) {
-    if (IsWindow(view.ListView)) RemoveWindowSubclass(view.ListView, HeaderWatcher, kHeaderWatcherId);
 }
 
 int TFolderView::ChooseViewState() {

@@ -131,6 +131,8 @@ void TFolderView::OnGetDispInfo(NMLVDISPINFOW* info) {
             if (SUCCEEDED(Folder->GetDisplayNameOf(list, SHGDN_INFOLDER, &name)))
                 StrRetToBufW(&name, list, item.pszText, item.cchTextMax);
         } else {
+            // A fill that rewrites the rows in sorted order gives these rows their columns back.
+            if (Filling()) fill_.rowsWithTexts.insert(item.iItem);
             SupplyColumnText(*this, item, list);
         }
     }

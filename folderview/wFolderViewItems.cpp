@@ -3,7 +3,9 @@
 
 #include "folderview/wFolderView.h"
 
+#include "folderview/uFillJob.h"
 #include "folderview/uFolderViewSettings.h"
+#include "folderview/uItemOrder.h"
 #include "shell/uCapabilities.h"
 
 #include <shlwapi.h>
@@ -15,32 +17,6 @@
 namespace {
 
 constexpr ULONG kEnumBatch = 64;
-
-// A stable bottom-up merge sort that only ever asks whether the right element
-// sorts strictly before the left one. Unlike the standard sorts it stays in
-// bounds when a shell folder's comparison is not a consistent order.
-template <typename T, typename Compare>
-void MergeSort(std::vector<T>& items, Compare compare) {
-    const size_t n = items.size();
-    std::vector<T> buffer(n);
-    for (size_t width = 1; width < n; width *= 2) {
-        for (size_t left = 0; left < n; left += 2 * width) {
-            const size_t middle = std::min(left + width, n);
-            const size_t right = std::min(left + 2 * width, n);
-            size_t i = left, j = middle, k = left;
-            while (i < middle && j < right) buffer[k++] = compare(items[j], items[i]) < 0 ? items[j++] : items[i++];
-            while (i < middle) buffer[k++] = items[i++];
-            while (j < right) buffer[k++] = items[j++];
-        }
-        items.swap(buffer);
-    }
-}
-
-// The comparison result a folder encodes in CompareIDs' code; a failure means equal.
-int CompareCode(HRESULT hr) {
-    if (FAILED(hr)) return 0;
-    return static_cast<signed char>(HRESULT_CODE(hr) & 0xFF);
-}
 
 }  // namespace
 
@@ -81,43 +57,13 @@ bool TFolderView::PassesFilter(LPCITEMIDLIST relative) const {
     return DisplayFilterAccepts(StrRetToText(&name, relative));
 }
 
-int TFolderView::CompareItems(LPCITEMIDLIST a, LPCITEMIDLIST b) const {
-    const int result = CompareForSort(SortColumn, a, b);
-    return SortAscending ? result : -result;
-}
-
-// The folder's order, and among items the folder calls equal, their names: a
-// shell that compares names through a narrow code page calls many different
-// names equal, which would leave their order to chance. A file-system folder's
-// order comes through the capability layer, as some platforms' folders order
-// every column by name.
-int TFolderView::CompareForSort(int column, LPCITEMIDLIST a, LPCITEMIDLIST b) const {
-    IShellFolder* folder = Folder2 ? static_cast<IShellFolder*>(Folder2.get()) : Folder.get();
-    const HRESULT compared = FileSystemFolder ? CompareFileSystemItems(folder, column, a, b)
-                                              : folder->CompareIDs(column, a, b);
-    const int result = CompareCode(compared);
-    if (result != 0) return result;
-    const std::wstring nameA = ParsingName(a);
-    const std::wstring nameB = ParsingName(b);
-    const int order = CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE, nameA.c_str(),
-                                      static_cast<int>(nameA.size()), nameB.c_str(), static_cast<int>(nameB.size()),
-                                      nullptr, nullptr, 0);
-    return order == 0 ? 0 : order - CSTR_EQUAL;
-}
-
 void TFolderView::SortIDLists(std::vector<LPITEMIDLIST>& lists, int column, bool ascending) const {
-    MergeSort(lists, [&](LPCITEMIDLIST a, LPCITEMIDLIST b) {
-        const int result = CompareForSort(column, a, b);
-        return ascending ? result : -result;
-    });
+    TItemOrder order(Folder2 ? static_cast<IShellFolder*>(Folder2.get()) : Folder.get(), FileSystemFolder, column,
+                     ascending);
+    MergeSort(lists, [&](LPCITEMIDLIST a, LPCITEMIDLIST b) { return order.Compare(a, b); });
 }
 
-std::wstring TFolderView::ParsingName(LPCITEMIDLIST relative) const {
-    STRRET name{};
-    if (!relative || !Folder || FAILED(Folder->GetDisplayNameOf(relative, SHGDN_INFOLDER | SHGDN_FORPARSING, &name)))
-        return {};
-    return StrRetToText(&name, relative);
-}
+std::wstring TFolderView::ParsingName(LPCITEMIDLIST relative) const { return ItemParsingName(Folder.get(), relative); }
 
 bool TFolderView::SameItem(LPCITEMIDLIST a, LPCITEMIDLIST b) const {
     const HRESULT hr = Folder->CompareIDs(0, a, b);
@@ -189,30 +135,14 @@ int TFolderView::InsertItem(LPITEMIDLIST relative, UINT state) {
     return index;
 }
 
-// The items go in already in the folder's order: asking the list view to
-// sort afterwards costs seconds per ten thousand items.
-void TFolderView::InsertSorted(std::vector<UniquePidl>& items, LPCITEMIDLIST selectChild) {
-    std::vector<LPITEMIDLIST> lists;
-    lists.reserve(items.size());
-    for (UniquePidl& item : items) lists.push_back(item.release());
-    items.clear();
-    Sorting = true;
-    SortIDLists(lists, SortColumn, SortAscending);
-    Sorting = false;
-    bool pending = selectChild != nullptr;
-    for (LPITEMIDLIST list : lists) {
-        UINT state = 0;
-        if (pending && SameItem(list, selectChild)) {
-            state = LVIS_SELECTED | LVIS_FOCUSED;
-            pending = false;
-        }
-        InsertItem(list, state);
-    }
-}
-
 // Re-sorting rewrites the items in place (ID list and state) instead of
 // moving them with the list view's own sort.
 void TFolderView::SortItems() {
+    // The fill puts its items in the order asked for when it ends.
+    if (Filling()) {
+        fill_.resortAfter = true;
+        return;
+    }
     struct Entry {
         LPITEMIDLIST list;
         UINT state;
@@ -226,7 +156,9 @@ void TFolderView::SortItems() {
                            ListView_GetItemState(ListView, i, kKeptStates)});
     }
     Sorting = true;
-    MergeSort(entries, [&](const Entry& a, const Entry& b) { return CompareItems(a.list, b.list); });
+    TItemOrder order(Folder2 ? static_cast<IShellFolder*>(Folder2.get()) : Folder.get(), FileSystemFolder,
+                     SortColumn, SortAscending);
+    MergeSort(entries, [&](const Entry& a, const Entry& b) { return order.Compare(a.list, b.list); });
     Sorting = false;
     SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
     for (int i = 0; i < count; ++i) {
@@ -300,49 +232,43 @@ void TFolderView::RefreshView(int mode) {
     RestartStatusTimer();
 }
 
+// The folder is listed again in the background, and what was selected and
+// focused, and the scroll position, are put back once it is complete.
 void TFolderView::FullRefresh() {
     if (!Folder) return;
-    SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
-    std::vector<UniquePidl> items;
-    if (Enumerate(nullptr, items) != S_OK) {
-        SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
-        FallBackToParent(true, true);
-        return;
-    }
-
-    std::vector<UniquePidl> selected;
+    auto restore = std::make_unique<RefreshRestore>();
     for (int i = ListView_GetNextItem(ListView, -1, LVNI_SELECTED); i >= 0;
          i = ListView_GetNextItem(ListView, i, LVNI_SELECTED)) {
-        selected.emplace_back(PIDLClone(ItemIDList(i)));
+        restore->selected.emplace_back(PIDLClone(ItemIDList(i)));
     }
-    ListView_SetItemState(ListView, -1, 0, LVIS_SELECTED);
-    const int focusedIndex = ListView_GetNextItem(ListView, -1, LVNI_FOCUSED);
-    UniquePidl focused(PIDLClone(ItemIDList(focusedIndex)));
-    if (focusedIndex >= 0) ListView_SetItemState(ListView, focusedIndex, 0, LVIS_FOCUSED);
+    restore->focusedIndex = ListView_GetNextItem(ListView, -1, LVNI_FOCUSED);
+    restore->focused.reset(PIDLClone(ItemIDList(restore->focusedIndex)));
     const int top = ListView_GetTopIndex(ListView);
-    const int position = top + (top != 0 ? ListView_GetCountPerPage(ListView) - 1 : 0);
+    restore->position = top + (top != 0 ? ListView_GetCountPerPage(ListView) - 1 : 0);
+    StartFill(false, nullptr, false, nullptr, true, std::move(restore));
+}
 
-    ListView_DeleteAllItems(ListView);
-    Thumbs.clear();
-    InsertSorted(items, nullptr);
-
+void TFolderView::RestoreAfterRefresh(const RefreshRestore& restore) {
     const int count = ItemCount();
-    if (focusedIndex >= 0 && count > 0) {
-        int index = FindItem(focused.get());
-        if (index < 0) index = std::min(focusedIndex, count - 1);
+    ListView_SetItemState(ListView, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (restore.focusedIndex >= 0 && count > 0) {
+        int index = FindItem(restore.focused.get());
+        if (index < 0) index = std::min(restore.focusedIndex, count - 1);
         ListView_SetItemState(ListView, index, LVIS_FOCUSED, LVIS_FOCUSED);
     }
-    for (const UniquePidl& list : selected) {
+    for (const UniquePidl& list : restore.selected) {
         const int index = FindItem(list.get());
         if (index >= 0) ListView_SetItemState(ListView, index, LVIS_SELECTED, LVIS_SELECTED);
     }
-    if (position != 0 && count > 0) ListView_EnsureVisible(ListView, std::min(position, count - 1), FALSE);
-    SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(ListView, nullptr, TRUE);
+    if (restore.position != 0 && count > 0)
+        ListView_EnsureVisible(ListView, std::min(restore.position, count - 1), FALSE);
 }
 
 void TFolderView::MergeRefresh() {
     if (!Folder) return;
+    // The fill lists the folder as it is now; the changes that come meanwhile
+    // are applied when it ends.
+    if (Filling()) return;
     SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
     std::vector<UniquePidl> items;
     if (Enumerate(nullptr, items) != S_OK) {

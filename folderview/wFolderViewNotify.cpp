@@ -103,7 +103,9 @@ void TFolderView::OnChangeNotify(HANDLE notification, DWORD processId) {
         if (static_cast<LPARAM>(processId) != kDirWatcherSignal || !DirWatcher) return;
         // The watcher signals only when its queue turns non-empty: a queue
         // left full here would never be signalled again.
-        if (NotifyEnabled)
+        if (Filling())
+            fill_.watcherPending = true;
+        else if (NotifyEnabled)
             DrainDirWatcher();
         else
             DirWatcher->TakeChanges();
@@ -116,8 +118,15 @@ void TFolderView::OnChangeNotify(HANDLE notification, DWORD processId) {
     HANDLE lock = SHChangeNotification_Lock(notification, processId, &lists, &event);
     if (!lock) return;
     FolderAction action;
-    if (NotifyEnabled && Folder && lists)
+    if (NotifyEnabled && Folder && lists && Filling()) {
+        DeferredChange change;
+        change.event = event & ~SHCNE_INTERRUPT;
+        change.first.reset(PIDLClone(lists[0]));
+        change.second.reset(PIDLClone(lists[1]));
+        fill_.changes.push_back(std::move(change));
+    } else if (NotifyEnabled && Folder && lists) {
         action = ApplyChangeEvent(event & ~SHCNE_INTERRUPT, lists[0], lists[1]);
+    }
     SHChangeNotification_Unlock(lock);
     FinishFolderAction(action);
 }

@@ -64,6 +64,7 @@ __CRT_UUID_DECL(IShellImageStore, 0x48C8118C, 0xB924, 0x11D1, 0x98, 0xD5, 0x00, 
 // properties in it that are compared as numbers.
 inline constexpr GUID FMTID_StorageProperties = {
     0xB725F130, 0x47EF, 0x101A, {0xA5, 0xF1, 0x02, 0x60, 0x8C, 0x9E, 0xEB, 0xAC}};
+inline constexpr DWORD kStorageType = 4;
 inline constexpr DWORD kStorageSize = 12;
 inline constexpr DWORD kStorageAttributes = 13;
 inline constexpr DWORD kStorageDateModified = 14;

@@ -74,15 +74,24 @@ ComPtr<IShellImageStore> CreateThumbnailStore() {
     return store;
 }
 
-HRESULT CompareFileSystemItems(IShellFolder* folder, UINT column, LPCITEMIDLIST a, LPCITEMIDLIST b) {
-    if (column > 0 && !PlatformCapabilities().fileSystemColumnCompare) {
-        ComPtr<IShellFolder2> folder2;
-        if (SUCCEEDED(folder->QueryInterface(__uuidof(IShellFolder2), folder2.putVoid())) && folder2) {
-            const HRESULT hr = CompareByColumnMeaning(folder2.get(), column, a, b);
-            if (SUCCEEDED(hr)) return hr;
-        }
+TFileSystemOrder::TFileSystemOrder(IShellFolder* folder, UINT column) : folder_(folder), column_(column) {
+    if (column > 0 && !PlatformCapabilities().fileSystemColumnCompare &&
+        SUCCEEDED(folder->QueryInterface(__uuidof(IShellFolder2), folder2_.putVoid())) && folder2_)
+        meaning_ = std::make_unique<TColumnMeaningOrder>(folder2_.get(), column);
+}
+
+TFileSystemOrder::~TFileSystemOrder() = default;
+
+HRESULT TFileSystemOrder::Compare(LPCITEMIDLIST a, LPCITEMIDLIST b) {
+    if (meaning_) {
+        const HRESULT hr = meaning_->Compare(a, b);
+        if (SUCCEEDED(hr)) return hr;
     }
-    return folder->CompareIDs(column, a, b);
+    return folder_->CompareIDs(column_, a, b);
+}
+
+HRESULT CompareFileSystemItems(IShellFolder* folder, UINT column, LPCITEMIDLIST a, LPCITEMIDLIST b) {
+    return TFileSystemOrder(folder, column).Compare(a, b);
 }
 
 namespace {

@@ -6,8 +6,11 @@
 
 #include "app/ComPtr.h"
 #include "shell/ShellGuids.h"
+#include "shell/uColumnCompare.h"
 
 #include <shobjidl.h>
+
+#include <memory>
 
 struct Capabilities {
     // Classes that can be created (probed with CoCreateInstance).
@@ -49,9 +52,26 @@ ComPtr<IShellTaskScheduler> CreateTaskScheduler();
 // that): the platform's, or our own when its class is missing.
 ComPtr<IShellImageStore> CreateThumbnailStore();
 
-// The order of items `a` and `b` of a file-system folder by shell column
-// `column`, in CompareIDs' form: the folder's own comparison, or ours for the
-// columns after the name where the folder's cannot be trusted with them.
+// The order of a file-system folder's items by shell column `column`, in
+// CompareIDs' form: the folder's own comparison, or ours for the columns after
+// the name where the folder's cannot be trusted with them. One object serves
+// one sort (ours keeps what it learnt of each item meanwhile).
+class TFileSystemOrder {
+public:
+    TFileSystemOrder(IShellFolder* folder, UINT column);
+    ~TFileSystemOrder();
+    TFileSystemOrder(const TFileSystemOrder&) = delete;
+    TFileSystemOrder& operator=(const TFileSystemOrder&) = delete;
+    HRESULT Compare(LPCITEMIDLIST a, LPCITEMIDLIST b);
+
+private:
+    IShellFolder* folder_;
+    UINT column_;
+    ComPtr<IShellFolder2> folder2_;
+    std::unique_ptr<TColumnMeaningOrder> meaning_;
+};
+
+// One comparison of the same kind, with nothing kept.
 HRESULT CompareFileSystemItems(IShellFolder* folder, UINT column, LPCITEMIDLIST a, LPCITEMIDLIST b);
 
 // The thumbnail extractor of item `relative` of `folder`, or empty. Picture

@@ -3,8 +3,12 @@
 #include "FolderTestSupport.h"
 
 #include "app/uPIDL.h"
+#include "folderview/uFillJob.h"
 
 #include <shlwapi.h>
+
+#include <map>
+#include <mutex>
 
 namespace {
 
@@ -68,7 +72,9 @@ ComPtr<TWrappedFolder> TWrappedFolder::Create(const std::wstring& path, WrappedF
     if (!pidl || !PIDLBindFolder(pidl.get(), folder.put())) return {};
     ComPtr<IShellFolder2> inner = folder.as<IShellFolder2>();
     if (!inner) return {};
-    return ComPtr<TWrappedFolder>::attach(new TWrappedFolder(std::move(inner), std::move(options)));
+    ComPtr<TWrappedFolder> wrapped = ComPtr<TWrappedFolder>::attach(new TWrappedFolder(std::move(inner), std::move(options)));
+    wrapped->path_ = path;
+    return wrapped;
 }
 
 TWrappedFolder::TWrappedFolder(ComPtr<IShellFolder2> inner, WrappedFolderOptions options)
@@ -274,4 +280,38 @@ STDMETHODIMP_(ULONG) TLingeringScheduler::Release() {
     const LONG refs = InterlockedDecrement(&refs_);
     if (refs == 0) delete this;
     return refs;
+}
+
+namespace {
+
+std::mutex g_inPlaceLock;
+std::map<std::wstring, std::wstring> g_listedInPlace;
+
+HRESULT BindListedInPlace(LPCITEMIDLIST absolute, IShellFolder** folder) {
+    *folder = nullptr;
+    std::wstring path = PathOfPidl(absolute);
+    {
+        std::lock_guard<std::mutex> lock(g_inPlaceLock);
+        auto found = g_listedInPlace.find(path);
+        if (found != g_listedInPlace.end()) path = found->second;
+    }
+    UniquePidl listed = PidlOfPath(path);
+    ComPtr<IShellFolder> bound;
+    if (!listed || !PIDLBindFolder(listed.get(), bound.put())) return E_FAIL;
+    *folder = bound.detach();
+    return S_OK;
+}
+
+}  // namespace
+
+void ListInPlaceOf(const std::wstring& shownAs, const std::wstring& listed) {
+    std::lock_guard<std::mutex> lock(g_inPlaceLock);
+    g_listedInPlace[shownAs] = listed;
+    SetFillFolderBinder(BindListedInPlace);
+}
+
+void ListWhatIsShown() {
+    std::lock_guard<std::mutex> lock(g_inPlaceLock);
+    g_listedInPlace.clear();
+    SetFillFolderBinder(nullptr);
 }

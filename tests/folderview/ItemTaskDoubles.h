@@ -44,6 +44,8 @@ public:
     // Every call of the folder's methods made on another thread than the creating one.
     LONG BackgroundCalls() const { return InterlockedCompareExchange(&backgroundCalls_, 0, 0); }
     UINT SlowColumn() const { return innerColumns_; }
+    // The folder wrapped.
+    const std::wstring& Path() const { return path_; }
     std::wstring NameOf(LPCITEMIDLIST item) const;
     std::wstring SlowText(LPCITEMIDLIST item) const;
 
@@ -86,6 +88,7 @@ private:
     bool HasSlowColumn() const { return static_cast<bool>(options_.slowValue); }
 
     ComPtr<IShellFolder2> inner_;
+    std::wstring path_;
     WrappedFolderOptions options_;
     UINT innerColumns_ = 0;
     DWORD creatorThread_;
@@ -127,3 +130,10 @@ private:
     bool lingering_ = true;
     LONG refs_ = 1;
 };
+
+// A fill's worker binds the folder it lists itself, from the ID list shown.
+// From this call on, fills list the folder `listed` wherever `shownAs` is
+// shown, as a view given a wrapped folder through its parent would.
+void ListInPlaceOf(const std::wstring& shownAs, const std::wstring& listed);
+// Fills list what is shown again.
+void ListWhatIsShown();

@@ -156,6 +156,7 @@ protected:
         for (const ComPtr<TWrappedFolder>& folder : folders_)
             for (HeldCall call : {HeldCall::Icon, HeldCall::Overlay, HeldCall::Column}) folder->Open(call);
         if (lingering_) lingering_->StopLingering();
+        ListWhatIsShown();
         FolderViewTest::TearDown();
     }
 
@@ -182,6 +183,7 @@ protected:
         ASSERT_TRUE(target);
         UniquePidl relative(PIDLClone(PIDLLast(target.get())));
         ComPtr<IShellFolder> parent = ParentBinding(folder);
+        ListInPlaceOf(shownAs, folder->Path());
         View(child)->BrowseChild(parent.get(), target.release(), relative.get());
         Pump();
     }

@@ -1,0 +1,191 @@
+#include "folderview/uFillJob.h"
+
+#include "folderview/uFolderViewSettings.h"
+#include "folderview/uItemOrder.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <numeric>
+#include <thread>
+
+namespace {
+
+// The first batch is small, so that the first page shows at once; later ones
+// are larger, as every batch costs a round trip to the GUI thread.
+constexpr size_t kFirstBatch = 64;
+constexpr size_t kLargestBatch = 2048;
+constexpr ULONGLONG kLongestBatchWait = 50;
+constexpr ULONG kEnumerationStep = 64;
+
+std::atomic<LONG> g_running{0};
+
+}  // namespace
+
+// The worker's own copies of the items it handed over, for sorting them: one
+// block, whose memory goes back to the system when the fill ends, where a
+// hundred thousand small allocations would stay in the heap.
+class TItemCopies {
+public:
+    void Add(LPCITEMIDLIST item) {
+        const UINT size = PIDLSize(item);
+        offsets_.push_back(bytes_.size());
+        bytes_.insert(bytes_.end(), reinterpret_cast<const BYTE*>(item), reinterpret_cast<const BYTE*>(item) + size);
+    }
+    size_t Count() const { return offsets_.size(); }
+    LPCITEMIDLIST operator[](size_t index) const {
+        return reinterpret_cast<LPCITEMIDLIST>(bytes_.data() + offsets_[index]);
+    }
+
+private:
+    std::vector<BYTE> bytes_;
+    std::vector<size_t> offsets_;
+};
+
+namespace {
+
+HRESULT BindThroughDesktop(LPCITEMIDLIST absolute, IShellFolder** folder) {
+    *folder = nullptr;
+    ComPtr<IShellFolder> desktop;
+    const HRESULT hr = SHGetDesktopFolder(desktop.put());
+    if (FAILED(hr) || !desktop) return FAILED(hr) ? hr : E_FAIL;
+    if (!absolute || absolute->mkid.cb == 0) {
+        *folder = desktop.detach();
+        return S_OK;
+    }
+    return desktop->BindToObject(absolute, nullptr, IID_IShellFolder, reinterpret_cast<void**>(folder));
+}
+
+std::atomic<FillFolderBinder> g_binder{BindThroughDesktop};
+
+// Runs the messages other threads send to this one while it waits: the
+// worker's batches come that way.
+bool WaitRunningSentMessages(HANDLE handle, DWORD milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        const DWORD left = now >= end ? 0 : static_cast<DWORD>(end - now);
+        const DWORD woken = MsgWaitForMultipleObjectsEx(1, &handle, left, QS_SENDMESSAGE, 0);
+        if (woken == WAIT_OBJECT_0) return true;
+        if (woken != WAIT_OBJECT_0 + 1) return false;
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+}  // namespace
+
+void SetFillFolderBinder(FillFolderBinder binder) { g_binder = binder ? binder : BindThroughDesktop; }
+
+LONG TFillJob::Running() { return g_running.load(); }
+
+std::shared_ptr<TFillJob> TFillJob::Start(TFillRequest request) {
+    std::shared_ptr<TFillJob> job(new TFillJob(std::move(request)));
+    if (!job->done_) return nullptr;
+    ++g_running;
+    try {
+        std::thread([job] {
+            job->Run();
+            --g_running;
+        }).detach();
+    } catch (const std::system_error&) {
+        --g_running;
+        return nullptr;
+    }
+    return job;
+}
+
+TFillJob::TFillJob(TFillRequest request)
+    : request_(std::move(request)), done_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+TFillJob::~TFillJob() {
+    if (done_) CloseHandle(done_);
+}
+
+bool TFillJob::WaitDone(DWORD milliseconds) const { return WaitRunningSentMessages(done_, milliseconds); }
+
+bool TFillJob::Send(TFillBatch& batch) {
+    if (cancelled_) return false;
+    batch.generation = request_.generation;
+    DeliverToView(request_.list, batch);
+    return !cancelled_;
+}
+
+bool TFillJob::Passes(IShellFolder* folder, LPCITEMIDLIST item) const {
+    if (request_.filter.empty()) return true;
+    STRRET name{};
+    std::wstring text;
+    if (SUCCEEDED(folder->GetDisplayNameOf(item, SHGDN_INFOLDER, &name))) text = StrRetToText(&name, item);
+    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return std::any_of(request_.filter.begin(), request_.filter.end(),
+                       [&](const std::wstring& pattern) { return WildcardMatch(pattern.c_str(), text.c_str()); });
+}
+
+// Some shells list a file-system folder that no longer exists as empty
+// instead of failing; such a folder must take the failure path too.
+bool TFillJob::VanishedFolder() const {
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetPathFromIDListW(request_.folder.get(), path) || !path[0]) return false;
+    if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+HRESULT TFillJob::Enumerate(IShellFolder* folder, TItemCopies& copies) {
+    ComPtr<IEnumIDList> enumerator;
+    HRESULT hr = folder->EnumObjects(request_.owner, request_.enumFlags, enumerator.put());
+    if (hr != S_OK) return hr;
+    if (!enumerator) return E_FAIL;
+    TFillBatch batch;
+    size_t batchSize = kFirstBatch;
+    ULONGLONG batchStart = GetTickCount64();
+    LPITEMIDLIST step[kEnumerationStep];
+    for (;;) {
+        ULONG fetched = 0;
+        const HRESULT next = enumerator->Next(kEnumerationStep, step, &fetched);
+        if (FAILED(next)) fetched = 0;
+        for (ULONG i = 0; i < fetched && i < kEnumerationStep; ++i) {
+            UniquePidl item(step[i]);
+            if (!item || !Passes(folder, item.get())) continue;
+            copies.Add(item.get());
+            batch.items.push_back(std::move(item));
+        }
+        if (cancelled_) return E_ABORT;
+        if (FAILED(next) || next != S_OK || fetched == 0) break;
+        if (batch.items.size() >= batchSize || GetTickCount64() - batchStart >= kLongestBatchWait) {
+            if (!batch.items.empty() && !Send(batch)) return E_ABORT;
+            batch.items.clear();
+            batchSize = kLargestBatch;
+            batchStart = GetTickCount64();
+        }
+    }
+    if (!batch.items.empty() && !Send(batch)) return E_ABORT;
+    if (copies.Count() == 0 && VanishedFolder()) return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    return S_OK;
+}
+
+void TFillJob::Run() {
+    const HRESULT initialized = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    {
+        TFillBatch last;
+        last.last = true;
+        ComPtr<IShellFolder> folder;
+        TItemCopies copies;
+        last.result = g_binder.load()(request_.folder.get(), folder.put());
+        if (SUCCEEDED(last.result) && !folder) last.result = E_FAIL;
+        if (SUCCEEDED(last.result)) last.result = Enumerate(folder.get(), copies);
+        if (last.result == S_OK) {
+            std::vector<std::uint32_t> order(copies.Count());
+            std::iota(order.begin(), order.end(), 0u);
+            TItemOrder itemOrder(folder.get(), request_.fileSystemFolder, request_.sortColumn, request_.sortAscending);
+            const bool sorted = MergeSort(
+                order, [&](std::uint32_t a, std::uint32_t b) { return itemOrder.Compare(copies[a], copies[b]); },
+                [&] { return cancelled_.load(); });
+            if (sorted) last.order = std::move(order);
+        }
+        if (!cancelled_) Send(last);
+    }
+    SetEvent(done_);
+    if (SUCCEEDED(initialized)) CoUninitialize();
+}

@@ -1,0 +1,82 @@
+#pragma once
+// Listing a folder off the GUI thread: a worker thread of its own binds the
+// folder from its absolute ID list in its own apartment, enumerates it,
+// applies the display filter, and hands the items to the view in batches as
+// they come; at the end it works out their sorted order and hands that over
+// too. A folder on a slow disk or an unreachable share then holds only this
+// thread, never the window. The view cancels a fill by dropping it: the
+// worker notices at its next step and ends on its own.
+
+#include "app/uPIDL.h"
+#include "folderview/uViewResult.h"
+
+#include <windows.h>
+#include <shobjidl.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Some of a folder's items, in the order the folder listed them.
+struct TFillBatch : TViewResult {
+    std::vector<UniquePidl> items;  // the view takes what it keeps
+    bool last = false;
+    HRESULT result = S_OK;  // of the whole listing; meaningful in the last batch
+    // In the last batch of a successful listing: for each place in the sorted
+    // list, the number of the item (counted over all batches) that goes there.
+    std::vector<std::uint32_t> order;
+
+    LRESULT Apply(TFolderView& view) override;
+};
+
+struct TFillRequest {
+    UniquePidl folder;  // absolute
+    HWND owner = nullptr;  // for the folder's own dialogs; none outside interactive mode
+    DWORD enumFlags = 0;
+    std::vector<std::wstring> filter;  // upper-cased wildcard patterns; empty lets everything through
+    bool fileSystemFolder = false;
+    int sortColumn = 0;
+    bool sortAscending = true;
+    HWND list = nullptr;  // the view's list view, where batches are sent
+    LONG generation = 0;
+};
+
+class TItemCopies;
+
+class TFillJob {
+public:
+    // Starts the worker; null when no thread could be started.
+    static std::shared_ptr<TFillJob> Start(TFillRequest request);
+    // The worker stops at its next step; nothing more is sent.
+    void Cancel() { cancelled_ = true; }
+    bool Cancelled() const { return cancelled_; }
+    // Waits up to `milliseconds` for the worker to send its last batch, running
+    // meanwhile the messages sent to this thread (the batches among them).
+    bool WaitDone(DWORD milliseconds) const;
+
+    TFillJob(const TFillJob&) = delete;
+    TFillJob& operator=(const TFillJob&) = delete;
+    ~TFillJob();
+
+    // Workers still running in the process, cancelled ones included.
+    static LONG Running();
+
+private:
+    explicit TFillJob(TFillRequest request);
+    void Run();
+    HRESULT Enumerate(IShellFolder* folder, TItemCopies& copies);
+    bool Send(TFillBatch& batch);
+    bool Passes(IShellFolder* folder, LPCITEMIDLIST item) const;
+    bool VanishedFolder() const;
+
+    TFillRequest request_;
+    std::atomic<bool> cancelled_{false};
+    HANDLE done_ = nullptr;
+};
+
+// How a fill's worker binds the folder of an absolute ID list. The platform's
+// desktop does it; tests put a slow or failing folder in its place.
+using FillFolderBinder = HRESULT (*)(LPCITEMIDLIST absolute, IShellFolder** folder);
+void SetFillFolderBinder(FillFolderBinder binder);

@@ -1,0 +1,278 @@
+// The folder view's fill: the folder is listed by a worker of its own (see
+// uFillJob), and its items go into the list on the GUI thread in slices short
+// enough that the window keeps answering. Items show as they come; once all
+// are there, the rows are rewritten in the sorted order, again in slices. A
+// folder listed within a short wait is put in, sorted, in one step.
+
+#include "folderview/wFolderView.h"
+
+#include "folderview/uFillJob.h"
+#include "folderview/uFolderViewSettings.h"
+#include "mainwnd/wMainWnd.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+constexpr DWORD kDefaultSynchronousFill = 60;
+// Checking the clock costs more than inserting an item.
+constexpr int kItemsBetweenClockChecks = 64;
+constexpr UINT kKeptStates = LVIS_SELECTED | LVIS_FOCUSED;
+
+DWORD g_synchronousFill = kDefaultSynchronousFill;
+
+}  // namespace
+
+void TFolderView::SetSynchronousFillLimit(DWORD milliseconds) { g_synchronousFill = milliseconds; }
+
+LRESULT TFillBatch::Apply(TFolderView& view) {
+    view.TakeFillBatch(*this);
+    return 1;
+}
+
+void TFolderView::FillView(bool report, LPCITEMIDLIST selectChild) {
+    const bool interactive = Frame().interactive;
+    StartFill(report, selectChild, true, interactive ? Frame().frame : nullptr, interactive);
+}
+
+void TFolderView::StartFill(bool report, LPCITEMIDLIST selectChild, bool applyState, HWND owner, bool interactive,
+                            std::unique_ptr<RefreshRestore> restore) {
+    UniquePidl select(PIDLClone(selectChild));
+    CancelFill();
+    const bool hadFocus = GetFocus() == ListView;
+    if (hadFocus) SetFocus(ChildWindow);
+    SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(ListView);
+    Thumbs.clear();
+    DeregisterChangeNotify();
+
+    const int mode = applyState ? ChooseViewState() : ViewMode;
+    TFillRequest request;
+    request.folder.reset(PIDLClone(AbsoluteIDList));
+    request.owner = owner;
+    request.enumFlags = FolderViewConfig().EnumFlags();
+    request.filter = DisplayFilter();
+    request.fileSystemFolder = FileSystemFolder;
+    request.sortColumn = SortColumn;
+    request.sortAscending = SortAscending;
+    request.list = ListView;
+    request.generation = Generation;
+    std::shared_ptr<TFillJob> job = Folder && request.folder ? TFillJob::Start(std::move(request)) : nullptr;
+    if (!job) {
+        SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
+        FallBackToParent(interactive, report);
+        return;
+    }
+    // Registered before the listing starts, so that no change falls between
+    // the two; what comes during the fill waits for its end.
+    RegisterChangeNotify();
+    NotifyEnabled = true;
+
+    fill_.job = job;
+    fill_.interactive = interactive;
+    fill_.report = report;
+    fill_.locationShown = !applyState;
+    fill_.hadFocus = hadFocus;
+    fill_.select = std::move(select);
+    fill_.restore = std::move(restore);
+    fill_.waitingInline = true;
+    job->WaitDone(g_synchronousFill);
+    if (fill_.job != job) return;
+    fill_.waitingInline = false;
+    if (fill_.finished && fill_.result != S_OK) {
+        FailFill();
+        return;
+    }
+
+    if (applyState) ApplyModeForFill(mode);
+    ShellIcon = Folder.as<IShellIcon>();
+    // MinGW's headers give IShellIconOverlay no __uuidof, so it is asked by its IID.
+    IconOverlay.reset();
+    Folder->QueryInterface(IID_IShellIconOverlay, IconOverlay.putVoid());
+    if (fill_.finished) {
+        RunFillStep(ULLONG_MAX);
+        return;
+    }
+    // The rest comes in the background: the list answers meanwhile.
+    if (applyState) ShowLocation(report);
+    fill_.locationShown = true;
+    RunFillStep(GetTickCount64() + kFillSliceLength);
+    SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(ListView, nullptr, TRUE);
+    if (fill_.hadFocus && GetFocus() == ChildWindow) SetFocus(ListView);
+    fill_.hadFocus = false;
+}
+
+void TFolderView::CancelFill() {
+    if (!fill_.job) return;
+    fill_.job->Cancel();
+    fill_ = FillState();
+    SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
+}
+
+void TFolderView::TakeFillBatch(TFillBatch& batch) {
+    if (!fill_.job) return;
+    for (UniquePidl& item : batch.items) fill_.arrived.push_back(std::move(item));
+    if (batch.last) {
+        fill_.finished = true;
+        fill_.result = batch.result;
+        fill_.order = std::move(batch.order);
+    }
+    if (!fill_.waitingInline) PostFillStep();
+}
+
+void TFolderView::PostFillStep() {
+    if (fill_.stepPosted) return;
+    fill_.stepPosted = PostMessageW(ListView, kFillStepMessage, static_cast<WPARAM>(Generation), 0) != FALSE;
+}
+
+void TFolderView::RunFillStep(ULONGLONG deadline) {
+    fill_.stepPosted = false;
+    if (!fill_.job) return;
+    if (fill_.finished && fill_.result != S_OK) {
+        FailFill();
+        return;
+    }
+    SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
+    bool done = InsertArrived(deadline);
+    if (done && fill_.finished) done = RewriteInOrder(deadline);
+    if (!done || !fill_.finished) {
+        // Drawn between slices: the user sees the items come.
+        SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
+        if (!done) PostFillStep();
+        return;
+    }
+    FinishFill();
+}
+
+// Items that arrived go to the end of the list; while nothing is in the list
+// and the order is known, they go straight to their sorted places.
+bool TFolderView::InsertArrived(ULONGLONG deadline) {
+    const bool sortedAtOnce = fill_.finished && fill_.inserted.empty() && fill_.ordered == 0 &&
+                              fill_.order.size() == fill_.arrived.size() && fill_.nextArrived == 0;
+    std::vector<UniquePidl>& arrived = fill_.arrived;
+    int sinceClock = 0;
+    auto timeLeft = [&] {
+        if (++sinceClock < kItemsBetweenClockChecks) return true;
+        sinceClock = 0;
+        return GetTickCount64() < deadline;
+    };
+    if (sortedAtOnce) {
+        for (; fill_.ordered < fill_.order.size(); ++fill_.ordered) {
+            if (!timeLeft()) return false;
+            LPITEMIDLIST item = arrived[fill_.order[fill_.ordered]].release();
+            UINT state = 0;
+            if (fill_.select && SameItem(item, fill_.select.get())) {
+                state = LVIS_SELECTED | LVIS_FOCUSED;
+                fill_.select.reset();
+            }
+            InsertItem(item, state);
+        }
+        fill_.nextArrived = arrived.size();
+        return true;
+    }
+    for (; fill_.nextArrived < arrived.size(); ++fill_.nextArrived) {
+        if (!timeLeft()) return false;
+        LPITEMIDLIST item = arrived[fill_.nextArrived].release();
+        UINT state = 0;
+        const bool wanted = fill_.select && SameItem(item, fill_.select.get());
+        if (wanted) {
+            state = LVIS_SELECTED | LVIS_FOCUSED;
+            fill_.select.reset();
+        }
+        const int index = InsertItem(item, state);
+        // A failed insert has freed the item; its number stays taken.
+        fill_.inserted.push_back(index >= 0 ? item : nullptr);
+        if (wanted && index >= 0) ListView_EnsureVisible(ListView, index, FALSE);
+    }
+    return true;
+}
+
+// Rewrites row after row with the item the sorted order puts there, keeping
+// each item's selection and focus with it.
+bool TFolderView::RewriteInOrder(ULONGLONG deadline) {
+    if (fill_.inserted.empty() || fill_.ordered >= fill_.order.size()) return true;
+    if (fill_.ordered == 0) {
+        // Results asked for rows that are about to change items are of no use.
+        InterlockedIncrement(&Generation);
+        RemoveAllTasks();
+        for (int i = ListView_GetNextItem(ListView, -1, LVNI_SELECTED); i >= 0;
+             i = ListView_GetNextItem(ListView, i, LVNI_SELECTED))
+            fill_.selected.insert(ItemIDList(i));
+        fill_.focused = ItemIDList(ListView_GetNextItem(ListView, -1, LVNI_FOCUSED));
+        // Items that failed to go in leave no row behind.
+        std::vector<std::uint32_t> order;
+        order.reserve(fill_.order.size());
+        for (std::uint32_t number : fill_.order)
+            if (number < fill_.inserted.size() && fill_.inserted[number]) order.push_back(number);
+        fill_.order.swap(order);
+    }
+    int sinceClock = 0;
+    for (; fill_.ordered < fill_.order.size(); ++fill_.ordered) {
+        if (++sinceClock >= kItemsBetweenClockChecks) {
+            sinceClock = 0;
+            if (GetTickCount64() >= deadline) return false;
+        }
+        const int row = static_cast<int>(fill_.ordered);
+        LPITEMIDLIST item = fill_.inserted[fill_.order[fill_.ordered]];
+        LVITEMW change{};
+        change.mask = LVIF_PARAM | LVIF_STATE | LVIF_TEXT | LVIF_IMAGE;
+        change.iItem = row;
+        change.lParam = reinterpret_cast<LPARAM>(item);
+        change.state = (fill_.selected.count(item) ? LVIS_SELECTED : 0) | (item == fill_.focused ? LVIS_FOCUSED : 0);
+        change.stateMask = kKeptStates | LVIS_CUT | LVIS_OVERLAYMASK;
+        change.pszText = LPSTR_TEXTCALLBACKW;
+        change.iImage = I_IMAGECALLBACK;
+        ListView_SetItem(ListView, &change);
+        if (fill_.rowsWithTexts.count(row)) {
+            for (size_t sub = 1; sub < Columns.size(); ++sub)
+                ListView_SetItemText(ListView, row, static_cast<int>(sub), LPSTR_TEXTCALLBACKW);
+        }
+    }
+    if (ViewMode == 4) RecreateThumbs();
+    return true;
+}
+
+void TFolderView::FailFill() {
+    const bool interactive = fill_.interactive;
+    const bool report = fill_.report || fill_.restore != nullptr;
+    CancelFill();
+    FallBackToParent(interactive, report);
+}
+
+void TFolderView::FinishFill() {
+    FillState fill = std::move(fill_);
+    fill_ = FillState();
+    fill.job->Cancel();
+    if (fill.restore) RestoreAfterRefresh(*fill.restore);
+    if (ListView_GetNextItem(ListView, -1, LVNI_FOCUSED) < 0 && ItemCount() > 0)
+        ListView_SetItemState(ListView, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+    if (fill.resortAfter) SortItems();
+    if (!fill.locationShown) ShowLocation(fill.report);
+    SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(ListView, nullptr, TRUE);
+    if (!fill.restore) {
+        const int focused = ListView_GetNextItem(ListView, -1, LVNI_FOCUSED);
+        if (focused >= 0) ListView_EnsureVisible(ListView, focused, FALSE);
+    }
+    if (fill.hadFocus && GetFocus() == ChildWindow) SetFocus(ListView);
+    // The cursor stops saying that the folder is loading.
+    POINT cursor{};
+    if (GetCursorPos(&cursor) && WindowFromPoint(cursor) == ListView)
+        SendMessageW(ListView, WM_SETCURSOR, reinterpret_cast<WPARAM>(ListView), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    const LONG generation = Generation;
+    ReplayDeferredChanges(fill.changes);
+    if (generation == Generation && !Filling() && fill.watcherPending && DirWatcher) DrainDirWatcher();
+    if (generation == Generation) RestartStatusTimer();
+}
+
+void TFolderView::ReplayDeferredChanges(std::vector<DeferredChange>& changes) {
+    const LONG generation = Generation;
+    for (DeferredChange& change : changes) {
+        // A change may have taken the view elsewhere, or started a new fill.
+        if (generation != Generation || Filling() || !NotifyEnabled || !Folder) return;
+        FolderAction action = ApplyChangeEvent(change.event, change.first.get(), change.second.get());
+        FinishFolderAction(action);
+    }
+}

@@ -1,0 +1,91 @@
+// The list view's window procedure ahead of the control's own, and the one way
+// background work hands its results to the GUI thread.
+
+#include "folderview/wFolderView.h"
+
+#include "folderview/uViewResult.h"
+
+namespace {
+
+// Sent by background work to the list view; lParam points to a TViewResult
+// that lives until SendMessageW returns.
+constexpr UINT kViewResultMessage = WM_APP + 0x61;
+
+// The list view class's own procedure, for a list whose view has gone while
+// a window procedure of someone else's still stands above ours.
+WNDPROC g_listViewClassProc = nullptr;
+
+}  // namespace
+
+LRESULT DeliverToView(HWND list, TViewResult& result) {
+    return SendMessageW(list, kViewResultMessage, 0, reinterpret_cast<LPARAM>(&result));
+}
+
+void TFolderView::HookListView() {
+    g_listViewClassProc = reinterpret_cast<WNDPROC>(GetClassLongPtrW(ListView, GCLP_WNDPROC));
+    SetWindowLongPtrW(ListView, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ListViewProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(ListView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TFolderView::ListProc)));
+}
+
+void TFolderView::UnhookListView() {
+    if (!ListViewProc || !IsWindow(ListView)) return;
+    // Ours is taken out only where it is on top; below another, it stays and
+    // passes everything on.
+    if (GetWindowLongPtrW(ListView, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&TFolderView::ListProc))
+        SetWindowLongPtrW(ListView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListViewProc));
+    SetWindowLongPtrW(ListView, GWLP_USERDATA, 0);
+}
+
+LRESULT CALLBACK TFolderView::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* view = reinterpret_cast<TFolderView*>(GetWindowLongPtrW(list, GWLP_USERDATA));
+    if (!view || !view->ListViewProc) return CallWindowProcW(g_listViewClassProc, list, message, wParam, lParam);
+    switch (message) {
+    case kViewResultMessage: {
+        auto* result = reinterpret_cast<TViewResult*>(lParam);
+        // A result for a folder the view has left is dropped; its sender frees it.
+        return result && result->generation == view->Generation ? result->Apply(*view) : 0;
+    }
+    case kFillStepMessage:
+        if (static_cast<LONG>(wParam) == view->Generation) view->RunFillStep(GetTickCount64() + kFillSliceLength);
+        return 0;
+    case WM_SETCURSOR:
+        // The folder is still loading, but the list can be used meanwhile.
+        if (view->Filling() && LOWORD(lParam) == HTCLIENT) {
+            SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+            return TRUE;
+        }
+        break;
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        if (view->OnHeaderNotify(reinterpret_cast<const NMHDR*>(lParam), result, wParam, lParam)) return result;
+        break;
+    }
+    case WM_NCDESTROY: {
+        const WNDPROC original = view->ListViewProc;
+        view->UnhookListView();
+        view->ListViewProc = nullptr;
+        return CallWindowProcW(original, list, message, wParam, lParam);
+    }
+    default:
+        break;
+    }
+    return CallWindowProcW(view->ListViewProc, list, message, wParam, lParam);
+}
+
+// The header tells only its parent, the list view, of item changes and of a
+// right-click, and not every list view passes these on to the child window.
+bool TFolderView::OnHeaderNotify(const NMHDR* header, LRESULT& result, WPARAM wParam, LPARAM lParam) {
+    if (!header || header->hwndFrom != ListView_GetHeader(ListView)) return false;
+    if (header->code == NM_RCLICK && ViewMode == 3) {
+        // Taken here alone, so that a list view that does pass it on cannot open the menu twice.
+        ChooseColumns();
+        result = TRUE;
+        return true;
+    }
+    if (header->code != HDN_ITEMCHANGEDW && header->code != HDN_ITEMCHANGEDA) return false;
+    // The list view takes a new width first; the state then reads it back.
+    result = CallWindowProcW(ListViewProc, ListView, WM_NOTIFY, wParam, lParam);
+    OnHeaderItemChanged();
+    return true;
+}
