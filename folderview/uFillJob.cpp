@@ -112,11 +112,10 @@ bool TFillJob::Send(TFillBatch& batch) {
     return !cancelled_;
 }
 
-bool TFillJob::Passes(IShellFolder* folder, LPCITEMIDLIST item) const {
+bool TFillJob::Passes(TInFolderNames& names, LPCITEMIDLIST item) const {
     if (request_.filter.empty()) return true;
-    STRRET name{};
     std::wstring text;
-    if (SUCCEEDED(folder->GetDisplayNameOf(item, SHGDN_INFOLDER, &name))) text = StrRetToText(&name, item);
+    if (!names.Name(item, text)) text.clear();
     CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
     return std::any_of(request_.filter.begin(), request_.filter.end(),
                        [&](const std::wstring& pattern) { return WildcardMatch(pattern.c_str(), text.c_str()); });
@@ -137,6 +136,7 @@ HRESULT TFillJob::Enumerate(IShellFolder* folder, TItemCopies& copies) {
     HRESULT hr = folder->EnumObjects(request_.owner, request_.enumFlags, enumerator.put());
     if (hr != S_OK) return hr;
     if (!enumerator) return E_FAIL;
+    TInFolderNames names(folder, request_.fileSystemFolder);
     TFillBatch batch;
     size_t batchSize = kFirstBatch;
     ULONGLONG batchStart = GetTickCount64();
@@ -147,7 +147,7 @@ HRESULT TFillJob::Enumerate(IShellFolder* folder, TItemCopies& copies) {
         if (FAILED(next)) fetched = 0;
         for (ULONG i = 0; i < fetched && i < kEnumerationStep; ++i) {
             UniquePidl item(step[i]);
-            if (!item || !Passes(folder, item.get())) continue;
+            if (!item || !Passes(names, item.get())) continue;
             copies.Add(item.get());
             batch.items.push_back(std::move(item));
         }
@@ -183,6 +183,12 @@ void TFillJob::Run() {
                 order, [&](std::uint32_t a, std::uint32_t b) { return itemOrder.Compare(copies[a], copies[b]); },
                 [&] { return cancelled_.load(); });
             if (sorted) last.order = std::move(order);
+        }
+        if (last.result == S_OK && request_.wantIcon && !cancelled_) {
+            SHFILEINFOW info{};
+            if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(request_.folder.get()), 0, &info, sizeof(info),
+                               SHGFI_PIDL | SHGFI_ICON | SHGFI_SMALLICON))
+                last.folderIcon = info.hIcon;
         }
         if (!cancelled_) Send(last);
     }

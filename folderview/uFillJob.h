@@ -27,7 +27,9 @@ struct TFillBatch : TViewResult {
     // In the last batch of a successful listing: for each place in the sorted
     // list, the number of the item (counted over all batches) that goes there.
     std::vector<std::uint32_t> order;
+    HICON folderIcon = nullptr;  // the folder's small icon, in the last batch when asked for; owned until taken
 
+    ~TFillBatch() override;
     LRESULT Apply(TFolderView& view) override;
 };
 
@@ -39,10 +41,12 @@ struct TFillRequest {
     bool fileSystemFolder = false;
     int sortColumn = 0;
     bool sortAscending = true;
+    bool wantIcon = false;  // the folder's small icon comes with the last batch
     HWND list = nullptr;  // the view's list view, where batches are sent
     LONG generation = 0;
 };
 
+class TInFolderNames;
 class TItemCopies;
 
 class TFillJob {
@@ -68,7 +72,7 @@ private:
     void Run();
     HRESULT Enumerate(IShellFolder* folder, TItemCopies& copies);
     bool Send(TFillBatch& batch);
-    bool Passes(IShellFolder* folder, LPCITEMIDLIST item) const;
+    bool Passes(TInFolderNames& names, LPCITEMIDLIST item) const;
     bool VanishedFolder() const;
 
     TFillRequest request_;

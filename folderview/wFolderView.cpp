@@ -168,6 +168,7 @@ void TFolderView::Relocate(LPITEMIDLIST pidl, LPCITEMIDLIST selectChild) {
 }
 
 bool TFolderView::BindFolder(IShellFolder* parent, LPCITEMIDLIST relative) {
+    InFolderNames.reset();
     Folder.reset();
     Folder2.reset();
     Details.reset();
@@ -177,6 +178,7 @@ bool TFolderView::BindFolder(IShellFolder* parent, LPCITEMIDLIST relative) {
         Folder = App().desktop;
         Folder2 = App().desktop2;
         FileSystemFolder = true;
+        InFolderNames = std::make_unique<TInFolderNames>(Folder.get(), FileSystemFolder);
         return static_cast<bool>(Folder);
     }
     IShellFolder* source = parent && relative ? parent : App().desktop.get();
@@ -192,6 +194,7 @@ bool TFolderView::BindFolder(IShellFolder* parent, LPCITEMIDLIST relative) {
         return false;
     }
     ComputeFileSystemFolder();
+    InFolderNames = std::make_unique<TInFolderNames>(Folder.get(), FileSystemFolder);
     return true;
 }
 
@@ -235,10 +238,11 @@ void TFolderView::CloseOwnTab() {
         PostMessageW(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(ChildWindow), 0);
 }
 
+// The folder's icon is left to the fill's worker: for a large folder the
+// shell takes a while to find it.
 void TFolderView::ShowLocation(bool report) {
     SHFILEINFOW info{};
-    SHGetFileInfoW(reinterpret_cast<LPCWSTR>(AbsoluteIDList), 0, &info, sizeof(info),
-                   SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_ICON | SHGFI_SMALLICON);
+    SHGetFileInfoW(reinterpret_cast<LPCWSTR>(AbsoluteIDList), 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_DISPLAYNAME);
     if (TabBar().settings.fullPath)
         SetTabPath(ChildWindow);
     else
@@ -246,16 +250,21 @@ void TFolderView::ShowLocation(bool report) {
     const std::wstring caption = FolderViewConfig().FullPath ? PIDLPathOrName(AbsoluteIDList)
                                                              : std::wstring(info.szDisplayName);
     SetWindowTextW(ChildWindow, caption.c_str());
-    HICON previous = reinterpret_cast<HICON>(
-        SendMessageW(ChildWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(info.hIcon)));
-    if (previous && previous != info.hIcon) DestroyIcon(previous);
-    OwnIcon = info.hIcon;
     if (Frame().frame) DrawMenuBar(Frame().frame);
 
     if (report && !InNavigate()) {
         HWND active = ActiveChild();
         if (!active || active == ChildWindow) RequestNavigate(AbsoluteIDList, OriginReport, TargetActive, nullptr);
     }
+}
+
+void TFolderView::ShowFolderIcon(HICON icon) {
+    if (!icon) return;
+    HICON previous = reinterpret_cast<HICON>(
+        SendMessageW(ChildWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+    if (previous && previous != icon) DestroyIcon(previous);
+    OwnIcon = icon;
+    if (Frame().frame) DrawMenuBar(Frame().frame);
 }
 
 void TFolderView::RestartStatusTimer() {

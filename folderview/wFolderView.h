@@ -7,6 +7,7 @@
 #include "folderview/uViewStates.h"
 #include "mdi/wMDIChild.h"
 #include "shell/ShellGuids.h"
+#include "shell/uCapabilities.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -189,7 +190,8 @@ private:
         bool waitingInline = false;  // batches are only kept while the fill holds the window
         bool stepPosted = false;
         bool finished = false;       // the last batch came
-        bool locationShown = false;  // caption, icon and report done
+        bool locationShown = false;  // caption and report done
+        HICON folderIcon = nullptr;  // from the worker, not yet shown; owned
         HRESULT result = S_OK;
         UniquePidl select;           // the child to select when it arrives
         std::vector<UniquePidl> arrived;        // not yet in the list
@@ -225,6 +227,8 @@ private:
     void FallBackToParent(bool viaParent, bool report);
     void CloseOwnTab();
     void ShowLocation(bool report);
+    // Takes ownership of `icon`, the folder's small icon.
+    void ShowFolderIcon(HICON icon);
     void RestartStatusTimer();
     void RemoveAllTasks();
 
@@ -325,6 +329,7 @@ private:
     HICON OwnIcon = nullptr;          // the small icon last given to the child window
     std::unique_ptr<TDirWatcher> DirWatcher;
     WNDPROC ListViewProc = nullptr;   // the control's own window procedure
+    std::unique_ptr<TInFolderNames> InFolderNames;  // of Folder
     FillState fill_;
 };
 

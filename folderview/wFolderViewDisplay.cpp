@@ -127,9 +127,9 @@ void TFolderView::OnGetDispInfo(NMLVDISPINFOW* info) {
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
         item.pszText[0] = L'\0';
         if (item.iSubItem == 0) {
-            STRRET name{};
-            if (SUCCEEDED(Folder->GetDisplayNameOf(list, SHGDN_INFOLDER, &name)))
-                StrRetToBufW(&name, list, item.pszText, item.cchTextMax);
+            std::wstring name;
+            if (InFolderNames && InFolderNames->Name(list, name))
+                lstrcpynW(item.pszText, name.c_str(), item.cchTextMax);
         } else {
             // A fill that rewrites the rows in sorted order gives these rows their columns back.
             if (Filling()) fill_.rowsWithTexts.insert(item.iItem);

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -25,6 +26,10 @@ DWORD g_synchronousFill = kDefaultSynchronousFill;
 }  // namespace
 
 void TFolderView::SetSynchronousFillLimit(DWORD milliseconds) { g_synchronousFill = milliseconds; }
+
+TFillBatch::~TFillBatch() {
+    if (folderIcon) DestroyIcon(folderIcon);
+}
 
 LRESULT TFillBatch::Apply(TFolderView& view) {
     view.TakeFillBatch(*this);
@@ -56,6 +61,7 @@ void TFolderView::StartFill(bool report, LPCITEMIDLIST selectChild, bool applySt
     request.fileSystemFolder = FileSystemFolder;
     request.sortColumn = SortColumn;
     request.sortAscending = SortAscending;
+    request.wantIcon = applyState;
     request.list = ListView;
     request.generation = Generation;
     std::shared_ptr<TFillJob> job = Folder && request.folder ? TFillJob::Start(std::move(request)) : nullptr;
@@ -107,6 +113,7 @@ void TFolderView::StartFill(bool report, LPCITEMIDLIST selectChild, bool applySt
 void TFolderView::CancelFill() {
     if (!fill_.job) return;
     fill_.job->Cancel();
+    if (fill_.folderIcon) DestroyIcon(fill_.folderIcon);
     fill_ = FillState();
     SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
 }
@@ -118,6 +125,7 @@ void TFolderView::TakeFillBatch(TFillBatch& batch) {
         fill_.finished = true;
         fill_.result = batch.result;
         fill_.order = std::move(batch.order);
+        fill_.folderIcon = std::exchange(batch.folderIcon, nullptr);
     }
     if (!fill_.waitingInline) PostFillStep();
 }
@@ -250,6 +258,7 @@ void TFolderView::FinishFill() {
         ListView_SetItemState(ListView, 0, LVIS_FOCUSED, LVIS_FOCUSED);
     if (fill.resortAfter) SortItems();
     if (!fill.locationShown) ShowLocation(fill.report);
+    ShowFolderIcon(std::exchange(fill.folderIcon, nullptr));
     SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(ListView, nullptr, TRUE);
     if (!fill.restore) {

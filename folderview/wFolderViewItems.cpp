@@ -52,9 +52,9 @@ HRESULT TFolderView::Enumerate(HWND owner, std::vector<UniquePidl>& items) const
 
 bool TFolderView::PassesFilter(LPCITEMIDLIST relative) const {
     if (DisplayFilter().empty()) return true;
-    STRRET name{};
-    if (FAILED(Folder->GetDisplayNameOf(relative, SHGDN_INFOLDER, &name))) return DisplayFilterAccepts(L"");
-    return DisplayFilterAccepts(StrRetToText(&name, relative));
+    std::wstring name;
+    if (!InFolderNames || !InFolderNames->Name(relative, name)) name.clear();
+    return DisplayFilterAccepts(name);
 }
 
 void TFolderView::SortIDLists(std::vector<LPITEMIDLIST>& lists, int column, bool ascending) const {

@@ -1,5 +1,7 @@
 #include "shell/uCapabilities.h"
 
+#include "app/uPIDL.h"
+
 #include "shell/ShellGuids.h"
 #include "shell/uColumnCompare.h"
 #include "shell/uImageExtractor.h"
@@ -10,6 +12,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+
+#include <unordered_map>
 
 namespace {
 
@@ -42,6 +46,7 @@ Capabilities DecideCapabilities() {
     caps.changeNotifyFromOutside = !wine;
     caps.fileSystemFolderExtras = !wine;
     caps.fileSystemColumnCompare = !wine;
+    caps.fastInFolderNames = !wine;
 
     if (SUCCEEDED(comInit)) CoUninitialize();
     return caps;
@@ -92,6 +97,68 @@ HRESULT TFileSystemOrder::Compare(LPCITEMIDLIST a, LPCITEMIDLIST b) {
 
 HRESULT CompareFileSystemItems(IShellFolder* folder, UINT column, LPCITEMIDLIST a, LPCITEMIDLIST b) {
     return TFileSystemOrder(folder, column).Compare(a, b);
+}
+
+namespace {
+
+bool FolderName(IShellFolder* folder, LPCITEMIDLIST relative, SHGDNF flags, std::wstring& name) {
+    STRRET text{};
+    if (FAILED(folder->GetDisplayNameOf(relative, flags, &text))) return false;
+    name = StrRetToText(&text, relative);
+    return true;
+}
+
+}  // namespace
+
+// What the folder did with each extension: shown as it is, or hidden.
+struct TInFolderNames::Learnt {
+    enum class Extension { Shown, Hidden, Ask };
+    std::unordered_map<std::wstring, Extension> extensions;
+};
+
+TInFolderNames::TInFolderNames(IShellFolder* folder, bool fileSystemFolder) : folder_(folder) {
+    if (fileSystemFolder && !PlatformCapabilities().fastInFolderNames) learnt_ = std::make_unique<Learnt>();
+}
+
+TInFolderNames::~TInFolderNames() = default;
+
+bool TInFolderNames::Name(LPCITEMIDLIST relative, std::wstring& name) {
+    if (!folder_) return false;
+    WIN32_FIND_DATAW data{};
+    std::wstring parsing;
+    // Folders, names that start with a dot and items that are no files get the folder's own answer.
+    if (!learnt_ || FAILED(SHGetDataFromIDListW(folder_, relative, SHGDFIL_FINDDATA, &data, sizeof(data))) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        !FolderName(folder_, relative, SHGDN_INFOLDER | SHGDN_FORPARSING, parsing) || parsing.empty() ||
+        parsing[0] == L'.' || parsing.find_first_of(L"\\/:") != std::wstring::npos)
+        return FolderName(folder_, relative, SHGDN_INFOLDER, name);
+
+    const size_t dot = parsing.rfind(L'.');
+    std::wstring extension = dot == std::wstring::npos ? std::wstring() : parsing.substr(dot);
+    CharUpperBuffW(extension.data(), static_cast<DWORD>(extension.size()));
+    auto [entry, added] = learnt_->extensions.try_emplace(extension, Learnt::Extension::Ask);
+    if (added) {
+        if (!FolderName(folder_, relative, SHGDN_INFOLDER, name)) {
+            learnt_->extensions.erase(entry);
+            return false;
+        }
+        if (name == parsing)
+            entry->second = Learnt::Extension::Shown;
+        else if (dot != std::wstring::npos && name == parsing.substr(0, dot))
+            entry->second = Learnt::Extension::Hidden;
+        return true;
+    }
+    switch (entry->second) {
+    case Learnt::Extension::Shown:
+        name = std::move(parsing);
+        return true;
+    case Learnt::Extension::Hidden:
+        name = parsing.substr(0, dot);
+        return true;
+    case Learnt::Extension::Ask:
+        break;
+    }
+    return FolderName(folder_, relative, SHGDN_INFOLDER, name);
 }
 
 namespace {

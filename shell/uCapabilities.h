@@ -11,6 +11,7 @@
 #include <shobjidl.h>
 
 #include <memory>
+#include <string>
 
 struct Capabilities {
     // Classes that can be created (probed with CoCreateInstance).
@@ -40,6 +41,11 @@ struct Capabilities {
     // when false it orders every column by name (folders first), so sorting by
     // size, type or date needs our own comparison.
     bool fileSystemColumnCompare = false;
+    // A file-system folder answers a file's in-folder name (SHGDN_INFOLDER) as
+    // cheaply as its parsing name; when false it looks up the same registry
+    // values for every file (whether its extension is hidden), which makes a
+    // list of a hundred thousand names take seconds.
+    bool fastInFolderNames = false;
 };
 
 // Decided on the first call (COM need not be initialised yet), the same object after.
@@ -69,6 +75,27 @@ private:
     UINT column_;
     ComPtr<IShellFolder2> folder2_;
     std::unique_ptr<TColumnMeaningOrder> meaning_;
+};
+
+// The names a list shows for the items of one folder (SHGDN_INFOLDER). Where
+// the platform's file-system folders are slow to give them, a file's name is
+// its parsing name with the extension hidden or shown as the folder did for
+// the first file of the same extension; anything else, and anything that
+// first file does not explain, is asked of the folder. One object per bound
+// folder and thread.
+class TInFolderNames {
+public:
+    TInFolderNames(IShellFolder* folder, bool fileSystemFolder);
+    ~TInFolderNames();
+    TInFolderNames(const TInFolderNames&) = delete;
+    TInFolderNames& operator=(const TInFolderNames&) = delete;
+    // False when the folder gives no name.
+    bool Name(LPCITEMIDLIST relative, std::wstring& name);
+
+private:
+    struct Learnt;
+    IShellFolder* folder_;
+    std::unique_ptr<Learnt> learnt_;  // none where the folder's own answers are cheap
 };
 
 // One comparison of the same kind, with nothing kept.

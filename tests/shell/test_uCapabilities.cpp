@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 namespace {
 
@@ -92,6 +93,67 @@ TEST(Capabilities, CreateTaskSchedulerAlwaysGivesAWorkingScheduler) {
 
 TEST(Capabilities, TheProcessWideSchedulersWork) {
     for (const ComPtr<IShellTaskScheduler>& scheduler : App().schedulers) ExpectRunsATask(scheduler.get());
+}
+
+}  // namespace
+
+namespace {
+
+// Every name the stand-in gives is the one the folder itself gives, whether
+// extensions are hidden or shown, for files sharing an extension (where the
+// first one teaches the rest), folders with dots, dotted names and names
+// without an extension.
+TEST(InFolderNames, EveryNameIsTheOneTheFolderItselfGives) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring root = std::wstring(temp) + L"zeko-names-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
+    const wchar_t* files[] = {L"a.txt", L"b.txt", L"c.TXT", L"archive.tar.gz", L"noextension", L".hidden",
+                              L"x.unknownext", L"y.unknownext", L"shortcut.lnk", L"z.bat"};
+    for (const wchar_t* name : files) {
+        HANDLE file = CreateFileW((root + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
+        CloseHandle(file);
+    }
+    ASSERT_TRUE(CreateDirectoryW((root + L"\\folder.txt").c_str(), nullptr));
+
+    for (const DWORD hide : {0u, 1u}) {
+        HKEY advanced = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced",
+                                  0, nullptr, 0, KEY_SET_VALUE, nullptr, &advanced, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(advanced, L"HideFileExt", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&hide), sizeof(hide));
+        RegCloseKey(advanced);
+
+        LPITEMIDLIST absolute = ILCreateFromPathW(root.c_str());
+        ASSERT_NE(absolute, nullptr);
+        ComPtr<IShellFolder> desktop, folder;
+        ASSERT_HRESULT_SUCCEEDED(SHGetDesktopFolder(desktop.put()));
+        ASSERT_HRESULT_SUCCEEDED(desktop->BindToObject(absolute, nullptr, IID_IShellFolder, folder.putVoid()));
+        ILFree(absolute);
+        TInFolderNames names(folder.get(), true);
+        ComPtr<IEnumIDList> items;
+        ASSERT_EQ(folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN,
+                                      items.put()),
+                  S_OK);
+        int count = 0;
+        LPITEMIDLIST item = nullptr;
+        while (items->Next(1, &item, nullptr) == S_OK) {
+            STRRET text{};
+            wchar_t expected[MAX_PATH] = {};
+            ASSERT_HRESULT_SUCCEEDED(folder->GetDisplayNameOf(item, SHGDN_INFOLDER, &text));
+            StrRetToBufW(&text, item, expected, MAX_PATH);
+            std::wstring name;
+            EXPECT_TRUE(names.Name(item, name));
+            EXPECT_EQ(name, expected) << "HideFileExt " << hide;
+            CoTaskMemFree(item);
+            ++count;
+        }
+        EXPECT_EQ(count, 11);
+    }
+    for (const wchar_t* name : files) DeleteFileW((root + L"\\" + name).c_str());
+    RemoveDirectoryW((root + L"\\folder.txt").c_str());
+    RemoveDirectoryW(root.c_str());
 }
 
 }  // namespace
