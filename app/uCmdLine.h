@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,5 +32,12 @@ std::wstring DdeDataText(const void* data, DWORD bytes);
 
 void StartDdeServer();
 void StopDdeServer();
-// Second start: hands this process's command line to the running instance.
-void SendCommandLineToRunningInstance();
+// A command line as the process that holds it means it, fit to be read by
+// another process: every argument quoted, environment strings expanded and
+// relative paths anchored at this process's current folder.
+std::wstring AnchoredCommandLine(const std::wstring& commandLine);
+// Second start: hands this process's command line, anchored, to the running
+// instance. While `instanceRuns` says the instance exists but its DDE server
+// does not answer yet (it is still starting), asks again, for a bounded time.
+// False when the command line could not be handed over.
+bool SendCommandLineToRunningInstance(const std::function<bool()>& instanceRuns = nullptr);

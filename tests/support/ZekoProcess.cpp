@@ -1,6 +1,33 @@
 #include "tests/support/ZekoProcess.h"
 
+#include "app/uReg.h"
 #include "mainwnd/wMainWnd.h"
+#include "tests/support/TestSettingsRoot.h"
+
+#include <string_view>
+
+namespace {
+
+// This process's environment with the program's settings key pointed at the
+// test's scratch settings, as a block for CreateProcessW.
+std::wstring ChildEnvironment() {
+    const std::wstring prefix = std::wstring(kSettingsKeyVariable) + L"=";
+    std::wstring block;
+    if (wchar_t* strings = GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
+            const std::wstring_view text(entry);
+            if (text.size() >= prefix.size() && _wcsnicmp(entry, prefix.c_str(), prefix.size()) == 0) continue;
+            block.append(text);
+            block.push_back(L'\0');
+        }
+        FreeEnvironmentStringsW(strings);
+    }
+    block += prefix + PrivateSettingsKeyPath();
+    block.push_back(L'\0');
+    return block;
+}
+
+}  // namespace
 
 std::wstring TestBinaryDirectory() {
     wchar_t path[MAX_PATH];
@@ -15,7 +42,9 @@ ZekoProcess::ZekoProcess(const std::wstring& arguments) {
     if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW si{sizeof(si)};
     PROCESS_INFORMATION pi{};
-    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    std::wstring environment = ChildEnvironment();
+    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                       environment.data(), nullptr, &si, &pi)) {
         process_.reset(pi.hProcess);
         CloseHandle(pi.hThread);
         id_ = pi.dwProcessId;
