@@ -182,6 +182,14 @@ std::optional<std::wstring> ParsableName(const std::wstring& argument) {
     return std::wstring(name);
 }
 
+// A path read against the current folder or the current drive: "name",
+// "..\\name", "\\name", "C:name". "C:" alone names the drive.
+bool IsRelativeToCurrent(std::wstring_view path) {
+    if (path.size() >= 2 && path[1] == L':') return path.size() > 2 && path[2] != L'\\';
+    if (StartsWith(path, L"\\\\")) return false;
+    return PathIsRelativeW(std::wstring(path).c_str()) || path.front() == L'\\';
+}
+
 // An argument as the starting process means it: environment strings expanded,
 // a relative path anchored at this process's current folder. Handle forms,
 // URLs and switch-like words stay as they are, for the receiver to judge.
@@ -198,7 +206,7 @@ std::wstring AnchoredArgument(const std::wstring& argument) {
             if (written > 0 && written <= needed) text.assign(expanded.c_str());
         }
     }
-    if (text.empty() || !PathIsRelativeW(text.c_str())) return text;
+    if (text.empty() || !IsRelativeToCurrent(text)) return text;
     const DWORD needed = GetFullPathNameW(text.c_str(), 0, nullptr, nullptr);
     if (needed == 0) return text;
     std::wstring full(needed, L'\0');

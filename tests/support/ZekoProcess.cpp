@@ -36,19 +36,25 @@ std::wstring TestBinaryDirectory() {
     return dir.substr(0, dir.find_last_of(L'\\') + 1);
 }
 
-ZekoProcess::ZekoProcess(const std::wstring& arguments) {
+ZekoProcess::ZekoProcess(const std::wstring& arguments, const std::wstring& currentDirectory, bool suspended) {
     std::wstring exe = TestBinaryDirectory() + L"ZEKO.exe";
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW si{sizeof(si)};
     PROCESS_INFORMATION pi{};
     std::wstring environment = ChildEnvironment();
-    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                       environment.data(), nullptr, &si, &pi)) {
+    const DWORD flags = CREATE_UNICODE_ENVIRONMENT | (suspended ? CREATE_SUSPENDED : 0);
+    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags,
+                       environment.data(), currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &si,
+                       &pi)) {
         process_.reset(pi.hProcess);
-        CloseHandle(pi.hThread);
+        thread_.reset(pi.hThread);
         id_ = pi.dwProcessId;
     }
+}
+
+void ZekoProcess::resume() {
+    if (thread_) ResumeThread(thread_.get());
 }
 
 ZekoProcess::~ZekoProcess() {
@@ -112,4 +118,19 @@ HWND WaitForVisibleFrame(const ZekoProcess& process) {
         },
         20000);
     return frame;
+}
+
+std::vector<HWND> ChildWindows(HWND frame) {
+    std::vector<HWND> children;
+    HWND client = FindWindowExW(frame, nullptr, L"MDIClient", nullptr);
+    for (HWND child = FindWindowExW(client, nullptr, kChildClassName, nullptr); child;
+         child = FindWindowExW(client, child, kChildClassName, nullptr))
+        children.push_back(child);
+    return children;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[512] = L"";
+    GetWindowTextW(window, text, 512);
+    return text;
 }
