@@ -37,10 +37,8 @@ void RunStartupActions(HWND frame) {
     if (startInTray) SendMessageW(frame, WM_COMMAND, IDM_TO_TRAY, 0);
 }
 
-constexpr wchar_t kInstanceMarkName[] = L"ZEKO2";
-
 bool InstanceRuns() {
-    HANDLE running = OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMarkName);
+    HANDLE running = OpenMutexW(SYNCHRONIZE, FALSE, InstanceMarkName(SettingsRootPath()).c_str());
     if (running) CloseHandle(running);
     return running != nullptr;
 }
@@ -49,12 +47,13 @@ bool InstanceRuns() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // The mutex is never waited on: its existence alone says an instance runs.
-    if (HANDLE running = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kInstanceMarkName)) {
+    const std::wstring markName = InstanceMarkName(SettingsRootPath());
+    if (HANDLE running = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, markName.c_str())) {
         CloseHandle(running);
         SendCommandLineToRunningInstance(InstanceRuns);
         return 0;
     }
-    HANDLE instanceMarker = CreateMutexW(nullptr, FALSE, kInstanceMarkName);
+    HANDLE instanceMarker = CreateMutexW(nullptr, FALSE, markName.c_str());
     // Starts at the same moment all pass the check above; only the one that
     // made the mutex goes on, the others hand over as a second start does
     // (waiting for the first one's DDE server to come up).

@@ -2,6 +2,7 @@
 
 #include "app/Global.h"
 #include "app/uPIDL.h"
+#include "app/uReg.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDIChild.h"
 #include "shell/uCapabilities.h"
@@ -16,6 +17,7 @@
 namespace {
 
 constexpr wchar_t kServiceName[] = L"ZEKO";
+constexpr wchar_t kInstanceMarkName[] = L"ZEKO2";
 constexpr wchar_t kShellVerbTopic[] = L"ZEKOTopic";
 constexpr wchar_t kSecondStartTopic[] = L"FromExe";
 // Item of the poke that stands in for the second start's execute.
@@ -289,7 +291,21 @@ void LetPartnerComeForward(HCONV conversation) {
     if (processId) AllowSetForegroundWindow(processId);
 }
 
+// A kernel object's name may not hold a backslash; the key's text stays
+// readable with slashes in their place.
+std::wstring KeySuffix(const std::wstring& settingsKey) {
+    if (settingsKey == kSettingsRootPath) return {};
+    std::wstring suffix = L" " + settingsKey;
+    for (wchar_t& c : suffix)
+        if (c == L'\\') c = L'/';
+    return suffix;
+}
+
 }  // namespace
+
+std::wstring InstanceMarkName(const std::wstring& settingsKey) { return kInstanceMarkName + KeySuffix(settingsKey); }
+
+std::wstring DdeServiceName(const std::wstring& settingsKey) { return kServiceName + KeySuffix(settingsKey); }
 
 bool HasArguments() { return HasArguments(GetCommandLineW()); }
 
@@ -400,7 +416,7 @@ void StartDdeServer() {
     if (PlatformCapabilities().ddeUnicodeExecute) filters |= CBF_FAIL_POKES;
     auto instance = std::make_unique<DdeInstance>(DdeServerCallback, filters);
     if (!*instance) return;
-    server.service = instance->Name(kServiceName);
+    server.service = instance->Name(DdeServiceName(SettingsRootPath()).c_str());
     server.shellVerbTopic = instance->Name(kShellVerbTopic);
     server.secondStartTopic = instance->Name(kSecondStartTopic);
     server.instance = std::move(instance);
@@ -432,7 +448,7 @@ std::wstring AnchoredCommandLine(const std::wstring& commandLine) {
 bool SendCommandLineToRunningInstance(const std::function<bool()>& instanceRuns) {
     DdeInstance client(DdeClientCallback, APPCMD_CLIENTONLY);
     if (!client) return false;
-    HSZ service = client.Name(kServiceName);
+    HSZ service = client.Name(DdeServiceName(SettingsRootPath()).c_str());
     HSZ topic = client.Name(kSecondStartTopic);
     HCONV conversation = DdeConnect(client.id(), service, topic, nullptr);
     const DWORD start = GetTickCount();

@@ -9,6 +9,14 @@
 #include <string>
 #include <vector>
 
+// The names that make one instance per settings key: the mutex whose mere
+// existence says an instance runs, and the DDE service that second starts and
+// the shell's verb talk to. "ZEKO2" and "ZEKO" for the usual key; a process
+// kept to another key (see kSettingsKeyVariable in app/uReg.h) gets names of
+// its own, so that it neither hands folders to nor serves a user's instance.
+std::wstring InstanceMarkName(const std::wstring& settingsKey);
+std::wstring DdeServiceName(const std::wstring& settingsKey);
+
 // Whether the process command line holds anything beyond the program path.
 bool HasArguments();
 // The same test on a given command line.

@@ -23,7 +23,8 @@
 inline constexpr wchar_t kSettingsRootPath[] = L"Software\\ZEKO2";
 // The environment value that names another key below HKEY_CURRENT_USER to hold
 // the settings. Only the test suite sets it, so that ZEKO.exe started by a test
-// never reads or writes the settings of the user running the tests.
+// never reads or writes the settings of the user running the tests (nor,
+// as the instance's names follow the key, meets that user's instance).
 inline constexpr wchar_t kSettingsKeyVariable[] = L"ZEKO_SETTINGS_KEY";
 
 // The key below HKEY_CURRENT_USER that holds the settings: kSettingsRootPath,

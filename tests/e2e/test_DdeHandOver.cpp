@@ -2,9 +2,11 @@
 // the shell's verb arrive in the first instance, with Japanese names.
 
 #include "app/Handles.h"
+#include "app/uCmdLine.h"
 #include "app/uPIDL.h"
 #include "mainwnd/wMainWnd.h"
 #include "res/resource.h"
+#include "tests/support/TestSettingsRoot.h"
 #include "tests/support/ZekoProcess.h"
 
 #include <gtest/gtest.h>
@@ -89,7 +91,7 @@ bool ExecuteOnShellVerbTopic(const std::wstring& command) {
     DWORD instance = 0;
     auto callback = [](UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) -> HDDEDATA { return nullptr; };
     if (DdeInitializeW(&instance, callback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return false;
-    HSZ service = DdeCreateStringHandleW(instance, L"ZEKO", CP_WINUNICODE);
+    HSZ service = DdeCreateStringHandleW(instance, DdeServiceName(PrivateSettingsKeyPath()).c_str(), CP_WINUNICODE);
     HSZ topic = DdeCreateStringHandleW(instance, L"ZEKOTopic", CP_WINUNICODE);
     bool acknowledged = false;
     if (HCONV conversation = DdeConnect(instance, service, topic, nullptr)) {

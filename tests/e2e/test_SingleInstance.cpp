@@ -1,6 +1,9 @@
 // End to end: the real ZEKO.exe runs once per user.
 
+#include "app/uCmdLine.h"
+#include "app/uReg.h"
 #include "mainwnd/wMainWnd.h"
+#include "tests/support/TestSettingsRoot.h"
 #include "tests/support/ZekoProcess.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +15,9 @@
 
 namespace {
 
+// The mark of the instance that ZekoProcess starts, kept apart from a user's.
 bool MutexExists() {
-    HANDLE mutex = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, L"ZEKO2");
+    HANDLE mutex = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, InstanceMarkName(PrivateSettingsKeyPath()).c_str());
     if (mutex) CloseHandle(mutex);
     return mutex != nullptr;
 }
@@ -65,6 +69,20 @@ TEST(SingleInstance, ClosingTheFrameReleasesTheMutexSoTheNextStartRuns) {
     ASSERT_NE(frame, nullptr);
     PostMessageW(frame, WM_CLOSE, 0, 0);
     ASSERT_TRUE(next.waitForExit(20000));
+}
+
+// A ZEKO the user has running holds the usual mark; the instance a test
+// starts keeps to its own and comes up beside it instead of handing over.
+TEST(SingleInstance, AnInstanceOfTheUsersOwnIsNeitherJoinedNorServed) {
+    UniqueHandle users(CreateMutexW(nullptr, FALSE, InstanceMarkName(kSettingsRootPath).c_str()));
+    ASSERT_TRUE(users);
+    ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    ZekoProcess first;
+    HWND frame = WaitForVisibleFrame(first);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(MutexExists());
+    PostMessageW(frame, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(first.waitForExit(20000));
 }
 
 // Folders made under the temporary folder for one test and removed after it.
