@@ -2,9 +2,9 @@
 // The settings store. Every persistent value lives under
 // HKEY_CURRENT_USER\Software\ZEKO2 (see SettingsRootPath); each area opens
 // its own key, reads into its own variables and writes back, and nothing is
-// cached in between. A failing
-// read gives the default (or leaves the variable alone); a failing write is
-// ignored. Any HKEY argument may be null, which reads as "missing".
+// cached in between. A failing read gives the default (or leaves the variable
+// alone); a failing write is ignored. Any HKEY argument may be null, which
+// reads as "missing".
 
 #include "app/Handles.h"
 #include "app/uRegDecode.h"
