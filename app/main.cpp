@@ -26,7 +26,7 @@ void RunStartupActions(HWND frame) {
     const bool desktopOpen = SettingsRead(root.get(), RootSettings::DeskTopOpen);
     const bool startInTray = SettingsRead(root.get(), RootSettings::StartTaskTray);
 
-    if (HasArguments()) OpenArguments(GetCommandLineW(), 1);
+    if (HasArguments()) OpenArguments(AnchoredCommandLine(GetCommandLineW()), 1);
     if (TabCount() == 0 && desktopOpen) RequestNavigate(App().desktopPidl.get(), OriginOther, TargetActive, nullptr);
 
     if (TFolderView* view = ActiveFolderView()) {
@@ -37,16 +37,31 @@ void RunStartupActions(HWND frame) {
     if (startInTray) SendMessageW(frame, WM_COMMAND, IDM_TO_TRAY, 0);
 }
 
+bool InstanceRuns() {
+    HANDLE running = OpenMutexW(SYNCHRONIZE, FALSE, InstanceMarkName(SettingsRootPath()).c_str());
+    if (running) CloseHandle(running);
+    return running != nullptr;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // The mutex is never waited on: its existence alone says an instance runs.
-    if (HANDLE running = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, L"ZEKO2")) {
+    const std::wstring markName = InstanceMarkName(SettingsRootPath());
+    if (HANDLE running = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, markName.c_str())) {
         CloseHandle(running);
-        SendCommandLineToRunningInstance();
+        SendCommandLineToRunningInstance(InstanceRuns);
         return 0;
     }
-    HANDLE instanceMarker = CreateMutexW(nullptr, FALSE, L"ZEKO2");
+    HANDLE instanceMarker = CreateMutexW(nullptr, FALSE, markName.c_str());
+    // Starts at the same moment all pass the check above; only the one that
+    // made the mutex goes on, the others hand over as a second start does
+    // (waiting for the first one's DDE server to come up).
+    if (instanceMarker && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(instanceMarker);
+        SendCommandLineToRunningInstance(InstanceRuns);
+        return 0;
+    }
 
     OleInitialize(nullptr);
     CreateAppObjects();

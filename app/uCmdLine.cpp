@@ -2,6 +2,7 @@
 
 #include "app/Global.h"
 #include "app/uPIDL.h"
+#include "app/uReg.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDIChild.h"
 #include "shell/uCapabilities.h"
@@ -10,16 +11,24 @@
 #include <shlwapi.h>
 
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace {
 
 constexpr wchar_t kServiceName[] = L"ZEKO";
+constexpr wchar_t kInstanceMarkName[] = L"ZEKO2";
 constexpr wchar_t kShellVerbTopic[] = L"ZEKOTopic";
 constexpr wchar_t kSecondStartTopic[] = L"FromExe";
 // Item of the poke that stands in for the second start's execute.
 constexpr wchar_t kCommandLineItem[] = L"CommandLine";
 constexpr DWORD kClientTimeout = 1000;
+// A second start that finds the instance's mark before its DDE server answers
+// (both started at the same moment) asks again this often, for this long.
+constexpr DWORD kConnectRetryInterval = 100;
+constexpr DWORD kConnectPatience = 30000;
+// No folder name is longer; a longer argument is refused before it is parsed.
+constexpr size_t kMaxArgumentLength = 32767;
 // The path qualifier of the shell works in a buffer of this many characters.
 constexpr DWORD kQualifiedPathLength = 1040;
 
@@ -142,6 +151,73 @@ UniquePidl ListFromQualifiedPath(const std::wstring& path) {
     return UniquePidl(ILCreateFromPathW(qualified));
 }
 
+bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
+    return text.size() >= prefix.size() && text.substr(0, prefix.size()) == prefix;
+}
+
+bool IsDriveRoot(std::wstring_view text) {
+    return text.size() >= 3 && ((text[0] | 0x20) >= L'a' && (text[0] | 0x20) <= L'z') && text[1] == L':' &&
+           text[2] == L'\\';
+}
+
+// The name an argument is given to the shell's parser as, or nothing. The
+// platform's desktop parser faults on a name that starts with '/' (and takes
+// the whole process down with it), so nothing reaches it that cannot name a
+// folder: switch-like words, device names, control characters, wildcards. A
+// long-path prefix is taken off where a plain path remains beneath it.
+std::optional<std::wstring> ParsableName(const std::wstring& argument) {
+    std::wstring_view name(argument);
+    std::wstring unc;
+    if (StartsWith(name, L"\\\\?\\UNC\\")) {
+        unc = L"\\\\" + std::wstring(name.substr(8));
+        name = unc;
+    } else if (StartsWith(name, L"\\\\?\\") && IsDriveRoot(name.substr(4))) {
+        name.remove_prefix(4);
+    }
+    if (name.empty() || name.size() > kMaxArgumentLength) return std::nullopt;
+    if (name.front() == L'/' || name.front() == L'-') return std::nullopt;
+    if (StartsWith(name, L"\\\\?\\") || StartsWith(name, L"\\\\.\\") || StartsWith(name, L"\\??\\"))
+        return std::nullopt;
+    for (wchar_t c : name)
+        if (c < L' ' || c == L'"' || c == L'<' || c == L'>' || c == L'|' || c == L'*' || c == L'?')
+            return std::nullopt;
+    return std::wstring(name);
+}
+
+// A path read against the current folder or the current drive: "name",
+// "..\\name", "\\name", "C:name". "C:" alone names the drive.
+bool IsRelativeToCurrent(std::wstring_view path) {
+    if (path.size() >= 2 && path[1] == L':') return path.size() > 2 && path[2] != L'\\';
+    if (StartsWith(path, L"\\\\")) return false;
+    return PathIsRelativeW(std::wstring(path).c_str()) || path.front() == L'\\';
+}
+
+// An argument as the starting process means it: environment strings expanded,
+// a relative path anchored at this process's current folder. Handle forms,
+// URLs and switch-like words stay as they are, for the receiver to judge.
+std::wstring AnchoredArgument(const std::wstring& argument) {
+    if (argument.empty() || argument.front() == L':' || argument.front() == L'/' || argument.front() == L'-')
+        return argument;
+    if (PathIsURLW(argument.c_str())) return argument;
+    std::wstring text = argument;
+    if (text.find(L'%') != std::wstring::npos) {
+        const DWORD needed = ExpandEnvironmentStringsW(argument.c_str(), nullptr, 0);
+        if (needed > 0) {
+            std::wstring expanded(needed, L'\0');
+            const DWORD written = ExpandEnvironmentStringsW(argument.c_str(), expanded.data(), needed);
+            if (written > 0 && written <= needed) text.assign(expanded.c_str());
+        }
+    }
+    if (text.empty() || !IsRelativeToCurrent(text)) return text;
+    const DWORD needed = GetFullPathNameW(text.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return text;
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(text.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return text;
+    full.resize(length);
+    return full;
+}
+
 void BringFrameForward() {
     HWND frame = Frame().frame;
     if (!frame) return;
@@ -215,7 +291,21 @@ void LetPartnerComeForward(HCONV conversation) {
     if (processId) AllowSetForegroundWindow(processId);
 }
 
+// A kernel object's name may not hold a backslash; the key's text stays
+// readable with slashes in their place.
+std::wstring KeySuffix(const std::wstring& settingsKey) {
+    if (settingsKey == kSettingsRootPath) return {};
+    std::wstring suffix = L" " + settingsKey;
+    for (wchar_t& c : suffix)
+        if (c == L'\\') c = L'/';
+    return suffix;
+}
+
 }  // namespace
+
+std::wstring InstanceMarkName(const std::wstring& settingsKey) { return kInstanceMarkName + KeySuffix(settingsKey); }
+
+std::wstring DdeServiceName(const std::wstring& settingsKey) { return kServiceName + KeySuffix(settingsKey); }
 
 bool HasArguments() { return HasArguments(GetCommandLineW()); }
 
@@ -282,15 +372,17 @@ bool OpenArgument(const std::wstring& argument, bool first) {
     if (argument.empty()) return false;
     if (argument.front() == L':') return OpenHandleArgument(argument, activate);
     if (PathIsURLW(argument.c_str())) return false;
+    std::optional<std::wstring> parsable = ParsableName(argument);
+    if (!parsable) return false;
 
     IShellFolder* desktop = App().desktop.get();
     if (!desktop) return false;
-    std::wstring name = argument;  // ParseDisplayName wants a writable string
+    std::wstring name = *parsable;  // ParseDisplayName wants a writable string
     ULONG attributes = SFGAO_FOLDER;
     UniquePidl parsed;
     HRESULT hr = desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, parsed.put(), &attributes);
     if (FAILED(hr) || !parsed) {
-        if (UniquePidl list = ListFromQualifiedPath(argument)) OpenFolderWindow(std::move(list), activate, nullptr);
+        if (UniquePidl list = ListFromQualifiedPath(*parsable)) OpenFolderWindow(std::move(list), activate, nullptr);
         return false;
     }
     if (attributes & SFGAO_FOLDER) {
@@ -324,7 +416,7 @@ void StartDdeServer() {
     if (PlatformCapabilities().ddeUnicodeExecute) filters |= CBF_FAIL_POKES;
     auto instance = std::make_unique<DdeInstance>(DdeServerCallback, filters);
     if (!*instance) return;
-    server.service = instance->Name(kServiceName);
+    server.service = instance->Name(DdeServiceName(SettingsRootPath()).c_str());
     server.shellVerbTopic = instance->Name(kShellVerbTopic);
     server.secondStartTopic = instance->Name(kSecondStartTopic);
     server.instance = std::move(instance);
@@ -339,18 +431,37 @@ void StopDdeServer() {
     server.service = server.shellVerbTopic = server.secondStartTopic = nullptr;
 }
 
-void SendCommandLineToRunningInstance() {
+std::wstring AnchoredCommandLine(const std::wstring& commandLine) {
+    const std::vector<std::wstring> arguments = SplitArguments(commandLine);
+    std::wstring anchored;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        // Quotes cannot occur inside a split argument, so quoting every one
+        // gives back exactly these arguments when the line is split again.
+        if (i > 0) anchored += L' ';
+        anchored += L'"';
+        anchored += i == 0 ? arguments[i] : AnchoredArgument(arguments[i]);
+        anchored += L'"';
+    }
+    return anchored;
+}
+
+bool SendCommandLineToRunningInstance(const std::function<bool()>& instanceRuns) {
     DdeInstance client(DdeClientCallback, APPCMD_CLIENTONLY);
-    if (!client) return;
-    HSZ service = client.Name(kServiceName);
+    if (!client) return false;
+    HSZ service = client.Name(DdeServiceName(SettingsRootPath()).c_str());
     HSZ topic = client.Name(kSecondStartTopic);
     HCONV conversation = DdeConnect(client.id(), service, topic, nullptr);
-    if (!conversation) return;
+    const DWORD start = GetTickCount();
+    while (!conversation && instanceRuns && instanceRuns() && GetTickCount() - start < kConnectPatience) {
+        Sleep(kConnectRetryInterval);
+        conversation = DdeConnect(client.id(), service, topic, nullptr);
+    }
+    if (!conversation) return false;
     LetPartnerComeForward(conversation);
 
-    const wchar_t* commandLine = GetCommandLineW();
-    auto data = reinterpret_cast<LPBYTE>(const_cast<wchar_t*>(commandLine));
-    const DWORD bytes = static_cast<DWORD>((wcslen(commandLine) + 1) * sizeof(wchar_t));
+    const std::wstring commandLine = AnchoredCommandLine(GetCommandLineW());
+    auto data = reinterpret_cast<LPBYTE>(const_cast<wchar_t*>(commandLine.c_str()));
+    const DWORD bytes = static_cast<DWORD>((commandLine.size() + 1) * sizeof(wchar_t));
     if (PlatformCapabilities().ddeUnicodeExecute) {
         DdeClientTransaction(data, bytes, conversation, nullptr, 0, XTYP_EXECUTE, kClientTimeout, nullptr);
     } else {
@@ -358,4 +469,5 @@ void SendCommandLineToRunningInstance() {
                              kClientTimeout, nullptr);
     }
     DdeDisconnect(conversation);
+    return true;
 }

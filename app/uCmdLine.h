@@ -5,8 +5,17 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <string>
 #include <vector>
+
+// The names that make one instance per settings key: the mutex whose mere
+// existence says an instance runs, and the DDE service that second starts and
+// the shell's verb talk to. "ZEKO2" and "ZEKO" for the usual key; a process
+// kept to another key (see kSettingsKeyVariable in app/uReg.h) gets names of
+// its own, so that it neither hands folders to nor serves a user's instance.
+std::wstring InstanceMarkName(const std::wstring& settingsKey);
+std::wstring DdeServiceName(const std::wstring& settingsKey);
 
 // Whether the process command line holds anything beyond the program path.
 bool HasArguments();
@@ -31,5 +40,12 @@ std::wstring DdeDataText(const void* data, DWORD bytes);
 
 void StartDdeServer();
 void StopDdeServer();
-// Second start: hands this process's command line to the running instance.
-void SendCommandLineToRunningInstance();
+// A command line as the process that holds it means it, fit to be read by
+// another process: every argument quoted, environment strings expanded and
+// relative paths anchored at this process's current folder.
+std::wstring AnchoredCommandLine(const std::wstring& commandLine);
+// Second start: hands this process's command line, anchored, to the running
+// instance. While `instanceRuns` says the instance exists but its DDE server
+// does not answer yet (it is still starting), asks again, for a bounded time.
+// False when the command line could not be handed over.
+bool SendCommandLineToRunningInstance(const std::function<bool()>& instanceRuns = nullptr);

@@ -6,7 +6,7 @@
 namespace {
 
 std::wstring SettingsPath(std::wstring_view subkey) {
-    std::wstring path = kSettingsRootPath;
+    std::wstring path = SettingsRootPath();
     if (!subkey.empty()) {
         path += L'\\';
         path += subkey;
@@ -36,6 +36,17 @@ std::optional<std::vector<std::uint8_t>> QueryValueBytes(HKEY key, const wchar_t
 }
 
 }  // namespace
+
+const std::wstring& SettingsRootPath() {
+    static const std::wstring path = [] {
+        wchar_t buffer[512];
+        const DWORD length = GetEnvironmentVariableW(kSettingsKeyVariable, buffer, 512);
+        // Empty, unset or too long for a key name: the settings stay where they always are.
+        if (length == 0 || length >= 512) return std::wstring(kSettingsRootPath);
+        return std::wstring(buffer, length);
+    }();
+    return path;
+}
 
 bool SettingsOpen(std::wstring_view subkey, UniqueRegKey& key) {
     key.reset();

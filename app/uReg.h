@@ -1,9 +1,10 @@
 #pragma once
 // The settings store. Every persistent value lives under
-// HKEY_CURRENT_USER\Software\ZEKO2; each area opens its own key, reads into its
-// own variables and writes back, and nothing is cached in between. A failing
-// read gives the default (or leaves the variable alone); a failing write is
-// ignored. Any HKEY argument may be null, which reads as "missing".
+// HKEY_CURRENT_USER\Software\ZEKO2 (see SettingsRootPath); each area opens
+// its own key, reads into its own variables and writes back, and nothing is
+// cached in between. A failing read gives the default (or leaves the variable
+// alone); a failing write is ignored. Any HKEY argument may be null, which
+// reads as "missing".
 
 #include "app/Handles.h"
 #include "app/uRegDecode.h"
@@ -20,6 +21,15 @@
 #include <vector>
 
 inline constexpr wchar_t kSettingsRootPath[] = L"Software\\ZEKO2";
+// The environment value that names another key below HKEY_CURRENT_USER to hold
+// the settings. Only the test suite sets it, so that ZEKO.exe started by a test
+// never reads or writes the settings of the user running the tests (nor,
+// as the instance's names follow the key, meets that user's instance).
+inline constexpr wchar_t kSettingsKeyVariable[] = L"ZEKO_SETTINGS_KEY";
+
+// The key below HKEY_CURRENT_USER that holds the settings: kSettingsRootPath,
+// or the key kSettingsKeyVariable names. Decided once per process.
+const std::wstring& SettingsRootPath();
 
 // A stored value larger than this counts as missing rather than being loaded.
 inline constexpr std::size_t kMaxSettingsValueBytes = 16u << 20;

@@ -15,6 +15,43 @@ constexpr wchar_t kExplorerKey[] = L"Software\\Microsoft\\Windows\\CurrentVersio
 constexpr int kSmallImageSide = 16;
 constexpr int kImageGrowth = 16;
 
+// List-view style bits a folder view can take besides its fixed ones. The
+// rest are dropped at load: the window bits above 0xFFFF turn the list into a
+// captioned pop-up, owner data or owner drawing leave it empty, no scrolling
+// or no header leave parts of it out of reach, self-sorting fights the view's
+// own sort, and the view mode is the view's to set.
+constexpr DWORD kUsableListStyles =
+    LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOLABELWRAP | LVS_AUTOARRANGE | LVS_EDITLABELS | LVS_ALIGNLEFT |
+    LVS_NOSORTHEADER;
+// Extended bits kept likewise; hidden labels, a single row, regions and the
+// later layout bits change what the view shows behind its back.
+constexpr DWORD kUsableListExStyles =
+    LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_EX_CHECKBOXES | LVS_EX_TRACKSELECT | LVS_EX_HEADERDRAGDROP |
+    LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE | LVS_EX_TWOCLICKACTIVATE | LVS_EX_INFOTIP | LVS_EX_UNDERLINEHOT |
+    LVS_EX_UNDERLINECOLD | LVS_EX_LABELTIP | LVS_EX_BORDERSELECT | LVS_EX_DOUBLEBUFFER;
+constexpr BYTE kLastViewStyle = 4;
+constexpr BYTE kLastMiddleClick = 3;
+// Below this a new column is too narrow to read a character.
+constexpr BYTE kMinCharWidth = 20;
+constexpr WORD kMinListWidth = 16;
+constexpr WORD kMaxListWidth = 4096;
+// The sizes the system offers for thumbnails.
+constexpr WORD kMinThumbnailSize = 32;
+constexpr WORD kMaxThumbnailSize = 256;
+
+// Every value as far as it can mean something; defaults where nothing does.
+void KeepUsable(FolderViewSettings& s) {
+    s.LVS_FLAGS &= kUsableListStyles;
+    s.LVS_EX_FLAGS &= kUsableListExStyles;
+    if (s.IniViewStyle > kLastViewStyle) s.IniViewStyle = FolderViewSettingNames::IniViewStyle.def;
+    if (s.MClick > kLastMiddleClick) s.MClick = FolderViewSettingNames::MClick.def;
+    if (s.CharWidth < kMinCharWidth) s.CharWidth = FolderViewSettingNames::CharWidth.def;
+    if (s.ListWidth < kMinListWidth) s.ListWidth = FolderViewSettingNames::ListWidth.def;
+    s.ListWidth = std::min(s.ListWidth, kMaxListWidth);
+    if (s.ThumbnailSize == 0) s.ThumbnailSize = FolderViewSettingNames::ThumbnailSize.def;
+    s.ThumbnailSize = std::clamp(s.ThumbnailSize, kMinThumbnailSize, kMaxThumbnailSize);
+}
+
 void MakeImages(int thumbnailSide) {
     FolderViewImageSet& images = FolderViewImages();
     HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -83,6 +120,7 @@ void LoadFolderViewSettings() {
     UniqueRegKey explorer;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kExplorerKey, 0, KEY_READ, explorer.put()) == ERROR_SUCCESS)
         SettingsReadInto(explorer.get(), names::ThumbnailSize.name, s.ThumbnailSize);
+    KeepUsable(s);
     MakeImages(s.ThumbnailSize);
 }
 

@@ -94,7 +94,9 @@ struct FolderViewImageSet {
 FolderViewImageSet& FolderViewImages();
 
 // Start-up, before any window: defaults, then every stored value of the table,
-// the histories, the view states, the system's thumbnail size and the shared pictures.
+// the histories, the view states, the system's thumbnail size and the shared
+// pictures. Style bits a folder view cannot take are masked off and numbers
+// outside their meaning clamped or set to their defaults.
 void LoadFolderViewSettings();
 // Exit: every scalar except the two history limits, which the options dialog
 // owns; each history cut at its limit; the view states. Frees the pictures.

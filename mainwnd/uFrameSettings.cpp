@@ -22,6 +22,25 @@ int SideBasePage() {
     return 0;
 }
 
+constexpr int kLastWindowMode = 3;
+constexpr int kMaxDelayTime = 60000;
+// A frame side smaller than this shows no folder; a larger one, or a
+// coordinate beyond it, is no window anyone made.
+constexpr int kMinFrameSide = 100;
+constexpr int kMaxFrameSide = 32767;
+// A colour is its low three bytes; the fourth means nothing here.
+constexpr COLORREF kColorBits = 0x00FFFFFF;
+
+// A side too small to show a folder, or a coordinate past those a window can
+// have, is left to the system as a missing one is.
+void KeepSideUsable(int& side) {
+    if (side != CW_USEDEFAULT && (side < kMinFrameSide || side > kMaxFrameSide)) side = CW_USEDEFAULT;
+}
+void KeepCoordinateUsable(int& coordinate) {
+    if (coordinate != CW_USEDEFAULT && (coordinate < -kMaxFrameSide || coordinate > kMaxFrameSide))
+        coordinate = CW_USEDEFAULT;
+}
+
 // A rectangle that no monitor shows any more (a screen was removed or its
 // resolution lowered) would put the frame where the user cannot reach it.
 bool OnSomeMonitor(const FramePlacement& placement) {
@@ -46,6 +65,10 @@ void LoadPlacement(HKEY root) {
             }
         }
     }
+    KeepCoordinateUsable(placement.left);
+    KeepCoordinateUsable(placement.top);
+    KeepSideUsable(placement.width);
+    KeepSideUsable(placement.height);
     const bool complete = placement.left != CW_USEDEFAULT && placement.top != CW_USEDEFAULT &&
                           placement.width != CW_USEDEFAULT && placement.height != CW_USEDEFAULT;
     if (complete && !OnSomeMonitor(placement)) {
@@ -64,6 +87,8 @@ void LoadFirstSettings() {
     FrameSettings& settings = Frame().settings;
     settings.closeHistoryCount = static_cast<WORD>(SettingsRead(root.get(), RootSettings::CloseHistoryCount));
     settings.windowMode = SettingsRead(root.get(), RootSettings::WindowMode);
+    if (settings.windowMode < 0 || settings.windowMode > kLastWindowMode)
+        settings.windowMode = RootSettings::WindowMode.def;
     LoadPlacement(root.get());
     LoadColors();
 }
@@ -74,6 +99,7 @@ void LoadSecondSettings() {
     FrameSettings& settings = Frame().settings;
     settings.ddeActive = SettingsRead(root.get(), RootSettings::DDEActive);
     settings.delayTime = SettingsRead(root.get(), RootSettings::DelayTime);
+    if (settings.delayTime < 0 || settings.delayTime > kMaxDelayTime) settings.delayTime = RootSettings::DelayTime.def;
     settings.navigateLockClose = SettingsRead(root.get(), RootSettings::NavigateLockClose);
     settings.closeTaskTray = SettingsRead(root.get(), RootSettings::CloseTaskTray);
     settings.treeSync = SettingsRead(root.get(), RootSettings::TreeSync);
@@ -87,14 +113,14 @@ void LoadColors() {
     SettingsOpen(SettingsArea::Color, key);
     HKEY color = key.get();
     FrameColors& colors = Frame().colors;
-    colors.listViewBK = SettingsRead(color, ColorSettings::clListViewBK);
-    colors.directory = SettingsRead(color, ColorSettings::clDirectory);
-    colors.hidden = SettingsRead(color, ColorSettings::clHidden);
-    colors.readOnly = SettingsRead(color, ColorSettings::clReadOnly);
-    colors.system = SettingsRead(color, ColorSettings::clSystem);
-    colors.compressed = SettingsRead(color, ColorSettings::clCompressed);
-    colors.normalString = SettingsRead(color, ColorSettings::clNormalString);
-    colors.evenBK = SettingsRead(color, ColorSettings::clEvenBK);
+    colors.listViewBK = SettingsRead(color, ColorSettings::clListViewBK) & kColorBits;
+    colors.directory = SettingsRead(color, ColorSettings::clDirectory) & kColorBits;
+    colors.hidden = SettingsRead(color, ColorSettings::clHidden) & kColorBits;
+    colors.readOnly = SettingsRead(color, ColorSettings::clReadOnly) & kColorBits;
+    colors.system = SettingsRead(color, ColorSettings::clSystem) & kColorBits;
+    colors.compressed = SettingsRead(color, ColorSettings::clCompressed) & kColorBits;
+    colors.normalString = SettingsRead(color, ColorSettings::clNormalString) & kColorBits;
+    colors.evenBK = SettingsRead(color, ColorSettings::clEvenBK) & kColorBits;
     colors.tvColorGroup = SettingsRead(color, ColorSettings::TVColorGroup);
     colors.lvColorGroup = SettingsRead(color, ColorSettings::LVColorGroup);
     colors.setEvenBK = SettingsRead(color, ColorSettings::SetEvenBK);

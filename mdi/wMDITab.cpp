@@ -45,6 +45,40 @@ constexpr int kTooltipBufferSize = 79;
 // A dragged tab keeps at most this much of its text.
 constexpr int kMovedTextSize = 512;
 
+// The tab control styles the options offer. Others are dropped at load: the
+// window bits would make the bar a captioned pop-up, owner drawing leaves the
+// tabs blank, and vertical, right-hand or bottom tabs fight the bar's layout
+// (the bar's own Bottom value places it).
+constexpr int kUsableTabStyles = TCS_FLATBUTTONS | TCS_HOTTRACK | TCS_BUTTONS | TCS_MULTILINE | TCS_RAGGEDRIGHT |
+                                 TCS_FOCUSONBUTTONDOWN | TCS_TOOLTIPS;
+constexpr int kLastAddPos = 2;
+constexpr int kLastClosePos = 4;
+constexpr int kMaxDragTime = 60000;
+// A tab shows at most this many characters; more would be no tab text but a
+// line, and the path compaction allocates this much.
+constexpr int kMaxTabString = 1024;
+constexpr int kMaxTabMinWidth = 1000;
+// The font's cell, in either sign of logical units, that still gives a tab bar.
+constexpr LONG kMaxFontSize = 96;
+
+// Every value as far as it can mean something; defaults where nothing does.
+void KeepUsable(TabBarSettings& s) {
+    const TabBarSettings defaults;
+    if (s.addPos < 0 || s.addPos > kLastAddPos) s.addPos = defaults.addPos;
+    if (s.closePos < 0 || s.closePos > kLastClosePos) s.closePos = defaults.closePos;
+    if (s.dragTime < 0 || s.dragTime > kMaxDragTime) s.dragTime = defaults.dragTime;
+    s.style &= kUsableTabStyles;
+    if (s.maxString < 0) s.maxString = defaults.maxString;
+    s.maxString = std::min(s.maxString, kMaxTabString);
+    if (s.minWidth < 0 || s.minWidth > kMaxTabMinWidth) s.minWidth = defaults.minWidth;
+}
+
+bool UsableFont(const LOGFONTW& font) {
+    return font.lfHeight >= -kMaxFontSize && font.lfHeight <= kMaxFontSize && font.lfWidth >= 0 &&
+           font.lfWidth <= kMaxFontSize && font.lfWeight >= 0 && font.lfWeight <= FW_HEAVY &&
+           wmemchr(font.lfFaceName, L'\0', LF_FACESIZE) != nullptr;
+}
+
 TabBarSettings ReadSettings(HKEY key) {
     TabBarSettings s;
     SettingsReadInto(key, TabValue::AddPos, s.addPos);
@@ -62,6 +96,7 @@ TabBarSettings ReadSettings(HKEY key) {
     SettingsReadInto(key, TabValue::WheelTab, s.wheelTab);
     SettingsReadInto(key, TabValue::FullPath, s.fullPath);
     SettingsReadInto(key, TabValue::MinWidth, s.minWidth);
+    KeepUsable(s);
     return s;
 }
 
@@ -87,7 +122,7 @@ void WriteSettings(const TabBarSettings& s) {
 // The stored font when it can be made, else the system's icon title font.
 UniqueFont MakeFont(HKEY key) {
     std::vector<LOGFONTW> stored = SettingsReadRecords<LOGFONTW>(key, TabValue::Font);
-    if (!stored.empty()) {
+    if (!stored.empty() && UsableFont(stored.front())) {
         UniqueFont font(CreateFontIndirectW(&stored.front()));
         if (font) return font;
     }

@@ -95,3 +95,29 @@ start_xvfb() {
     echo "could not start Xvfb" >&2
     return 1
 }
+
+# Values standing for a user's own settings: the program's root, one of its
+# areas and a shell value the program reads. Checked after a test run.
+USER_SETTINGS='HKCU\Software\ZEKO2|UserKeepsThis|REG_SZ|planted before the tests
+HKCU\Software\ZEKO2\FolderView|LVS_FLAGS|REG_DWORD|0x4201
+HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer|ThumbnailSize|REG_DWORD|0x4d'
+
+plant_user_settings() {
+    local key name type data
+    while IFS='|' read -r key name type data; do
+        "$WINE" reg.exe add "$key" /v "$name" /t "$type" /d "$data" /f >/dev/null 2>&1
+    done <<<"$USER_SETTINGS"
+}
+
+# Fails, naming each, when a planted value is gone or changed.
+check_user_settings() {
+    local key name type data lost=0
+    while IFS='|' read -r key name type data; do
+        if ! "$WINE" reg.exe query "$key" /v "$name" 2>/dev/null | tr -d '\r' |
+            grep -Eq "^ +$name +$type +$data\$"; then
+            echo "The tests changed a user's setting: $key\\$name (was $type $data)" >&2
+            lost=1
+        fi
+    done <<<"$USER_SETTINGS"
+    return $lost
+}

@@ -12,6 +12,8 @@ build_zeko
 rm -rf "$BUILD_DIR/test-prefix" "$BUILD_DIR/test-prefix.tmp" "$BUILD_DIR/test-home"
 wine_env "$BUILD_DIR/test-prefix" "$BUILD_DIR/test-home"
 make_prefix
+# The mark cmake/wine-run.sh looks for: only this prefix may run tests.
+touch "$WINEPREFIX/.zeko-test-prefix"
 
 unset DISPLAY
 start_xvfb
@@ -26,4 +28,11 @@ finish() {
 }
 trap finish EXIT
 
-ctest --test-dir "$BUILD_DIR" --output-on-failure --timeout 180 "$@"
+# Settings a user had before the run, in this prefix's own user key: the tests
+# must leave them exactly as they were.
+plant_user_settings
+
+status=0
+ctest --test-dir "$BUILD_DIR" --output-on-failure --timeout 180 "$@" || status=$?
+check_user_settings || status=1
+exit $status

@@ -330,6 +330,40 @@ TEST_F(CmdLine, UrlIsDroppedBeforeParsing) {
     EXPECT_EQ(OpenedPath(0), japanese_);
 }
 
+// What arrives by the shell's verb is not anchored by a starting process: the
+// guard in front of the parser alone keeps the names it faults on (a leading
+// '/') and names that cannot be a folder away from it.
+TEST_F(CmdLine, NamesThatCannotBeAFolderNeverReachTheParser) {
+    ComPtr<IShellFolder> real = App().desktop;
+    ParseRecordingDesktop recorder(real);
+    App().desktop = ComPtr<IShellFolder>(&recorder);
+    for (const wchar_t* name : {L"/?", L"/", L"/e,C:\\", L"-h", L"--help", L"\\\\.\\C:", L"\\\\.\\PhysicalDrive0",
+                                L"\\??\\C:\\", L"\\\\?\\Volume{00000000-0000-0000-0000-000000000000}\\", L"C:\\*",
+                                L"C:\\a?b", L"<>|", L"a\tb", L"C:\\\"x"})
+        EXPECT_FALSE(OpenArgument(name, true));
+    EXPECT_FALSE(OpenArgument(std::wstring(40000, L'x'), true));
+    // A long-path prefix comes off where a plain path lies beneath it.
+    OpenArgument(L"\\\\?\\" + japanese_, true);
+    App().desktop = real;
+
+    ASSERT_EQ(recorder.parsedNames.size(), 1u);
+    EXPECT_EQ(recorder.parsedNames[0], japanese_);
+    ASSERT_EQ(OpenedFolders().size(), 1u);
+    EXPECT_EQ(OpenedPath(0), japanese_);
+}
+
+// The second start's side: what it hands over is what it means from where it runs.
+TEST_F(CmdLine, AHandedOverLineIsAnchoredAtTheStartingProcess) {
+    ASSERT_TRUE(SetCurrentDirectoryW(japanese_.c_str()));
+    SetEnvironmentVariableW(L"ZEKO_CMDLINE_TEST", second_.c_str());
+    const std::wstring anchored = AnchoredCommandLine(
+        L"\"C:\\prog\\ZEKO.exe\" .. \"%ZEKO_CMDLINE_TEST%\" :12:34 http://example.com/ /? \"C:\\x y\"");
+    SetEnvironmentVariableW(L"ZEKO_CMDLINE_TEST", nullptr);
+    EXPECT_EQ(SplitArguments(anchored),
+              (std::vector<std::wstring>{L"C:\\prog\\ZEKO.exe", root_, second_, L":12:34", L"http://example.com/", L"/?",
+                                         L"C:\\x y"}));
+}
+
 // ---------------------------------------------------------------------------
 // Walking the arguments
 

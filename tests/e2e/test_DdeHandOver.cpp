@@ -2,9 +2,11 @@
 // the shell's verb arrive in the first instance, with Japanese names.
 
 #include "app/Handles.h"
+#include "app/uCmdLine.h"
 #include "app/uPIDL.h"
 #include "mainwnd/wMainWnd.h"
 #include "res/resource.h"
+#include "tests/support/TestSettingsRoot.h"
 #include "tests/support/ZekoProcess.h"
 
 #include <gtest/gtest.h>
@@ -20,21 +22,6 @@ namespace {
 constexpr int kFolderViewListId = 1505;
 
 HWND MdiClientOf(HWND frame) { return FindWindowExW(frame, nullptr, L"MDIClient", nullptr); }
-
-std::vector<HWND> ChildWindows(HWND frame) {
-    std::vector<HWND> children;
-    HWND client = MdiClientOf(frame);
-    for (HWND child = FindWindowExW(client, nullptr, kChildClassName, nullptr); child;
-         child = FindWindowExW(client, child, kChildClassName, nullptr))
-        children.push_back(child);
-    return children;
-}
-
-std::wstring WindowText(HWND window) {
-    wchar_t text[512] = L"";
-    GetWindowTextW(window, text, 512);
-    return text;
-}
 
 std::vector<HWND> ChildrenCaptioned(HWND frame, const std::wstring& caption) {
     std::vector<HWND> found;
@@ -104,7 +91,7 @@ bool ExecuteOnShellVerbTopic(const std::wstring& command) {
     DWORD instance = 0;
     auto callback = [](UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) -> HDDEDATA { return nullptr; };
     if (DdeInitializeW(&instance, callback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return false;
-    HSZ service = DdeCreateStringHandleW(instance, L"ZEKO", CP_WINUNICODE);
+    HSZ service = DdeCreateStringHandleW(instance, DdeServiceName(PrivateSettingsKeyPath()).c_str(), CP_WINUNICODE);
     HSZ topic = DdeCreateStringHandleW(instance, L"ZEKOTopic", CP_WINUNICODE);
     bool acknowledged = false;
     if (HCONV conversation = DdeConnect(instance, service, topic, nullptr)) {
@@ -160,8 +147,8 @@ protected:
 
     // Starts ZEKO.exe again with `arguments`; it must hand them over and end
     // without a frame of its own.
-    void SecondStart(const std::wstring& arguments) {
-        ZekoProcess second(arguments);
+    void SecondStart(const std::wstring& arguments, const std::wstring& currentDirectory = L"") {
+        ZekoProcess second(arguments, currentDirectory);
         ASSERT_TRUE(second.started());
         ASSERT_TRUE(second.waitForExit(15000));
         EXPECT_EQ(second.exitCode(), 0u);
@@ -253,5 +240,115 @@ TEST_F(DdeHandOver, ShellVerbExecuteOpensTheFolderInTheHandleOnce) {
     Settle();
     EXPECT_TRUE(ChildrenCaptioned(frame_, L"plain folder").empty());
 }
+
+// ---------------------------------------------------------------------------
+// Odd arguments handed to a live instance: each gets a clear outcome (a folder
+// it names opens, anything else opens nothing), and the instance survives and
+// goes on serving.
+
+struct OddArgument {
+    const char* label;
+    // {J} the Japanese folder, {S} the second one, {R} the root above them,
+    // {P} this test process's id, {I} the instance's, {D} the name of the
+    // drive the root is on.
+    const wchar_t* argument;
+    // Where the second start runs: the same tokens, or empty for this process's folder.
+    const wchar_t* currentDirectory;
+    // Caption of the folder window it opens, or null for none.
+    const wchar_t* opens;
+};
+
+void PrintTo(const OddArgument& odd, std::ostream* out) { *out << odd.label; }
+
+class DdeHandOverOdd : public DdeHandOver, public testing::WithParamInterface<OddArgument> {
+protected:
+    std::wstring Expand(const wchar_t* pattern) const {
+        std::wstring text = pattern ? pattern : L"";
+        UniquePidl drive(ILCreateFromPathW(root_.substr(0, 3).c_str()));
+        const std::pair<const wchar_t*, std::wstring> tokens[] = {
+            {L"{J}", japanese_},
+            {L"{S}", second_},
+            {L"{R}", root_},
+            {L"{P}", std::to_wstring(GetCurrentProcessId())},
+            {L"{I}", std::to_wstring(first_->id())},
+            {L"{D}", PIDLDisplayName(drive.get())}};
+        for (const auto& [token, value] : tokens)
+            for (size_t at; (at = text.find(token)) != std::wstring::npos;) text.replace(at, 3, value);
+        return text;
+    }
+};
+
+TEST_P(DdeHandOverOdd, GetsAClearOutcomeAndTheInstanceGoesOnServing) {
+    const OddArgument& odd = GetParam();
+    // Set only now and only here: an environment string means the starting
+    // process's environment, which the running instance never had.
+    SetEnvironmentVariableW(L"ZEKO_ODD_FOLDER", japanese_.c_str());
+    ASSERT_TRUE(WaitUntil([&] { return !ChildWindows(frame_).empty(); }, 15000));
+    const size_t before = ChildWindows(frame_).size();
+
+    SecondStart(Expand(odd.argument), Expand(odd.currentDirectory));
+    if (odd.opens) EXPECT_NE(WaitForChildCaptioned(frame_, Expand(odd.opens)), nullptr);
+    // Hand-overs are served in turn: once a plain folder handed over after the
+    // odd argument is open, the odd argument has had its turn.
+    SecondStart(Quoted(plain_));
+    ASSERT_NE(WaitForChildCaptioned(frame_, L"plain folder"), nullptr);
+    EXPECT_FALSE(first_->waitForExit(0));
+    EXPECT_EQ(ChildWindows(frame_).size(), before + (odd.opens ? 2 : 1));
+    if (odd.opens) EXPECT_EQ(ChildrenCaptioned(frame_, Expand(odd.opens)).size(), 1u);
+    SetEnvironmentVariableW(L"ZEKO_ODD_FOLDER", nullptr);
+}
+
+const OddArgument kOddArguments[] = {
+    {"Slash_Question", L"/?", nullptr, nullptr},
+    {"Slash_Alone", L"/", nullptr, nullptr},
+    {"Slash_ExplorerStyle", L"/e,{J}", nullptr, nullptr},
+    {"Slash_Path", L"/{J}", nullptr, nullptr},
+    {"Dash_H", L"-h", nullptr, nullptr},
+    {"Dash_DoubleHelp", L"--help", nullptr, nullptr},
+    {"Device_Drive", L"\\\\.\\C:", nullptr, nullptr},
+    {"Device_PhysicalDrive", L"\\\\.\\PhysicalDrive0", nullptr, nullptr},
+    {"Device_Console", L"CON", nullptr, nullptr},
+    {"Device_Nul", L"NUL", nullptr, nullptr},
+    {"Device_NtPrefix", L"\\??\\C:\\", nullptr, nullptr},
+    {"LongPath_Folder", L"\"\\\\?\\{J}\"", nullptr, L"日本語フォルダ"},
+    {"LongPath_Volume", L"\\\\?\\Volume{00000000-0000-0000-0000-000000000000}\\", nullptr, nullptr},
+    {"LongPath_UncNoServer", L"\\\\?\\UNC\\", nullptr, nullptr},
+    {"Quote_Alone", L"\"", nullptr, nullptr},
+    {"Quote_Unbalanced", L"\"{J}", nullptr, L"日本語フォルダ"},
+    {"Quote_Doubled", L"\"\"\"\"", nullptr, nullptr},
+    {"Quote_Inside", L"{R}\\\"第二\"の場所", nullptr, L"第二の場所"},
+    {"Quote_TrailingBackslash", L"\"{J}\\\"", nullptr, L"日本語フォルダ"},
+    {"Relative_DotDot", L"..", L"{J}", L"zeko-handover-{P}"},
+    {"Relative_Dot", L".", L"{S}", L"第二の場所"},
+    {"Relative_Sibling", L"..\\第二の場所", L"{J}", L"第二の場所"},
+    {"Relative_Child", L"日本語フォルダ", L"{R}", L"日本語フォルダ"},
+    {"Relative_Missing", L"no such folder here", L"{R}", nullptr},
+    {"Environment_Set", L"%ZEKO_ODD_FOLDER%", nullptr, L"日本語フォルダ"},
+    {"Environment_Unset", L"%ZEKO_NO_SUCH_VARIABLE%", nullptr, nullptr},
+    {"Environment_Lone", L"%", nullptr, nullptr},
+    {"Url_Http", L"http://example.com/日本語", nullptr, nullptr},
+    {"Url_File", L"file:///C:/windows", nullptr, nullptr},
+    {"Url_Shell", L"shell:Desktop", nullptr, nullptr},
+    {"Url_Mailto", L"mailto:someone@example.com", nullptr, nullptr},
+    {"Handle_NoProcess", L":123:", nullptr, nullptr},
+    {"Handle_Letters", L":abc:def", nullptr, nullptr},
+    {"Handle_Colon", L":", nullptr, nullptr},
+    {"Handle_Colons", L"::", nullptr, nullptr},
+    {"Handle_Zero", L":0:0", nullptr, nullptr},
+    {"Handle_TooLarge", L":99999999999:{I}", nullptr, nullptr},
+    {"Handle_Negative", L":-1:-1", nullptr, nullptr},
+    {"Handle_ClassId", L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", nullptr, nullptr},
+    {"Wildcard_Star", L"{R}\\*", nullptr, nullptr},
+    {"Wildcard_Question", L"{J}?", nullptr, nullptr},
+    {"Pipe_And_Angles", L"<>|", nullptr, nullptr},
+    {"Missing_Folder", L"{R}\\存在しない", nullptr, nullptr},
+    {"Long_Name", L"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx", nullptr, nullptr},
+    {"ForwardSlashes", L"C:/windows", nullptr, L"windows"},
+    {"Backslash_Alone", L"\\", L"{R}", L"{D}"},
+    {"Unc_NoServer", L"\\\\", nullptr, nullptr},
+};
+
+INSTANTIATE_TEST_SUITE_P(Arguments, DdeHandOverOdd, testing::ValuesIn(kOddArguments),
+                         [](const testing::TestParamInfo<OddArgument>& info) { return info.param.label; });
 
 }  // namespace

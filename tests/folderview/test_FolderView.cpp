@@ -656,4 +656,116 @@ TEST_F(FolderView, SavingLeavesTheHistoryLimitsToTheOptionsDialog) {
     EXPECT_EQ(RegQueryValueExW(key.get(), L"ShowHidden", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
 }
 
+
+
+// ---------------------------------------------------------------------------
+// Stored values outside their meaning: whatever the FolderView area holds, a
+// folder view still comes up as a visible list of the folder's items.
+
+struct StoredExtreme {
+    const char* label;
+    // Under the settings root, or the shell's Explorer key for ThumbnailSize.
+    const wchar_t* name;
+    DWORD value;
+};
+
+void PrintTo(const StoredExtreme& extreme, std::ostream* out) { *out << extreme.label; }
+
+constexpr wchar_t kFolderViewKey[] = L"Software\\ZEKO2\\FolderView";
+constexpr wchar_t kExplorerKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+
+void StoreExtreme(const wchar_t* name, DWORD value) {
+    const wchar_t* path = wcscmp(name, L"ThumbnailSize") == 0 ? kExplorerKey : kFolderViewKey;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, path, name, REG_DWORD, &value, sizeof(value)), ERROR_SUCCESS);
+}
+
+class FolderViewStoredExtremes : public FolderViewTest, public testing::WithParamInterface<StoredExtreme> {
+protected:
+    void TearDown() override {
+        FolderViewTest::TearDown();
+        RegDeleteTreeW(HKEY_CURRENT_USER, kFolderViewKey);
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kExplorerKey, L"ThumbnailSize");
+        LoadFolderViewSettings();
+    }
+};
+
+const wchar_t* const kFolderViewValueNames[] = {L"LVS_FLAGS", L"LVS_EX_FLAGS", L"IniViewStyle", L"MClick",
+                                                L"CharWidth", L"ListWidth",    L"AlertCount",   L"ThumbnailSize"};
+
+TEST_P(FolderViewStoredExtremes, StillGiveAVisibleListOfTheFolder) {
+    const StoredExtreme& extreme = GetParam();
+    if (extreme.name) {
+        StoreExtreme(extreme.name, extreme.value);
+    } else {
+        for (const wchar_t* name : kFolderViewValueNames) StoreExtreme(name, extreme.value);
+    }
+    ASSERT_TRUE(MakeFile(root_ / L"visible.txt"));
+    LoadFolderViewSettings();
+    HWND child = Open(root_.path());
+    ASSERT_NE(child, nullptr);
+    HWND list = View(child)->ListView;
+    ASSERT_TRUE(IsWindow(list));
+    EXPECT_EQ(GetParent(list), child);
+    EXPECT_TRUE(IsWindowVisible(list));
+
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(list, GWL_STYLE));
+    EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE), static_cast<DWORD>(WS_CHILD | WS_VISIBLE));
+    EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_DISABLED | WS_MINIMIZE | WS_MAXIMIZE),
+              0u);
+    EXPECT_EQ(style & (LVS_OWNERDATA | LVS_OWNERDRAWFIXED | LVS_NOSCROLL | LVS_NOCOLUMNHEADER | LVS_SORTASCENDING |
+                       LVS_SORTDESCENDING),
+              0u);
+    const DWORD exStyle = ListView_GetExtendedListViewStyle(list);
+    EXPECT_EQ(exStyle & (LVS_EX_HIDELABELS | LVS_EX_SINGLEROW | LVS_EX_REGIONAL), 0u);
+
+    // The list fills the folder window and shows the folder's item by name.
+    RECT childArea{}, listArea{};
+    GetClientRect(child, &childArea);
+    GetWindowRect(list, &listArea);
+    EXPECT_GE(listArea.right - listArea.left, (childArea.right - childArea.left) / 2);
+    EXPECT_GE(listArea.bottom - listArea.top, (childArea.bottom - childArea.top) / 2);
+    EXPECT_TRUE(WaitForName(child, L"visible.txt")) << Joined(Names(child));
+    const DWORD view = ListView_GetView(list);
+    if (view == LV_VIEW_DETAILS || view == LV_VIEW_LIST) EXPECT_GE(ListView_GetColumnWidth(list, 0), 16);
+    const FolderViewSettings& settings = FolderViewConfig();
+    EXPECT_LE(settings.IniViewStyle, 4);
+    EXPECT_LE(settings.MClick, 3);
+
+    int side = 0, height = 0;
+    ASSERT_TRUE(ImageList_GetIconSize(FolderViewImages().Thumbnails.get(), &side, &height));
+    EXPECT_GE(side, 32);
+    EXPECT_LE(side, 256);
+}
+
+const StoredExtreme kFolderViewExtremes[] = {
+    {"AllValuesAllBits", nullptr, 0xFFFFFFFF},
+    {"AllValuesTopBit", nullptr, 0x80000000},
+    {"AllValuesZero", nullptr, 0},
+    {"ListStyleAllBits", L"LVS_FLAGS", 0xFFFFFFFF},
+    {"ListStyleTopBit", L"LVS_FLAGS", 0x80000000},
+    {"ListStyleWindowBits", L"LVS_FLAGS", 0xFFFF0000},
+    {"ListStyleLowBits", L"LVS_FLAGS", 0x0000FFFF},
+    {"ListStyleOwnerData", L"LVS_FLAGS", LVS_OWNERDATA},
+    {"ListStyleIcons", L"LVS_FLAGS", LVS_ICON | LVS_SORTASCENDING},
+    {"ExStyleAllBits", L"LVS_EX_FLAGS", 0xFFFFFFFF},
+    {"ExStyleTopBit", L"LVS_EX_FLAGS", 0x80000000},
+    {"ExStyleHiddenLabels", L"LVS_EX_FLAGS", LVS_EX_HIDELABELS},
+    {"ViewStyleAllBits", L"IniViewStyle", 0xFFFFFFFF},
+    {"ViewStylePastThumbnails", L"IniViewStyle", 5},
+    {"ViewStyleList", L"IniViewStyle", 2},
+    {"MiddleClickAllBits", L"MClick", 0xFFFFFFFF},
+    {"CharWidthAllBits", L"CharWidth", 0xFFFFFFFF},
+    {"CharWidthZero", L"CharWidth", 0},
+    {"ListWidthAllBits", L"ListWidth", 0xFFFFFFFF},
+    {"ListWidthZero", L"ListWidth", 0},
+    {"ListWidthNegative", L"ListWidth", static_cast<DWORD>(-5)},
+    {"AlertCountAllBits", L"AlertCount", 0xFFFFFFFF},
+    {"ThumbnailSizeAllBits", L"ThumbnailSize", 0xFFFFFFFF},
+    {"ThumbnailSizeZero", L"ThumbnailSize", 0},
+    {"ThumbnailSizeNegative", L"ThumbnailSize", static_cast<DWORD>(-96)},
+};
+
+INSTANTIATE_TEST_SUITE_P(Values, FolderViewStoredExtremes, testing::ValuesIn(kFolderViewExtremes),
+                         [](const testing::TestParamInfo<StoredExtreme>& info) { return info.param.label; });
+
 }  // namespace

@@ -317,4 +317,47 @@ TEST_F(AccelFrame, TheDefaultTableIsInTheLoopWithoutStoredKeys) {
     EXPECT_EQ(Caption(GetMenu(frame_), 5092), L"タスクトレイに入れる(&Y)\tF9");
 }
 
+// Both stored key tables filled with extreme bytes: the frame still comes up
+// with its menu and a working key table, and no binding that a key press
+// cannot make is kept.
+struct KeyTableFill {
+    const char* label;
+    BYTE fill;
+    DWORD bytes;
+};
+
+void PrintTo(const KeyTableFill& fill, std::ostream* out) { *out << fill.label; }
+
+class KeyTableExtremes : public AccelFrame, public testing::WithParamInterface<KeyTableFill> {};
+
+TEST_P(KeyTableExtremes, StillGiveAFrameWithSoundKeys) {
+    const std::vector<BYTE> stored(GetParam().bytes, GetParam().fill);
+    WriteBinary(kAccelsValue, stored.data(), static_cast<DWORD>(stored.size()));
+    WriteBinary(kCommandsValue, stored.data(), static_cast<DWORD>(stored.size()));
+    ASSERT_NE(CreateFrame(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(frame_));
+    EXPECT_EQ(GetMenuItemCount(GetMenu(frame_)), 7);
+
+    for (const ACCEL& entry : WholeProgramEntries()) {
+        EXPECT_NE(entry.key, 0);
+        EXPECT_EQ(entry.fVirt & ~(FVIRTKEY | FNOINVERT | FSHIFT | FCONTROL | FALT), 0);
+        if (entry.fVirt & FVIRTKEY) EXPECT_LE(entry.key, 0xFF);
+    }
+    ASSERT_FALSE(ListKeys().empty());
+    for (const TKeyCommand& entry : ListKeys()) {
+        EXPECT_NE(entry.Command, 0);
+        EXPECT_NE(entry.Key & 0xFF, 0);
+    }
+    // The list scope's Return still opens what it opened.
+    EXPECT_NE(ListKeyCommand(0x00D), 0);
+}
+
+const KeyTableFill kKeyTableFills[] = {
+    {"AllBitsOneRecord", 0xFF, 6},     {"AllBitsMany", 0xFF, 6000},    {"TopBitsMany", 0x80, 6000},
+    {"HalfBitsMany", 0x7F, 6000},      {"ZerosMany", 0x00, 6000},      {"AllBitsOddSize", 0xFF, 4999},
+};
+
+INSTANTIATE_TEST_SUITE_P(Fills, KeyTableExtremes, testing::ValuesIn(kKeyTableFills),
+                         [](const testing::TestParamInfo<KeyTableFill>& info) { return info.param.label; });
+
 }  // namespace

@@ -4,8 +4,10 @@
 #include "tests/mainwnd/FrameFixture.h"
 
 #include "mdi/wMDIClient.h"
+#include "mdi/wMDITab.h"
 #include "shell/uContextMenuSlot.h"
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -225,5 +227,151 @@ TEST_F(FrameWindow, WithNoTrackedMenuTheMessagesStayWithTheFrame) {
     EXPECT_TRUE(menu.seen.empty());
     EXPECT_FALSE(TrackedContextMenuSlot());
 }
+
+
+
+// ---------------------------------------------------------------------------
+// Stored values outside their meaning, table by table: whatever the frame's
+// values (root, WindowSize, Color) or the tab bar's (Tab) hold, the frame
+// comes up as a usable window: on a screen, of a size that shows something,
+// with its MDI client and a tab bar that leaves the client room.
+
+struct StoredExtreme {
+    const char* label;
+    const wchar_t* subkey;
+    // Null: every value of the table gets `value`.
+    const wchar_t* name;
+    DWORD value;
+};
+
+void PrintTo(const StoredExtreme& extreme, std::ostream* out) { *out << extreme.label; }
+
+const wchar_t* const kRootValues[] = {L"WindowMode", L"DelayTime", L"CloseHistoryCount"};
+const wchar_t* const kWindowSizeValues[] = {L"Left", L"Top", L"Width", L"Height"};
+const wchar_t* const kColorValues[] = {L"clListViewBK", L"clDirectory",    L"clHidden", L"clReadOnly",
+                                       L"clSystem",     L"clCompressed", L"clNormalString", L"clEvenBK"};
+const wchar_t* const kTabValues[] = {L"AddPos",  L"ClosePos", L"DragTime", L"Style",  L"MaxString",
+                                     L"RClick",  L"RSClick",  L"RCClick",  L"MClick", L"LDClick",
+                                     L"RLClick", L"MinWidth"};
+
+void StoreExtreme(const StoredExtreme& extreme) {
+    // The rectangle is read only when the frame keeps its size.
+    WriteRoot(L"SaveWindowSize", 1);
+    if (extreme.name) {
+        WriteSetting(extreme.subkey, extreme.name, extreme.value);
+        return;
+    }
+    auto all = [&](const auto& names) {
+        for (const wchar_t* name : names) WriteSetting(extreme.subkey, name, extreme.value);
+    };
+    if (wcscmp(extreme.subkey, L"") == 0) all(kRootValues);
+    if (wcscmp(extreme.subkey, L"WindowSize") == 0) all(kWindowSizeValues);
+    if (wcscmp(extreme.subkey, L"Color") == 0) all(kColorValues);
+    if (wcscmp(extreme.subkey, L"Tab") == 0) all(kTabValues);
+}
+
+class StoredExtremes : public FrameTest, public testing::WithParamInterface<StoredExtreme> {};
+
+TEST_P(StoredExtremes, StillGiveAUsableFrame) {
+    StoreExtreme(GetParam());
+    ASSERT_NE(CreateFrame(), nullptr);
+    Relayout();
+    Pump();
+
+    EXPECT_TRUE(IsWindowVisible(frame_));
+    RECT frameRect{};
+    GetWindowRect(frame_, &frameRect);
+    EXPECT_GE(frameRect.right - frameRect.left, 100);
+    EXPECT_GE(frameRect.bottom - frameRect.top, 100);
+    EXPECT_NE(MonitorFromRect(&frameRect, MONITOR_DEFAULTTONULL), nullptr);
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(frame_, GWL_STYLE));
+    EXPECT_EQ(style & (WS_MINIMIZE | WS_DISABLED), 0u);
+
+    HWND client = Frame().mdiClient;
+    ASSERT_TRUE(IsWindow(client));
+    EXPECT_TRUE(IsWindowVisible(client));
+    RECT clientRect{}, frameClient{};
+    GetClientRect(client, &clientRect);
+    GetClientRect(frame_, &frameClient);
+    EXPECT_GE(clientRect.bottom, frameClient.bottom / 3) << "the MDI client keeps room for folders";
+    EXPECT_GE(clientRect.right, frameClient.right / 2);
+
+    HWND tabs = TabBar().tabs;
+    ASSERT_TRUE(IsWindow(tabs));
+    const auto tabStyle = static_cast<DWORD>(GetWindowLongPtrW(tabs, GWL_STYLE));
+    EXPECT_EQ(tabStyle & (WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_DISABLED | TCS_OWNERDRAWFIXED | TCS_VERTICAL |
+                          TCS_RIGHT | TCS_BOTTOM),
+              0u);
+    EXPECT_TRUE(IsWindowVisible(Frame().tabBar));
+
+    // What the values mean afterwards, as far as they are kept.
+    const FrameSettings& settings = Frame().settings;
+    EXPECT_GE(settings.windowMode, 0);
+    EXPECT_LE(settings.windowMode, 3);
+    EXPECT_GE(settings.delayTime, 0);
+    EXPECT_LE(settings.delayTime, 60000);
+    for (COLORREF color : {Frame().colors.listViewBK, Frame().colors.directory, Frame().colors.evenBK})
+        EXPECT_EQ(color & 0xFF000000u, 0u);
+    const TabBarSettings& tab = TabBar().settings;
+    EXPECT_GE(tab.addPos, 0);
+    EXPECT_LE(tab.addPos, 2);
+    EXPECT_GE(tab.closePos, 0);
+    EXPECT_LE(tab.closePos, 4);
+    EXPECT_GE(tab.maxString, 0);
+    EXPECT_LE(tab.maxString, 1024);
+    EXPECT_GE(tab.minWidth, 0);
+    EXPECT_LE(tab.minWidth, 1000);
+    EXPECT_GE(tab.dragTime, 0);
+}
+
+const StoredExtreme kStoredExtremes[] = {
+    {"Root_AllBits", L"", nullptr, 0xFFFFFFFF},
+    {"Root_TopBit", L"", nullptr, 0x80000000},
+    {"Root_WindowModePastLast", L"", L"WindowMode", 4},
+    {"Root_DelayTimeNegative", L"", L"DelayTime", static_cast<DWORD>(-200)},
+    {"WindowSize_AllBits", L"WindowSize", nullptr, 0xFFFFFFFF},
+    {"WindowSize_TopBit", L"WindowSize", nullptr, 0x80000000},
+    {"WindowSize_Huge", L"WindowSize", nullptr, 0x7FFFFFFF},
+    {"WindowSize_Zero", L"WindowSize", nullptr, 0},
+    {"WindowSize_NegativeWidth", L"WindowSize", L"Width", static_cast<DWORD>(-640)},
+    {"WindowSize_NegativeHeight", L"WindowSize", L"Height", static_cast<DWORD>(-480)},
+    {"WindowSize_TinyWidth", L"WindowSize", L"Width", 1},
+    {"WindowSize_FarLeft", L"WindowSize", L"Left", static_cast<DWORD>(-2000000000)},
+    {"Color_AllBits", L"Color", nullptr, 0xFFFFFFFF},
+    {"Color_TopBit", L"Color", nullptr, 0x80000000},
+    {"Tab_AllBits", L"Tab", nullptr, 0xFFFFFFFF},
+    {"Tab_TopBit", L"Tab", nullptr, 0x80000000},
+    {"Tab_HugePositive", L"Tab", nullptr, 0x7FFFFFFF},
+    {"Tab_StyleWindowBits", L"Tab", L"Style", 0xFFFF0000},
+    {"Tab_StyleOwnerDrawnVertical", L"Tab", L"Style", TCS_OWNERDRAWFIXED | TCS_VERTICAL | TCS_RIGHT},
+    {"Tab_MaxStringHuge", L"Tab", L"MaxString", 0x7FFFFFFF},
+    {"Tab_MinWidthNegative", L"Tab", L"MinWidth", static_cast<DWORD>(-100)},
+};
+
+INSTANTIATE_TEST_SUITE_P(Values, StoredExtremes, testing::ValuesIn(kStoredExtremes),
+                         [](const testing::TestParamInfo<StoredExtreme>& info) { return info.param.label; });
+
+// The tab font is a stored LOGFONTW record: one of sizes past any use must
+// give way to the system's font, not make a bar of giant rows.
+class TabFontExtremes : public FrameTest, public testing::WithParamInterface<int> {};
+
+TEST_P(TabFontExtremes, GiveWayToTheSystemFont) {
+    std::vector<BYTE> record(sizeof(LOGFONTW), static_cast<BYTE>(GetParam()));
+    HKEY tab = nullptr;
+    ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\ZEKO2\\Tab", &tab), ERROR_SUCCESS);
+    RegSetValueExW(tab, L"Font", 0, REG_BINARY, record.data(), static_cast<DWORD>(record.size()));
+    RegCloseKey(tab);
+    ASSERT_NE(CreateFrame(), nullptr);
+    Relayout();
+    LOGFONTW used{};
+    ASSERT_TRUE(GetObjectW(TabBar().font.get(), sizeof(used), &used));
+    EXPECT_LE(std::abs(used.lfHeight), 96);
+    RECT clientRect{}, frameClient{};
+    GetClientRect(Frame().mdiClient, &clientRect);
+    GetClientRect(frame_, &frameClient);
+    EXPECT_GE(clientRect.bottom, frameClient.bottom / 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fills, TabFontExtremes, testing::Values(0xFF, 0x80, 0x7F));
 
 }  // namespace

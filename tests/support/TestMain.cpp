@@ -3,6 +3,7 @@
 
 #include "app/Global.h"
 #include "folderview/wFolderView.h"
+#include "tests/support/TestSettingsRoot.h"
 
 #include <gmock/gmock.h>
 #include <windows.h>
@@ -11,7 +12,10 @@
 
 int main(int argc, char** argv) {
     testing::InitGoogleMock(&argc, argv);
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\ZEKO2");
+    // Before anything reads the registry: from here on HKEY_CURRENT_USER is
+    // this process's scratch key, and the user's own settings are out of reach.
+    PrivateUserRoot root;
+    if (!root) return 2;
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_USEREX_CLASSES};
     InitCommonControlsEx(&icc);

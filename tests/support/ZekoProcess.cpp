@@ -1,6 +1,33 @@
 #include "tests/support/ZekoProcess.h"
 
+#include "app/uReg.h"
 #include "mainwnd/wMainWnd.h"
+#include "tests/support/TestSettingsRoot.h"
+
+#include <string_view>
+
+namespace {
+
+// This process's environment with the program's settings key pointed at the
+// test's scratch settings, as a block for CreateProcessW.
+std::wstring ChildEnvironment() {
+    const std::wstring prefix = std::wstring(kSettingsKeyVariable) + L"=";
+    std::wstring block;
+    if (wchar_t* strings = GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
+            const std::wstring_view text(entry);
+            if (text.size() >= prefix.size() && _wcsnicmp(entry, prefix.c_str(), prefix.size()) == 0) continue;
+            block.append(text);
+            block.push_back(L'\0');
+        }
+        FreeEnvironmentStringsW(strings);
+    }
+    block += prefix + PrivateSettingsKeyPath();
+    block.push_back(L'\0');
+    return block;
+}
+
+}  // namespace
 
 std::wstring TestBinaryDirectory() {
     wchar_t path[MAX_PATH];
@@ -9,17 +36,25 @@ std::wstring TestBinaryDirectory() {
     return dir.substr(0, dir.find_last_of(L'\\') + 1);
 }
 
-ZekoProcess::ZekoProcess(const std::wstring& arguments) {
+ZekoProcess::ZekoProcess(const std::wstring& arguments, const std::wstring& currentDirectory, bool suspended) {
     std::wstring exe = TestBinaryDirectory() + L"ZEKO.exe";
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW si{sizeof(si)};
     PROCESS_INFORMATION pi{};
-    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    std::wstring environment = ChildEnvironment();
+    const DWORD flags = CREATE_UNICODE_ENVIRONMENT | (suspended ? CREATE_SUSPENDED : 0);
+    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags,
+                       environment.data(), currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &si,
+                       &pi)) {
         process_.reset(pi.hProcess);
-        CloseHandle(pi.hThread);
+        thread_.reset(pi.hThread);
         id_ = pi.dwProcessId;
     }
+}
+
+void ZekoProcess::resume() {
+    if (thread_) ResumeThread(thread_.get());
 }
 
 ZekoProcess::~ZekoProcess() {
@@ -83,4 +118,19 @@ HWND WaitForVisibleFrame(const ZekoProcess& process) {
         },
         20000);
     return frame;
+}
+
+std::vector<HWND> ChildWindows(HWND frame) {
+    std::vector<HWND> children;
+    HWND client = FindWindowExW(frame, nullptr, L"MDIClient", nullptr);
+    for (HWND child = FindWindowExW(client, nullptr, kChildClassName, nullptr); child;
+         child = FindWindowExW(client, child, kChildClassName, nullptr))
+        children.push_back(child);
+    return children;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[512] = L"";
+    GetWindowTextW(window, text, 512);
+    return text;
 }

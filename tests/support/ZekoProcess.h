@@ -11,14 +11,18 @@
 
 class ZekoProcess {
 public:
-    // Starts ZEKO.exe with `arguments` (already quoted as needed).
-    explicit ZekoProcess(const std::wstring& arguments = L"");
+    // Starts ZEKO.exe with `arguments` (already quoted as needed), in
+    // `currentDirectory` when one is given, else in this process's. A
+    // suspended process runs from resume() on, so several can be let go at once.
+    explicit ZekoProcess(const std::wstring& arguments = L"", const std::wstring& currentDirectory = L"",
+                         bool suspended = false);
     ZekoProcess(const ZekoProcess&) = delete;
     ZekoProcess& operator=(const ZekoProcess&) = delete;
     // Kills the process if it still runs, so a failing test leaves nothing behind.
     ~ZekoProcess();
 
     bool started() const { return static_cast<bool>(process_); }
+    void resume();
     HANDLE handle() const { return process_.get(); }
     DWORD id() const { return id_; }
     // True when the process ended within `milliseconds`.
@@ -27,6 +31,7 @@ public:
 
 private:
     UniqueHandle process_;
+    UniqueHandle thread_;
     DWORD id_ = 0;
 };
 
@@ -34,6 +39,10 @@ std::wstring TestBinaryDirectory();
 
 // Top-level windows of class `className`, optionally only those of one process.
 std::vector<HWND> FindTopLevelWindows(const wchar_t* className, DWORD processId = 0);
+
+// The folder windows in a frame's MDI client, in z-order.
+std::vector<HWND> ChildWindows(HWND frame);
+std::wstring WindowText(HWND window);
 
 // The process's frame window once it is visible, or null after 20 seconds.
 HWND WaitForVisibleFrame(const ZekoProcess& process);
