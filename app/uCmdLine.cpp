@@ -219,47 +219,6 @@ void LetPartnerComeForward(HCONV conversation) {
 
 bool HasArguments() { return HasArguments(GetCommandLineW()); }
 
-bool HasArguments(const std::wstring& commandLine) {
-    std::wstring_view text(commandLine);
-    while (!text.empty() && text.front() < 33) text.remove_prefix(1);
-    while (!text.empty() && text.back() < 33) text.remove_suffix(1);
-    if (!text.empty() && text.front() == L'"') {
-        text.remove_prefix(1);
-        const size_t closing = text.find(L'"');
-        return closing == std::wstring_view::npos || closing != text.size() - 1;
-    }
-    return text.find(L' ') != std::wstring_view::npos;
-}
-
-std::vector<std::wstring> SplitArguments(const std::wstring& text) {
-    std::vector<std::wstring> arguments;
-    // A NUL ends the text, as it ends the C strings that command lines and
-    // DDE requests arrive in.
-    const size_t size = std::wstring_view(text.c_str()).size();
-    size_t at = 0;
-    auto skipBlanks = [&] {
-        while (at < size && text[at] <= L' ') ++at;
-    };
-    for (;;) {
-        skipBlanks();
-        while (at + 1 < size && text[at] == L'"' && text[at + 1] == L'"') {
-            at += 2;
-            skipBlanks();
-        }
-        std::wstring argument;
-        bool quoted = false;
-        for (; at < size && (quoted || text[at] > L' '); ++at) {
-            if (text[at] == L'"')
-                quoted = !quoted;
-            else
-                argument += text[at];
-        }
-        if (argument.empty()) break;
-        arguments.push_back(std::move(argument));
-    }
-    return arguments;
-}
-
 void OpenArguments(const std::wstring& text, int firstIndex) {
     const std::vector<std::wstring> arguments = SplitArguments(text);
     bool first = true;
@@ -307,12 +266,6 @@ FolderOpener SetFolderOpener(FolderOpener opener) {
     FolderOpener previous = State().opener;
     State().opener = opener ? opener : OpenInChildWindow;
     return previous;
-}
-
-std::wstring DdeDataText(const void* data, DWORD bytes) {
-    if (!data) return {};
-    const wchar_t* text = static_cast<const wchar_t*>(data);
-    return std::wstring(text, wcsnlen(text, bytes / sizeof(wchar_t)));
 }
 
 void StartDdeServer() {
