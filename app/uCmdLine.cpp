@@ -75,20 +75,6 @@ void OpenFolderWindow(UniquePidl folder, bool activate, LPCITEMIDLIST selectItem
     State().opener(folder.release(), activate, selectItem);
 }
 
-// Digits only: a sign, a blank or any trailing character makes it no number,
-// so a mangled handle argument is dropped instead of naming some other handle.
-bool ParseDecimal(std::wstring_view text, DWORD& value) {
-    if (text.empty()) return false;
-    unsigned long long result = 0;
-    for (wchar_t c : text) {
-        if (c < L'0' || c > L'9') return false;
-        result = result * 10 + (c - L'0');
-        if (result > MAXDWORD) return false;
-    }
-    value = static_cast<DWORD>(result);
-    return true;
-}
-
 // Bytes that can be read from `at` on: the rest of the committed, readable run
 // of pages it lies in.
 size_t ReadableBytes(const void* at) {
@@ -118,14 +104,10 @@ UniquePidl ReadSharedList(DWORD handleValue, DWORD processId) {
     return list;
 }
 
-// ":handle:processId", as the shell's verb sends it.
 bool OpenHandleArgument(const std::wstring& argument, bool activate) {
-    std::wstring_view rest = std::wstring_view(argument).substr(1);
-    size_t colon = rest.find(L':');
-    if (colon == std::wstring_view::npos) return false;
-    DWORD handle = 0, processId = 0;
-    if (!ParseDecimal(rest.substr(0, colon), handle) || !ParseDecimal(rest.substr(colon + 1), processId)) return false;
-    UniquePidl list = ReadSharedList(handle, processId);
+    const std::optional<SharedListHandle> shared = ParseHandleArgument(argument);
+    if (!shared) return false;
+    UniquePidl list = ReadSharedList(shared->handle, shared->processId);
     if (!list) return false;
     OpenFolderWindow(std::move(list), activate, nullptr);
     return true;

@@ -3,7 +3,6 @@
 #include "app/uRegDecode.h"
 
 #include <cstdint>
-#include <string_view>
 
 bool HasArguments(const std::wstring& commandLine) {
     std::wstring_view text(commandLine);
@@ -44,6 +43,34 @@ std::vector<std::wstring> SplitArguments(const std::wstring& text) {
         arguments.push_back(std::move(argument));
     }
     return arguments;
+}
+
+namespace {
+
+// Digits only: a sign, a blank or any trailing character makes it no number,
+// so a mangled handle argument is dropped instead of naming some other handle.
+std::optional<std::uint32_t> ParseDecimal(std::wstring_view text) {
+    if (text.empty()) return std::nullopt;
+    std::uint64_t result = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return std::nullopt;
+        result = result * 10 + static_cast<std::uint64_t>(c - L'0');
+        if (result > UINT32_MAX) return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(result);
+}
+
+}  // namespace
+
+std::optional<SharedListHandle> ParseHandleArgument(std::wstring_view argument) {
+    if (argument.empty() || argument.front() != L':') return std::nullopt;
+    const std::wstring_view rest = argument.substr(1);
+    const std::size_t colon = rest.find(L':');
+    if (colon == std::wstring_view::npos) return std::nullopt;
+    const std::optional<std::uint32_t> handle = ParseDecimal(rest.substr(0, colon));
+    const std::optional<std::uint32_t> processId = ParseDecimal(rest.substr(colon + 1));
+    if (!handle || !processId) return std::nullopt;
+    return SharedListHandle{*handle, *processId};
 }
 
 // Decoded unit by unit rather than read in place: the block need not be

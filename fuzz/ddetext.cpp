@@ -7,6 +7,27 @@
 
 #include <vector>
 
+namespace {
+
+// A handle argument is accepted only as ":digits:digits" with both numbers in
+// 32 bits, and then names the numbers written there.
+void CheckHandleArgument(const std::wstring& argument) {
+    const std::optional<SharedListHandle> shared = ParseHandleArgument(argument);
+    if (!shared) return;
+    FUZZ_CHECK(argument.front() == L':');
+    std::size_t colons = 0;
+    for (const wchar_t c : argument) {
+        FUZZ_CHECK(c == L':' || (c >= L'0' && c <= L'9'));
+        if (c == L':') ++colons;
+    }
+    FUZZ_CHECK(colons == 2);
+    const std::wstring canonical = L":" + std::to_wstring(shared->handle) + L":" + std::to_wstring(shared->processId);
+    const std::optional<SharedListHandle> again = ParseHandleArgument(canonical);
+    FUZZ_CHECK(again && again->handle == shared->handle && again->processId == shared->processId);
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // A copy of exactly the block's size, at an odd address when the data says
     // so: a block need not be aligned for wide characters.
@@ -23,6 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Both ways a request is opened: a second start's command line (program
     // path skipped) and the shell verb's text.
     const std::vector<std::wstring> arguments = SplitArguments(text);
-    for (const std::wstring& argument : arguments) FUZZ_CHECK(!argument.empty() && argument.front() != 0);
+    for (const std::wstring& argument : arguments) {
+        FUZZ_CHECK(!argument.empty() && argument.front() != 0);
+        CheckHandleArgument(argument);
+    }
+    // The handle form also on the raw text, where blanks and quotes remain.
+    CheckHandleArgument(text);
     return 0;
 }
