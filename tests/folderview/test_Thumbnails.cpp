@@ -58,7 +58,7 @@ protected:
         return PixelOf(picture, size.cx / 2, size.cy / 2);
     }
 
-    static bool WaitForPictures(HWND child, const std::vector<std::wstring>& names, DWORD milliseconds = 15000) {
+    static bool WaitForPictures(HWND child, const std::vector<std::wstring>& names, DWORD milliseconds = 60000) {
         return WaitUntil(
             [&] {
                 for (const std::wstring& name : names)
@@ -159,7 +159,7 @@ TEST_F(Thumbnails, PictureFilesShowTheirOwnPicturesAndOtherFilesTheirIcon) {
 
     const TThumbSlot* text = Slot(child, L"notes.txt");
     ASSERT_NE(text, nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return text->Handle != nullptr; }, 5000)) << "a placeholder icon";
+    EXPECT_TRUE(WaitUntil([&] { return text->Handle != nullptr; }, 30000)) << "a placeholder icon";
     EXPECT_EQ(text->IsIcon, 1);
 
     // What the list shows: each picture centred in its item's icon area.
@@ -344,7 +344,7 @@ TEST_F(Thumbnails, PicturesOfAFolderLeftWhileTheyLoadNeverLandInTheNextFolder) {
         auto lingering = ComPtr<TLingeringScheduler>::attach(new TLingeringScheduler(view->Scheduler));
         view->Scheduler = ComPtr<IShellTaskScheduler>(lingering.get());
         view->SetViewMode(4);
-        ASSERT_TRUE(WaitUntil([&] { return lingering->Pending() > 0; }, 5000));
+        ASSERT_TRUE(WaitUntil([&] { return lingering->Pending() > 0; }, 30000));
         view->BrowseTo(PidlOfPath(texts).release(), true, nullptr);
         ASSERT_EQ(view->Thumbs.size(), 12u);
         ASSERT_TRUE(WaitUntil([&] { return lingering->Pending() == 0; }, 30000)) << "the old tasks ran";
