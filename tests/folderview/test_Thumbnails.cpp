@@ -14,6 +14,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -91,7 +92,18 @@ protected:
         return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     }
 
-    static void Flush(HWND child) { View(child)->OnTimer(kThumbnailCacheTimerId); }
+    // Runs the cache timer until no picture waits to be written: one run
+    // writes for a slice of time only, which a loaded machine may fill with
+    // the first picture. Each run writes one picture at least.
+    static void Flush(HWND child) {
+        TFolderView* view = View(child);
+        for (size_t run = 0; run <= view->Thumbs.size(); ++run) {
+            view->OnTimer(kThumbnailCacheTimerId);
+            if (std::none_of(view->Thumbs.begin(), view->Thumbs.end(),
+                             [](const TThumbSlot& slot) { return slot.Dirty != 0; }))
+                break;
+        }
+    }
 
     std::vector<std::wstring> FolderContents() const {
         std::vector<std::wstring> names;
