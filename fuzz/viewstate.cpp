@@ -3,6 +3,7 @@
 
 #include "FuzzCheck.h"
 
+#include "app/uPIDLWalk.h"
 #include "folderview/uViewStates.h"
 
 #include <algorithm>
@@ -56,6 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FUZZ_CHECK(state->ViewMode <= 4);
     FUZZ_CHECK(IDListItemCount(state->IDList) == state->IDCount);
+    // The folder's list is later handed to the shell as an ID list: it must
+    // pass the ID-list rules themselves, and hold the items counted.
+    FUZZ_CHECK(PIDLIsStoredList(state->IDList.data(), state->IDList.size()));
+    FUZZ_CHECK(PIDLCount(reinterpret_cast<LPCITEMIDLIST>(state->IDList.data())) == state->IDCount);
     const std::vector<std::uint8_t> written = SerializeViewState(*state);
     FUZZ_CHECK(written.size() == size && std::equal(written.begin(), written.end(), data));
 
