@@ -84,20 +84,6 @@ void OpenFolderWindow(UniquePidl folder, bool activate, LPCITEMIDLIST selectItem
     State().opener(folder.release(), activate, selectItem);
 }
 
-// Digits only: a sign, a blank or any trailing character makes it no number,
-// so a mangled handle argument is dropped instead of naming some other handle.
-bool ParseDecimal(std::wstring_view text, DWORD& value) {
-    if (text.empty()) return false;
-    unsigned long long result = 0;
-    for (wchar_t c : text) {
-        if (c < L'0' || c > L'9') return false;
-        result = result * 10 + (c - L'0');
-        if (result > MAXDWORD) return false;
-    }
-    value = static_cast<DWORD>(result);
-    return true;
-}
-
 // Bytes that can be read from `at` on: the rest of the committed, readable run
 // of pages it lies in.
 size_t ReadableBytes(const void* at) {
@@ -127,14 +113,10 @@ UniquePidl ReadSharedList(DWORD handleValue, DWORD processId) {
     return list;
 }
 
-// ":handle:processId", as the shell's verb sends it.
 bool OpenHandleArgument(const std::wstring& argument, bool activate) {
-    std::wstring_view rest = std::wstring_view(argument).substr(1);
-    size_t colon = rest.find(L':');
-    if (colon == std::wstring_view::npos) return false;
-    DWORD handle = 0, processId = 0;
-    if (!ParseDecimal(rest.substr(0, colon), handle) || !ParseDecimal(rest.substr(colon + 1), processId)) return false;
-    UniquePidl list = ReadSharedList(handle, processId);
+    const std::optional<SharedListHandle> shared = ParseHandleArgument(argument);
+    if (!shared) return false;
+    UniquePidl list = ReadSharedList(shared->handle, shared->processId);
     if (!list) return false;
     OpenFolderWindow(std::move(list), activate, nullptr);
     return true;
@@ -309,47 +291,6 @@ std::wstring DdeServiceName(const std::wstring& settingsKey) { return kServiceNa
 
 bool HasArguments() { return HasArguments(GetCommandLineW()); }
 
-bool HasArguments(const std::wstring& commandLine) {
-    std::wstring_view text(commandLine);
-    while (!text.empty() && text.front() < 33) text.remove_prefix(1);
-    while (!text.empty() && text.back() < 33) text.remove_suffix(1);
-    if (!text.empty() && text.front() == L'"') {
-        text.remove_prefix(1);
-        const size_t closing = text.find(L'"');
-        return closing == std::wstring_view::npos || closing != text.size() - 1;
-    }
-    return text.find(L' ') != std::wstring_view::npos;
-}
-
-std::vector<std::wstring> SplitArguments(const std::wstring& text) {
-    std::vector<std::wstring> arguments;
-    // A NUL ends the text, as it ends the C strings that command lines and
-    // DDE requests arrive in.
-    const size_t size = std::wstring_view(text.c_str()).size();
-    size_t at = 0;
-    auto skipBlanks = [&] {
-        while (at < size && text[at] <= L' ') ++at;
-    };
-    for (;;) {
-        skipBlanks();
-        while (at + 1 < size && text[at] == L'"' && text[at + 1] == L'"') {
-            at += 2;
-            skipBlanks();
-        }
-        std::wstring argument;
-        bool quoted = false;
-        for (; at < size && (quoted || text[at] > L' '); ++at) {
-            if (text[at] == L'"')
-                quoted = !quoted;
-            else
-                argument += text[at];
-        }
-        if (argument.empty()) break;
-        arguments.push_back(std::move(argument));
-    }
-    return arguments;
-}
-
 void OpenArguments(const std::wstring& text, int firstIndex) {
     const std::vector<std::wstring> arguments = SplitArguments(text);
     bool first = true;
@@ -399,12 +340,6 @@ FolderOpener SetFolderOpener(FolderOpener opener) {
     FolderOpener previous = State().opener;
     State().opener = opener ? opener : OpenInChildWindow;
     return previous;
-}
-
-std::wstring DdeDataText(const void* data, DWORD bytes) {
-    if (!data) return {};
-    const wchar_t* text = static_cast<const wchar_t*>(data);
-    return std::wstring(text, wcsnlen(text, bytes / sizeof(wchar_t)));
 }
 
 void StartDdeServer() {

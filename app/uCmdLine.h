@@ -2,6 +2,8 @@
 // Folders that reach the program from outside: its own arguments, a second
 // start's command line and the shell's folder verb, both of the latter by DDE.
 
+#include "app/uCmdLineText.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -19,10 +21,6 @@ std::wstring DdeServiceName(const std::wstring& settingsKey);
 
 // Whether the process command line holds anything beyond the program path.
 bool HasArguments();
-// The same test on a given command line.
-bool HasArguments(const std::wstring& commandLine);
-// Splits a command text by the usual rules of program argument lists.
-std::vector<std::wstring> SplitArguments(const std::wstring& text);
 // firstIndex: 1 for a whole command line (program path skipped), 0 for a shell execute string.
 void OpenArguments(const std::wstring& text, int firstIndex);
 // True when a handle argument opened a folder.
@@ -34,9 +32,6 @@ bool OpenArgument(const std::wstring& argument, bool first);
 using FolderOpener = void (*)(LPITEMIDLIST folder, bool activate, LPCITEMIDLIST selectItem);
 // Returns the opener in use before; null puts the default back.
 FolderOpener SetFolderOpener(FolderOpener opener);
-
-// The UTF-16 text of a DDE data block: up to its first NUL, never past `bytes`.
-std::wstring DdeDataText(const void* data, DWORD bytes);
 
 void StartDdeServer();
 void StopDdeServer();

@@ -9,14 +9,6 @@
 
 namespace {
 
-USHORT ReadCount(const BYTE* at) {
-    USHORT count;
-    std::memcpy(&count, at, sizeof(count));
-    return count;
-}
-
-const BYTE* Bytes(LPCITEMIDLIST list) { return reinterpret_cast<const BYTE*>(list); }
-
 // Reads exactly `bytes` bytes; a short read counts as a failure because
 // memory and registry streams answer S_OK with fewer bytes at their end.
 HRESULT ReadExactly(IStream* stream, void* buffer, ULONG bytes) {
@@ -33,39 +25,9 @@ HRESULT WriteExactly(IStream* stream, const void* buffer, ULONG bytes) {
     return written == bytes ? S_OK : STG_E_WRITEFAULT;
 }
 
+const BYTE* Bytes(LPCITEMIDLIST list) { return reinterpret_cast<const BYTE*>(list); }
+
 }  // namespace
-
-// The terminator has no successor: answering null there keeps a careless
-// walk from spinning on the same item forever.
-LPITEMIDLIST PIDLNext(LPCITEMIDLIST item) {
-    if (!item || item->mkid.cb == 0) return nullptr;
-    return reinterpret_cast<LPITEMIDLIST>(const_cast<BYTE*>(Bytes(item) + item->mkid.cb));
-}
-
-UINT PIDLSize(LPCITEMIDLIST list) {
-    if (!list) return 0;
-    UINT size = sizeof(USHORT);
-    for (LPCITEMIDLIST item = list; item->mkid.cb; item = PIDLNext(item)) size += item->mkid.cb;
-    return size;
-}
-
-int PIDLCount(LPCITEMIDLIST list) {
-    if (!list) return 0;
-    int count = 0;
-    for (LPCITEMIDLIST item = list; item->mkid.cb; item = PIDLNext(item)) ++count;
-    return count;
-}
-
-LPITEMIDLIST PIDLLast(LPCITEMIDLIST list) {
-    if (!list) return nullptr;
-    LPCITEMIDLIST last = list;
-    for (LPCITEMIDLIST item = list; item->mkid.cb; item = PIDLNext(item)) last = item;
-    return const_cast<LPITEMIDLIST>(last);
-}
-
-void PIDLRemoveLast(LPITEMIDLIST list) {
-    if (LPITEMIDLIST last = PIDLLast(list)) last->mkid.cb = 0;
-}
 
 LPITEMIDLIST PIDLAlloc(UINT bytes) {
     IMalloc* allocator = App().malloc.get();
@@ -224,12 +186,9 @@ HRESULT PIDLReadStream(IStream* stream, LPITEMIDLIST& list) {
     if (!stored) return E_OUTOFMEMORY;
     hr = ReadExactly(stream, stored.get(), size);
     if (FAILED(hr)) return hr;
-    // Rejected rather than cut short: a list that overruns or ends before its
-    // stored size was not written by us, and a shortened path would open some
-    // other folder than the one that was saved. The whole size has been
-    // consumed, so a following list in the same stream still reads in step.
-    if (!PIDLIsValid(stored.get(), size) || PIDLSize(stored.get()) != size)
-        return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+    // The whole size has been consumed, so a following list in the same
+    // stream still reads in step after a rejected one.
+    if (!PIDLIsStoredList(stored.get(), size)) return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
     list = stored.release();
     return S_OK;
 }
@@ -238,18 +197,4 @@ bool CompareMem(const void* a, const void* b, size_t n) {
     if (n == 0 || a == b) return true;
     if (!a || !b) return false;
     return std::memcmp(a, b, n) == 0;
-}
-
-bool PIDLIsValid(const void* data, size_t bytes) {
-    if (!data) return false;
-    const BYTE* at = static_cast<const BYTE*>(data);
-    size_t offset = 0;
-    while (bytes - offset >= sizeof(USHORT)) {
-        USHORT count = ReadCount(at + offset);
-        if (count == 0) return true;
-        // An item must hold its own count field and leave room for the terminator.
-        if (count < sizeof(USHORT) || count > bytes - offset - sizeof(USHORT)) return false;
-        offset += count;
-    }
-    return false;
 }

@@ -2,18 +2,14 @@
 // Operations on raw item identifier lists. Every list is allocated and freed
 // with the shell allocator; each function says whether it copies.
 
+#include "app/uPIDLWalk.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
 #include <string>
 #include <utility>
 
-// Null at the terminator.
-LPITEMIDLIST PIDLNext(LPCITEMIDLIST item);
-UINT PIDLSize(LPCITEMIDLIST list);
-int PIDLCount(LPCITEMIDLIST list);
-LPITEMIDLIST PIDLLast(LPCITEMIDLIST list);
-void PIDLRemoveLast(LPITEMIDLIST list);
 LPITEMIDLIST PIDLAlloc(UINT bytes);
 LPITEMIDLIST PIDLClone(LPCITEMIDLIST list);
 LPITEMIDLIST PIDLParent(LPCITEMIDLIST list);
@@ -36,11 +32,6 @@ HRESULT PIDLWriteStream(IStream* stream, LPCITEMIDLIST list);
 // when the stored bytes are not exactly one well-formed list (that fails).
 HRESULT PIDLReadStream(IStream* stream, LPITEMIDLIST& list);
 bool CompareMem(const void* a, const void* b, size_t n);
-
-// Checks that `bytes` bytes at `data` hold a well-formed list: every item
-// count fits, no item is shorter than its own count field, and the terminator
-// lies inside. Stored data goes through this before any walk.
-bool PIDLIsValid(const void* data, size_t bytes);
 
 // Owns one ID list; frees it with the shell allocator.
 class UniquePidl {

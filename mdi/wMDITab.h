@@ -48,6 +48,8 @@ struct TabBarState {
     ComPtr<IDropTarget> dropTarget;
     // The tab a drag hovers over, marked with a dotted frame; -1 for none.
     int dropMark = -1;
+    // What a drag's stay over a tab is timed with; tests put a clock of their own.
+    DWORD(WINAPI* hoverClock)() = GetTickCount;
 };
 
 TabBarState& TabBar();

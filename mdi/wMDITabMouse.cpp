@@ -208,7 +208,7 @@ private:
         ScreenToClient(tabs, &point);
         const int tab = TabAt(tabs, point);
         SetDropMark(tab);
-        const DWORD now = GetTickCount();
+        const DWORD now = TabBar().hoverClock();
         if (tab != hoverTab_) {
             hoverTab_ = tab;
             since_ = now;

@@ -9,9 +9,14 @@ WINESERVER=/usr/lib/wine/wineserver
 PACKAGES="g++-mingw-w64-x86-64-posix wine64 xvfb fonts-wine fonts-ipafont-gothic
 cmake ninja-build googletest imagemagick x11-utils"
 
+# The host compiler and libFuzzer for the fuzz targets in fuzz/.
+FUZZ_PACKAGES="clang libclang-rt-14-dev"
+FUZZ_BUILD_DIR=$BUILD_DIR/fuzz
+
+# $PACKAGES and any further packages named as arguments.
 install_packages() {
     local missing=""
-    for p in $PACKAGES; do
+    for p in $PACKAGES "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing="$missing $p"
     done
     [ -z "$missing" ] && return 0
@@ -27,6 +32,32 @@ build_zeko() {
         -DCMAKE_TOOLCHAIN_FILE="$ZEKO_ROOT/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-Release} >/dev/null
     cmake --build "$BUILD_DIR" -- -j"$(nproc)"
+}
+
+# The fuzz targets, built for this host (not for Windows) with clang and the
+# sanitizers; one target per folder of fuzz/corpus.
+build_fuzz() {
+    CXX=clang++ cmake -S "$ZEKO_ROOT/fuzz" -B "$FUZZ_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$FUZZ_BUILD_DIR" -- -j"$(nproc)"
+}
+
+fuzz_targets() {
+    local dir
+    for dir in "$ZEKO_ROOT"/fuzz/corpus/*/; do basename "$dir"; done
+}
+
+# Runs every target once over each input of its corpus, without fuzzing: an
+# input that once crashed a reader must keep passing.
+replay_fuzz_corpora() {
+    local target
+    for target in $(fuzz_targets); do
+        "$FUZZ_BUILD_DIR/fuzz_$target" "$ZEKO_ROOT/fuzz/corpus/$target"/* >"$FUZZ_BUILD_DIR/replay-$target.log" 2>&1 || {
+            cat "$FUZZ_BUILD_DIR/replay-$target.log" >&2
+            echo "fuzz target $target fails on its corpus" >&2
+            return 1
+        }
+    done
+    echo "fuzz corpora replayed: $(fuzz_targets | wc -l) targets, $(find "$ZEKO_ROOT/fuzz/corpus" -type f | wc -l) inputs"
 }
 
 # Wine environment for one private prefix. $1: prefix directory, $2: private home.

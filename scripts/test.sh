@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds, and runs every test under Wine on a private
-# X server, in a Wine prefix made fresh for this run. Extra arguments go to ctest
+# Sets up what is missing, builds, replays every fuzz target's corpus, and runs
+# every test under Wine on a private X server, in a Wine prefix made fresh for
+# this run. Extra arguments go to ctest
 # (for example -R FolderView to run some tests only).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-install_packages
+install_packages $FUZZ_PACKAGES
 build_zeko
+build_fuzz
+replay_fuzz_corpora
 
 # A fresh prefix and home for every run: tests never see a user's settings.
 rm -rf "$BUILD_DIR/test-prefix" "$BUILD_DIR/test-prefix.tmp" "$BUILD_DIR/test-home"

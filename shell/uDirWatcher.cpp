@@ -16,8 +16,6 @@ constexpr DWORD kParentFilter = FILE_NOTIFY_CHANGE_DIR_NAME;
 // read before it counts as a removal (moved out of the folder).
 constexpr DWORD kRenamePairWait = 100;
 constexpr DWORD kBufferBytes = 64 * 1024;
-// How often the directory handles are closed and opened again (see recycle).
-constexpr DWORD kRecyclePeriod = 1000;
 
 UniqueHandle OpenDirectory(const std::wstring& path) {
     UniqueHandle handle(CreateFileW(path.c_str(), FILE_LIST_DIRECTORY,
@@ -127,9 +125,10 @@ std::vector<RawChange> ParseBuffer(Reader& reader, DWORD bytes) {
 }  // namespace
 
 std::unique_ptr<TDirWatcher> TDirWatcher::Start(const std::wstring& folder, HWND window, UINT message,
-                                                WPARAM wParam, LPARAM lParam) {
+                                                WPARAM wParam, LPARAM lParam, DWORD recyclePeriod) {
     std::unique_ptr<TDirWatcher> watcher(new TDirWatcher());
     watcher->folder_ = folder;
+    watcher->recyclePeriod_ = recyclePeriod;
     while (watcher->folder_.size() > 3 && watcher->folder_.back() == L'\\') watcher->folder_.pop_back();
     watcher->folderHandle_ = OpenDirectory(watcher->folder_);
     watcher->stopEvent_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -164,6 +163,11 @@ TDirWatcher::~TDirWatcher() {
 std::vector<DirChange> TDirWatcher::TakeChanges() {
     std::lock_guard<std::mutex> lock(mutex_);
     return std::exchange(queue_, {});
+}
+
+std::vector<DirChange> TDirWatcher::PendingChanges() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return queue_;
 }
 
 void TDirWatcher::Queue(DirChange change) {
@@ -294,7 +298,7 @@ void TDirWatcher::Run(HANDLE ready) {
             readers[count++] = reader;
         }
         const bool pairing = folder.oldName || parent.oldName;
-        const DWORD result = WaitForMultipleObjects(count, waits, FALSE, pairing ? kRenamePairWait : kRecyclePeriod);
+        const DWORD result = WaitForMultipleObjects(count, waits, FALSE, pairing ? kRenamePairWait : recyclePeriod_);
         if (result == WAIT_OBJECT_0) break;
         if (result == WAIT_TIMEOUT) {
             flushOldName(folder);
@@ -305,7 +309,7 @@ void TDirWatcher::Run(HANDLE ready) {
         } else {
             break;
         }
-        if (GetTickCount() - lastRecycle >= kRecyclePeriod) {
+        if (GetTickCount() - lastRecycle >= recyclePeriod_) {
             recycle(folder);
             recycle(parent);
             lastRecycle = GetTickCount();

@@ -41,16 +41,24 @@ public:
     // More changes than this waiting at once collapse into one Overflow.
     static constexpr size_t MaxQueued = 256;
 
+    // How often the directory handles are closed and opened again (see the
+    // recycling in Run).
+    static constexpr DWORD RecyclePeriod = 1000;
+
     // Watches `folder` (a directory path); null when it cannot be opened.
     // `window` gets `message` (wParam, lParam) posted when changes wait.
+    // `recyclePeriod` is RecyclePeriod but where a test must see many renewals.
     static std::unique_ptr<TDirWatcher> Start(const std::wstring& folder, HWND window, UINT message,
-                                              WPARAM wParam, LPARAM lParam);
+                                              WPARAM wParam, LPARAM lParam, DWORD recyclePeriod = RecyclePeriod);
     ~TDirWatcher();
     TDirWatcher(const TDirWatcher&) = delete;
     TDirWatcher& operator=(const TDirWatcher&) = delete;
 
     // The changes seen since the last call, oldest first.
     std::vector<DirChange> TakeChanges();
+    // The changes waiting to be taken, left in place: what a window that has
+    // not yet answered the signal would get.
+    std::vector<DirChange> PendingChanges();
     const std::wstring& Folder() const { return folder_; }
 
 private:
@@ -69,6 +77,7 @@ private:
     UINT message_ = 0;
     WPARAM wParam_ = 0;
     LPARAM lParam_ = 0;
+    DWORD recyclePeriod_ = RecyclePeriod;
     std::mutex mutex_;
     std::vector<DirChange> queue_;
     std::thread thread_;

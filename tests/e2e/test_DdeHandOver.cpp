@@ -99,7 +99,7 @@ bool ExecuteOnShellVerbTopic(const std::wstring& command) {
         HDDEDATA answer = DdeClientTransaction(
             reinterpret_cast<LPBYTE>(const_cast<wchar_t*>(command.c_str())),
             static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)), conversation, nullptr, 0, XTYP_EXECUTE,
-            10000, &result);
+            60000, &result);
         acknowledged = answer && (result & DDE_FACK);
         DdeDisconnect(conversation);
     }
@@ -109,11 +109,11 @@ bool ExecuteOnShellVerbTopic(const std::wstring& command) {
     return acknowledged;
 }
 
-// Lets the first instance serve whatever is still under way, so that a thing
-// that should not have happened has had its chance to.
-void Settle() {
-    WaitUntil([] { return false; }, 1500);
-}
+// Returns once the first instance has served every hand-over made before, so
+// that a thing that should not have happened has had its chance to: its DDE
+// server answers in the order the requests arrive, and an empty execute opens
+// nothing.
+void Settle() { ASSERT_TRUE(ExecuteOnShellVerbTopic(L"")); }
 
 class DdeHandOver : public testing::Test {
 protected:
@@ -138,7 +138,7 @@ protected:
     void TearDown() override {
         if (frame_ && IsWindow(frame_)) {
             PostMessageW(frame_, WM_CLOSE, 0, 0);
-            first_->waitForExit(20000);
+            first_->waitForExit(60000);
         }
         first_.reset();
         DeleteFileW(file_.c_str());
@@ -150,7 +150,7 @@ protected:
     void SecondStart(const std::wstring& arguments, const std::wstring& currentDirectory = L"") {
         ZekoProcess second(arguments, currentDirectory);
         ASSERT_TRUE(second.started());
-        ASSERT_TRUE(second.waitForExit(15000));
+        ASSERT_TRUE(second.waitForExit(60000));
         EXPECT_EQ(second.exitCode(), 0u);
         EXPECT_TRUE(FindTopLevelWindows(kFrameClassName, second.id()).empty());
         EXPECT_EQ(FindTopLevelWindows(kFrameClassName).size(), 1u);
@@ -192,18 +192,18 @@ TEST_F(DdeHandOver, SecondStartWithoutArgumentsBringsTheFrameForwardAndOpensNoth
     Settle();
     const size_t childrenBefore = ChildWindows(frame_).size();
     ShowWindow(frame_, SW_MINIMIZE);
-    ASSERT_TRUE(WaitUntil([&] { return IsIconic(frame_) != FALSE; }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(frame_) != FALSE; }, 30000));
 
     SecondStart(L"");
     EXPECT_TRUE(WaitUntil([&] { return !IsIconic(frame_); }, 10000));
-    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == frame_; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == frame_; }, 30000));
     Settle();
     EXPECT_EQ(ChildWindows(frame_).size(), childrenBefore);
 }
 
 TEST_F(DdeHandOver, SecondStartBringsTheFrameBackFromTheNotificationArea) {
     PostMessageW(frame_, WM_COMMAND, IDM_TO_TRAY, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(frame_); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(frame_); }, 30000));
 
     SecondStart(Quoted(japanese_));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(frame_) && !IsIconic(frame_); }, 10000));

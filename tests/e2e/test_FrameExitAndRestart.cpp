@@ -25,8 +25,8 @@ std::optional<DWORD> ReadDword(const wchar_t* subkey, const wchar_t* name) {
     return value;
 }
 
-// The question box of `process` once its title is set (a message box gets its
-// title after the dialog window exists).
+// The question box of `process` once it shows: a message box gets its title,
+// text and buttons after the dialog window exists, and shows when it has them.
 HWND WaitForQuestion(const ZekoProcess& process) {
     HWND box = nullptr;
     WaitUntil(
@@ -34,11 +34,11 @@ HWND WaitForQuestion(const ZekoProcess& process) {
             for (HWND candidate : FindTopLevelWindows(L"#32770", process.id())) {
                 wchar_t title[16] = {};
                 GetWindowTextW(candidate, title, 16);
-                if (wcscmp(title, L"確認") == 0) box = candidate;
+                if (wcscmp(title, L"確認") == 0 && IsWindowVisible(candidate)) box = candidate;
             }
             return box != nullptr;
         },
-        10000);
+        60000);
     return box;
 }
 
@@ -47,7 +47,7 @@ constexpr wchar_t kWindowSize[] = L"Software\\ZEKO2\\WindowSize";
 
 void CloseAndWait(ZekoProcess& process, HWND frame) {
     PostMessageW(frame, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(process.waitForExit(20000));
+    ASSERT_TRUE(process.waitForExit(60000));
     EXPECT_EQ(process.exitCode(), 0u);
 }
 
@@ -96,7 +96,7 @@ TEST(FrameEndToEnd, ARestartComesBackMaximised) {
         HWND frame = WaitForVisibleFrame(zeko);
         ASSERT_NE(frame, nullptr);
         PostMessageW(frame, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-        ASSERT_TRUE(WaitUntil([&] { return IsZoomed(frame) != FALSE; }, 5000));
+        ASSERT_TRUE(WaitUntil([&] { return IsZoomed(frame) != FALSE; }, 30000));
         CloseAndWait(zeko, frame);
     }
     EXPECT_EQ(ReadDword(kWindowSize, L"MAXIMIZE"), 1u);
@@ -117,8 +117,11 @@ TEST(FrameEndToEnd, CancellingTheExitQuestionKeepsTheProgramRunningAndWritesNoth
     HWND box = WaitForQuestion(zeko);
     ASSERT_NE(box, nullptr) << "the exit question titled 確認";
     PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5000));
-    EXPECT_FALSE(zeko.waitForExit(500));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 60000));
+    // Once the frame answers again, the cancelled close has run to its end.
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &answer));
+    EXPECT_FALSE(zeko.waitForExit(0));
     EXPECT_TRUE(IsWindow(frame));
     EXPECT_FALSE(ReadDword(kRoot, L"WindowMode").has_value());
 
@@ -127,7 +130,7 @@ TEST(FrameEndToEnd, CancellingTheExitQuestionKeepsTheProgramRunningAndWritesNoth
     box = WaitForQuestion(zeko);
     ASSERT_NE(box, nullptr);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(zeko.waitForExit(20000));
+    ASSERT_TRUE(zeko.waitForExit(60000));
     EXPECT_TRUE(ReadDword(kRoot, L"WindowMode").has_value());
 }
 

@@ -98,7 +98,7 @@ bool RunUnixShell(const std::string& script) {
     const std::wstring command =
         L"start.exe /wait /unix /bin/sh " + std::wstring(unixScript.begin(), unixScript.end());
     if (!RunProcess(command)) return false;
-    for (int waited = 0; waited < 10000; waited += 20) {
+    for (int waited = 0; waited < 60000; waited += 20) {
         if (Exists(donePath)) return true;
         Sleep(20);
     }

@@ -38,9 +38,9 @@ protected:
     static void Select(HWND child, const std::wstring& name);
     // Waits (pumping messages) until the child's names satisfy `condition`.
     static bool WaitForNames(HWND child, const std::function<bool(const std::vector<std::wstring>&)>& condition,
-                             DWORD milliseconds = 6000);
-    static bool WaitForName(HWND child, const std::wstring& name, DWORD milliseconds = 6000);
-    static bool WaitForNoName(HWND child, const std::wstring& name, DWORD milliseconds = 6000);
+                             DWORD milliseconds = 30000);
+    static bool WaitForName(HWND child, const std::wstring& name, DWORD milliseconds = 30000);
+    static bool WaitForNoName(HWND child, const std::wstring& name, DWORD milliseconds = 30000);
     static void Pump();
 
     HWND frame_ = nullptr;

@@ -304,7 +304,7 @@ TEST_F(Columns, ARightClickOnTheHeaderOpensTheColumnMenu) {
     std::atomic<bool> done{false};
     std::atomic<bool> seen{false};
     std::thread picker([&] {
-        for (int i = 0; i < 250 && !done; ++i) {
+        for (int i = 0; i < 3000 && !done; ++i) {
             HWND popup = FindWindowW(L"#32768", nullptr);
             if (popup && IsWindowVisible(popup)) {
                 seen = true;

@@ -14,6 +14,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -58,7 +59,7 @@ protected:
         return PixelOf(picture, size.cx / 2, size.cy / 2);
     }
 
-    static bool WaitForPictures(HWND child, const std::vector<std::wstring>& names, DWORD milliseconds = 15000) {
+    static bool WaitForPictures(HWND child, const std::vector<std::wstring>& names, DWORD milliseconds = 60000) {
         return WaitUntil(
             [&] {
                 for (const std::wstring& name : names)
@@ -91,7 +92,18 @@ protected:
         return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     }
 
-    static void Flush(HWND child) { View(child)->OnTimer(kThumbnailCacheTimerId); }
+    // Runs the cache timer until no picture waits to be written: one run
+    // writes for a slice of time only, which a loaded machine may fill with
+    // the first picture. Each run writes one picture at least.
+    static void Flush(HWND child) {
+        TFolderView* view = View(child);
+        for (size_t run = 0; run <= view->Thumbs.size(); ++run) {
+            view->OnTimer(kThumbnailCacheTimerId);
+            if (std::none_of(view->Thumbs.begin(), view->Thumbs.end(),
+                             [](const TThumbSlot& slot) { return slot.Dirty != 0; }))
+                break;
+        }
+    }
 
     std::vector<std::wstring> FolderContents() const {
         std::vector<std::wstring> names;
@@ -159,7 +171,7 @@ TEST_F(Thumbnails, PictureFilesShowTheirOwnPicturesAndOtherFilesTheirIcon) {
 
     const TThumbSlot* text = Slot(child, L"notes.txt");
     ASSERT_NE(text, nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return text->Handle != nullptr; }, 5000)) << "a placeholder icon";
+    EXPECT_TRUE(WaitUntil([&] { return text->Handle != nullptr; }, 30000)) << "a placeholder icon";
     EXPECT_EQ(text->IsIcon, 1);
 
     // What the list shows: each picture centred in its item's icon area.
@@ -344,7 +356,7 @@ TEST_F(Thumbnails, PicturesOfAFolderLeftWhileTheyLoadNeverLandInTheNextFolder) {
         auto lingering = ComPtr<TLingeringScheduler>::attach(new TLingeringScheduler(view->Scheduler));
         view->Scheduler = ComPtr<IShellTaskScheduler>(lingering.get());
         view->SetViewMode(4);
-        ASSERT_TRUE(WaitUntil([&] { return lingering->Pending() > 0; }, 5000));
+        ASSERT_TRUE(WaitUntil([&] { return lingering->Pending() > 0; }, 30000));
         view->BrowseTo(PidlOfPath(texts).release(), true, nullptr);
         ASSERT_EQ(view->Thumbs.size(), 12u);
         ASSERT_TRUE(WaitUntil([&] { return lingering->Pending() == 0; }, 30000)) << "the old tasks ran";

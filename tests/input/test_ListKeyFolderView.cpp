@@ -38,7 +38,7 @@ protected:
         ASSERT_NE(child_, nullptr);
         view_ = ChildFolderView(child_);
         ASSERT_NE(view_, nullptr);
-        ASSERT_TRUE(WaitUntil([this] { return ListView_GetItemCount(view_->ListView) == 1; }, 6000));
+        ASSERT_TRUE(WaitUntil([this] { return ListView_GetItemCount(view_->ListView) == 1; }, 30000));
         ListView_SetItemState(view_->ListView, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     }
     void TearDown() override {

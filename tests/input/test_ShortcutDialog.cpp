@@ -242,8 +242,9 @@ TEST(ShortcutDialogNames, CutTheMenuCaptionBeforeItsParenthesis) {
 // thread, as the modal form runs its own loop meanwhile.
 std::thread PressWhenShown(const wchar_t* title, WORD button, std::atomic<bool>* pressed = nullptr) {
     return std::thread([title, button, pressed] {
-        for (int attempt = 0; attempt < 250; ++attempt) {
-            if (HWND dialog = FindWindowW(L"#32770", title)) {
+        for (int attempt = 0; attempt < 3000; ++attempt) {
+            HWND dialog = FindWindowW(L"#32770", title);
+            if (dialog && IsWindowVisible(dialog)) {
                 PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
                 if (pressed) *pressed = true;
                 return;

@@ -73,9 +73,14 @@ protected:
     void TearDown() override {
         if (IsWindow(frame_)) DestroyWindow(frame_);
     }
-    // Lets posted and sent-late messages (activation, focus) arrive.
+    // Delivers the messages waiting now; what arrives later is waited for
+    // with WaitUntil and the condition it brings about.
     static void Pump() {
-        WaitUntil([] { return false; }, 100);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
     }
 
     HWND frame_ = nullptr;

@@ -150,7 +150,7 @@ TEST_F(MenuWalk, TheAboutBoxIsTheVersionDialogWithTheProgramIcon) {
     HICON icon = nullptr;
     std::thread closer([&] {
         HWND box = nullptr;
-        for (int i = 0; i < 500 && !box; ++i) {
+        for (int i = 0; i < 3000 && !box; ++i) {
             box = FindOwnDialog();
             if (!box) Sleep(20);
         }
@@ -160,7 +160,7 @@ TEST_F(MenuWalk, TheAboutBoxIsTheVersionDialogWithTheProgramIcon) {
         title = text;
         // A static icon control answers STM_GETICON without its thread.
         DWORD_PTR answer = 0;
-        SendMessageTimeoutW(GetDlgItem(box, 7248), STM_GETICON, 0, 0, SMTO_NORMAL, 2000, &answer);
+        SendMessageTimeoutW(GetDlgItem(box, 7248), STM_GETICON, 0, 0, SMTO_NORMAL, 30000, &answer);
         icon = reinterpret_cast<HICON>(answer);
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     });

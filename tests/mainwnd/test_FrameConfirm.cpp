@@ -74,10 +74,15 @@ TEST_F(FrameConfirm, TheBoxIsTitledKakuninAndAsksWithOkAndCancel) {
     WriteSetting(L"Confirm", L"Exit", 1);
     std::atomic<bool> hasOk{false}, hasCancel{false}, hasQuestionIcon{false};
     std::thread inspector([&] {
-        for (int i = 0; i < 250; ++i) {
-            Sleep(20);
-            HWND box = FindWindowW(L"#32770", L"確認");
-            if (!box) continue;
+        // A message box has its title before its icon and buttons; it shows
+        // only once it has them all.
+        HWND box = nullptr;
+        if (WaitUntil(
+                [&] {
+                    box = FindWindowW(L"#32770", L"確認");
+                    return box && IsWindowVisible(box);
+                },
+                60000)) {
             hasOk = GetDlgItem(box, IDOK) != nullptr;
             hasCancel = GetDlgItem(box, IDCANCEL) != nullptr;
             // The icon is a static control of its own beside the text, showing
@@ -89,7 +94,6 @@ TEST_F(FrameConfirm, TheBoxIsTitledKakuninAndAsksWithOkAndCancel) {
                     hasQuestionIcon = true;
             }
             PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-            return;
         }
     });
     ConfirmAction(ConfirmExit);

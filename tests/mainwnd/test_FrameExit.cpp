@@ -226,28 +226,65 @@ int CountOpenQuestions(DWORD thread, std::vector<HWND>* boxes = nullptr) {
     return found.count;
 }
 
+// Set on the GUI thread when a marker posted behind the second close comes
+// out of its queue: by then that close has been handled, or has opened its
+// own question (which gets its title before its message loop runs).
+std::atomic<bool> g_markerSeen{false};
+
+LRESULT CALLBACK MarkerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) g_markerSeen = true;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int CountQuestionsWithTitle(DWORD thread) {
+    int count = 0;
+    EnumThreadWindows(
+        thread,
+        [](HWND window, LPARAM lParam) -> BOOL {
+            wchar_t title[16] = {};
+            InternalGetWindowText(window, title, 16);
+            if (wcscmp(title, L"確認") == 0) ++*reinterpret_cast<int*>(lParam);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
 TEST_F(FrameExit, ASecondCloseWhileTheQuestionIsOpenAsksNoSecondQuestion) {
     WriteSetting(L"Confirm", L"Exit", 1);
     ASSERT_NE(CreateFrame(), nullptr);
     const DWORD guiThread = GetCurrentThreadId();
+    WNDCLASSW markerClass{};
+    markerClass.lpfnWndProc = MarkerProc;
+    markerClass.hInstance = GetModuleHandleW(nullptr);
+    markerClass.lpszClassName = L"ZekoFrameExitMarker";
+    RegisterClassW(&markerClass);
+    HWND marker = CreateWindowW(markerClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                markerClass.hInstance, nullptr);
+    ASSERT_NE(marker, nullptr);
     std::atomic<int> mostOpen{0};
     std::thread closer([&] {
-        for (int i = 0; i < 250 && CountOpenQuestions(guiThread) == 0; ++i) Sleep(20);
+        if (!WaitUntil([&] { return CountOpenQuestions(guiThread) > 0; }, 60000)) return;
         // The user clicks the close box again while the question is open.
         PostMessageW(frame_, WM_CLOSE, 0, 0);
-        Sleep(300);
-        mostOpen = CountOpenQuestions(guiThread);
+        PostMessageW(marker, WM_APP, 0, 0);
+        WaitUntil([] { return g_markerSeen.load(); }, 60000);
+        mostOpen = CountQuestionsWithTitle(guiThread);
         // Cancel whatever is open, a stacked second question included.
-        for (int i = 0; i < 100; ++i) {
-            std::vector<HWND> boxes;
-            if (CountOpenQuestions(guiThread, &boxes) == 0) break;
-            for (HWND box : boxes) PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-            Sleep(50);
-        }
+        WaitUntil(
+            [&] {
+                std::vector<HWND> boxes;
+                CountOpenQuestions(guiThread, &boxes);
+                for (HWND box : boxes) PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+                return boxes.empty();
+            },
+            60000);
     });
     SendMessageW(frame_, WM_CLOSE, 0, 0);
     closer.join();
     Pump();
+    DestroyWindow(marker);
+    EXPECT_TRUE(g_markerSeen);
     EXPECT_EQ(mostOpen, 1);
     EXPECT_TRUE(IsWindow(frame_));
 }
@@ -255,15 +292,16 @@ TEST_F(FrameExit, ASecondCloseWhileTheQuestionIsOpenAsksNoSecondQuestion) {
 TEST_F(FrameExit, SessionEndWhileTheQuestionIsOpenStillSavesAndEnds) {
     WriteSetting(L"Confirm", L"Exit", 1);
     ASSERT_NE(CreateFrame(), nullptr);
+    const DWORD guiThread = GetCurrentThreadId();
     std::thread sessionEnd([&] {
-        for (int i = 0; i < 250 && !FindWindowW(L"#32770", L"確認"); ++i) Sleep(20);
+        WaitUntil([&] { return CountOpenQuestions(guiThread) > 0; }, 60000);
         SendMessageW(frame_, WM_QUERYENDSESSION, 0, 0);
     });
     SendMessageW(frame_, WM_CLOSE, 0, 0);
     sessionEnd.join();
     // The question's box went with its owner; the program must not touch the
     // destroyed frame afterwards.
-    WaitUntil([&] { return !IsWindow(frame_); }, 3000);
+    WaitUntil([&] { return !IsWindow(frame_); }, 30000);
     EXPECT_FALSE(IsWindow(frame_));
     EXPECT_TRUE(ReadRoot(L"WindowMode").has_value());
 }

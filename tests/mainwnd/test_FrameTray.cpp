@@ -15,8 +15,7 @@ protected:
         edit_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 10, 100, 20, frame_,
                                 nullptr, GetModuleHandleW(nullptr), nullptr);
         SetFocus(edit_);
-        Pump();
-        ASSERT_EQ(GetFocus(), edit_);
+        ASSERT_TRUE(WaitUntil([&] { return GetFocus() == edit_; }, 30000));
     }
     HWND edit_ = nullptr;
 };
@@ -65,11 +64,9 @@ TEST_F(FrameTray, FocusIsRememberedOnDeactivationAndGivenBackOnActivation) {
                                  nullptr, GetModuleHandleW(nullptr), nullptr);
     SetForegroundWindow(other);
     SetActiveWindow(other);
-    Pump();
-    ASSERT_NE(GetFocus(), edit_);
+    ASSERT_TRUE(WaitUntil([&] { return GetFocus() != edit_; }, 30000));
     SetActiveWindow(frame_);
-    Pump();
-    EXPECT_EQ(GetFocus(), edit_);
+    EXPECT_TRUE(WaitUntil([&] { return GetFocus() == edit_; }, 30000));
     DestroyWindow(other);
 }
 
@@ -93,11 +90,14 @@ TEST_F(FrameTray, TheTrayMenuHoldsRestoreAndExit) {
 void ChooseFromTrackedMenu(int downs) {
     std::thread([downs] {
         HWND menu = nullptr;
-        for (int i = 0; i < 250 && !menu; ++i) {
-            Sleep(20);
-            menu = FindWindowW(L"#32768", nullptr);
-        }
-        if (!menu) return;
+        // The menu takes keys once it shows.
+        if (!WaitUntil(
+                [&] {
+                    menu = FindWindowW(L"#32768", nullptr);
+                    return menu && IsWindowVisible(menu);
+                },
+                60000))
+            return;
         for (int i = 0; i < downs; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
         PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
     }).detach();

@@ -192,32 +192,73 @@ POINTL ScreenCenter(int index) {
     return {point.x, point.y};
 }
 
-TEST_F(TabMouseTest, ADragHoveringLongerThanDragTimeActivatesTheTab) {
+// The hover is timed with a clock the test moves by hand.
+DWORD g_hoverNow = 0;
+DWORD WINAPI HoverClock() { return g_hoverNow; }
+
+class TabHoverTest : public TabMouseTest {
+protected:
+    void SetUp() override {
+        TabMouseTest::SetUp();
+        TabBar().hoverClock = HoverClock;
+        g_hoverNow = 100000;
+    }
+    void TearDown() override {
+        TabBar().hoverClock = GetTickCount;
+        TabMouseTest::TearDown();
+    }
+    // A drag that enters over tab `index` and moves on it again `stay` ms later.
+    void HoverFor(int index, DWORD stay) {
+        ASSERT_TRUE(TabBar().dropTarget);
+        DWORD effect = DROPEFFECT_COPY;
+        TabBar().dropTarget->DragEnter(nullptr, MK_LBUTTON, ScreenCenter(index), &effect);
+        EXPECT_EQ(effect, DROPEFFECT_NONE);
+        g_hoverNow += stay;
+        TabBar().dropTarget->DragOver(MK_LBUTTON, ScreenCenter(index), &effect);
+        PumpMessages();
+    }
+};
+
+TEST_F(TabHoverTest, ADragHoveringLongerThanDragTimeActivatesTheTab) {
     HWND a = OpenSearchChild();
     OpenSearchChild();
-    ASSERT_TRUE(TabBar().dropTarget);
     TabBar().settings.dragTime = 50;
-    DWORD effect = DROPEFFECT_COPY;
-    TabBar().dropTarget->DragEnter(nullptr, MK_LBUTTON, ScreenCenter(0), &effect);
-    EXPECT_EQ(effect, DROPEFFECT_NONE);
-    Sleep(100);
-    TabBar().dropTarget->DragOver(MK_LBUTTON, ScreenCenter(0), &effect);
-    PumpMessages();
+    HoverFor(0, 51);
     EXPECT_EQ(ActiveChild(), a);
     TabBar().dropTarget->DragLeave();
 }
 
-TEST_F(TabMouseTest, AShortHoverActivatesNothing) {
+TEST_F(TabHoverTest, AHoverOfExactlyDragTimeActivatesNothing) {
     OpenSearchChild();
     HWND b = OpenSearchChild();
-    ASSERT_TRUE(TabBar().dropTarget);
+    TabBar().settings.dragTime = 50;
+    HoverFor(0, 50);
+    EXPECT_EQ(ActiveChild(), b);
+    TabBar().dropTarget->DragLeave();
+}
+
+TEST_F(TabHoverTest, AShortHoverActivatesNothing) {
+    OpenSearchChild();
+    HWND b = OpenSearchChild();
     ASSERT_EQ(TabBar().settings.dragTime, 2000);
+    HoverFor(0, 100);
+    EXPECT_EQ(ActiveChild(), b);
+    TabBar().dropTarget->DragLeave();
+}
+
+TEST_F(TabHoverTest, MovingToAnotherTabStartsTheTimeAgain) {
+    OpenSearchChild();
+    OpenSearchChild();
+    HWND c = OpenSearchChild();
+    TabBar().settings.dragTime = 50;
     DWORD effect = DROPEFFECT_COPY;
     TabBar().dropTarget->DragEnter(nullptr, MK_LBUTTON, ScreenCenter(0), &effect);
-    Sleep(100);
-    TabBar().dropTarget->DragOver(MK_LBUTTON, ScreenCenter(0), &effect);
+    g_hoverNow += 40;
+    TabBar().dropTarget->DragOver(MK_LBUTTON, ScreenCenter(1), &effect);
+    g_hoverNow += 40;
+    TabBar().dropTarget->DragOver(MK_LBUTTON, ScreenCenter(1), &effect);
     PumpMessages();
-    EXPECT_EQ(ActiveChild(), b);
+    EXPECT_EQ(ActiveChild(), c) << "80 ms in all, but only 40 over the second tab";
     TabBar().dropTarget->DragLeave();
 }
 

@@ -54,7 +54,7 @@ void ExpectRunsATask(IShellTaskScheduler* scheduler) {
     UniqueHandle ran(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     SignalTask task(ran.get());
     ASSERT_EQ(S_OK, scheduler->AddTask(&task, GUID_NULL, 0, ITSAT_DEFAULT_PRIORITY));
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ran.get(), 5000));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ran.get(), 30000));
     scheduler->RemoveTasks(TOID_NULL, ITSAT_DEFAULT_LPARAM, TRUE);
 }
 

@@ -9,8 +9,10 @@
 #include <thread>
 #include <utility>
 
-// Waits on its own thread for a message box titled `title` of this process,
-// remembers its text and presses `button` (IDOK or IDCANCEL) on it.
+// Waits on its own thread for a message box titled `title` of this process to
+// show, remembers its text and presses `button` (IDOK or IDCANCEL) on it. The
+// wait is bounded generously: a box the code under test never shows only
+// keeps the hand waiting until Answered() or destruction stops it.
 class MessageBoxAnswerer {
 public:
     explicit MessageBoxAnswerer(int button, std::wstring title = L"確認") : button_(button), title_(std::move(title)) {
@@ -36,7 +38,7 @@ public:
 private:
     void Run() {
         const DWORD start = GetTickCount();
-        while (!stop_ && GetTickCount() - start < 10000) {
+        while (!stop_ && GetTickCount() - start < 60000) {
             HWND box = FindOwnBox(title_);
             if (box) {
                 wchar_t text[256] = {};
@@ -65,8 +67,9 @@ private:
                 // process it sends a message, which a blocked test thread
                 // would never answer.
                 InternalGetWindowText(window, title, 32);
+                // A message box gets its title, text and icon before it shows.
                 if (process == GetCurrentProcessId() && wcscmp(className, L"#32770") == 0 &&
-                    *reinterpret_cast<Search*>(lParam)->title == title) {
+                    IsWindowVisible(window) && *reinterpret_cast<Search*>(lParam)->title == title) {
                     reinterpret_cast<Search*>(lParam)->found = window;
                     return FALSE;
                 }
