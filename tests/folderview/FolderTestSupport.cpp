@@ -116,3 +116,14 @@ std::wstring PathOfPidl(LPCITEMIDLIST pidl) {
     if (!pidl || !SHGetPathFromIDListW(pidl, path)) return {};
     return path;
 }
+
+DWORD CountKernelHandles() {
+    DWORD count = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &count) && count > 0) return count;
+    constexpr ULONG_PTR kHighestProbed = 0x40000;
+    for (ULONG_PTR value = 4; value < kHighestProbed; value += 4) {
+        DWORD flags = 0;
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+    }
+    return count;
+}

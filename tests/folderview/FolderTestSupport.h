@@ -43,3 +43,7 @@ bool CanRunUnixCommands();
 
 UniquePidl PidlOfPath(const std::wstring& path);
 std::wstring PathOfPidl(LPCITEMIDLIST pidl);
+
+// The process's open kernel handles. Where the system does not count them
+// (Wine answers 0), every handle value up to a bound is asked about.
+DWORD CountKernelHandles();

@@ -4,6 +4,7 @@
 
 #include "FolderViewFixture.h"
 
+#include "app/ComObject.h"
 #include "app/ComPtr.h"
 #include "folderview/uFillJob.h"
 #include "mainwnd/wMainWnd.h"
@@ -23,25 +24,9 @@ std::wstring g_heldPath;
 HANDLE g_release = nullptr;
 std::atomic<int> g_heldCalls{0};
 
-class THeldEnumerator final : public IEnumIDList {
+class THeldEnumerator final : public ComObject<IEnumIDList> {
 public:
     explicit THeldEnumerator(ComPtr<IEnumIDList> inner) : inner_(std::move(inner)) {}
-    virtual ~THeldEnumerator() = default;
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IEnumIDList)) {
-            *object = static_cast<IEnumIDList*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG left = InterlockedDecrement(&refs_);
-        if (!left) delete this;
-        return left;
-    }
     STDMETHODIMP Next(ULONG count, LPITEMIDLIST* items, ULONG* fetched) override {
         if (calls_++ > 0) {
             ++g_heldCalls;
@@ -56,30 +41,13 @@ public:
 
 private:
     ComPtr<IEnumIDList> inner_;
-    LONG refs_ = 1;
     int calls_ = 0;
 };
 
 // The real folder, with a listing that is held.
-class THeldFolder final : public IShellFolder {
+class THeldFolder final : public ComObject<IShellFolder> {
 public:
     explicit THeldFolder(ComPtr<IShellFolder> inner) : inner_(std::move(inner)) {}
-    virtual ~THeldFolder() = default;
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellFolder)) {
-            *object = static_cast<IShellFolder*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG left = InterlockedDecrement(&refs_);
-        if (!left) delete this;
-        return left;
-    }
     STDMETHODIMP ParseDisplayName(HWND owner, IBindCtx* context, LPWSTR name, ULONG* eaten, LPITEMIDLIST* list,
                                   ULONG* attributes) override {
         return inner_->ParseDisplayName(owner, context, name, eaten, list, attributes);
@@ -119,7 +87,6 @@ public:
 
 private:
     ComPtr<IShellFolder> inner_;
-    LONG refs_ = 1;
 };
 
 HRESULT BindHoldingOneFolder(LPCITEMIDLIST absolute, IShellFolder** folder) {
@@ -273,8 +240,7 @@ TEST_F(BackgroundFill, RepeatedLeavingAndClosingDuringFillsLeavesNoThreadOrHandl
     ASSERT_TRUE(WaitForWorkers());
     ResetEvent(g_release);
     Pump();
-    DWORD handlesBefore = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &handlesBefore);
+    const DWORD handlesBefore = CountKernelHandles();
 
     for (int round = 0; round < 20; ++round) {
         HWND child = Open(held_);
@@ -289,8 +255,7 @@ TEST_F(BackgroundFill, RepeatedLeavingAndClosingDuringFillsLeavesNoThreadOrHandl
         ResetEvent(g_release);
     }
     Pump();
-    DWORD handlesAfter = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
+    const DWORD handlesAfter = CountKernelHandles();
     EXPECT_LE(handlesAfter, handlesBefore + 4) << handlesBefore << " before, " << handlesAfter << " after";
 }
 
