@@ -121,11 +121,9 @@ bool TFillJob::Passes(TInFolderNames& names, LPCITEMIDLIST item) const {
                        [&](const std::wstring& pattern) { return WildcardMatch(pattern.c_str(), text.c_str()); });
 }
 
-// Some shells list a file-system folder that no longer exists as empty
-// instead of failing; such a folder must take the failure path too.
-bool TFillJob::VanishedFolder() const {
+bool ListedFolderVanished(LPCITEMIDLIST absolute) {
     wchar_t path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListW(request_.folder.get(), path) || !path[0]) return false;
+    if (!SHGetPathFromIDListW(absolute, path) || !path[0]) return false;
     if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) return false;
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -161,7 +159,7 @@ HRESULT TFillJob::Enumerate(IShellFolder* folder, TItemCopies& copies) {
         }
     }
     if (!batch.items.empty() && !Send(batch)) return E_ABORT;
-    if (copies.Count() == 0 && VanishedFolder()) return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    if (copies.Count() == 0 && ListedFolderVanished(request_.folder.get())) return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
     return S_OK;
 }
 

@@ -73,12 +73,16 @@ private:
     HRESULT Enumerate(IShellFolder* folder, TItemCopies& copies);
     bool Send(TFillBatch& batch);
     bool Passes(TInFolderNames& names, LPCITEMIDLIST item) const;
-    bool VanishedFolder() const;
 
     TFillRequest request_;
     std::atomic<bool> cancelled_{false};
     HANDLE done_ = nullptr;
 };
+
+// Some shells list a file-system folder that no longer exists as empty
+// instead of failing: true when `absolute`, listed empty, is such a folder,
+// which must take the failure path (its parent is shown instead).
+bool ListedFolderVanished(LPCITEMIDLIST absolute);
 
 // How a fill's worker binds the folder of an absolute ID list. The platform's
 // desktop does it; tests put a slow or failing folder in its place.

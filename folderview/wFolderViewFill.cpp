@@ -103,11 +103,14 @@ void TFolderView::StartFill(bool report, LPCITEMIDLIST selectChild, bool applySt
     // The rest comes in the background: the list answers meanwhile.
     if (applyState) ShowLocation(report);
     fill_.locationShown = true;
-    RunFillStep(GetTickCount64() + kFillSliceLength);
-    SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(ListView, nullptr, TRUE);
+    // The list is usable while the rest comes: it gets the focus back now.
     if (fill_.hadFocus && GetFocus() == ChildWindow) SetFocus(ListView);
     fill_.hadFocus = false;
+    RunFillStep(GetTickCount64() + kFillSliceLength);
+    // The step may have ended this fill, and a failure may have started the parent's.
+    if (fill_.job != job) return;
+    SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(ListView, nullptr, TRUE);
 }
 
 void TFolderView::CancelFill() {
@@ -252,7 +255,6 @@ void TFolderView::FailFill() {
 void TFolderView::FinishFill() {
     FillState fill = std::move(fill_);
     fill_ = FillState();
-    fill.job->Cancel();
     if (fill.restore) RestoreAfterRefresh(*fill.restore);
     if (ListView_GetNextItem(ListView, -1, LVNI_FOCUSED) < 0 && ItemCount() > 0)
         ListView_SetItemState(ListView, 0, LVIS_FOCUSED, LVIS_FOCUSED);

@@ -36,17 +36,7 @@ HRESULT TFolderView::Enumerate(HWND owner, std::vector<UniquePidl>& items) const
         }
         if (next != S_OK || fetched == 0) break;
     }
-    // Some shells list a file-system folder that no longer exists as empty
-    // instead of failing; an empty list is checked so that such a folder
-    // takes the failure path (its parent is shown instead).
-    if (items.empty()) {
-        wchar_t path[MAX_PATH] = {};
-        if (SHGetPathFromIDListW(AbsoluteIDList, path) && path[0] &&
-            GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
-            const DWORD error = GetLastError();
-            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return HRESULT_FROM_WIN32(error);
-        }
-    }
+    if (items.empty() && ListedFolderVanished(AbsoluteIDList)) return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
     return S_OK;
 }
 
