@@ -1,13 +1,11 @@
 #include "app/Global.h"
 
-#include "shell/uCapabilities.h"
-
 AppObjects& App() {
     static AppObjects objects;
     return objects;
 }
 
-void CreateAppObjects() {
+void CreateAppObjects(TaskSchedulerMaker makeScheduler) {
     AppObjects& app = App();
     CoGetMalloc(1, app.malloc.put());
     SHGetDesktopFolder(app.desktop.put());
@@ -18,7 +16,7 @@ void CreateAppObjects() {
     SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, app.myComputerPidl.put());
     SHGetSpecialFolderLocation(nullptr, CSIDL_NETWORK, app.networkPidl.put());
     app.closedFolders = std::make_unique<TPIDLList>(true);
-    for (auto& scheduler : app.schedulers) scheduler = CreateTaskScheduler();
+    for (auto& scheduler : app.schedulers) scheduler = makeScheduler();
 
     if (HMODULE shell32 = GetModuleHandleW(L"shell32.dll")) {
         app.lockShared = reinterpret_cast<SHLockSharedFn>(GetProcAddress(shell32, MAKEINTRESOURCEA(521)));
@@ -45,4 +43,14 @@ void ReleaseAppObjects() {
     app.desktop.reset();
     // The allocator goes last: every list above was freed through it.
     app.malloc.reset();
+}
+
+std::wstring EscapeAmpersands(const std::wstring& text) {
+    std::wstring escaped;
+    escaped.reserve(text.size());
+    for (wchar_t c : text) {
+        escaped += c;
+        if (c == L'&') escaped += L'&';
+    }
+    return escaped;
 }

@@ -3,8 +3,8 @@
 // created before the frame and released after it, in reverse order of creation.
 
 #include "app/ComPtr.h"
-#include "app/UtilClass.h"
 #include "app/uPIDL.h"
+#include "app/UtilClass.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -35,7 +35,13 @@ struct AppObjects {
 
 AppObjects& App();
 
-// Creates every object of AppObjects; OLE must already be initialised.
-void CreateAppObjects();
+// Creates every object of AppObjects; OLE must already be initialised. The
+// shell's task schedulers come from `makeScheduler`, which the capability
+// layer provides.
+using TaskSchedulerMaker = ComPtr<IShellTaskScheduler> (*)();
+void CreateAppObjects(TaskSchedulerMaker makeScheduler);
 // Releases them in reverse order of creation.
 void ReleaseAppObjects();
+
+// Menus and tabs draw "&" as the underline of the next letter; doubled, it shows as itself.
+std::wstring EscapeAmpersands(const std::wstring& text);

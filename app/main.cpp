@@ -8,11 +8,12 @@
 #include "app/uSettings.h"
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/wFolderView.h"
-#include "mainwnd/uBarsRoute.h"
 #include "mainwnd/wMainWnd.h"
+#include "mdi/uBarsRoute.h"
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDITab.h"
 #include "res/resource.h"
+#include "shell/uCapabilities.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -64,8 +65,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     }
 
     OleInitialize(nullptr);
-    CreateAppObjects();
+    CreateAppObjects(CreateTaskScheduler);
     LoadFolderViewSettings();
+    SetDdeRequestHandler(OpenDdeRequest);
 
     HWND frame = CreateMainWindow(instance, showCommand);
     int exitCode = 1;

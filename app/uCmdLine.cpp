@@ -7,7 +7,6 @@
 #include "mdi/wMDIChild.h"
 #include "shell/uCapabilities.h"
 
-#include <ddeml.h>
 #include <shlwapi.h>
 
 #include <memory>
@@ -16,12 +15,6 @@
 
 namespace {
 
-constexpr wchar_t kServiceName[] = L"ZEKO";
-constexpr wchar_t kInstanceMarkName[] = L"ZEKO2";
-constexpr wchar_t kShellVerbTopic[] = L"ZEKOTopic";
-constexpr wchar_t kSecondStartTopic[] = L"FromExe";
-// Item of the poke that stands in for the second start's execute.
-constexpr wchar_t kCommandLineItem[] = L"CommandLine";
 constexpr DWORD kClientTimeout = 1000;
 // A second start that finds the instance's mark before its DDE server answers
 // (both started at the same moment) asks again this often, for this long.
@@ -32,47 +25,12 @@ constexpr size_t kMaxArgumentLength = 32767;
 // The path qualifier of the shell works in a buffer of this many characters.
 constexpr DWORD kQualifiedPathLength = 1040;
 
-// One DDEML instance and the string handles made in it, all freed with it.
-class DdeInstance {
-public:
-    DdeInstance(PFNCALLBACK callback, DWORD flags) {
-        if (DdeInitializeW(&id_, callback, flags, 0) != DMLERR_NO_ERROR) id_ = 0;
-    }
-    DdeInstance(const DdeInstance&) = delete;
-    DdeInstance& operator=(const DdeInstance&) = delete;
-    ~DdeInstance() {
-        if (!id_) return;
-        for (HSZ name : names_) DdeFreeStringHandle(id_, name);
-        DdeUninitialize(id_);
-    }
-
-    explicit operator bool() const { return id_ != 0; }
-    DWORD id() const { return id_; }
-    HSZ Name(const wchar_t* text) {
-        HSZ name = DdeCreateStringHandleW(id_, text, CP_WINUNICODE);
-        if (name) names_.push_back(name);
-        return name;
-    }
-
-private:
-    DWORD id_ = 0;
-    std::vector<HSZ> names_;
-};
-
-struct DdeServer {
-    std::unique_ptr<DdeInstance> instance;
-    HSZ service = nullptr;
-    HSZ shellVerbTopic = nullptr;
-    HSZ secondStartTopic = nullptr;
-};
-
 void OpenInChildWindow(LPITEMIDLIST folder, bool activate, LPCITEMIDLIST selectItem) {
     OpenChildWindow(folder, activate, selectItem, ContentFolder);
 }
 
 struct CommandLineState {
     FolderOpener opener = OpenInChildWindow;
-    DdeServer server;
 };
 
 CommandLineState& State() {
@@ -201,62 +159,11 @@ std::wstring AnchoredArgument(const std::wstring& argument) {
 }
 
 void BringFrameForward() {
-    HWND frame = Frame().frame;
+    HWND frame = FrameLink().window;
     if (!frame) return;
     if (!IsWindowVisible(frame)) FromTray();
     if (GetWindowLongPtrW(frame, GWL_STYLE) & WS_MINIMIZE) ShowWindow(frame, SW_RESTORE);
     if (GetForegroundWindow() != frame) SetForegroundWindow(frame);
-}
-
-std::wstring AccessText(HDDEDATA data) {
-    DWORD bytes = 0;
-    const BYTE* at = DdeAccessData(data, &bytes);
-    if (!at) return {};
-    std::wstring text = DdeDataText(at, bytes);
-    DdeUnaccessData(data);
-    return text;
-}
-
-bool IsName(HSZ name, HSZ expected) { return expected && DdeCmpStringHandles(name, expected) == 0; }
-
-// The text is copied out of the data before any folder opens: opening runs
-// the shell and may pump messages, and the data stays locked no longer than needed.
-HDDEDATA OnExecute(HSZ topic, HDDEDATA data) {
-    const DdeServer& server = State().server;
-    const bool secondStart = IsName(topic, server.secondStartTopic);
-    if (!secondStart && !IsName(topic, server.shellVerbTopic)) {
-        DdeFreeDataHandle(data);
-        return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
-    }
-    BringFrameForward();
-    std::wstring text = AccessText(data);
-    if (secondStart) DdeFreeDataHandle(data);
-    OpenArguments(text, secondStart ? 1 : 0);
-    return reinterpret_cast<HDDEDATA>(DDE_FACK);
-}
-
-// A second start's command line poked as CF_UNICODETEXT: the stand-in for the
-// execute where an execute cannot carry UTF-16 intact. DDEML frees the data
-// of a poke itself once the callback returns.
-HDDEDATA OnPoke(HSZ topic, UINT format, HDDEDATA data) {
-    if (format != CF_UNICODETEXT || !IsName(topic, State().server.secondStartTopic))
-        return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
-    BringFrameForward();
-    OpenArguments(AccessText(data), 1);
-    return reinterpret_cast<HDDEDATA>(DDE_FACK);
-}
-
-HDDEDATA CALLBACK DdeServerCallback(UINT type, UINT format, HCONV, HSZ topic, HSZ nameOrItem, HDDEDATA data,
-                                    ULONG_PTR, ULONG_PTR) {
-    switch (type) {
-    case XTYP_CONNECT:
-        return reinterpret_cast<HDDEDATA>(static_cast<ULONG_PTR>(IsName(nameOrItem, State().server.service)));
-    case XTYP_EXECUTE:
-        return OnExecute(topic, data);
-    case XTYP_POKE:
-        return OnPoke(topic, format, data);
-    }
-    return nullptr;
 }
 
 HDDEDATA CALLBACK DdeClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
@@ -273,21 +180,7 @@ void LetPartnerComeForward(HCONV conversation) {
     if (processId) AllowSetForegroundWindow(processId);
 }
 
-// A kernel object's name may not hold a backslash; the key's text stays
-// readable with slashes in their place.
-std::wstring KeySuffix(const std::wstring& settingsKey) {
-    if (settingsKey == kSettingsRootPath) return {};
-    std::wstring suffix = L" " + settingsKey;
-    for (wchar_t& c : suffix)
-        if (c == L'\\') c = L'/';
-    return suffix;
-}
-
 }  // namespace
-
-std::wstring InstanceMarkName(const std::wstring& settingsKey) { return kInstanceMarkName + KeySuffix(settingsKey); }
-
-std::wstring DdeServiceName(const std::wstring& settingsKey) { return kServiceName + KeySuffix(settingsKey); }
 
 bool HasArguments() { return HasArguments(GetCommandLineW()); }
 
@@ -308,7 +201,7 @@ void OpenArguments(const std::wstring& text, int firstIndex) {
 }
 
 bool OpenArgument(const std::wstring& argument, bool first) {
-    const bool activate = first && Frame().settings.ddeActive;
+    const bool activate = first && FrameConfig().ddeActive;
     // The desktop would parse an empty name as itself.
     if (argument.empty()) return false;
     if (argument.front() == L':') return OpenHandleArgument(argument, activate);
@@ -336,34 +229,15 @@ bool OpenArgument(const std::wstring& argument, bool first) {
     return false;
 }
 
+void OpenDdeRequest(const std::wstring& text, int firstIndex) {
+    BringFrameForward();
+    OpenArguments(text, firstIndex);
+}
+
 FolderOpener SetFolderOpener(FolderOpener opener) {
     FolderOpener previous = State().opener;
     State().opener = opener ? opener : OpenInChildWindow;
     return previous;
-}
-
-void StartDdeServer() {
-    DdeServer& server = State().server;
-    if (server.instance) return;
-    // Pokes are the second start's stand-in where an execute cannot carry
-    // UTF-16 intact; elsewhere they stay refused as the protocol has it.
-    DWORD filters = CBF_FAIL_ADVISES;
-    if (PlatformCapabilities().ddeUnicodeExecute) filters |= CBF_FAIL_POKES;
-    auto instance = std::make_unique<DdeInstance>(DdeServerCallback, filters);
-    if (!*instance) return;
-    server.service = instance->Name(DdeServiceName(SettingsRootPath()).c_str());
-    server.shellVerbTopic = instance->Name(kShellVerbTopic);
-    server.secondStartTopic = instance->Name(kSecondStartTopic);
-    server.instance = std::move(instance);
-    DdeNameService(server.instance->id(), server.service, nullptr, DNS_REGISTER);
-}
-
-void StopDdeServer() {
-    DdeServer& server = State().server;
-    if (!server.instance) return;
-    DdeNameService(server.instance->id(), server.service, nullptr, DNS_UNREGISTER);
-    server.instance.reset();
-    server.service = server.shellVerbTopic = server.secondStartTopic = nullptr;
 }
 
 std::wstring AnchoredCommandLine(const std::wstring& commandLine) {

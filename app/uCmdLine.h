@@ -1,8 +1,11 @@
 #pragma once
 // Folders that reach the program from outside: its own arguments, a second
 // start's command line and the shell's folder verb, both of the latter by DDE.
+// This unit stands above every window layer: it opens folders in child
+// windows and brings the frame forward.
 
 #include "app/uCmdLineText.h"
+#include "shell/uDdeServer.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -10,14 +13,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-// The names that make one instance per settings key: the mutex whose mere
-// existence says an instance runs, and the DDE service that second starts and
-// the shell's verb talk to. "ZEKO2" and "ZEKO" for the usual key; a process
-// kept to another key (see kSettingsKeyVariable in app/uReg.h) gets names of
-// its own, so that it neither hands folders to nor serves a user's instance.
-std::wstring InstanceMarkName(const std::wstring& settingsKey);
-std::wstring DdeServiceName(const std::wstring& settingsKey);
 
 // Whether the process command line holds anything beyond the program path.
 bool HasArguments();
@@ -33,8 +28,9 @@ using FolderOpener = void (*)(LPITEMIDLIST folder, bool activate, LPCITEMIDLIST 
 // Returns the opener in use before; null puts the default back.
 FolderOpener SetFolderOpener(FolderOpener opener);
 
-void StartDdeServer();
-void StopDdeServer();
+// A request that reached the DDE server (see SetDdeRequestHandler): the
+// frame comes forward, out of the notification area, and the arguments open.
+void OpenDdeRequest(const std::wstring& text, int firstIndex);
 // A command line as the process that holds it means it, fit to be read by
 // another process: every argument quoted, environment strings expanded and
 // relative paths anchored at this process's current folder.

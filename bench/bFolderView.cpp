@@ -8,6 +8,7 @@
 #include "folderview/wFolderView.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDIChild.h"
+#include "shell/uCapabilities.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -240,7 +241,7 @@ Figures MeasureZeko(LPITEMIDLIST pidl) {
     WaitForSingleObject(ticker, 2000);
     CloseHandle(ticker);
     figures.stall = probe.largest;
-    if (g_child) SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(g_child), 0);
+    if (g_child) SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(g_child), 0);
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     DestroyWindow(probe.window);
@@ -271,7 +272,7 @@ LeaveFigures MeasureLeavingWhileLoading(LPITEMIDLIST large, LPITEMIDLIST small) 
     WaitForSingleObject(ticker, 2000);
     CloseHandle(ticker);
     figures.stall = probe.largest;
-    SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
     PumpFor(50);
     DestroyWindow(probe.window);
     return figures;
@@ -300,7 +301,7 @@ std::vector<double> MeasureModeSwitches(LPITEMIDLIST large) {
         DestroyWindow(probe.window);
         stalls.push_back(probe.largest);
     }
-    SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
     PumpFor(50);
     return stalls;
 }
@@ -383,7 +384,7 @@ IconFigures MeasureIcons(LPITEMIDLIST pidl) {
     WaitForSingleObject(ticker, 2000);
     CloseHandle(ticker);
     figures.allStall = probe.largest;
-    SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
     PumpOnce();
     DestroyWindow(probe.window);
     return figures;
@@ -397,7 +398,7 @@ int wmain(int argc, wchar_t** argv) {
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_USEREX_CLASSES};
     InitCommonControlsEx(&icc);
-    CreateAppObjects();
+    CreateAppObjects(CreateTaskScheduler);
     LoadFolderViewSettings();
     HWND frame = CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOWMAXIMIZED);
     if (!frame) {

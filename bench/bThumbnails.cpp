@@ -220,7 +220,7 @@ void ThumbnailBenchmark(const std::wstring& base) {
             }
             const Pass pass = ScrollThrough(*view, isPicture, cached);
             PrintPass(!cached ? "extract, no cache" : round == 0 ? "extract, fill cache" : "from the cache", pass);
-            SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+            SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
             PumpFor(100);
         }
     }

@@ -3,7 +3,6 @@
 #include "app/uPIDL.h"
 #include "app/uReg.h"
 #include "folderview/wFolderView.h"
-#include "mdi/wMDIChild.h"
 
 #include <string>
 
@@ -132,7 +131,7 @@ void SaveStates() {
 }
 
 bool ApplyToAllFolders(HWND owner) {
-    TFolderView* view = ActiveFolderView();
+    TFolderView* view = FindActiveView();
     if (!view || !view->FileSystemFolder) {
         MessageBoxW(owner, kCannotHere, kInformationCaption, MB_ICONINFORMATION | MB_OK);
         return false;

@@ -4,11 +4,10 @@
 #include "folderview/wFolderView.h"
 
 #include "app/Global.h"
-#include "folderview/uFolderViewSettings.h"
+#include "app/uFrameLink.h"
 #include "folderview/uFillJob.h"
+#include "folderview/uFolderViewSettings.h"
 #include "folderview/uItemTasks.h"
-#include "mainwnd/wMainWnd.h"
-#include "mdi/wMDITab.h"
 #include "shell/uCapabilities.h"
 #include "shell/uDirWatcher.h"
 
@@ -24,6 +23,14 @@ constexpr DWORD kFixedExStyle = LVS_EX_INFOTIP | LVS_EX_HEADERDRAGDROP;
 constexpr COLORREF kSortBitmapMask = RGB(0xC0, 0xC0, 0xC0);
 constexpr SFGAOF kFileSystemFolderBits = SFGAO_FILESYSANCESTOR | SFGAO_FOLDER | SFGAO_FILESYSTEM;
 
+ActiveViewFinder g_activeViewFinder = nullptr;
+
+// Every view alive, to tell a list that a command names apart from other windows.
+std::vector<TFolderView*>& LiveViews() {
+    static std::vector<TFolderView*> views;
+    return views;
+}
+
 void SystemImageLists(HIMAGELIST& large, HIMAGELIST& small) {
     large = small = nullptr;
     Shell_GetImageLists(&large, &small);
@@ -31,9 +38,10 @@ void SystemImageLists(HIMAGELIST& large, HIMAGELIST& small) {
 
 }  // namespace
 
-TFolderView::TFolderView(TMDIChildView& childView) {
-    ChildWindow = childView.Window;
-    ChildView = &childView;
+TFolderView::TFolderView(TFolderViewHost& host) {
+    ChildWindow = host.HostWindow();
+    Host = &host;
+    LiveViews().push_back(this);
     Scheduler = CreateTaskScheduler();
     Generation = 0;
 
@@ -68,7 +76,7 @@ TFolderView::TFolderView(TMDIChildView& childView) {
     NextViewer = nullptr;
     InClipboardChain = false;
 
-    const FrameColors& colors = Frame().colors;
+    const FrameColors& colors = ColorConfig();
     if (colors.lvSetBKColor) {
         ListView_SetBkColor(ListView, colors.listViewBK);
         ListView_SetTextBkColor(ListView, colors.listViewBK);
@@ -82,6 +90,7 @@ TFolderView::TFolderView(TMDIChildView& childView) {
 }
 
 TFolderView::~TFolderView() {
+    std::erase(LiveViews(), this);
     if (DropTarget) RevokeDragDrop(ListView);
     CancelFill();
     RemoveAllTasks();
@@ -100,6 +109,17 @@ TFolderView::~TFolderView() {
     if (HWND header = IsWindow(ListView) ? ListView_GetHeader(ListView) : nullptr) Header_SetImageList(header, nullptr);
     if (SortImages) ImageList_Destroy(SortImages);
 }
+
+TFolderView* TFolderView::OfList(HWND window) {
+    if (!window) return nullptr;
+    for (TFolderView* view : LiveViews())
+        if (view->ListView == window) return view;
+    return nullptr;
+}
+
+void SetActiveViewFinder(ActiveViewFinder finder) { g_activeViewFinder = finder; }
+
+TFolderView* FindActiveView() { return g_activeViewFinder ? g_activeViewFinder() : nullptr; }
 
 void TFolderView::Show(bool visible) { ShowWindow(ListView, visible ? SW_SHOW : SW_HIDE); }
 
@@ -126,18 +146,18 @@ bool TFolderView::Navigate(LPITEMIDLIST pidl, bool report, LPCITEMIDLIST selectC
     UniquePidl relativeCopy(PIDLClone(relative));
     ComPtr<IShellFolder> parentRef(parent);
 
-    if (ChildView->NavigateLock) {
-        OpenChildWindow(target.release(), true, select.get(), ContentFolder);
+    if (Host->NavigateLocked()) {
+        Host->OpenInNewTab(target.release(), true, select.get());
         return false;
     }
-    if (FindOpenFolder(target.get(), true, select.get())) return false;
+    if (Host->ShowIfOpenElsewhere(target.get(), select.get())) return false;
 
     // Tasks on the scheduler's thread read the generation while it changes.
     InterlockedIncrement(&Generation);
     CancelFill();
     RemoveAllTasks();
     LeaveClipboardChain();
-    PushHistory(*ChildView);
+    Host->RecordHistory();
     PIDLFree(AbsoluteIDList);
     AbsoluteIDList = target.release();
 
@@ -188,7 +208,7 @@ bool TFolderView::BindFolder(IShellFolder* parent, LPCITEMIDLIST relative) {
         return false;
     }
     Folder2 = Folder.as<IShellFolder2>();
-    if (!Folder2) Folder->CreateViewObject(Frame().frame, IID_IShellDetails, Details.putVoid());
+    if (!Folder2) Folder->CreateViewObject(Host->DialogOwner(), IID_IShellDetails, Details.putVoid());
     if (!Folder2 && !Details) {
         Folder.reset();
         return false;
@@ -217,25 +237,24 @@ void TFolderView::FallBackToParent(bool viaParent, bool report) {
     if (!AbsoluteIDList || AbsoluteIDList->mkid.cb == 0) return;
     UniquePidl parent(PIDLParent(AbsoluteIDList));
     UniquePidl item(PIDLClone(PIDLLast(AbsoluteIDList)));
-    if (FindOpenFolder(parent.get(), true, item.get())) {
+    if (Host->ShowIfOpenElsewhere(parent.get(), item.get())) {
         CloseOwnTab();
         return;
     }
     // The nested attempt runs outside interactive mode: a parent that cannot
     // be enumerated either closes the tab instead of falling back again.
-    const bool wasInteractive = Frame().interactive;
-    Frame().interactive = false;
+    const bool wasFallingBack = fallingBack_;
+    fallingBack_ = true;
     BrowseTo(parent.release(), report, item.get());
-    Frame().interactive = wasInteractive;
+    fallingBack_ = wasFallingBack;
 }
 
 void TFolderView::CloseOwnTab() {
     NotifyEnabled = false;
     DeregisterChangeNotify();
-    // Posted, not sent: destroying the child frees this view, and every
-    // caller up the stack still uses it.
-    if (HWND client = GetParent(ChildWindow))
-        PostMessageW(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(ChildWindow), 0);
+    // Later, not now: closing the tab frees this view, and every caller up
+    // the stack still uses it.
+    Host->CloseLater();
 }
 
 // The folder's icon is left to the fill's worker: for a large folder the
@@ -243,19 +262,10 @@ void TFolderView::CloseOwnTab() {
 void TFolderView::ShowLocation(bool report) {
     SHFILEINFOW info{};
     SHGetFileInfoW(reinterpret_cast<LPCWSTR>(AbsoluteIDList), 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_DISPLAYNAME);
-    if (TabBar().settings.fullPath)
-        SetTabPath(ChildWindow);
-    else
-        SetTabText(ChildWindow, info.szDisplayName);
     const std::wstring caption = FolderViewConfig().FullPath ? PIDLPathOrName(AbsoluteIDList)
                                                              : std::wstring(info.szDisplayName);
-    SetWindowTextW(ChildWindow, caption.c_str());
-    if (Frame().frame) DrawMenuBar(Frame().frame);
-
-    if (report && !InNavigate()) {
-        HWND active = ActiveChild();
-        if (!active || active == ChildWindow) RequestNavigate(AbsoluteIDList, OriginReport, TargetActive, nullptr);
-    }
+    Host->ShowTitle(info.szDisplayName, caption);
+    if (report) Host->ReportLocation(AbsoluteIDList);
 }
 
 void TFolderView::ShowFolderIcon(HICON icon) {
@@ -264,11 +274,11 @@ void TFolderView::ShowFolderIcon(HICON icon) {
         SendMessageW(ChildWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
     if (previous && previous != icon) DestroyIcon(previous);
     OwnIcon = icon;
-    if (Frame().frame) DrawMenuBar(Frame().frame);
+    Host->IconChanged();
 }
 
 void TFolderView::RestartStatusTimer() {
-    SetTimer(ChildWindow, kStatusTimerId, static_cast<UINT>(Frame().settings.delayTime), nullptr);
+    SetTimer(ChildWindow, kStatusTimerId, static_cast<UINT>(FrameConfig().delayTime), nullptr);
 }
 
 void TFolderView::OnTimer(UINT_PTR id) {
@@ -332,7 +342,7 @@ void TFolderView::GoUp(bool inNewTab, bool activate) {
     UniquePidl parent(PIDLParent(AbsoluteIDList));
     UniquePidl child(PIDLClone(PIDLLast(AbsoluteIDList)));
     if (inNewTab)
-        OpenChildWindow(parent.release(), activate, child.get(), ContentFolder);
+        Host->OpenInNewTab(parent.release(), activate, child.get());
     else
         BrowseTo(parent.release(), true, child.get());
 }

@@ -4,8 +4,8 @@
 
 #include "app/ComPtr.h"
 #include "app/uPIDL.h"
+#include "folderview/uFolderViewHost.h"
 #include "folderview/uViewStates.h"
-#include "mdi/wMDIChild.h"
 #include "shell/ShellGuids.h"
 #include "shell/uCapabilities.h"
 
@@ -25,6 +25,9 @@ struct TFillBatch;
 
 inline constexpr UINT WM_CHANGENOTIFY_CHILD = 0x8001;  // shell change notification to a child window
 inline constexpr UINT kFolderViewListId = 1505;
+// Timers of the folder view that run on its host window.
+inline constexpr UINT_PTR kStatusTimerId = 4003;
+inline constexpr UINT_PTR kThumbnailCacheTimerId = 4004;
 // The lParam of a WM_CHANGENOTIFY_CHILD that carries no shell notification
 // (wParam 0) but says the directory watcher has changes waiting.
 inline constexpr LPARAM kDirWatcherSignal = 0x5A454B4F;
@@ -69,7 +72,7 @@ struct TThumbSlot {
 
 class TFolderView : public TMDIChildContent {
 public:
-    explicit TFolderView(TMDIChildView& childView);
+    explicit TFolderView(TFolderViewHost& host);
     ~TFolderView() override;
     TFolderView(const TFolderView&) = delete;
     TFolderView& operator=(const TFolderView&) = delete;
@@ -134,6 +137,9 @@ public:
     bool Filling() const { return static_cast<bool>(fill_.job); }
     // A batch of the running fill, on the GUI thread.
     void TakeFillBatch(TFillBatch& batch);
+    // The view whose list is `window`, or null.
+    static TFolderView* OfList(HWND window);
+
     // How long a fill may hold the window before it goes on in the background:
     // a folder listed by then is shown complete in one step. Tests that are
     // not about the background fill make it unlimited (INFINITE).
@@ -146,7 +152,7 @@ public:
     ComPtr<IShellFolder2> Folder2;
     ComPtr<IShellDetails> Details;
     HWND ChildWindow = nullptr;
-    TMDIChildView* ChildView = nullptr;
+    TFolderViewHost* Host = nullptr;
     ComPtr<IDropTarget> DropTarget;
     std::vector<int> Columns;
     std::vector<ULONG> NotifyIDs;
@@ -330,8 +336,18 @@ private:
     std::unique_ptr<TDirWatcher> DirWatcher;
     WNDPROC ListViewProc = nullptr;   // the control's own window procedure
     std::unique_ptr<TInFolderNames> InFolderNames;  // of Folder
+    // While the view falls back to the parent of a folder it could not list,
+    // the parent's own failure closes the tab instead of falling back again.
+    bool fallingBack_ = false;
     FillState fill_;
 };
+
+// The folder view of the active tab, as the child layer finds it; commands
+// and menus that act on the active view ask here. Null until the child layer
+// registers its finder, and while the active tab shows no folder.
+using ActiveViewFinder = TFolderView* (*)();
+void SetActiveViewFinder(ActiveViewFinder finder);
+TFolderView* FindActiveView();
 
 // Routes the sort commands 11000-11199 and the main menu's arrange submenu
 // to the folder views; the first view does it.

@@ -4,10 +4,10 @@
 
 #include "folderview/wFolderView.h"
 
+#include "app/Global.h"
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/uViewStateStore.h"
 #include "mainwnd/uCommand.h"
-#include "mdi/wMDITab.h"
 #include "res/resource.h"
 
 #include <shlwapi.h>
@@ -64,9 +64,8 @@ std::vector<int> RecordIndexes(const std::vector<TColumnState>& records) {
 }
 
 TFolderView* ViewOfControl(HWND control) {
-    if (control && IsFolderViewList(control))
-        if (TFolderView* view = ChildFolderView(GetParent(control))) return view;
-    return ActiveFolderView();
+    if (TFolderView* view = TFolderView::OfList(control)) return view;
+    return FindActiveView();
 }
 
 void SortCommand(UINT command, HWND control) {
@@ -74,7 +73,7 @@ void SortCommand(UINT command, HWND control) {
 }
 
 void PrepareArrangeMenu(HMENU menu) {
-    if (const TFolderView* view = ActiveFolderView()) view->FillArrangeMenu(menu);
+    if (const TFolderView* view = FindActiveView()) view->FillArrangeMenu(menu);
 }
 
 }  // namespace

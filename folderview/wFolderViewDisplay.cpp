@@ -3,10 +3,10 @@
 
 #include "folderview/wFolderView.h"
 
+#include "app/uFrameLink.h"
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/uItemTasks.h"
 #include "input/uKeyAssign.h"
-#include "mainwnd/wMainWnd.h"
 
 #include <shlwapi.h>
 
@@ -141,7 +141,7 @@ void TFolderView::OnGetDispInfo(NMLVDISPINFOW* info) {
 }
 
 LRESULT TFolderView::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
-    const FrameColors& colors = Frame().colors;
+    const FrameColors& colors = ColorConfig();
     const bool thumbnails = ViewMode == 4;
     if (!colors.lvColorGroup && !thumbnails) return CDRF_DODEFAULT;
     // Thumbnails are drawn over what the list drew for the item.

@@ -8,7 +8,6 @@
 
 #include "folderview/uFillJob.h"
 #include "folderview/uFolderViewSettings.h"
-#include "mainwnd/wMainWnd.h"
 
 #include <algorithm>
 #include <climits>
@@ -37,8 +36,8 @@ LRESULT TFillBatch::Apply(TFolderView& view) {
 }
 
 void TFolderView::FillView(bool report, LPCITEMIDLIST selectChild) {
-    const bool interactive = Frame().interactive;
-    StartFill(report, selectChild, true, interactive ? Frame().frame : nullptr, interactive);
+    const bool interactive = Host->Interactive() && !fallingBack_;
+    StartFill(report, selectChild, true, interactive ? Host->DialogOwner() : nullptr, interactive);
 }
 
 void TFolderView::StartFill(bool report, LPCITEMIDLIST selectChild, bool applyState, HWND owner, bool interactive,

@@ -207,8 +207,7 @@ void TFolderView::FinishFolderAction(FolderAction& action) {
         DeregisterChangeNotify();
         UniquePidl parent(PIDLParent(AbsoluteIDList));
         UniquePidl name(PIDLClone(PIDLLast(AbsoluteIDList)));
-        HWND active = ActiveChild();
-        OpenChildWindow(parent.release(), !active || active == ChildWindow, name.get(), ContentFolder);
+        Host->OpenInNewTab(parent.release(), Host->IsActive(), name.get());
         CloseOwnTab();
         break;
     }

@@ -5,7 +5,6 @@
 
 #include "app/Global.h"
 #include "folderview/uFolderViewSettings.h"
-#include "mainwnd/wMainWnd.h"
 
 #include <shellapi.h>
 
@@ -32,8 +31,7 @@ void TFolderView::ExecuteCommand(WORD command) {
         // the pane they are aimed at.
         if ((command >= 5000 && command < 5200) || (command >= 10000 && command < 15000) ||
             (command >= 20000 && command < 25000)) {
-            if (Frame().frame)
-                SendMessageW(Frame().frame, WM_COMMAND, command, reinterpret_cast<LPARAM>(ListView));
+            Host->RunFrameCommand(command, ListView);
         }
         break;
     }
@@ -85,18 +83,18 @@ bool TFolderView::TryOpenAsFolder(LPCITEMIDLIST relative, int mode) {
     if (!(attributes & SFGAO_LINK)) return false;
 
     ComPtr<IShellLinkW> link;
-    if (FAILED(Folder->GetUIObjectOf(Frame().frame, 1, &itemList, IID_IShellLinkW, nullptr, link.putVoid())) || !link)
+    if (FAILED(Folder->GetUIObjectOf(Host->DialogOwner(), 1, &itemList, IID_IShellLinkW, nullptr, link.putVoid())) || !link)
         return false;
     // A link that cannot be resolved has been dealt with (the shell said why):
     // it must not be executed either.
-    if (FAILED(link->Resolve(Frame().frame, SLR_UPDATE))) return true;
+    if (FAILED(link->Resolve(Host->DialogOwner(), SLR_UPDATE))) return true;
     UniquePidl target;
     if (FAILED(link->GetIDList(target.put())) || !target) return false;
     if (target.get()->mkid.cb == 0) {
         if (mode == 0)
             BrowseTo(target.release(), true, nullptr);
         else
-            OpenChildWindow(target.release(), mode == 1, nullptr, ContentFolder);
+            Host->OpenInNewTab(target.release(), mode == 1, nullptr);
         return true;
     }
     UniquePidl parentList(PIDLParent(target.get()));
@@ -116,7 +114,7 @@ bool TFolderView::OpenFolderTarget(IShellFolder* parent, LPCITEMIDLIST parentLis
     if (mode == 0)
         BrowseChild(parent, absolute.release(), relative);
     else
-        OpenChildWindow(absolute.release(), mode == 1, nullptr, ContentFolder);
+        Host->OpenInNewTab(absolute.release(), mode == 1, nullptr);
     return true;
 }
 
@@ -125,7 +123,7 @@ void TFolderView::InvokeDefaultVerb() {
     std::vector<int> items = SelectedIndexes();
     if (!items.empty()) {
         if (settings.AlertCount != 0 && items.size() >= settings.AlertCount &&
-            MessageBoxW(Frame().frame, kTooManyFiles, kWarningCaption, MB_ICONWARNING | MB_OKCANCEL) != IDOK)
+            MessageBoxW(Host->DialogOwner(), kTooManyFiles, kWarningCaption, MB_ICONWARNING | MB_OKCANCEL) != IDOK)
             return;
         if (CheckBoxes) {
             const int count = ItemCount();
@@ -150,7 +148,7 @@ void TFolderView::InvokeDefaultVerb() {
         if (!target) continue;
         SHELLEXECUTEINFOW execute{sizeof(execute)};
         execute.fMask = SEE_MASK_IDLIST;
-        execute.hwnd = Frame().frame;
+        execute.hwnd = Host->DialogOwner();
         execute.lpIDList = target.get();
         execute.lpDirectory = directory.c_str();
         execute.nShow = SW_SHOWNORMAL;

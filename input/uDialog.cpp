@@ -3,8 +3,8 @@
 
 #include "input/uDialog.h"
 
+#include "app/uFrameLink.h"
 #include "input/uKeyAssign.h"
-#include "mainwnd/wMainWnd.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -172,8 +172,8 @@ void OnOk(HWND dialog) {
         }
         ListKeys() = std::move(keys);
     }
-    if (const FrameState& frame = Frame(); frame.frame && IsWindow(frame.frame))
-        InstallMainMenu(frame.frame, frame.mdiClient);
+    if (HWND frame = FrameLink().window; frame && IsWindow(frame))
+        InstallMainMenu(frame, FrameLink().mdiClient);
     EndDialog(dialog, 1);
 }
 

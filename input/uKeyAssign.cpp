@@ -1,11 +1,10 @@
 #include "input/uKeyAssign.h"
 
+#include "app/uFrameLink.h"
 #include "app/uMessageLoop.h"
 #include "app/uReg.h"
 #include "input/uDialog.h"
 #include "mainwnd/uCommand.h"
-#include "mainwnd/wMainWnd.h"
-#include "mdi/wMDIClient.h"
 
 #include <utility>
 
@@ -108,11 +107,11 @@ void LoadKeyAssignments(HKEY root) {
     // The tables' editor is reachable once there are tables to edit.
     for (const WORD mode : {kKeyDialogWholeProgram, kKeyDialogList})
         SetCommandHandler(mode, mode, [](UINT command, HWND) {
-            RunKeyAssignDialog(Frame().frame, static_cast<WORD>(command));
+            RunKeyAssignDialog(FrameLink().window, static_cast<WORD>(command));
         });
     // The frame came up with its class menu before the tables were read.
-    if (const FrameState& frame = Frame(); frame.frame && IsWindow(frame.frame))
-        InstallMainMenu(frame.frame, frame.mdiClient);
+    if (HWND frame = FrameLink().window; frame && IsWindow(frame))
+        InstallMainMenu(frame, FrameLink().mdiClient);
 }
 
 void SaveKeyAssignments(HKEY root) {

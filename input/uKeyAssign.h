@@ -44,6 +44,9 @@ void SaveKeyAssignments(HKEY root);
 // Appends the key text to the caption of the item `command`: after ", " when
 // the caption already holds a tab, else after a tab. No item, no change.
 void AnnotateMenu(HMENU menu, WORD packedKey, WORD command);
+// Sixth top-level submenu of the main menu ("ウインドウ(&W)"): the MDI client
+// lists the child windows there.
+inline constexpr int kWindowMenuPosition = 5;
 // MAINMENU annotated with every whole-program key, then every list-scope key.
 HMENU BuildMainMenu();
 // Gives the frame a freshly built main menu, keeps the MDI window list on its

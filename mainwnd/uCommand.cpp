@@ -196,7 +196,7 @@ void ToggleWindow(HWND window) {
 }
 
 void ToggleChildMaximized() {
-    HWND client = Frame().mdiClient;
+    HWND client = FrameLink().mdiClient;
     BOOL maximized = FALSE;
     HWND active = client ? reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0,
                                                                reinterpret_cast<LPARAM>(&maximized)))
@@ -208,7 +208,7 @@ void ToggleChildMaximized() {
 // Commands of the table that act with what exists now; false for the ones
 // whose owner registers later (or that the table does not know).
 bool RunTableCommand(HWND frame, WORD command) {
-    HWND client = Frame().mdiClient;
+    HWND client = FrameLink().mdiClient;
     FolderViewSettings& views = FolderViewConfig();
     switch (command) {
     case IDM_EXIT: SendMessageW(frame, WM_CLOSE, 0, 0); return true;
@@ -262,7 +262,7 @@ bool RunTableCommand(HWND frame, WORD command) {
         return true;
     case IDM_LIST_TOOLTIPS: views.PopupInfo = !views.PopupInfo; return true;
     case IDM_STATUS_INFO: views.StatusInfo = !views.StatusInfo; return true;
-    case IDM_TREE_SYNC: Frame().settings.treeSync = !Frame().settings.treeSync; return true;
+    case IDM_TREE_SYNC: FrameConfig().treeSync = !FrameConfig().treeSync; return true;
     case IDM_ALLOW_RDRAG: views.AllowRDrag = !views.AllowRDrag; return true;
     case IDM_HELP: ShowHelp(frame); return true;
     case IDM_ABOUT: ShowAboutBox(frame); return true;

@@ -70,7 +70,7 @@ std::wstring WithAmpersandsDoubled(const std::wstring& text) {
 // still the client's own text is written again with the ampersands doubled;
 // an entry that is not a child (the "more windows" item) keeps its text.
 void EscapeWindowList(HMENU menu) {
-    HWND client = Frame().mdiClient;
+    HWND client = FrameLink().mdiClient;
     if (!client) return;
     const int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i) {
@@ -159,12 +159,12 @@ void PrepareQuickOptions(HMENU menu) {
     Check(menu, IDM_TREE_HIDDEN, TreeShowsHidden());
     Check(menu, IDM_LIST_TOOLTIPS, views.PopupInfo);
     Check(menu, IDM_STATUS_INFO, views.StatusInfo);
-    Check(menu, IDM_TREE_SYNC, Frame().settings.treeSync);
+    Check(menu, IDM_TREE_SYNC, FrameConfig().treeSync);
     Check(menu, IDM_ALLOW_RDRAG, views.AllowRDrag);
 }
 
 void PrepareWindowMode(HMENU menu) {
-    const int mode = Frame().settings.windowMode;
+    const int mode = FrameConfig().windowMode;
     RadioCheck(menu, IDM_MODE_NORMAL, mode == 0);
     RadioCheck(menu, IDM_MODE_TAB, mode == 1);
     RadioCheck(menu, IDM_MODE_ROWS, mode == 2);

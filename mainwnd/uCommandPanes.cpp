@@ -1,5 +1,5 @@
-// The tab commands and the focus commands: which tab or pane a command moves
-// to, from the tab order and where the keyboard focus is.
+// The focus commands: which pane a command moves to, from where the keyboard
+// focus is.
 
 #include "mainwnd/uCommand.h"
 #include "mainwnd/uCommandShared.h"
@@ -13,19 +13,6 @@ namespace {
 // lParam of WM_MDIACTIVATE that switches panes without moving them.
 constexpr LPARAM kPaneSwitchActivation = 1604;
 
-int ResolveTab(int index) { return index < 0 ? SelectedTab() : index; }
-
-void ActivateTab(int index) {
-    HWND child = TabChild(index);
-    if (child && Frame().mdiClient)
-        SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
-}
-
-// A locked child may refuse; the tab then stays.
-void CloseTabAt(int index) {
-    if (HWND child = TabChild(index)) SendMessageW(child, WM_CLOSE, 0, 0);
-}
-
 bool Holds(HWND pane, HWND window) {
     return pane && window && (pane == window || IsChild(pane, window));
 }
@@ -36,7 +23,7 @@ HWND FirstPane() { return Routing().firstPane ? Routing().firstPane() : nullptr;
 HWND SecondPane() { return Routing().secondPane ? Routing().secondPane() : nullptr; }
 
 bool Split() {
-    const int mode = Frame().settings.windowMode;
+    const int mode = FrameConfig().windowMode;
     return (mode == 2 || mode == 3) && FirstPane();
 }
 
@@ -51,8 +38,8 @@ void FocusActiveContent() {
 }
 
 void ActivatePane(HWND child) {
-    if (!child || !Frame().mdiClient) return;
-    SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), kPaneSwitchActivation);
+    if (!child || !FrameLink().mdiClient) return;
+    SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), kPaneSwitchActivation);
     if (HWND list = ContentList(child)) SetFocus(list);
 }
 
@@ -84,44 +71,6 @@ bool FocusSearchPane() {
 }
 
 }  // namespace
-
-void NextTab(bool forward) {
-    const int count = TabCount();
-    const int selected = SelectedTab();
-    if (count < 2 || selected < 0) return;
-    ActivateTab(forward ? (selected + 1) % count : (selected + count - 1) % count);
-}
-
-void CloseTab(int index) { CloseTabAt(ResolveTab(index)); }
-
-void CloseLeft(int index) {
-    index = ResolveTab(index);
-    if (index < 0) return;
-    if (SelectedTab() < index) ActivateTab(index);
-    for (int i = index - 1; i >= 0; --i) CloseTabAt(i);
-}
-
-void CloseRight(int index) {
-    index = ResolveTab(index);
-    if (index < 0) return;
-    if (SelectedTab() > index) ActivateTab(index);
-    for (int i = TabCount() - 1; i > index; --i) CloseTabAt(i);
-}
-
-void CloseAll() {
-    if (TabCount() == 0) return;
-    ActivateTab(0);
-    for (int i = TabCount() - 1; i >= 0; --i) CloseTabAt(i);
-}
-
-void CloseOthers(int index) {
-    index = ResolveTab(index);
-    if (index < 0) return;
-    ActivateTab(index);
-    CloseRight(index);
-    // Tabs right of it that refused to close do not move it.
-    CloseLeft(index);
-}
 
 void FocusNextPane() {
     const FrameState& frame = Frame();

@@ -3,14 +3,6 @@
 
 #include <windows.h>
 
-// Tab commands; -1 means the selected tab.
-void NextTab(bool forward);
-void CloseTab(int index);
-void CloseLeft(int index);
-void CloseRight(int index);
-void CloseAll();
-void CloseOthers(int index);
-
 // Pane focus: Tab, Shift+Tab and the direct focus commands 5083-5087, 5114.
 void FocusNextPane();
 void FocusPreviousPane();

@@ -3,9 +3,9 @@
 
 #include "mainwnd/wMainWnd.h"
 
-#include "app/uCmdLine.h"
 #include "app/uReg.h"
 #include "folderview/uFolderViewSettings.h"
+#include "shell/uDdeServer.h"
 
 namespace {
 
@@ -32,11 +32,11 @@ bool ConfirmAction(int kind) {
     UniqueRegKey confirm;
     SettingsOpen(SettingsArea::Confirm, confirm);
     if (!SettingsRead(confirm.get(), question.setting)) return true;
-    return MessageBoxW(Frame().frame, question.text, L"確認", MB_ICONQUESTION | MB_OKCANCEL) == IDOK;
+    return MessageBoxW(FrameLink().window, question.text, L"確認", MB_ICONQUESTION | MB_OKCANCEL) == IDOK;
 }
 
 bool RunExitSequence(bool forced) {
-    HWND frame = Frame().frame;
+    HWND frame = FrameLink().window;
     if (!frame) return false;
     if (!forced) {
         if (g_asking) return false;
@@ -55,7 +55,7 @@ bool RunExitSequence(bool forced) {
     SettingsCreate(SettingsArea::Root, root);
     SaveBarVisibility(root.get());
     SaveWindowPlacement(root.get());
-    SettingsWrite(root.get(), RootSettings::WindowMode, Frame().settings.windowMode);
+    SettingsWrite(root.get(), RootSettings::WindowMode, FrameConfig().windowMode);
     if (Frame().sideBar) {
         RECT side{};
         GetWindowRect(Frame().sideBar, &side);

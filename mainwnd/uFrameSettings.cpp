@@ -84,7 +84,7 @@ void LoadPlacement(HKEY root) {
 void LoadFirstSettings() {
     UniqueRegKey root;
     SettingsOpen(SettingsArea::Root, root);
-    FrameSettings& settings = Frame().settings;
+    FrameSettings& settings = FrameConfig();
     settings.closeHistoryCount = static_cast<WORD>(SettingsRead(root.get(), RootSettings::CloseHistoryCount));
     settings.windowMode = SettingsRead(root.get(), RootSettings::WindowMode);
     if (settings.windowMode < 0 || settings.windowMode > kLastWindowMode)
@@ -96,7 +96,7 @@ void LoadFirstSettings() {
 void LoadSecondSettings() {
     UniqueRegKey root;
     SettingsOpen(SettingsArea::Root, root);
-    FrameSettings& settings = Frame().settings;
+    FrameSettings& settings = FrameConfig();
     settings.ddeActive = SettingsRead(root.get(), RootSettings::DDEActive);
     settings.delayTime = SettingsRead(root.get(), RootSettings::DelayTime);
     if (settings.delayTime < 0 || settings.delayTime > kMaxDelayTime) settings.delayTime = RootSettings::DelayTime.def;
@@ -112,7 +112,7 @@ void LoadColors() {
     UniqueRegKey key;
     SettingsOpen(SettingsArea::Color, key);
     HKEY color = key.get();
-    FrameColors& colors = Frame().colors;
+    FrameColors& colors = ColorConfig();
     colors.listViewBK = SettingsRead(color, ColorSettings::clListViewBK) & kColorBits;
     colors.directory = SettingsRead(color, ColorSettings::clDirectory) & kColorBits;
     colors.hidden = SettingsRead(color, ColorSettings::clHidden) & kColorBits;
@@ -132,7 +132,7 @@ void SaveColors() {
     UniqueRegKey key;
     SettingsCreate(SettingsArea::Color, key);
     HKEY color = key.get();
-    const FrameColors& colors = Frame().colors;
+    const FrameColors& colors = ColorConfig();
     SettingsWrite(color, ColorSettings::clListViewBK, colors.listViewBK);
     SettingsWrite(color, ColorSettings::clDirectory, colors.directory);
     SettingsWrite(color, ColorSettings::clHidden, colors.hidden);
@@ -172,7 +172,7 @@ void SaveWindowPlacement(HKEY root) {
     if (!SettingsRead(root, RootSettings::SaveWindowSize)) return;
     UniqueRegKey size;
     if (!SettingsCreate(SettingsArea::WindowSize, size)) return;
-    HWND frame = Frame().frame;
+    HWND frame = FrameLink().window;
     if (IsZoomed(frame)) {
         SettingsWrite(size.get(), WindowSizeSettings::MAXIMIZE, true);
     } else if (IsIconic(frame)) {
@@ -190,7 +190,7 @@ void SaveWindowPlacement(HKEY root) {
 }
 
 void SaveFrameSettings(HKEY root) {
-    const FrameSettings& settings = Frame().settings;
+    const FrameSettings& settings = FrameConfig();
     SettingsWrite(root, RootSettings::CloseHistoryCount, settings.closeHistoryCount);
     SettingsWrite(root, RootSettings::DDEActive, settings.ddeActive);
     SettingsWrite(root, RootSettings::DelayTime, settings.delayTime);

@@ -15,7 +15,7 @@ bool AddTrayIcon() {
             LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(AINICON), IMAGE_ICON, 16, 16, 0)));
     }
     NOTIFYICONDATAW data{sizeof(data)};
-    data.hWnd = state.frame;
+    data.hWnd = FrameLink().window;
     data.uID = kTrayIconId;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAYNOTIFY;
@@ -50,7 +50,7 @@ void ShowTrayMenu(HWND frame) {
 
 void ToTray() {
     FrameState& state = Frame();
-    HWND frame = state.frame;
+    HWND frame = FrameLink().window;
     if (!frame || state.inTray) return;
     if (HWND focus = GetFocus(); focus && IsChild(frame, focus)) state.rememberedFocus = focus;
     ShowWindow(frame, SW_MINIMIZE);
@@ -66,7 +66,7 @@ void ToTray() {
 
 void FromTray() {
     FrameState& state = Frame();
-    HWND frame = state.frame;
+    HWND frame = FrameLink().window;
     if (!frame) return;
     ShowWindow(frame, SW_SHOW);
     ShowWindow(frame, SW_RESTORE);

@@ -1,14 +1,15 @@
 #include "mainwnd/wMainWnd.h"
 
-#include "app/uCmdLine.h"
 #include "app/uMessageLoop.h"
 #include "app/uReg.h"
 #include "mainwnd/uCommand.h"
+#include "mdi/uBarsRoute.h"
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDIClient.h"
 #include "mdi/wMDITab.h"
 #include "res/resource.h"
 #include "shell/uContextMenuSlot.h"
+#include "shell/uDdeServer.h"
 
 #include <shellapi.h>
 
@@ -129,19 +130,33 @@ void TakeSystemImageLists() {
 // The bars and panes are created here from the visibility settings as they
 // come into the program; a missing one leaves its handle null.
 void CreateBarsAndPanes(HWND frame, HINSTANCE instance) {
-    Frame().mdiClient = CreateMDIClient(frame, instance, Frame().settings.windowMode);
+    FrameLink().mdiClient = CreateMDIClient(frame, instance, FrameConfig().windowMode);
     CreateTabBar(frame);
 }
 
+HWND FrameBarWindow(RouteBar bar) {
+    const FrameState& state = Frame();
+    switch (bar) {
+    case RouteBar::FolderTree: return state.folderTree;
+    case RouteBar::AddressBar: return state.addressBar;
+    case RouteBar::FavoriteTree: return state.favoriteTree;
+    case RouteBar::ToolBar: return state.toolBar;
+    case RouteBar::SideToolBar: return state.sideToolBar;
+    }
+    return nullptr;
+}
+
 LRESULT OnCreate(HWND frame, const CREATESTRUCTW& create) {
-    Frame().frame = frame;
+    FrameLink().window = frame;
+    FrameLink().relayout = Relayout;
+    Routes().window = FrameBarWindow;
     StartDdeServer();
     TakeSystemImageLists();
     CreateBarsAndPanes(frame, create.hInstance);
 
     UniqueRegKey root;
     SettingsOpen(SettingsArea::Root, root);
-    Frame().settings.minimizeTaskTray = SettingsRead(root.get(), RootSettings::MinimizeTaskTray);
+    FrameConfig().minimizeTaskTray = SettingsRead(root.get(), RootSettings::MinimizeTaskTray);
 
     // Absent resources leave the tables empty; the loop then skips them.
     LoopTables().focus = LoadAcceleratorsW(create.hInstance, L"FOCUSACCEL");
@@ -150,7 +165,7 @@ LRESULT OnCreate(HWND frame, const CREATESTRUCTW& create) {
     Relayout();
     // From here on a folder that cannot be read may raise the shell's own
     // dialogs; the folders that start-up opens come before this point.
-    Frame().interactive = true;
+    FrameLink().interactive = true;
     return 0;
 }
 
@@ -158,19 +173,19 @@ void OnSysCommand(HWND frame, WPARAM command, LPARAM lParam) {
     switch (command & 0xFFF0) {
     case SC_MINIMIZE:
         if (HWND focus = GetFocus(); focus && IsChild(frame, focus)) Frame().rememberedFocus = focus;
-        if (Frame().settings.minimizeTaskTray) {
+        if (FrameConfig().minimizeTaskTray) {
             ToTray();
             return;
         }
         break;
     case SC_CLOSE:
-        if (Frame().settings.closeTaskTray) {
+        if (FrameConfig().closeTaskTray) {
             ToTray();
             return;
         }
         break;
     }
-    DefFrameProcW(frame, Frame().mdiClient, WM_SYSCOMMAND, command, lParam);
+    DefFrameProcW(frame, FrameLink().mdiClient, WM_SYSCOMMAND, command, lParam);
 }
 
 // A rebar that grows or shrinks (a band wrapped to a new row) moves
@@ -199,18 +214,18 @@ void OnActivate(HWND frame, WPARAM wParam, LPARAM lParam) {
         // still hold the focus itself, so no WM_SETFOCUS would follow.
         return;
     }
-    DefFrameProcW(frame, Frame().mdiClient, WM_ACTIVATE, wParam, lParam);
+    DefFrameProcW(frame, FrameLink().mdiClient, WM_ACTIVATE, wParam, lParam);
 }
 
 void OnSetFocus(HWND frame, WPARAM wParam, LPARAM lParam) {
-    if (!RestoreRememberedFocus(frame)) DefFrameProcW(frame, Frame().mdiClient, WM_SETFOCUS, wParam, lParam);
+    if (!RestoreRememberedFocus(frame)) DefFrameProcW(frame, FrameLink().mdiClient, WM_SETFOCUS, wParam, lParam);
 }
 
 void OnDestroy() {
     FrameState& state = Frame();
     if (state.inTray) {
         NOTIFYICONDATAW data{sizeof(data)};
-        data.hWnd = state.frame;
+        data.hWnd = FrameLink().window;
         data.uID = kTrayIconId;
         Shell_NotifyIconW(NIM_DELETE, &data);
         state.inTray = false;
@@ -275,7 +290,7 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
         if (message == TaskbarCreatedMessage() && Frame().inTray) ReAddTrayIcon();
         break;
     }
-    return DefFrameProcW(frame, Frame().mdiClient, message, wParam, lParam);
+    return DefFrameProcW(frame, FrameLink().mdiClient, message, wParam, lParam);
 }
 
 }  // namespace
@@ -317,7 +332,7 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
     if (!frame) return nullptr;
 
     if (showCommand == SW_SHOWMINNOACTIVE) {
-        if (Frame().settings.minimizeTaskTray)
+        if (FrameConfig().minimizeTaskTray)
             ToTray();
         else
             ShowWindow(frame, showCommand);
@@ -331,7 +346,7 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
 void Relayout() {
     const FrameState& state = Frame();
     // A minimised frame has no client area to lay out; restoring it sends its own WM_SIZE.
-    if (!state.frame || IsIconic(state.frame)) return;
-    SendClientSize(state.frame);
+    if (!FrameLink().window || IsIconic(FrameLink().window)) return;
+    SendClientSize(FrameLink().window);
     if (HasVisibleStyle(state.sideBar)) SendClientSize(state.sideBar);
 }

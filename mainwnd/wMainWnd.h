@@ -3,6 +3,7 @@
 // notification area and the exit sequence.
 
 #include "app/Handles.h"
+#include "app/uFrameLink.h"
 #include "app/uSettings.h"
 
 #include <windows.h>
@@ -11,7 +12,6 @@
 #include <string>
 
 inline constexpr wchar_t kFrameClassName[] = L"ZEKOClass";
-inline constexpr wchar_t kChildClassName[] = L"ZEKOChildClass";
 
 inline constexpr UINT kRebarId = 1500;
 
@@ -28,36 +28,6 @@ inline constexpr BoolSetting DelFavorite{L"DelFavorite", true};
 
 enum ConfirmKind { ConfirmExit = 0, ConfirmAddFavorite = 1, ConfirmDeleteFavorite = 2 };
 
-// Settings of the root key that the frame and the child windows own.
-struct FrameSettings {
-    int closeHistoryCount = RootSettings::CloseHistoryCount.def;
-    int windowMode = RootSettings::WindowMode.def;
-    bool ddeActive = RootSettings::DDEActive.def;
-    int delayTime = RootSettings::DelayTime.def;
-    bool navigateLockClose = RootSettings::NavigateLockClose.def;
-    bool minimizeTaskTray = RootSettings::MinimizeTaskTray.def;
-    bool closeTaskTray = RootSettings::CloseTaskTray.def;
-    bool treeSync = RootSettings::TreeSync.def;
-};
-
-// The Color area: read with the frame, written at exit; the folder view and
-// the folder tree draw with these.
-struct FrameColors {
-    COLORREF listViewBK = ColorSettings::clListViewBK.def;
-    COLORREF directory = ColorSettings::clDirectory.def;
-    COLORREF hidden = ColorSettings::clHidden.def;
-    COLORREF readOnly = ColorSettings::clReadOnly.def;
-    COLORREF system = ColorSettings::clSystem.def;
-    COLORREF compressed = ColorSettings::clCompressed.def;
-    COLORREF normalString = ColorSettings::clNormalString.def;
-    COLORREF evenBK = ColorSettings::clEvenBK.def;
-    bool tvColorGroup = ColorSettings::TVColorGroup.def;
-    bool lvColorGroup = ColorSettings::LVColorGroup.def;
-    bool setEvenBK = ColorSettings::SetEvenBK.def;
-    bool lvSetBKColor = ColorSettings::LVSetBKColor.def;
-    std::wstring bkImagePath;
-};
-
 // The frame's placement as read at start-up; a coordinate the settings do not
 // give stays CW_USEDEFAULT.
 struct FramePlacement {
@@ -68,11 +38,11 @@ struct FramePlacement {
     bool maximize = false;
 };
 
-// Window handles of the frame and its bars and panes; a bar or pane that does
-// not exist (not shown, or not built in this program yet) is null.
+// Window handles of the frame's bars and panes; a bar or pane that does not
+// exist (not shown, or not built in this program yet) is null. The frame
+// window itself, the MDI client and the frame's settings are in FrameLink(),
+// FrameConfig() and ColorConfig(), where the lower layers reach them.
 struct FrameState {
-    HWND frame = nullptr;
-    HWND mdiClient = nullptr;
     HWND rebar = nullptr;
     HWND toolBar = nullptr;
     HWND sideToolBar = nullptr;
@@ -82,7 +52,6 @@ struct FrameState {
     HWND searchBar = nullptr;
     HWND searchCombo = nullptr;
     HWND statusBar = nullptr;
-    HWND tabBar = nullptr;
     HWND sideBar = nullptr;
     HWND sideCaption = nullptr;
     HWND folderTreePane = nullptr;
@@ -95,14 +64,9 @@ struct FrameState {
     HIMAGELIST smallImages = nullptr;
     HWND rememberedFocus = nullptr;
     bool sideToolBarLeft = true;
-    // Folder enumeration may show the shell's own dialogs (owner window) only
-    // once start-up has restored its tabs.
-    bool interactive = false;
     // The frame is hidden and its icon stands in the notification area.
     bool inTray = false;
     UniqueIcon trayIcon;
-    FrameSettings settings;
-    FrameColors colors;
     FramePlacement placement;
 };
 

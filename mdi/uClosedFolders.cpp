@@ -1,8 +1,8 @@
 #include "mdi/uClosedFolders.h"
 
 #include "app/Global.h"
+#include "app/uFrameLink.h"
 #include "app/uPIDL.h"
-#include "mainwnd/wMainWnd.h"
 
 void RecordClosed(LPCITEMIDLIST folder) {
     TPIDLList* history = App().closedFolders.get();
@@ -16,6 +16,6 @@ void RecordClosed(LPCITEMIDLIST folder) {
     LPITEMIDLIST copy = PIDLClone(folder);
     if (!copy) return;
     history->InsertFirst(copy);
-    const int bound = Frame().settings.closeHistoryCount & 0xFFFF;
+    const int bound = FrameConfig().closeHistoryCount & 0xFFFF;
     while (history->Count() > bound) history->Delete(history->Count() - 1);
 }

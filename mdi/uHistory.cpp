@@ -1,9 +1,10 @@
 // The back and forward history of a child window.
 
+#include "app/Global.h"
 #include "app/Handles.h"
+#include "app/uFrameLink.h"
 #include "app/uPIDL.h"
 #include "folderview/wFolderView.h"
-#include "mainwnd/wMainWnd.h"
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDITab.h"
 
@@ -127,7 +128,7 @@ void HistoryMenu(TMDIChildView& view, bool back, POINT screenPoint) {
     if (list.Count() == 0) return;
     UniqueMenu menu(BuildHistoryMenu(list));
     if (!menu) return;
-    HWND owner = Frame().frame ? Frame().frame : view.Window;
+    HWND owner = FrameLink().window ? FrameLink().window : view.Window;
     const int chosen = static_cast<int>(TrackPopupMenuEx(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screenPoint.x,
                                                          screenPoint.y, owner, nullptr));
     if (chosen > 0) GoHistory(view, chosen - 1, back);

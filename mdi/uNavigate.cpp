@@ -1,11 +1,11 @@
 // The entry points through which every part of the program opens folders: new
 // child windows, the duplicate check, and navigation with its surroundings.
 
+#include "app/uFrameLink.h"
 #include "app/uPIDL.h"
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/wFolderView.h"
-#include "mainwnd/uBarsRoute.h"
-#include "mainwnd/wMainWnd.h"
+#include "mdi/uBarsRoute.h"
 #include "mdi/uChildShared.h"
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDITab.h"
@@ -44,7 +44,7 @@ bool InNavigate() { return g_inNavigate; }
 
 HWND OpenChildWindow(LPITEMIDLIST pidl, bool activate, LPCITEMIDLIST selectItem, BYTE kind) {
     UniquePidl folder(pidl);
-    HWND client = Frame().mdiClient;
+    HWND client = FrameLink().mdiClient;
     if (!client) return nullptr;
     BOOL activeMaximized = FALSE;
     HWND active = reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&activeMaximized)));
@@ -89,7 +89,7 @@ HWND OpenChildWindow(LPITEMIDLIST pidl, bool activate, LPCITEMIDLIST selectItem,
         if (active) SetWindowPos(child, active, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         ShowWindow(child, SW_SHOWNOACTIVATE);
         SendMessageW(client, WM_MDIREFRESHMENU, 0, 0);
-        if (Frame().frame) DrawMenuBar(Frame().frame);
+        if (FrameLink().window) DrawMenuBar(FrameLink().window);
     }
     return child;
 }
@@ -120,7 +120,7 @@ void RequestNavigate(LPCITEMIDLIST pidl, int origin, int target, LPCITEMIDLIST s
     NavigateGuard guard;
 
     HWND focusedBar = RouteFocusedBar();
-    if (Frame().settings.treeSync && origin != OriginFolderTree) RouteSyncFolderTree(pidl);
+    if (FrameConfig().treeSync && origin != OriginFolderTree) RouteSyncFolderTree(pidl);
     RouteShowInAddressBar(pidl);
 
     if (pidl && origin != OriginReport && origin != OriginReportToo) {

@@ -1,9 +1,9 @@
 #include "mdi/wMDIChild.h"
 
 #include "app/Global.h"
+#include "app/uFrameLink.h"
 #include "folderview/wFolderView.h"
-#include "mainwnd/uBarsRoute.h"
-#include "mainwnd/wMainWnd.h"
+#include "mdi/uBarsRoute.h"
 #include "mdi/uChildShared.h"
 #include "mdi/uClosedFolders.h"
 #include "mdi/wMDITab.h"
@@ -18,7 +18,7 @@ SearchListMaker g_searchListMaker = nullptr;
 
 enum WindowMode { ModeNormal = 0, ModeTab = 1, ModeSplitRows = 2, ModeSplitColumns = 3 };
 
-int WindowModeNow() { return Frame().settings.windowMode; }
+int WindowModeNow() { return FrameConfig().windowMode; }
 
 void FitToClient(HWND window, TMDIChildContent& content) {
     RECT client{};
@@ -107,7 +107,7 @@ bool OnSize(HWND hwnd, WPARAM type, LPARAM lParam) {
 // False when the child refuses to close.
 bool OnClose(HWND hwnd) {
     TMDIChildView* view = ChildViewOf(hwnd);
-    if (view && view->NavigateLock && !Frame().settings.navigateLockClose) return false;
+    if (view && view->NavigateLock && !FrameConfig().navigateLockClose) return false;
     if (hwnd == ActiveChild()) {
         const int successor = SuccessorTab(TabIndexOf(hwnd), TabCount(), TabBar().settings.closePos);
         if (HWND next = TabChild(successor)) ActivateChild(next);
@@ -201,7 +201,7 @@ void OnActivated(HWND hwnd) {
     SelectTab(hwnd);
     TMDIChildView* view = ChildViewOf(hwnd);
     if (!view) return;
-    if (view->FolderView) SetTimer(hwnd, kStatusTimerId, static_cast<UINT>(Frame().settings.delayTime), nullptr);
+    if (view->FolderView) SetTimer(hwnd, kStatusTimerId, static_cast<UINT>(FrameConfig().delayTime), nullptr);
     if (view->ContentKind == ContentFolder) {
         TFolderView& folderView = *view->FolderView;
         if (folderView.AbsoluteIDList) RequestNavigate(folderView.AbsoluteIDList, OriginReport, TargetActive, nullptr);
@@ -333,7 +333,7 @@ void ApplySearchAppearance(TMDIChildView& view) {
         if (old) DestroyIcon(old);
     }
     // A maximised child shows its icon in the frame's menu bar.
-    if (Frame().frame) DrawMenuBar(Frame().frame);
+    if (FrameLink().window) DrawMenuBar(FrameLink().window);
 }
 
 // ---------------------------------------------------------------------------
@@ -345,12 +345,12 @@ bool InSplitMode() {
 }
 
 void ActivateChild(HWND child) {
-    if (child && Frame().mdiClient)
-        SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
+    if (child && FrameLink().mdiClient)
+        SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
 }
 
 HWND ActiveChild() {
-    HWND client = Frame().mdiClient;
+    HWND client = FrameLink().mdiClient;
     return client ? reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0, 0)) : nullptr;
 }
 
@@ -389,6 +389,7 @@ bool IsFolderViewList(HWND window) {
 }
 
 void RegisterChildClass(HINSTANCE instance) {
+    SetActiveViewFinder(ActiveFolderView);
     WNDCLASSEXW wc{sizeof(wc)};
     if (GetClassInfoExW(instance, kChildClassName, &wc)) return;
     wc.style = CS_HREDRAW | CS_VREDRAW;

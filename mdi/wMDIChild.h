@@ -2,8 +2,9 @@
 // Child windows (one per tab), their back and forward history and navigate
 // lock, and the entry points through which the program opens folders.
 
-#include "app/UtilClass.h"
 #include "app/uPIDL.h"
+#include "app/UtilClass.h"
+#include "folderview/uFolderViewHost.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -13,27 +14,10 @@
 
 class TFolderView;
 
+inline constexpr wchar_t kChildClassName[] = L"ZEKOChildClass";
 inline constexpr UINT kSearchListId = 1508;
-// Timers of the folder view that run on the child window.
-inline constexpr UINT_PTR kStatusTimerId = 4003;
-inline constexpr UINT_PTR kThumbnailCacheTimerId = 4004;
 // Text of a history entry, tab and caption that show search results.
 inline constexpr wchar_t kSearchResultsText[] = L"検索結果";
-
-// What a child window can show: the folder view or the search result list.
-class TMDIChildContent {
-public:
-    virtual ~TMDIChildContent() = default;
-    virtual void Show(bool visible) = 0;
-    virtual void Resize(int width, int height) = 0;
-    // The list's notifications that the child passes on; the answer is the
-    // child's answer to WM_NOTIFY where the code has one.
-    virtual LRESULT OnNotify(NMHDR* header) { return 0; }
-    // WM_DRAWCLIPBOARD and WM_CHANGECBCHAIN, which reach the child window once
-    // the content has put it into the clipboard viewer chain.
-    virtual LRESULT OnClipboardChain(UINT message, WPARAM wParam, LPARAM lParam) { return 0; }
-    HWND ListView = nullptr;
-};
 
 enum ContentKind : BYTE { ContentFolder = 0, ContentSearch = 1 };
 
@@ -58,10 +42,11 @@ public:
     void Clear() override;
 };
 
-class TMDIChildView {
+// One per child window; it is the host of the child's folder view.
+class TMDIChildView : public TFolderViewHost {
 public:
     explicit TMDIChildView(HWND window);
-    ~TMDIChildView();
+    ~TMDIChildView() override;
     TMDIChildView(const TMDIChildView&) = delete;
     TMDIChildView& operator=(const TMDIChildView&) = delete;
 
@@ -82,6 +67,20 @@ public:
     // The search result list when the search unit can make one, else null.
     TMDIChildContent* EnsureSearchList();
     TMDIChildContent* CurrentContent() const;
+
+    HWND HostWindow() const override { return Window; }
+    HWND DialogOwner() const override;
+    bool Interactive() const override;
+    bool IsActive() const override;
+    bool NavigateLocked() const override { return NavigateLock; }
+    bool ShowIfOpenElsewhere(PCIDLIST_ABSOLUTE folder, PCUITEMID_CHILD select) override;
+    void OpenInNewTab(PIDLIST_ABSOLUTE folder, bool activate, PCUITEMID_CHILD select) override;
+    void RecordHistory() override;
+    void ReportLocation(PCIDLIST_ABSOLUTE folder) override;
+    void ShowTitle(const std::wstring& name, const std::wstring& caption) override;
+    void IconChanged() override;
+    void RunFrameCommand(WORD command, HWND list) override;
+    void CloseLater() override;
 };
 
 // The search unit registers how a child makes its result list; until one is

@@ -1,6 +1,7 @@
 #include "mdi/wMDIClient.h"
 
-#include "mainwnd/wMainWnd.h"
+#include "app/uFrameLink.h"
+#include "input/uKeyAssign.h"
 
 namespace {
 
@@ -9,7 +10,7 @@ WNDPROC g_clientProc = nullptr;
 // Only mode 0 lets the children overlap; in the others they stay maximised or
 // in their panes, so arranging them would undo the mode.
 bool ChildrenArrangeable() {
-    return Frame().settings.windowMode == 0;
+    return FrameConfig().windowMode == 0;
 }
 
 LRESULT CALLBACK MDIClientSubclassProc(HWND client, UINT message, WPARAM wParam, LPARAM lParam) {

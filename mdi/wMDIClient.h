@@ -3,9 +3,6 @@
 
 #include <windows.h>
 
-// Sixth top-level submenu of the frame's menu ("ウインドウ(&W)"): the MDI
-// client lists the child windows there.
-inline constexpr int kWindowMenuPosition = 5;
 inline constexpr UINT kFirstChildId = 3000;
 
 // Creates the client inside `frame` for window mode `windowMode` (0 normal,

@@ -1,9 +1,10 @@
 #include "mdi/wMDITab.h"
 
 #include "app/ComPtr.h"
+#include "app/Global.h"
+#include "app/uFrameLink.h"
 #include "app/uPIDL.h"
 #include "app/uReg.h"
-#include "mainwnd/wMainWnd.h"
 #include "mdi/wMDIChild.h"
 
 #include <shlobj.h>
@@ -155,12 +156,12 @@ RECT DisplayRect() {
 void CheckLayout() {
     if (!TabBar().tabs || !IsWindowVisible(TabBar().container)) return;
     RECT display = DisplayRect();
-    if (!EqualRect(&display, &TabBar().display)) Relayout();
+    if (!EqualRect(&display, &TabBar().display)) RelayoutFrame();
 }
 
 void OnSelectionChanged() {
     HWND child = TabChild(SelectedTab());
-    if (child && Frame().mdiClient) SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
+    if (child && FrameLink().mdiClient) SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
 }
 
 // The tooltip's tool identifier is the tab index.
@@ -194,7 +195,6 @@ LRESULT CALLBACK TabBaseProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         bar.tabs = nullptr;
         bar.container = nullptr;
         bar.display = {};
-        if (Frame().tabBar == hwnd) Frame().tabBar = nullptr;
         break;
     }
     }
@@ -260,13 +260,12 @@ HWND CreateTabBar(HWND frame) {
     if (bar.font) SendMessageW(bar.tabs, WM_SETFONT, reinterpret_cast<WPARAM>(bar.font.get()), FALSE);
     if (bar.settings.minWidth != 0) TabCtrl_SetMinTabWidth(bar.tabs, bar.settings.minWidth);
     AttachTabMouse(bar.tabs);
-    Frame().tabBar = bar.container;
     return bar.container;
 }
 
 void TabBarLayout(const RECT& area) {
     TabBarState& bar = TabBar();
-    HWND client = Frame().mdiClient;
+    HWND client = FrameLink().mdiClient;
     const int x = area.left;
     const int y = area.top;
     const int width = std::max<int>(0, area.right - area.left);
@@ -415,16 +414,6 @@ std::wstring TabText(int index) {
 int TabImage(int index) {
     if (!TabBar().tabs || index < 0 || index >= TabCount()) return -1;
     return ReadItem(index, TCIF_IMAGE).iImage;
-}
-
-std::wstring EscapeAmpersands(const std::wstring& text) {
-    std::wstring escaped;
-    escaped.reserve(text.size());
-    for (wchar_t c : text) {
-        escaped += c;
-        if (c == L'&') escaped += L'&';
-    }
-    return escaped;
 }
 
 std::wstring FormatTabText(const std::wstring& text, int maxString) {

@@ -55,7 +55,7 @@ struct TabBarState {
 TabBarState& TabBar();
 
 // Reads the Tab settings and creates the container and tab control inside
-// `frame`; also stores the container as the frame's tab bar.
+// `frame`; the container is TabBar().container until it is destroyed.
 HWND CreateTabBar(HWND frame);
 // Places the tab rows at the top (or bottom) of `area`, in frame client
 // coordinates, and the MDI client in the rest. Without a tab bar the MDI
@@ -82,6 +82,14 @@ int SelectedTab();
 std::wstring TabText(int index);
 int TabImage(int index);
 
+// Tab commands; -1 means the selected tab. A locked tab may refuse to close.
+void NextTab(bool forward);
+void CloseTab(int index);
+void CloseLeft(int index);
+void CloseRight(int index);
+void CloseAll();
+void CloseOthers(int index);
+
 // Moves tab `from` to index `to`, keeping its text, image, child and selection.
 void MoveTab(int from, int to);
 // Runs a tab click command on tab `index`: the commands with a meaning of
@@ -97,8 +105,6 @@ std::wstring TabTooltip(int index);
 // creation, detached when the control is destroyed.
 void AttachTabMouse(HWND tabs);
 
-// Menus and tabs draw "&" as the underline of the next letter; doubled, it shows as itself.
-std::wstring EscapeAmpersands(const std::wstring& text);
 // The text a tab shows for `text`: at most `maxString` characters of it (and
 // "..." when cut), with "&" doubled so the control draws it as it is.
 std::wstring FormatTabText(const std::wstring& text, int maxString);

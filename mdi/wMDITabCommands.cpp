@@ -1,18 +1,31 @@
-// What a click on a tab runs: the commands with a meaning of their own for the
-// clicked tab (its popup menu TABMENU, its folder's shell context menu, the
-// closing family), and any other command aimed at the clicked tab's list.
+// The tab commands: moving to the next or previous tab, the closing family,
+// and what a click on a tab runs: the commands with a meaning of their own for
+// the clicked tab (its popup menu TABMENU, its folder's shell context menu,
+// the closing family), and any other command aimed at the clicked tab's list.
 
 #include "mdi/wMDITab.h"
 
+#include "app/uFrameLink.h"
 #include "app/uPIDL.h"
 #include "mainwnd/uCommand.h"
-#include "mainwnd/uCommandShared.h"
-#include "mainwnd/wMainWnd.h"
 #include "mdi/wMDIChild.h"
 #include "res/resource.h"
 #include "shell/uContextMenuHost.h"
 
 namespace {
+
+int ResolveTab(int index) { return index < 0 ? SelectedTab() : index; }
+
+void ActivateTab(int index) {
+    HWND child = TabChild(index);
+    if (child && FrameLink().mdiClient)
+        SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
+}
+
+// A locked child may refuse; the tab then stays.
+void CloseTabAt(int index) {
+    if (HWND child = TabChild(index)) SendMessageW(child, WM_CLOSE, 0, 0);
+}
 
 // The pane a command for this tab is aimed at: its folder view list or its
 // search result list.
@@ -65,6 +78,44 @@ void ShowTabContextMenu(int index) {
 
 }  // namespace
 
+void NextTab(bool forward) {
+    const int count = TabCount();
+    const int selected = SelectedTab();
+    if (count < 2 || selected < 0) return;
+    ActivateTab(forward ? (selected + 1) % count : (selected + count - 1) % count);
+}
+
+void CloseTab(int index) { CloseTabAt(ResolveTab(index)); }
+
+void CloseLeft(int index) {
+    index = ResolveTab(index);
+    if (index < 0) return;
+    if (SelectedTab() < index) ActivateTab(index);
+    for (int i = index - 1; i >= 0; --i) CloseTabAt(i);
+}
+
+void CloseRight(int index) {
+    index = ResolveTab(index);
+    if (index < 0) return;
+    if (SelectedTab() > index) ActivateTab(index);
+    for (int i = TabCount() - 1; i > index; --i) CloseTabAt(i);
+}
+
+void CloseAll() {
+    if (TabCount() == 0) return;
+    ActivateTab(0);
+    for (int i = TabCount() - 1; i >= 0; --i) CloseTabAt(i);
+}
+
+void CloseOthers(int index) {
+    index = ResolveTab(index);
+    if (index < 0) return;
+    ActivateTab(index);
+    CloseRight(index);
+    // Tabs right of it that refused to close do not move it.
+    CloseLeft(index);
+}
+
 void RunTabCommand(WORD command, int index) {
     HWND child = TabChild(index);
     if (!child) return;
@@ -84,6 +135,6 @@ void RunTabCommand(WORD command, int index) {
     }
     // Without its list the command would land on the active tab instead.
     HWND list = ContentListOf(child);
-    if (list && Frame().frame)
-        SendMessageW(Frame().frame, WM_COMMAND, MAKEWPARAM(command, CommandFromControl), reinterpret_cast<LPARAM>(list));
+    if (list && FrameLink().window)
+        SendMessageW(FrameLink().window, WM_COMMAND, MAKEWPARAM(command, CommandFromControl), reinterpret_cast<LPARAM>(list));
 }

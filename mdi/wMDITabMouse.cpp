@@ -5,7 +5,7 @@
 #include "mdi/wMDITab.h"
 
 #include "app/ComObject.h"
-#include "mainwnd/wMainWnd.h"
+#include "app/uFrameLink.h"
 #include "mdi/wMDIChild.h"
 
 #include <ole2.h>
@@ -75,8 +75,8 @@ bool FarEnough(POINT from, POINT to) {
 
 void ActivateTab(int index) {
     HWND child = TabChild(index);
-    if (child && Frame().mdiClient)
-        SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
+    if (child && FrameLink().mdiClient)
+        SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
 }
 
 void OnLeftButtonDown(HWND tabs, WPARAM wParam, LPARAM lParam) {

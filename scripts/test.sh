@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds, replays every fuzz target's corpus, and runs
+# Checks the layers' includes, sets up what is missing, builds, replays every
+# fuzz target's corpus, and runs
 # every test under Wine on a private X server, in a Wine prefix made fresh for
 # this run. Extra arguments go to ctest
 # (for example -R FolderView to run some tests only).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
+
+# No file may include one of a layer above its own.
+"$(dirname "$0")/check-layers.sh"
 
 install_packages $FUZZ_PACKAGES
 build_zeko

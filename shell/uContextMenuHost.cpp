@@ -1,7 +1,7 @@
 #include "shell/uContextMenuHost.h"
 
+#include "app/uFrameLink.h"
 #include "app/uPIDL.h"
-#include "mainwnd/wMainWnd.h"
 #include "shell/uContextMenuSlot.h"
 
 #include <shellapi.h>
@@ -47,7 +47,7 @@ CMINVOKECOMMANDINFOEX InvokeRecord() {
     CMINVOKECOMMANDINFOEX info{};
     info.cbSize = sizeof(info);
     info.fMask = CMIC_MASK_UNICODE;
-    info.hwnd = Frame().frame;
+    info.hwnd = FrameLink().window;
     info.nShow = SW_SHOWNORMAL;
     return info;
 }
@@ -66,7 +66,7 @@ bool TContextMenu::Build(IContextMenu* menu, HMENU popup, UINT position) {
 }
 
 UINT TContextMenu::Track(int x, int y) {
-    HWND owner = Frame().frame;
+    HWND owner = FrameLink().window;
     if (!menu_ || !popup_ || !owner) return 0;
     TrackedContextMenuScope tracking(menu_.get());
     return ContextMenuTrackerHook()(popup_, x, y, owner);
@@ -120,7 +120,7 @@ ComPtr<IContextMenu> ItemContextMenu(LPCITEMIDLIST item) {
     ComPtr<IShellFolder> parent;
     LPCITEMIDLIST last = nullptr;
     if (FAILED(SHBindToParent(item, IID_IShellFolder, parent.putVoid(), &last)) || !parent) return menu;
-    if (FAILED(parent->GetUIObjectOf(Frame().frame, 1, &last, IID_IContextMenu, nullptr, menu.putVoid())))
+    if (FAILED(parent->GetUIObjectOf(FrameLink().window, 1, &last, IID_IContextMenu, nullptr, menu.putVoid())))
         menu.reset();
     return menu;
 }

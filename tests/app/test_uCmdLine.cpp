@@ -384,9 +384,9 @@ TEST_F(CmdLine, FirstIndexOneSkipsTheProgramPath) {
 }
 
 TEST_F(CmdLine, DdeActiveOffOpensEvenTheFirstInTheBackground) {
-    Frame().settings.ddeActive = false;
+    FrameConfig().ddeActive = false;
     OpenArguments(L"\"" + japanese_ + L"\"", 0);
-    Frame().settings.ddeActive = true;
+    FrameConfig().ddeActive = true;
     ASSERT_EQ(OpenedFolders().size(), 1u);
     EXPECT_FALSE(OpenedFolders()[0].activate);
 }

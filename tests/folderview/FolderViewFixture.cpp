@@ -2,8 +2,8 @@
 
 #include "app/Global.h"
 #include "folderview/uFolderViewSettings.h"
-#include "mainwnd/uBarsRoute.h"
 #include "mainwnd/wMainWnd.h"
+#include "mdi/uBarsRoute.h"
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDITab.h"
 
@@ -19,7 +19,7 @@ LRESULT CALLBACK TestFrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         TabBarLayout(area);
         return 0;
     }
-    return DefFrameProcW(hwnd, Frame().mdiClient, message, wParam, lParam);
+    return DefFrameProcW(hwnd, FrameLink().mdiClient, message, wParam, lParam);
 }
 
 }  // namespace
@@ -38,12 +38,13 @@ void FolderViewTest::SetUp() {
     frame_ = CreateWindowExW(0, kTestFrameClass, L"ZEKO", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 900, 700,
                              nullptr, nullptr, instance, nullptr);
     ASSERT_NE(frame_, nullptr);
-    Frame().frame = frame_;
+    FrameLink().window = frame_;
+    FrameLink().relayout = Relayout;
     CLIENTCREATESTRUCT clientCreate{nullptr, 3000};
-    Frame().mdiClient = CreateWindowExW(0, L"MDICLIENT", nullptr,
+    FrameLink().mdiClient = CreateWindowExW(0, L"MDICLIENT", nullptr,
                                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | MDIS_ALLCHILDSTYLES,
                                         0, 0, 0, 0, frame_, nullptr, instance, &clientCreate);
-    ASSERT_NE(Frame().mdiClient, nullptr);
+    ASSERT_NE(FrameLink().mdiClient, nullptr);
     ASSERT_NE(CreateTabBar(frame_), nullptr);
     ShowWindow(frame_, SW_SHOW);
     Relayout();
@@ -54,6 +55,9 @@ void FolderViewTest::TearDown() {
     if (frame_) DestroyWindow(frame_);
     Pump();
     Frame() = FrameState{};
+    FrameLink() = FrameWindows{};
+    FrameConfig() = FrameSettings{};
+    ColorConfig() = FrameColors{};
     Routes() = {};
     FolderViewConfig() = FolderViewSettings{};
     DisplayFilter().clear();

@@ -210,7 +210,7 @@ TEST_F(BackgroundFill, LeavingDuringTheFillNeverShowsAnItemOfTheFolderLeft) {
 TEST_F(BackgroundFill, ClosingTheTabDuringTheFillEndsTheWorker) {
     HWND child = Open(held_);
     ASSERT_TRUE(WaitUntilHeld(child));
-    SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
     Pump();
     EXPECT_FALSE(IsWindow(child));
     Release();
@@ -236,7 +236,7 @@ TEST_F(BackgroundFill, RepeatedLeavingAndClosingDuringFillsLeavesNoThreadOrHandl
     HWND warm = Open(held_);
     Release();
     ASSERT_TRUE(WaitFor([&] { return !View(warm)->Filling(); }));
-    SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(warm), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(warm), 0);
     ASSERT_TRUE(WaitForWorkers());
     ResetEvent(g_release);
     Pump();
@@ -249,7 +249,7 @@ TEST_F(BackgroundFill, RepeatedLeavingAndClosingDuringFillsLeavesNoThreadOrHandl
             View(child)->BrowseTo(PidlOfPath(other_).release(), true, nullptr);
             View(child)->BrowseTo(PidlOfPath(held_).release(), true, nullptr);
         }
-        SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+        SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
         Release();
         ASSERT_TRUE(WaitForWorkers());
         ResetEvent(g_release);

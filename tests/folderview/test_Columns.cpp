@@ -22,7 +22,7 @@ namespace {
 class Columns : public FolderViewTest {
 protected:
     static void CloseTab(HWND child) {
-        SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+        SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
         Pump();
     }
 };

@@ -432,13 +432,13 @@ TEST_F(FolderView, AFolderThatCannotBeListedIsReplacedByItsParent) {
     ASSERT_TRUE(MakeFile(root_ / L"other.txt"));
     UniquePidl gone = PidlOfPath(root_ / L"vanishing");
     ASSERT_TRUE(RemoveDirectoryW((root_ / L"vanishing").c_str()));
-    Frame().interactive = true;
+    FrameLink().interactive = true;
     HWND child = OpenChildWindow(gone.release(), true, nullptr, ContentFolder);
     Pump();
     ASSERT_NE(child, nullptr);
     ASSERT_TRUE(IsWindow(child));
     EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), root_.path().c_str()), 0);
-    EXPECT_TRUE(Frame().interactive);
+    EXPECT_TRUE(FrameLink().interactive);
 }
 
 TEST_F(FolderView, AFolderThatCannotBeListedClosesItsTabWhenAnotherTabShowsTheParent) {
@@ -448,7 +448,7 @@ TEST_F(FolderView, AFolderThatCannotBeListedClosesItsTabWhenAnotherTabShowsThePa
     ASSERT_TRUE(MakeDirectory(root_ / L"elsewhere"));
     HWND parentTab = Open(root_.path());
     HWND child = Open(root_ / L"elsewhere");
-    Frame().interactive = true;
+    FrameLink().interactive = true;
     View(child)->BrowseTo(gone.release(), true, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(child); }, 30000));
     EXPECT_EQ(Children(), std::vector<HWND>{parentTab});
@@ -459,7 +459,7 @@ TEST_F(FolderView, AFolderThatCannotBeListedAtStartUpClosesItsTab) {
     ASSERT_TRUE(MakeDirectory(root_ / L"vanishing"));
     UniquePidl gone = PidlOfPath(root_ / L"vanishing");
     ASSERT_TRUE(RemoveDirectoryW((root_ / L"vanishing").c_str()));
-    Frame().interactive = false;
+    FrameLink().interactive = false;
     OpenChildWindow(gone.release(), true, nullptr, ContentFolder);
     WaitUntil([] { return Children().empty(); }, 30000);
     EXPECT_TRUE(Children().empty());
@@ -470,7 +470,7 @@ TEST_F(FolderView, CustomDrawColoursItemsByTheirAttributes) {
     ASSERT_TRUE(MakeFile(root_ / L"plain.txt"));
     ASSERT_TRUE(MakeFile(root_ / L"readonly.txt"));
     ASSERT_TRUE(SetFileAttributesW((root_ / L"readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY));
-    FrameColors& colors = Frame().colors;
+    FrameColors& colors = ColorConfig();
     colors.lvColorGroup = true;
     colors.setEvenBK = true;
     colors.directory = RGB(1, 2, 3);
@@ -810,7 +810,7 @@ TEST_F(FolderView, ManyTabsNavigationsAndModesLeaveNoHandlesOrObjectsBehind) {
         for (int i = 0; i < 20; ++i) ASSERT_TRUE(MakeFile(folder + L"\\item" + std::to_wstring(i) + L".txt"));
     }
     auto closeAll = [] {
-        for (HWND child : Children()) SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+        for (HWND child : Children()) SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
         Pump();
     };
     auto round = [&](int count) {
@@ -818,7 +818,7 @@ TEST_F(FolderView, ManyTabsNavigationsAndModesLeaveNoHandlesOrObjectsBehind) {
             HWND child = Open(i % 2 ? first : second);
             ASSERT_NE(child, nullptr);
             if (i % 10 == 0) View(child)->SetViewMode((i / 10) % 5);
-            SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+            SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
         }
         HWND child = Open(first);
         ASSERT_NE(child, nullptr);

@@ -529,7 +529,7 @@ TEST_F(ItemTasksTest, LeavingOrDestroyingAViewWhileItsTasksRunNeverHangsOrCrashe
         ASSERT_EQ(View(child)->ItemCount(), 300) << "round " << round;
         ASSERT_TRUE(WaitUntil([&] { return folder->BackgroundCalls() > calls; }, kLongWait)) << "round " << round;
         if (round % 3 == 2) {
-            SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+            SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
             Pump();
             ASSERT_FALSE(IsWindow(child));
             child = OpenStart();

@@ -239,7 +239,7 @@ TEST_F(Thumbnails, TheCacheServesCurrentPicturesAndAChangedFileIsExtractedAgainA
     EXPECT_EQ(CompareFileTime(&stamp, &aWritten), 0);
     EXPECT_EQ(CachedColour(L"b.bmp"), RGB(0, 255, 0));
     EXPECT_EQ(Slot(child, L"a.bmp")->Dirty, 0);
-    SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
     Pump();
 
     // A current entry is used as it is: a different picture under a's
@@ -363,7 +363,7 @@ TEST_F(Thumbnails, PicturesOfAFolderLeftWhileTheyLoadNeverLandInTheNextFolder) {
         Pump();
         for (const TThumbSlot& slot : view->Thumbs) EXPECT_TRUE(!slot.Handle || slot.IsIcon);
         lingering->StopLingering();
-        SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+        SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
         Pump();
     }
     // Pictures that found no slot were freed, not leaked (a little slack for the system's own caches).

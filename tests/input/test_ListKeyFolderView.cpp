@@ -57,8 +57,8 @@ protected:
     std::wstring Shown() const { return PathOf(view_->AbsoluteIDList); }
     int ChildCount() const {
         int count = 0;
-        for (HWND window = GetWindow(Frame().mdiClient, GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT))
-            if (GetParent(window) == Frame().mdiClient) ++count;
+        for (HWND window = GetWindow(FrameLink().mdiClient, GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT))
+            if (GetParent(window) == FrameLink().mdiClient) ++count;
         return count;
     }
 

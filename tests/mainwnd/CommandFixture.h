@@ -6,9 +6,9 @@
 #include "app/Global.h"
 #include "app/uPIDL.h"
 #include "folderview/wFolderView.h"
-#include "mainwnd/uBarsRoute.h"
 #include "mainwnd/uCommand.h"
 #include "mainwnd/wMainWnd.h"
+#include "mdi/uBarsRoute.h"
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDITab.h"
 #include "tests/support/ZekoProcess.h"
@@ -148,6 +148,9 @@ protected:
         if (IsWindow(frame_)) DestroyWindow(frame_);
         PumpPending();
         Frame() = FrameState{};
+        FrameLink() = FrameWindows{};
+        FrameConfig() = FrameSettings{};
+        ColorConfig() = FrameColors{};
         Routes() = {};
         Routing() = {};
         std::error_code ignored;

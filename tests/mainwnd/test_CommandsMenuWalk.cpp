@@ -53,7 +53,7 @@ protected:
         if (IsIconic(frame_)) ShowWindow(frame_, SW_RESTORE);
         while (TabCount() > 0) {
             HWND child = TabChild(0);
-            SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+            SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
             if (IsWindow(child)) break;
         }
         PumpPending();

@@ -204,7 +204,7 @@ TEST_F(CommandRouting, TheViewModeCommandsChangeTheListStyle) {
 }
 
 TEST_F(CommandRouting, TheClosedFolderMenuListsTwelveEntriesAndReopensTheChosenOne) {
-    Frame().settings.closeHistoryCount = 20;
+    FrameConfig().closeHistoryCount = 20;
     std::vector<std::wstring> folders;
     for (int i = 0; i < 12; ++i) {
         folders.push_back(MakeFolder(L"closed" + std::to_wstring(i)));
@@ -246,13 +246,13 @@ TEST_F(CommandRouting, LockedTabsSurviveCloseAllUnlessLockedTabsMayClose) {
     for (const wchar_t* name : {L"one", L"two", L"three"}) ASSERT_NE(OpenTab(MakeFolder(name)), nullptr);
     HWND locked = TabChild(1);
     Send(Aimed(5152), reinterpret_cast<LPARAM>(ListOf(locked)));
-    Frame().settings.navigateLockClose = false;
+    FrameConfig().navigateLockClose = false;
     Send(5031);
     PumpPending();
     ASSERT_EQ(TabCount(), 1);
     EXPECT_EQ(TabChild(0), locked);
 
-    Frame().settings.navigateLockClose = true;
+    FrameConfig().navigateLockClose = true;
     Send(5031);
     PumpPending();
     EXPECT_EQ(TabCount(), 0);
@@ -261,7 +261,7 @@ TEST_F(CommandRouting, LockedTabsSurviveCloseAllUnlessLockedTabsMayClose) {
 TEST_F(CommandRouting, CloseRightAndLeftKeepTheFocusedTab) {
     for (const wchar_t* name : {L"one", L"two", L"three", L"four"}) ASSERT_NE(OpenTab(MakeFolder(name)), nullptr);
     HWND keep = TabChild(1);
-    SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(keep), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(keep), 0);
     Send(5029);
     PumpPending();
     ASSERT_EQ(TabCount(), 2);
@@ -295,7 +295,7 @@ TEST_F(CommandRouting, QuickOptionsAreCheckedAsTheyStandAndToggle) {
                     {5106, &views.PopupInfo},
                     {5107, &views.StatusInfo},
                     {5133, &views.AllowRDrag},
-                    {5131, &Frame().settings.treeSync}};
+                    {5131, &FrameConfig().treeSync}};
     for (const Switch& s : switches) {
         const bool before = *s.value;
         Prepare(menu);
@@ -341,12 +341,12 @@ TEST_F(CommandRouting, TheWindowModeMenuMarksTheCurrentMode) {
     ASSERT_NE(menu, nullptr);
     const UINT byMode[] = {5110, 5111, 5113, 5112};
     for (int mode = 0; mode < 4; ++mode) {
-        Frame().settings.windowMode = mode;
+        FrameConfig().windowMode = mode;
         Prepare(menu);
         for (int other = 0; other < 4; ++other)
             EXPECT_EQ(IsChecked(menu, byMode[other]), other == mode) << "mode " << mode << " item " << byMode[other];
     }
-    Frame().settings.windowMode = 0;
+    FrameConfig().windowMode = 0;
 }
 
 TEST_F(CommandRouting, TheViewMenuMarksTheModeAndTheLock) {
@@ -370,7 +370,7 @@ TEST_F(CommandRouting, NewWindowCommandsOpenTheDesktopAndACopyOfTheCurrentFolder
     Send(5135);
     ASSERT_EQ(TabCount(), 2);
     EXPECT_EQ(ChildFolder()->mkid.cb, 0) << "the desktop, active";
-    SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(TabChild(0)), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(TabChild(0)), 0);
     FolderViewConfig().AllowSameFolder = true;
     Send(5136);
     FolderViewConfig().AllowSameFolder = false;
@@ -477,7 +477,7 @@ HWND g_secondPane = nullptr;
 
 TEST_F(CommandRouting, InSplitModeTabGoesFromTheFirstPaneToTheSecondThenToTheTree) {
     OpenTwo();
-    Frame().settings.windowMode = 2;
+    FrameConfig().windowMode = 2;
     g_firstPane = first_;
     g_secondPane = second_;
     Routing().firstPane = [] { return g_firstPane; };
@@ -485,7 +485,7 @@ TEST_F(CommandRouting, InSplitModeTabGoesFromTheFirstPaneToTheSecondThenToTheTre
     HWND tree = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, frame_, nullptr,
                                 nullptr, nullptr);
     Frame().folderTree = tree;
-    SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first_), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first_), 0);
     SetFocus(ListOf(first_));
 
     Send(5080);
@@ -500,7 +500,7 @@ TEST_F(CommandRouting, InSplitModeTabGoesFromTheFirstPaneToTheSecondThenToTheTre
     EXPECT_EQ(GetFocus(), tree) << "backwards from the first pane: the tree";
     Send(5082);
     EXPECT_EQ(GetFocus(), ListOf(second_)) << "backwards from a tree: the second pane";
-    Frame().settings.windowMode = 0;
+    FrameConfig().windowMode = 0;
 }
 
 TEST_F(CommandRouting, BarAndPaneMarksFollowTheirWindows) {
@@ -554,6 +554,9 @@ TEST(CommandResources, TheDefaultWholeProgramKeysAreInEffect) {
     EXPECT_TRUE(has(FALT, 'D', 5086));
     DestroyWindow(frame);
     Frame() = FrameState{};
+    FrameLink() = FrameWindows{};
+    FrameConfig() = FrameSettings{};
+    ColorConfig() = FrameColors{};
 }
 
 TEST(CommandResources, FocusAndEscapeTablesBindTabAndEsc) {

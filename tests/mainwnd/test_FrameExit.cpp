@@ -21,7 +21,7 @@ TEST_F(FrameExit, ClosingWritesTheFrameValuesToTheRoot) {
     WriteRoot(L"DDEActive", 0);
     WriteRoot(L"WindowMode", 1);
     ASSERT_NE(CreateFrame(), nullptr);
-    Frame().settings.minimizeTaskTray = true;
+    FrameConfig().minimizeTaskTray = true;
 
     SendMessageW(frame_, WM_CLOSE, 0, 0);
 
@@ -77,7 +77,7 @@ TEST_F(FrameExit, VisibleBarsAreWrittenAsShown) {
 TEST_F(FrameExit, TheCloseHistoryCountKeepsOnlyItsLow16Bits) {
     WriteRoot(L"CloseHistoryCount", 0x10005);
     ASSERT_NE(CreateFrame(), nullptr);
-    EXPECT_EQ(Frame().settings.closeHistoryCount, 5);
+    EXPECT_EQ(FrameConfig().closeHistoryCount, 5);
     SendMessageW(frame_, WM_CLOSE, 0, 0);
     EXPECT_EQ(ReadRoot(L"CloseHistoryCount"), 5u);
 }
@@ -86,8 +86,8 @@ TEST_F(FrameExit, TheWholeColorAreaIsWritten) {
     WriteSetting(L"Color", L"clHidden", 0x123456);
     WriteSetting(L"Color", L"SetEvenBK", 1);
     ASSERT_NE(CreateFrame(), nullptr);
-    EXPECT_EQ(Frame().colors.hidden, 0x123456u);
-    EXPECT_TRUE(Frame().colors.setEvenBK);
+    EXPECT_EQ(ColorConfig().hidden, 0x123456u);
+    EXPECT_TRUE(ColorConfig().setEvenBK);
     SendMessageW(frame_, WM_CLOSE, 0, 0);
     EXPECT_EQ(ReadSetting(L"Color", L"clHidden"), 0x123456u);
     EXPECT_EQ(ReadSetting(L"Color", L"SetEvenBK"), 1u);

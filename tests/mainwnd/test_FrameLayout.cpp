@@ -40,19 +40,19 @@ protected:
     void SetUp() override {
         ASSERT_NE(CreateFrame(), nullptr);
         SetWindowPos(frame_, nullptr, 0, 0, 800, 600, SWP_NOZORDER | SWP_NOMOVE);
-        ASSERT_NE(Frame().mdiClient, nullptr);
+        ASSERT_NE(FrameLink().mdiClient, nullptr);
     }
     // The MDI client's top once the tab strip above it is taken away.
     int ClientTopBelowTabs(int areaTop) const {
-        if (!Frame().tabBar) return areaTop;
-        return RectInFrame(frame_, Frame().tabBar).bottom;
+        if (!TabBar().container) return areaTop;
+        return RectInFrame(frame_, TabBar().container).bottom;
     }
 };
 
 TEST_F(FrameLayout, WithEveryBarMissingTheTabsAndMdiClientFillTheClientArea) {
     Relayout();
     const RECT client = ClientOf(frame_);
-    const RECT mdi = RectInFrame(frame_, Frame().mdiClient);
+    const RECT mdi = RectInFrame(frame_, FrameLink().mdiClient);
     EXPECT_EQ(mdi.left, 0);
     EXPECT_EQ(mdi.right, client.right);
     EXPECT_EQ(mdi.bottom, client.bottom);
@@ -63,7 +63,7 @@ TEST_F(FrameLayout, WithEveryBarMissingTheTabsAndMdiClientFillTheClientArea) {
 TEST_F(FrameLayout, ResizingTheFrameLaysTheClientOutAgain) {
     SetWindowPos(frame_, nullptr, 0, 0, 500, 400, SWP_NOZORDER | SWP_NOMOVE);
     const RECT client = ClientOf(frame_);
-    const RECT mdi = RectInFrame(frame_, Frame().mdiClient);
+    const RECT mdi = RectInFrame(frame_, FrameLink().mdiClient);
     EXPECT_EQ(mdi.right, client.right);
     EXPECT_EQ(mdi.bottom, client.bottom);
 }
@@ -75,14 +75,14 @@ TEST_F(FrameLayout, TheStatusBarTakesTheBottomOfTheFrame) {
     Relayout();
     const RECT client = ClientOf(frame_);
     const RECT statusRect = RectInFrame(frame_, status);
-    const RECT mdi = RectInFrame(frame_, Frame().mdiClient);
+    const RECT mdi = RectInFrame(frame_, FrameLink().mdiClient);
     ASSERT_GT(statusRect.bottom - statusRect.top, 0);
     EXPECT_EQ(statusRect.bottom, client.bottom);
     EXPECT_EQ(mdi.bottom, statusRect.top);
 
     ShowWindow(status, SW_HIDE);
     Relayout();
-    EXPECT_EQ(RectInFrame(frame_, Frame().mdiClient).bottom, client.bottom) << "a hidden status bar takes no room";
+    EXPECT_EQ(RectInFrame(frame_, FrameLink().mdiClient).bottom, client.bottom) << "a hidden status bar takes no room";
     Frame().statusBar = nullptr;
 }
 
@@ -103,9 +103,9 @@ TEST_F(FrameLayout, TheRebarPushesEverythingBelowIt) {
     Relayout();
     const RECT rebarRect = RectInFrame(frame_, rebar);
     ASSERT_GE(rebarRect.bottom, 30);
-    EXPECT_EQ(RectInFrame(frame_, Frame().mdiClient).top, ClientTopBelowTabs(rebarRect.bottom));
-    if (Frame().tabBar) {
-        EXPECT_EQ(RectInFrame(frame_, Frame().tabBar).top, rebarRect.bottom + 3);
+    EXPECT_EQ(RectInFrame(frame_, FrameLink().mdiClient).top, ClientTopBelowTabs(rebarRect.bottom));
+    if (TabBar().container) {
+        EXPECT_EQ(RectInFrame(frame_, TabBar().container).top, rebarRect.bottom + 3);
     }
     Frame().rebar = nullptr;
 }
@@ -117,7 +117,7 @@ TEST_F(FrameLayout, ARebarThatGrowsMovesTheClientDown) {
                                  GetModuleHandleW(nullptr), nullptr);
     Frame().rebar = rebar;
     Relayout();
-    const int gapBefore = RectInFrame(frame_, Frame().mdiClient).top - RectInFrame(frame_, rebar).bottom;
+    const int gapBefore = RectInFrame(frame_, FrameLink().mdiClient).top - RectInFrame(frame_, rebar).bottom;
     HWND inner = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 40, rebar, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
     REBARBANDINFOW band{sizeof(band)};
@@ -130,7 +130,7 @@ TEST_F(FrameLayout, ARebarThatGrowsMovesTheClientDown) {
     SendMessageW(rebar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
     const RECT rebarRect = RectInFrame(frame_, rebar);
     ASSERT_GE(rebarRect.bottom, 40);
-    EXPECT_EQ(RectInFrame(frame_, Frame().mdiClient).top - rebarRect.bottom, gapBefore);
+    EXPECT_EQ(RectInFrame(frame_, FrameLink().mdiClient).top - rebarRect.bottom, gapBefore);
     Frame().rebar = nullptr;
 }
 
@@ -156,7 +156,7 @@ TEST_F(FrameLayout, SideToolbarOnTheLeftThenTheSideBarThenTheClient) {
     EXPECT_EQ(sideRect.left, toolWidth + 1) << "one pixel for the separating line";
     EXPECT_EQ(sideRect.right - sideRect.left, 150) << "the side bar keeps its width";
     EXPECT_EQ(sideRect.bottom, client.bottom);
-    EXPECT_EQ(RectInFrame(frame_, Frame().mdiClient).left, toolWidth + 1 + 150);
+    EXPECT_EQ(RectInFrame(frame_, FrameLink().mdiClient).left, toolWidth + 1 + 150);
     Frame().sideBar = nullptr;
     Frame().sideToolBar = nullptr;
 }
@@ -175,7 +175,7 @@ TEST_F(FrameLayout, SideToolbarOnTheRightStandsBetweenSideBarAndClient) {
     const int toolWidth = button.right - button.left;
     EXPECT_EQ(RectInFrame(frame_, side).left, 0);
     EXPECT_EQ(RectInFrame(frame_, toolbar).left, 151);
-    EXPECT_EQ(RectInFrame(frame_, Frame().mdiClient).left, 150 + 1 + toolWidth);
+    EXPECT_EQ(RectInFrame(frame_, FrameLink().mdiClient).left, 150 + 1 + toolWidth);
     Frame().sideBar = nullptr;
     Frame().sideToolBar = nullptr;
 }
@@ -187,7 +187,7 @@ TEST_F(FrameLayout, SideToolbarAloneNeedsNoSeparatingPixel) {
     Relayout();
     RECT button{};
     SendMessageW(toolbar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
-    EXPECT_EQ(RectInFrame(frame_, Frame().mdiClient).left, button.right - button.left);
+    EXPECT_EQ(RectInFrame(frame_, FrameLink().mdiClient).left, button.right - button.left);
     Frame().sideToolBar = nullptr;
 }
 

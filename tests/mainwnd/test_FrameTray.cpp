@@ -122,7 +122,7 @@ TEST_F(FrameTray, TrayMenuExitEndsTheProgramEvenWhenTheCloseBoxGoesToTheTray) {
 }
 
 TEST_F(FrameTray, MinimisingGoesToTheTrayWhenMinimizeTaskTrayIsOn) {
-    Frame().settings.minimizeTaskTray = true;
+    FrameConfig().minimizeTaskTray = true;
     SendMessageW(frame_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_FALSE(IsWindowVisible(frame_));
     EXPECT_TRUE(TrayIconExists(frame_));

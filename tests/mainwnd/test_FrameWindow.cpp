@@ -3,6 +3,8 @@
 
 #include "tests/mainwnd/FrameFixture.h"
 
+#include "input/uKeyAssign.h"
+#include "mdi/wMDIChild.h"
 #include "mdi/wMDIClient.h"
 #include "mdi/wMDITab.h"
 #include "shell/uContextMenuSlot.h"
@@ -67,7 +69,7 @@ TEST_F(FrameWindow, SubmenusCarryTheIdentifiersMenuPreparationRecognises) {
 }
 
 TEST_F(FrameWindow, TheMdiClientIsAClippingChildOfTheFrameInMode0) {
-    HWND client = Frame().mdiClient;
+    HWND client = FrameLink().mdiClient;
     ASSERT_NE(client, nullptr);
     wchar_t className[32] = {};
     GetClassNameW(client, className, 32);
@@ -86,8 +88,8 @@ TEST(FrameMDIClient, InTabModeTheClientDoesNotClipItsChildren) {
     RegCloseKey(root);
     HWND frame = CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
     ASSERT_NE(frame, nullptr);
-    EXPECT_EQ(Frame().settings.windowMode, 1);
-    const LONG_PTR style = GetWindowLongPtrW(Frame().mdiClient, GWL_STYLE);
+    EXPECT_EQ(FrameConfig().windowMode, 1);
+    const LONG_PTR style = GetWindowLongPtrW(FrameLink().mdiClient, GWL_STYLE);
     EXPECT_EQ(style & WS_CLIPCHILDREN, 0);
     EXPECT_NE(style & MDIS_ALLCHILDSTYLES, 0);
     DestroyWindow(frame);
@@ -119,7 +121,7 @@ HWND CreateTestChild(HWND client, const wchar_t* title) {
 TEST_F(FrameWindow, TheWindowMenuListsTheChildrenFromIdentifier3000) {
     HMENU windowMenu = GetSubMenu(GetMenu(frame_), kWindowMenuPosition);
     const int before = GetMenuItemCount(windowMenu);
-    HWND child = CreateTestChild(Frame().mdiClient, L"first");
+    HWND child = CreateTestChild(FrameLink().mdiClient, L"first");
     ASSERT_NE(child, nullptr);
     const int after = GetMenuItemCount(windowMenu);
     ASSERT_GT(after, before);
@@ -127,26 +129,26 @@ TEST_F(FrameWindow, TheWindowMenuListsTheChildrenFromIdentifier3000) {
 }
 
 TEST_F(FrameWindow, CascadeIsSwallowedOutsideTheNormalMode) {
-    HWND first = CreateTestChild(Frame().mdiClient, L"first");
-    HWND second = CreateTestChild(Frame().mdiClient, L"second");
+    HWND first = CreateTestChild(FrameLink().mdiClient, L"first");
+    HWND second = CreateTestChild(FrameLink().mdiClient, L"second");
     ASSERT_TRUE(first && second);
     SetWindowPos(first, nullptr, 5, 5, 200, 150, SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(second, nullptr, 5, 5, 200, 150, SWP_NOZORDER | SWP_NOACTIVATE);
-    Frame().settings.windowMode = 1;
+    FrameConfig().windowMode = 1;
     SendMessageW(frame_, WM_COMMAND, 5033, 0);
     RECT rect{};
     GetWindowRect(first, &rect);
-    MapWindowPoints(HWND_DESKTOP, Frame().mdiClient, reinterpret_cast<POINT*>(&rect), 2);
+    MapWindowPoints(HWND_DESKTOP, FrameLink().mdiClient, reinterpret_cast<POINT*>(&rect), 2);
     EXPECT_EQ(rect.right - rect.left, 200) << "mode 1: nothing arranged";
 
-    Frame().settings.windowMode = 0;
+    FrameConfig().windowMode = 0;
     SendMessageW(frame_, WM_COMMAND, 5033, 0);
     GetWindowRect(first, &rect);
     EXPECT_NE(rect.right - rect.left, 200) << "mode 0: cascaded";
 }
 
 TEST_F(FrameWindow, OnceCreatedFoldersMayRaiseTheShellsDialogs) {
-    EXPECT_TRUE(Frame().interactive);
+    EXPECT_TRUE(FrameLink().interactive);
 }
 
 TEST_F(FrameWindow, TheDesktopsSystemImageListsAreTaken) {
@@ -287,7 +289,7 @@ TEST_P(StoredExtremes, StillGiveAUsableFrame) {
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(frame_, GWL_STYLE));
     EXPECT_EQ(style & (WS_MINIMIZE | WS_DISABLED), 0u);
 
-    HWND client = Frame().mdiClient;
+    HWND client = FrameLink().mdiClient;
     ASSERT_TRUE(IsWindow(client));
     EXPECT_TRUE(IsWindowVisible(client));
     RECT clientRect{}, frameClient{};
@@ -302,15 +304,15 @@ TEST_P(StoredExtremes, StillGiveAUsableFrame) {
     EXPECT_EQ(tabStyle & (WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_DISABLED | TCS_OWNERDRAWFIXED | TCS_VERTICAL |
                           TCS_RIGHT | TCS_BOTTOM),
               0u);
-    EXPECT_TRUE(IsWindowVisible(Frame().tabBar));
+    EXPECT_TRUE(IsWindowVisible(TabBar().container));
 
     // What the values mean afterwards, as far as they are kept.
-    const FrameSettings& settings = Frame().settings;
+    const FrameSettings& settings = FrameConfig();
     EXPECT_GE(settings.windowMode, 0);
     EXPECT_LE(settings.windowMode, 3);
     EXPECT_GE(settings.delayTime, 0);
     EXPECT_LE(settings.delayTime, 60000);
-    for (COLORREF color : {Frame().colors.listViewBK, Frame().colors.directory, Frame().colors.evenBK})
+    for (COLORREF color : {ColorConfig().listViewBK, ColorConfig().directory, ColorConfig().evenBK})
         EXPECT_EQ(color & 0xFF000000u, 0u);
     const TabBarSettings& tab = TabBar().settings;
     EXPECT_GE(tab.addPos, 0);
@@ -367,7 +369,7 @@ TEST_P(TabFontExtremes, GiveWayToTheSystemFont) {
     ASSERT_TRUE(GetObjectW(TabBar().font.get(), sizeof(used), &used));
     EXPECT_LE(std::abs(used.lfHeight), 96);
     RECT clientRect{}, frameClient{};
-    GetClientRect(Frame().mdiClient, &clientRect);
+    GetClientRect(FrameLink().mdiClient, &clientRect);
     GetClientRect(frame_, &frameClient);
     EXPECT_GE(clientRect.bottom, frameClient.bottom / 3);
 }

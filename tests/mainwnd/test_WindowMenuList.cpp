@@ -20,7 +20,7 @@ protected:
 TEST_F(WindowMenuList, AnAmpersandInAFolderNameIsShownNotTakenAsAMnemonic) {
     OpenTab(MakeFolder(L"R&D 資料"));
     OpenTab(MakeFolder(L"plain"));
-    SendMessageW(Frame().mdiClient, WM_MDIREFRESHMENU, 0, 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIREFRESHMENU, 0, 0);
     // A maximised child puts its own menu first on the bar, so the window menu
     // is found by what it holds, not by its place.
     HMENU window = nullptr;

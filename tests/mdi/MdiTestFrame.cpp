@@ -4,8 +4,8 @@
 #include "app/uReg.h"
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/wFolderView.h"
-#include "mainwnd/uBarsRoute.h"
 #include "mainwnd/wMainWnd.h"
+#include "mdi/uBarsRoute.h"
 #include "mdi/wMDITab.h"
 
 #include <shlobj.h>
@@ -27,7 +27,7 @@ void MdiTest::SetUp() {
     frame_ = CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
     ASSERT_NE(frame_, nullptr);
     LoadSecondSettings();
-    ASSERT_NE(Frame().mdiClient, nullptr);
+    ASSERT_NE(FrameLink().mdiClient, nullptr);
     ASSERT_NE(TabBar().tabs, nullptr);
     SetForegroundWindow(frame_);
     PumpMessages();
@@ -43,6 +43,9 @@ void MdiTest::TearDown() {
     if (frame_) DestroyWindow(frame_);
     PumpMessages();
     Frame() = FrameState{};
+    FrameLink() = FrameWindows{};
+    FrameConfig() = FrameSettings{};
+    ColorConfig() = FrameColors{};
     Routes() = {};
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);

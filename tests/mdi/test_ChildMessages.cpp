@@ -107,7 +107,7 @@ TEST_F(ChildMessages, SwitchingToTheCurrentKindChangesNothing) {
 
 TEST_F(ChildMessages, ResizingTheChildResizesTheCurrentContentOnly) {
     HWND child = OpenSearchChild();
-    SendMessageW(Frame().mdiClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(child), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(child), 0);
     MoveWindow(child, 0, 0, 300, 200, TRUE);
     RECT client{};
     GetClientRect(child, &client);

@@ -26,7 +26,7 @@ protected:
 
     // Activates child `index` of `children` and closes it; answers the new active child.
     HWND CloseActive(const std::vector<HWND>& children, int index) {
-        SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(children[index]), 0);
+        SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(children[index]), 0);
         EXPECT_EQ(ActiveChild(), children[index]);
         SendMessageW(children[index], WM_CLOSE, 0, 0);
         PumpMessages();
@@ -52,7 +52,7 @@ TEST_F(ChildWindow, ASecondWindowOpensMaximisedOverAMaximisedOne) {
 
 TEST_F(ChildWindow, AWindowOpensRestoredOverARestoredOne) {
     HWND first = OpenFolderChild(kWindows);
-    SendMessageW(Frame().mdiClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(first), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(first), 0);
     ASSERT_FALSE(IsZoomed(first));
     HWND second = OpenFolderChild(kSystem32);
     ASSERT_NE(second, nullptr);
@@ -163,7 +163,7 @@ TEST_F(ChildWindow, ClosePosLastActivatesTheLastTab) {
 TEST_F(ChildWindow, ClosePosLastActivatesTheOneBeforeWhenTheLastCloses) {
     TabBar().settings.closePos = 2;
     std::vector<HWND> c = OpenFour();
-    SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(c[0]), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(c[0]), 0);
     EXPECT_EQ(CloseActive(c, 3), c[2]);
 }
 
@@ -188,7 +188,7 @@ TEST_F(ChildWindow, ClosePosRightActivatesTheRightNeighbour) {
 TEST_F(ChildWindow, ClosingTheLastTabWithClosePosRightActivatesItsLeftNeighbour) {
     TabBar().settings.closePos = 4;
     std::vector<HWND> c = OpenFour();
-    SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(c[0]), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(c[0]), 0);
     EXPECT_EQ(CloseActive(c, 3), c[2]);
 }
 
@@ -211,7 +211,7 @@ TEST_F(ChildWindow, ALockedChildRefusesToClose) {
 }
 
 TEST_F(ChildWindow, NavigateLockCloseLetsALockedChildClose) {
-    Frame().settings.navigateLockClose = true;
+    FrameConfig().navigateLockClose = true;
     HWND child = OpenSearchChild();
     SetNavigateLock(*ChildViewOf(child), true);
     SendMessageW(child, WM_CLOSE, 0, 0);

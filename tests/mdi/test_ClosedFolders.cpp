@@ -50,7 +50,7 @@ TEST_F(ClosedFolderHistory, ClosingAKnownFolderTradesPlacesWithTheNewest) {
 }
 
 TEST_F(ClosedFolderHistory, TheBoundDropsTheOldest) {
-    Frame().settings.closeHistoryCount = 3;
+    FrameConfig().closeHistoryCount = 3;
     for (const wchar_t* path : {kA, kB, kC, kD}) Close(path);
     EXPECT_EQ(History(), Paths({kD, kC, kB}));
 }

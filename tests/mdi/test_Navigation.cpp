@@ -5,8 +5,8 @@
 
 #include "app/Global.h"
 #include "folderview/wFolderView.h"
-#include "mainwnd/uBarsRoute.h"
 #include "mainwnd/wMainWnd.h"
+#include "mdi/uBarsRoute.h"
 #include "mdi/wMDITab.h"
 
 #include <gtest/gtest.h>
@@ -270,7 +270,7 @@ TEST_F(MDIHistory, BackAndForwardButtonsFollowTheActiveChild) {
     OpenFolderChild(f[2]);
     EXPECT_FALSE(Enabled(Frame().toolBar, 5150));
     EXPECT_FALSE(Enabled(Frame().toolBar, 5151));
-    SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
     EXPECT_TRUE(Enabled(Frame().toolBar, 5151));
 }
 
@@ -311,7 +311,7 @@ TEST_F(MDIHistory, TheFolderTreeFollowsUnlessItStartedTheNavigation) {
     EXPECT_EQ(synced, Pick(f, {1}));
     RequestNavigate(PidlOf(f[2]).get(), OriginFolderTree, TargetActive, nullptr);
     EXPECT_EQ(synced, Pick(f, {1}));
-    Frame().settings.treeSync = false;
+    FrameConfig().treeSync = false;
     Navigate(f[0]);
     EXPECT_EQ(synced, Pick(f, {1}));
 }
@@ -378,13 +378,13 @@ TEST_F(MDIHistory, ActivatingAFolderChildShowsItsFolderInTheAddressBar) {
     HWND first = OpenFolderChild(f[0]);
     OpenFolderChild(f[1]);
     shown.clear();
-    SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
     // The client may announce one activation more than once; each shows the same folder.
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(std::set<std::wstring>(shown.begin(), shown.end()), std::set<std::wstring>{f[0]});
     shown.clear();
     ShowWindow(Frame().addressBar, SW_HIDE);
-    SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(TabChild(1)), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(TabChild(1)), 0);
     EXPECT_TRUE(shown.empty());
 }
 
@@ -394,7 +394,7 @@ TEST_F(MDIHistory, ActivatingAFolderChildFocusesItsList) {
     HWND first = OpenFolderChild(f[0]);
     HWND second = OpenFolderChild(f[1]);
     EXPECT_EQ(GetFocus(), ChildListView(second));
-    SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
     EXPECT_EQ(GetFocus(), ChildListView(first));
 }
 
@@ -416,7 +416,7 @@ TEST_F(MDINavigation, AHistoryStepToAFolderOpenElsewhereActivatesThatTab) {
     Navigate(f[1]);
     HWND other = OpenFolderChild(f[0]);
     ASSERT_NE(other, nullptr);
-    SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(walker), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(walker), 0);
     TMDIChildView* view = ChildViewOf(walker);
     GoHistory(*view, 0, true);
     PumpMessages();

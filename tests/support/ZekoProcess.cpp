@@ -2,6 +2,7 @@
 
 #include "app/uReg.h"
 #include "mainwnd/wMainWnd.h"
+#include "mdi/wMDIChild.h"
 #include "tests/support/TestSettingsRoot.h"
 
 #include <string_view>

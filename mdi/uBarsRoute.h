@@ -7,7 +7,13 @@
 #include <windows.h>
 #include <shlobj.h>
 
+// The bars and panes the routes reach.
+enum class RouteBar { FolderTree, AddressBar, FavoriteTree, ToolBar, SideToolBar };
+
 struct BarRoutes {
+    // The window of `bar`, or null while it does not exist; set by the frame,
+    // which keeps them.
+    HWND (*window)(RouteBar bar) = nullptr;
     // Selects the node of `folder`, creating nodes on the way; set by the folder tree.
     void (*syncFolderTree)(LPCITEMIDLIST folder) = nullptr;
     // Shows `folder` with its icon in the edit field; set by the address bar.

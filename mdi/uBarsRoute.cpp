@@ -1,13 +1,15 @@
-#include "mainwnd/uBarsRoute.h"
-
-#include "mainwnd/wMainWnd.h"
+#include "mdi/uBarsRoute.h"
 
 #include <commctrl.h>
+
+#include <initializer_list>
 
 namespace {
 
 constexpr int kCommandBack = 5150;
 constexpr int kCommandForward = 5151;
+
+HWND Bar(RouteBar bar) { return Routes().window ? Routes().window(bar) : nullptr; }
 
 bool Holds(HWND bar, HWND window) {
     return bar && window && (bar == window || IsChild(bar, window));
@@ -21,17 +23,17 @@ BarRoutes& Routes() {
 }
 
 void RouteSyncFolderTree(LPCITEMIDLIST folder) {
-    HWND tree = Frame().folderTree;
+    HWND tree = Bar(RouteBar::FolderTree);
     if (folder && tree && IsWindowVisible(tree) && Routes().syncFolderTree) Routes().syncFolderTree(folder);
 }
 
 void RouteShowInAddressBar(LPCITEMIDLIST folder) {
-    HWND address = Frame().addressBar;
+    HWND address = Bar(RouteBar::AddressBar);
     if (folder && address && IsWindowVisible(address) && Routes().showInAddressBar) Routes().showInAddressBar(folder);
 }
 
 void RouteShowTextInAddressBar(int iconIndex, const wchar_t* text) {
-    HWND address = Frame().addressBar;
+    HWND address = Bar(RouteBar::AddressBar);
     if (!address) return;
     SendMessageW(address, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
     COMBOBOXEXITEMW item{};
@@ -44,7 +46,7 @@ void RouteShowTextInAddressBar(int iconIndex, const wchar_t* text) {
 }
 
 void RouteUpdateHistoryButtons(bool canGoBack, bool canGoForward) {
-    for (HWND bar : {Frame().toolBar, Frame().sideToolBar}) {
+    for (HWND bar : {Bar(RouteBar::ToolBar), Bar(RouteBar::SideToolBar)}) {
         if (!bar) continue;
         SendMessageW(bar, TB_ENABLEBUTTON, kCommandBack, MAKELPARAM(canGoBack ? TRUE : FALSE, 0));
         SendMessageW(bar, TB_ENABLEBUTTON, kCommandForward, MAKELPARAM(canGoForward ? TRUE : FALSE, 0));
@@ -53,8 +55,7 @@ void RouteUpdateHistoryButtons(bool canGoBack, bool canGoForward) {
 
 HWND RouteFocusedBar() {
     HWND focus = GetFocus();
-    const FrameState& frame = Frame();
-    for (HWND bar : {frame.folderTree, frame.addressBar, frame.favoriteTree})
+    for (HWND bar : {Bar(RouteBar::FolderTree), Bar(RouteBar::AddressBar), Bar(RouteBar::FavoriteTree)})
         if (Holds(bar, focus)) return focus;
     return nullptr;
 }

@@ -1,0 +1,54 @@
+// What a child window gives its folder view: the view reaches the tab, the
+// history, navigation and the frame only through these.
+
+#include "mdi/wMDIChild.h"
+
+#include "app/uFrameLink.h"
+#include "mdi/wMDITab.h"
+
+HWND TMDIChildView::DialogOwner() const { return FrameLink().window; }
+
+bool TMDIChildView::Interactive() const { return FrameLink().interactive; }
+
+bool TMDIChildView::IsActive() const {
+    HWND active = ActiveChild();
+    return !active || active == Window;
+}
+
+bool TMDIChildView::ShowIfOpenElsewhere(PCIDLIST_ABSOLUTE folder, PCUITEMID_CHILD select) {
+    return FindOpenFolder(folder, true, select);
+}
+
+void TMDIChildView::OpenInNewTab(PIDLIST_ABSOLUTE folder, bool activate, PCUITEMID_CHILD select) {
+    OpenChildWindow(folder, activate, select, ContentFolder);
+}
+
+void TMDIChildView::RecordHistory() { PushHistory(*this); }
+
+// Only the active tab's folder is what the bars show; a navigation already
+// under way reports for itself.
+void TMDIChildView::ReportLocation(PCIDLIST_ABSOLUTE folder) {
+    if (InNavigate() || !IsActive()) return;
+    RequestNavigate(folder, OriginReport, TargetActive, nullptr);
+}
+
+void TMDIChildView::ShowTitle(const std::wstring& name, const std::wstring& caption) {
+    if (TabBar().settings.fullPath)
+        SetTabPath(Window);
+    else
+        SetTabText(Window, name);
+    SetWindowTextW(Window, caption.c_str());
+    IconChanged();
+}
+
+void TMDIChildView::IconChanged() {
+    if (FrameLink().window) DrawMenuBar(FrameLink().window);
+}
+
+void TMDIChildView::RunFrameCommand(WORD command, HWND list) {
+    if (FrameLink().window) SendMessageW(FrameLink().window, WM_COMMAND, command, reinterpret_cast<LPARAM>(list));
+}
+
+void TMDIChildView::CloseLater() {
+    if (HWND client = GetParent(Window)) PostMessageW(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(Window), 0);
+}
