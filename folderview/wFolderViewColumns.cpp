@@ -4,9 +4,9 @@
 
 #include "folderview/wFolderView.h"
 
+#include "app/uCommandRegistry.h"
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/uViewStateStore.h"
-#include "mainwnd/uCommand.h"
 #include "mdi/wMDITab.h"
 #include "res/resource.h"
 

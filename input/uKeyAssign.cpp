@@ -1,11 +1,12 @@
 #include "input/uKeyAssign.h"
 
+#include "app/uCommandRegistry.h"
 #include "app/uMessageLoop.h"
 #include "app/uReg.h"
 #include "input/uDialog.h"
-#include "mainwnd/uCommand.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDIClient.h"
+#include "res/resource.h"
 
 #include <utility>
 

@@ -2,6 +2,7 @@
 
 #include "app/Global.h"
 #include "app/Handles.h"
+#include "app/uCommandRegistry.h"
 #include "app/uMessageLoop.h"
 #include "app/uPIDL.h"
 #include "app/uReg.h"
@@ -15,31 +16,10 @@
 
 #include <shlobj.h>
 
-#include <vector>
-
 namespace {
 
-struct HandlerRange {
-    UINT first;
-    UINT last;
-    CommandHandler handler;
-};
-
-std::vector<HandlerRange>& Handlers() {
-    static std::vector<HandlerRange> handlers;
-    return handlers;
-}
-
-// The newest registration covering `command`, or null.
-CommandHandler HandlerOf(UINT command) {
-    const auto& handlers = Handlers();
-    for (auto it = handlers.rbegin(); it != handlers.rend(); ++it)
-        if (command >= it->first && command <= it->last) return it->handler;
-    return nullptr;
-}
-
 bool RunHandler(UINT command, HWND control) {
-    CommandHandler handler = HandlerOf(command);
+    CommandHandler handler = CommandHandlerOf(command);
     if (handler) handler(command, control);
     return handler != nullptr;
 }
@@ -307,10 +287,6 @@ BYTE HeldModifierSet() {
 }
 
 }  // namespace
-
-void SetCommandHandler(UINT first, UINT last, CommandHandler handler) {
-    Handlers().push_back({first, last, handler});
-}
 
 CommandRoutes& Routing() {
     static CommandRoutes routes;

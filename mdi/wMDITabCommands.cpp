@@ -4,8 +4,8 @@
 
 #include "mdi/wMDITab.h"
 
+#include "app/uCommandRegistry.h"
 #include "app/uPIDL.h"
-#include "mainwnd/uCommand.h"
 #include "mainwnd/uCommandShared.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDIChild.h"

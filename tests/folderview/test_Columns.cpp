@@ -4,6 +4,7 @@
 #include "FolderViewFixture.h"
 
 #include "app/Handles.h"
+#include "app/uCommandRegistry.h"
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/uViewStateStore.h"
 #include "mainwnd/uCommand.h"

@@ -534,6 +534,50 @@ TEST_F(CommandRouting, BarAndPaneMarksFollowTheirWindows) {
     EXPECT_FALSE(IsChecked(side, 5015));
 }
 
+void FirstOwner(UINT, HWND) {}
+void SecondOwner(UINT, HWND) {}
+void FirstMenu(HMENU) {}
+void SecondMenu(HMENU) {}
+
+TEST(CommandRegistry, ALaterRangeWinsOnlyWhereItOverlaps) {
+    SetCommandHandler(15000, 15099, FirstOwner);
+    SetCommandHandler(15050, 15199, SecondOwner);
+    EXPECT_EQ(CommandHandlerOf(15049), FirstOwner);
+    EXPECT_EQ(CommandHandlerOf(15050), SecondOwner);
+    EXPECT_EQ(CommandHandlerOf(15099), SecondOwner);
+    EXPECT_EQ(CommandHandlerOf(15199), SecondOwner);
+    EXPECT_EQ(CommandHandlerOf(15200), nullptr);
+
+    SetCommandHandler(15000, 15099, FirstOwner);
+    EXPECT_EQ(CommandHandlerOf(15050), FirstOwner) << "registered again, the first owner is the newer one";
+    EXPECT_EQ(CommandHandlerOf(15100), SecondOwner);
+}
+
+TEST(CommandRegistry, RemovingWithNullClearsJustThatRange) {
+    SetCommandHandler(15000, 15199, FirstOwner);
+    SetCommandHandler(15050, 15099, SecondOwner);
+    SetCommandHandler(15050, 15099, nullptr);
+    EXPECT_EQ(CommandHandlerOf(15060), nullptr) << "removed, not handed back to the older owner";
+    EXPECT_EQ(CommandHandlerOf(15049), FirstOwner);
+    EXPECT_EQ(CommandHandlerOf(15100), FirstOwner);
+
+    SetCommandHandler(15000, 15199, nullptr);
+    EXPECT_EQ(CommandHandlerOf(15049), nullptr);
+    SetCommandHandler(15050, 15099, SecondOwner);
+    EXPECT_EQ(CommandHandlerOf(15060), SecondOwner) << "a range removed can be taken again";
+}
+
+TEST(CommandRegistry, AMenuPreparerIsReplacedAndRemovedPerSubmenu) {
+    EXPECT_EQ(MenuPreparerOf(IDM_GROUPS_MENU), nullptr);
+    SetMenuPreparer(IDM_GROUPS_MENU, FirstMenu);
+    SetMenuPreparer(IDM_LAUNCHER_MENU, SecondMenu);
+    SetMenuPreparer(IDM_GROUPS_MENU, SecondMenu);
+    EXPECT_EQ(MenuPreparerOf(IDM_GROUPS_MENU), SecondMenu);
+    SetMenuPreparer(IDM_GROUPS_MENU, nullptr);
+    EXPECT_EQ(MenuPreparerOf(IDM_GROUPS_MENU), nullptr);
+    EXPECT_EQ(MenuPreparerOf(IDM_LAUNCHER_MENU), SecondMenu);
+}
+
 TEST(CommandResources, TheDefaultWholeProgramKeysAreInEffect) {
     HWND frame = CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
     ASSERT_NE(frame, nullptr);
