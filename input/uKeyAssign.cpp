@@ -107,7 +107,7 @@ void LoadKeyAssignments(HKEY root) {
     SetWholeProgramEntries(LoadAccels(root));
     ListKeys() = LoadListKeys(root);
     // The tables' editor is reachable once there are tables to edit.
-    for (const WORD mode : {kKeyDialogWholeProgram, kKeyDialogList})
+    for (const WORD mode : {IDM_KEYS_PROGRAM, IDM_KEYS_LIST})
         SetCommandHandler(mode, mode, [](UINT command, HWND) {
             RunKeyAssignDialog(Frame().frame, static_cast<WORD>(command));
         });

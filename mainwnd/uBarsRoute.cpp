@@ -1,13 +1,11 @@
 #include "mainwnd/uBarsRoute.h"
 
 #include "mainwnd/wMainWnd.h"
+#include "res/resource.h"
 
 #include <commctrl.h>
 
 namespace {
-
-constexpr int kCommandBack = 5150;
-constexpr int kCommandForward = 5151;
 
 bool Holds(HWND bar, HWND window) {
     return bar && window && (bar == window || IsChild(bar, window));
@@ -46,8 +44,8 @@ void RouteShowTextInAddressBar(int iconIndex, const wchar_t* text) {
 void RouteUpdateHistoryButtons(bool canGoBack, bool canGoForward) {
     for (HWND bar : {Frame().toolBar, Frame().sideToolBar}) {
         if (!bar) continue;
-        SendMessageW(bar, TB_ENABLEBUTTON, kCommandBack, MAKELPARAM(canGoBack ? TRUE : FALSE, 0));
-        SendMessageW(bar, TB_ENABLEBUTTON, kCommandForward, MAKELPARAM(canGoForward ? TRUE : FALSE, 0));
+        SendMessageW(bar, TB_ENABLEBUTTON, IDM_BACK, MAKELPARAM(canGoBack ? TRUE : FALSE, 0));
+        SendMessageW(bar, TB_ENABLEBUTTON, IDM_FORWARD, MAKELPARAM(canGoForward ? TRUE : FALSE, 0));
     }
 }
 

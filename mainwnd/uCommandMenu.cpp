@@ -133,10 +133,10 @@ void PrepareClosedFolders(HMENU menu) {
     KeepFirstItems(menu, 2);
     const TPIDLList* history = App().closedFolders.get();
     if (!history) return;
-    for (int i = 0; i < history->Count() && i < 200; ++i) {
+    for (int i = 0; i < history->Count() && i <= IDM_CLOSED_LAST - IDM_CLOSED_FIRST; ++i) {
         const std::wstring text =
             L"&" + std::to_wstring(i) + L" " + EscapeAmpersands(PIDLDisplayName(history->Get(i)));
-        AppendMenuW(menu, MF_STRING, 10400 + i, text.c_str());
+        AppendMenuW(menu, MF_STRING, IDM_CLOSED_FIRST + i, text.c_str());
     }
 }
 
