@@ -5,6 +5,7 @@
 #include "mainwnd/uBarsRoute.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDIChild.h"
+#include "mdi/wMDIClient.h"
 #include "mdi/wMDITab.h"
 
 #include <algorithm>
@@ -39,7 +40,7 @@ void FolderViewTest::SetUp() {
                              nullptr, nullptr, instance, nullptr);
     ASSERT_NE(frame_, nullptr);
     Frame().frame = frame_;
-    CLIENTCREATESTRUCT clientCreate{nullptr, 3000};
+    CLIENTCREATESTRUCT clientCreate{nullptr, kFirstChildId};
     Frame().mdiClient = CreateWindowExW(0, L"MDICLIENT", nullptr,
                                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | MDIS_ALLCHILDSTYLES,
                                         0, 0, 0, 0, frame_, nullptr, instance, &clientCreate);
