@@ -37,18 +37,6 @@ inline constexpr UINT kFillStepMessage = WM_APP + 0x62;
 // what a user notices as a stall.
 inline constexpr ULONGLONG kFillSliceLength = 30;
 
-// Commands of the view's own table.
-enum FolderViewCommand : WORD {
-    CmdGoUp = 5200,
-    CmdGoUpNewTab = 5201,
-    CmdOpen = 5202,
-    CmdOpenNewTab = 5203,
-    CmdRename = 5206,
-    CmdRefresh = 5207,
-    CmdOpenBackground = 5222,
-    CmdOpenByAssociation = 5223,
-};
-
 enum RefreshMode { RefreshFull = 0, RefreshResort = 1, RefreshMerge = 2 };
 
 // One item's picture in thumbnail mode. The slot owns its handle: an icon

@@ -7,7 +7,7 @@
 #include "app/Global.h"
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/uViewStateStore.h"
-#include "mainwnd/uCommand.h"
+#include "app/uCommandRegistry.h"
 #include "res/resource.h"
 
 #include <shlwapi.h>
@@ -20,8 +20,6 @@ namespace {
 // A folder that never stops answering must not make the column loops endless.
 constexpr int kMaxShellColumns = 1000;
 constexpr int kDefaultColumnWidth = 200;
-constexpr UINT kFirstSortCommand = 11000;
-constexpr UINT kLastSortCommand = 11199;
 constexpr int kAscendingArrow = 0;
 constexpr int kDescendingArrow = 1;
 
@@ -69,7 +67,7 @@ TFolderView* ViewOfControl(HWND control) {
 }
 
 void SortCommand(UINT command, HWND control) {
-    if (TFolderView* view = ViewOfControl(control)) view->SortBy(static_cast<int>(command - kFirstSortCommand));
+    if (TFolderView* view = ViewOfControl(control)) view->SortBy(static_cast<int>(command - IDM_SORT_FIRST));
 }
 
 void PrepareArrangeMenu(HMENU menu) {
@@ -82,7 +80,7 @@ void RegisterColumnCommands() {
     static bool registered = false;
     if (registered) return;
     registered = true;
-    SetCommandHandler(kFirstSortCommand, kLastSortCommand, SortCommand);
+    SetCommandHandler(IDM_SORT_FIRST, IDM_SORT_LAST, SortCommand);
     SetMenuPreparer(IDM_ARRANGE_MENU, PrepareArrangeMenu);
 }
 
@@ -304,9 +302,9 @@ void TFolderView::FillArrangeMenu(HMENU menu) const {
     }
     for (const int column : columns) {
         // Only the first 200 columns have a command.
-        if (column > static_cast<int>(kLastSortCommand - kFirstSortCommand)) continue;
+        if (column > IDM_SORT_LAST - IDM_SORT_FIRST) continue;
         const std::wstring title = QueryColumn(*this, column).value_or(ShellColumn{}).title;
         const UINT flags = MF_STRING | (column == SortColumn ? MF_CHECKED : 0);
-        AppendMenuW(menu, flags, kFirstSortCommand + column, EscapeAmpersands(title).c_str());
+        AppendMenuW(menu, flags, IDM_SORT_FIRST + column, EscapeAmpersands(title).c_str());
     }
 }

@@ -7,6 +7,7 @@
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/uItemTasks.h"
 #include "input/uKeyAssign.h"
+#include "res/resource.h"
 
 #include <shlwapi.h>
 
@@ -81,7 +82,7 @@ LRESULT TFolderView::OnNotify(NMHDR* header) {
         if (ListView_HitTest(ListView, &hit) >= 0 && (hit.flags & LVHT_ONITEM))
             OnItemActivatedAsReturn();
         else if (FolderViewConfig().DBClickUp)
-            ExecuteCommand(CmdGoUp);
+            ExecuteCommand(IDM_GO_UP);
         return 0;
     }
     case LVN_COLUMNCLICK:

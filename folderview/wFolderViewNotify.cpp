@@ -7,6 +7,7 @@
 #include "app/Global.h"
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/uViewStateStore.h"
+#include "res/resource.h"
 #include "shell/uCapabilities.h"
 #include "shell/uDirWatcher.h"
 #include "shell/uThumbCache.h"
@@ -319,7 +320,7 @@ void TFolderView::StartRenameLastItem() {
     const int last = ItemCount() - 1;
     if (last < 0) return;
     FocusAndSelect(last);
-    ExecuteCommand(CmdRename);
+    ExecuteCommand(IDM_RENAME);
 }
 
 UniquePidl TFolderView::ParseChild(const std::wstring& name) const {

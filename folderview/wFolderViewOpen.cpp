@@ -5,6 +5,7 @@
 
 #include "app/Global.h"
 #include "folderview/uFolderViewSettings.h"
+#include "res/resource.h"
 
 #include <shellapi.h>
 
@@ -19,18 +20,19 @@ constexpr wchar_t kWarningCaption[] = L"警告";
 
 void TFolderView::ExecuteCommand(WORD command) {
     switch (command) {
-    case CmdGoUp: GoUp(false, true); break;
-    case CmdGoUpNewTab: GoUp(true, true); break;
-    case CmdOpen: OpenSelection(0); break;
-    case CmdOpenNewTab: OpenSelection(1); break;
-    case CmdOpenBackground: OpenSelection(2); break;
-    case CmdRefresh: RefreshView(RefreshFull); break;
-    case CmdOpenByAssociation: InvokeDefaultVerb(); break;
+    case IDM_GO_UP: GoUp(false, true); break;
+    case IDM_GO_UP_NEW_TAB: GoUp(true, true); break;
+    case IDM_OPEN: OpenSelection(0); break;
+    case IDM_OPEN_NEW_TAB: OpenSelection(1); break;
+    case IDM_OPEN_BACKGROUND: OpenSelection(2); break;
+    case IDM_REFRESH: RefreshView(RefreshFull); break;
+    case IDM_OPEN_ASSOCIATION: InvokeDefaultVerb(); break;
     default:
         // Main-window commands go to the frame, which routes them back to
         // the pane they are aimed at.
-        if ((command >= 5000 && command < 5200) || (command >= 10000 && command < 15000) ||
-            (command >= 20000 && command < 25000)) {
+        if ((command >= IDM_FIXED_FIRST && command < IDM_ITEM_FIRST) ||
+            (command >= IDM_DYNAMIC_FIRST && command < IDM_LAUNCH_FIRST) ||
+            (command >= IDM_SCRIPT_FIRST && command <= IDM_SCRIPT_LAST)) {
             Host->RunFrameCommand(command, ListView);
         }
         break;

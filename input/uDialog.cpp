@@ -18,9 +18,6 @@ constexpr wchar_t kModeProperty[] = L"mode";
 constexpr wchar_t kWholeProgramTitle[] = L"全体のキーボード設定";
 constexpr wchar_t kListTitle[] = L"リストビューのキーボード設定";
 
-constexpr WORD kLauncherFirst = 15000;
-constexpr WORD kScriptEnd = 25000;
-
 WORD DialogMode(HWND dialog) {
     return static_cast<WORD>(reinterpret_cast<UINT_PTR>(GetPropW(dialog, kModeProperty)));
 }
@@ -35,7 +32,7 @@ void SetCurrentCommand(HWND dialog, WORD command) {
 }
 
 bool IsPickableCommand(UINT id) {
-    return (id >= 5000 && id < 5300) || (id >= 10000 && id < kScriptEnd);
+    return (id >= IDM_FIXED_FIRST && id <= IDM_FIXED_LAST) || (id >= IDM_DYNAMIC_FIRST && id <= IDM_SCRIPT_LAST);
 }
 
 HWND RowList(HWND dialog) {
@@ -156,7 +153,7 @@ void OnDelete(HWND dialog) {
 void OnOk(HWND dialog) {
     HWND list = RowList(dialog);
     const int count = ListView_GetItemCount(list);
-    if (DialogMode(dialog) == kKeyDialogWholeProgram) {
+    if (DialogMode(dialog) == IDM_KEYS_PROGRAM) {
         std::vector<ACCEL> entries;
         for (int row = 0; row < count; ++row) {
             const DWORD binding = RowParam(list, row);
@@ -203,7 +200,7 @@ void InitRowList(HWND dialog, WORD mode) {
     column.pszText = const_cast<wchar_t*>(L"名前");
     column.cx = 175;
     ListView_InsertColumn(list, 1, &column);
-    if (mode == kKeyDialogWholeProgram) {
+    if (mode == IDM_KEYS_PROGRAM) {
         for (const ACCEL& entry : WholeProgramEntries())
             AppendRow(dialog, PackedKeyFromAccel(entry.fVirt, entry.key), entry.cmd);
     } else {
@@ -213,7 +210,7 @@ void InitRowList(HWND dialog, WORD mode) {
 
 void OnInitDialog(HWND dialog, WORD mode) {
     SetPropW(dialog, kModeProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(mode)));
-    SetWindowTextW(dialog, mode == kKeyDialogWholeProgram ? kWholeProgramTitle : kListTitle);
+    SetWindowTextW(dialog, mode == IDM_KEYS_PROGRAM ? kWholeProgramTitle : kListTitle);
     AttachMenuCopy(dialog);
     for (const TKeyItem& key : KeyItems())
         SendDlgItemMessageW(dialog, IDC_SHORTCUT_KEYS, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(key.Name));
@@ -273,7 +270,7 @@ INT_PTR CALLBACK KeyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 std::wstring KeyDialogCommandName(HMENU menu, WORD command) {
     // Launch items and scripts are named by their lists once those exist;
     // until then their commands show as numbers.
-    if (command >= kLauncherFirst && command < kScriptEnd) return std::to_wstring(command);
+    if (command >= IDM_LAUNCH_FIRST && command <= IDM_SCRIPT_LAST) return std::to_wstring(command);
     wchar_t caption[512] = {};
     MENUITEMINFOW info{sizeof(info)};
     info.fMask = MIIM_STRING;

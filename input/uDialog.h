@@ -7,9 +7,8 @@
 
 #include <string>
 
-inline constexpr WORD kKeyDialogWholeProgram = 5073;
-inline constexpr WORD kKeyDialogList = 5081;
-
+// `mode` is the command that opens the dialog: IDM_KEYS_PROGRAM for the
+// whole-program table, IDM_KEYS_LIST for the list's.
 // Modal; 1 when OK replaced the scope's table (and rebuilt the frame's menu), 2 on Cancel.
 INT_PTR RunKeyAssignDialog(HWND owner, WORD mode);
 // The same dialog without its own loop, for callers that drive it by messages;

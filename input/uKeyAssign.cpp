@@ -4,7 +4,8 @@
 #include "app/uMessageLoop.h"
 #include "app/uReg.h"
 #include "input/uDialog.h"
-#include "mainwnd/uCommand.h"
+#include "app/uCommandRegistry.h"
+#include "res/resource.h"
 
 #include <utility>
 
@@ -105,7 +106,7 @@ void LoadKeyAssignments(HKEY root) {
     SetWholeProgramEntries(LoadAccels(root));
     ListKeys() = LoadListKeys(root);
     // The tables' editor is reachable once there are tables to edit.
-    for (const WORD mode : {kKeyDialogWholeProgram, kKeyDialogList})
+    for (const WORD mode : {IDM_KEYS_PROGRAM, IDM_KEYS_LIST})
         SetCommandHandler(mode, mode, [](UINT command, HWND) {
             RunKeyAssignDialog(FrameLink().window, static_cast<WORD>(command));
         });

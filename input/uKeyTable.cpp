@@ -1,5 +1,7 @@
 #include "input/uKeyTable.h"
 
+#include "res/resource.h"
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -47,10 +49,28 @@ constexpr TShiftStateItem kShiftStates[] = {
 };
 
 constexpr TKeyCommand kDefaultListKeys[] = {
-    {5200, 0x008}, {5201, 0x108}, {5202, 0x00D}, {5203, 0x10D}, {5204, 0x40D}, {5205, 0x02E},
-    {5205, 0x12E}, {5205, 0x244}, {5206, 0x071}, {5207, 0x074}, {5208, 0x241}, {5209, 0x141},
-    {5210, 0x243}, {5212, 0x24B}, {5213, 0x252}, {5214, 0x256}, {5215, 0x258}, {5218, 0x05D},
-    {5229, 0x146}, {5222, 0x30D}, {5223, 0x20D}, {5149, 0x25A},
+    {IDM_GO_UP, 0x008},
+    {IDM_GO_UP_NEW_TAB, 0x108},
+    {IDM_OPEN, 0x00D},
+    {IDM_OPEN_NEW_TAB, 0x10D},
+    {IDM_PROPERTIES, 0x40D},
+    {IDM_DELETE, 0x02E},
+    {IDM_DELETE, 0x12E},
+    {IDM_DELETE, 0x244},
+    {IDM_RENAME, 0x071},
+    {IDM_REFRESH, 0x074},
+    {IDM_SELECT_ALL, 0x241},
+    {IDM_INVERT_SELECTION, 0x141},
+    {IDM_COPY, 0x243},
+    {IDM_NEW_FOLDER, 0x24B},
+    {IDM_EXTENDED_RENAME, 0x252},
+    {IDM_PASTE, 0x256},
+    {IDM_CUT, 0x258},
+    {IDM_CONTEXT_MENU, 0x05D},
+    {IDM_INCREMENTAL_SEARCH, 0x146},
+    {IDM_OPEN_BACKGROUND, 0x30D},
+    {IDM_OPEN_ASSOCIATION, 0x20D},
+    {IDM_UNDO, 0x25A},
 };
 
 static_assert(std::size(kKeyItems) == 127);

@@ -2,6 +2,7 @@
 
 #include "app/Global.h"
 #include "app/Handles.h"
+#include "app/uCommandRegistry.h"
 #include "app/uMessageLoop.h"
 #include "app/uPIDL.h"
 #include "app/uReg.h"
@@ -15,31 +16,10 @@
 
 #include <shlobj.h>
 
-#include <vector>
-
 namespace {
 
-struct HandlerRange {
-    UINT first;
-    UINT last;
-    CommandHandler handler;
-};
-
-std::vector<HandlerRange>& Handlers() {
-    static std::vector<HandlerRange> handlers;
-    return handlers;
-}
-
-// The newest registration covering `command`, or null.
-CommandHandler HandlerOf(UINT command) {
-    const auto& handlers = Handlers();
-    for (auto it = handlers.rbegin(); it != handlers.rend(); ++it)
-        if (command >= it->first && command <= it->last) return it->handler;
-    return nullptr;
-}
-
 bool RunHandler(UINT command, HWND control) {
-    CommandHandler handler = HandlerOf(command);
+    CommandHandler handler = CommandHandlerOf(command);
     if (handler) handler(command, control);
     return handler != nullptr;
 }
@@ -281,8 +261,8 @@ bool RunTableCommand(HWND frame, WORD command) {
 // Identifiers the table names whose owners are built later: known, so handled
 // (and passed to their owner once it registers), never left to the default.
 bool IsKnownCommand(UINT command) {
-    if (command >= 5000 && command <= 5299) return true;
-    return command >= 10400 && command <= 24999;
+    if (command >= IDM_FIXED_FIRST && command <= IDM_FIXED_LAST) return true;
+    return command >= IDM_CLOSED_FIRST && command <= IDM_SCRIPT_LAST;
 }
 
 // Commands that only make sense while a pane stands: without it they do
@@ -307,10 +287,6 @@ BYTE HeldModifierSet() {
 }
 
 }  // namespace
-
-void SetCommandHandler(UINT first, UINT last, CommandHandler handler) {
-    Handlers().push_back({first, last, handler});
-}
 
 CommandRoutes& Routing() {
     static CommandRoutes routes;
@@ -340,17 +316,17 @@ bool OnFrameCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
         return true;
     }
 
-    if (id >= 10400 && id <= 10599) {
-        OpenClosedFolder(static_cast<int>(id - 10400));
+    if (id >= IDM_CLOSED_FIRST && id <= IDM_CLOSED_LAST) {
+        OpenClosedFolder(static_cast<int>(id - IDM_CLOSED_FIRST));
         return true;
     }
-    if (id >= 10600 && id <= 24999) {
+    if (id >= IDM_GROUP_FIRST && id <= IDM_SCRIPT_LAST) {
         // Groups, sorting, launch items and scripts belong to their owners;
-        // the reserved 10800-10999 do nothing.
-        if (id < 10800 || id > 10999) RunHandler(id, control);
+        // the reserved range does nothing.
+        if (id < IDM_RESERVED_FIRST || id > IDM_RESERVED_LAST) RunHandler(id, control);
         return true;
     }
-    if (id >= 5200 && id <= 5299) {
+    if (id >= IDM_ITEM_FIRST && id <= IDM_ITEM_LAST) {
         DispatchItemCommand(static_cast<WORD>(id), control);
         return true;
     }

@@ -2,32 +2,16 @@
 // The command vocabulary's routing: every WM_COMMAND the frame gets goes
 // through OnFrameCommand, every main-menu submenu that opens through
 // PrepareFrameMenu. Commands whose owners are built later reach them through
-// the registration points below; until an owner registers, its commands do
-// nothing.
+// the command registry (app/uCommandRegistry.h); until an owner registers,
+// its commands do nothing.
 
 #include <windows.h>
 #include <shellapi.h>
 
 class TMDIChildContent;
 
-// The notification code of a command a pane forwards for itself; lParam is
-// the pane's window (folder view list, search list, folder tree, favorites tree).
-inline constexpr WORD CommandFromControl = 1700;
-
 // The search pane's result list, the last stop of the backward focus walk.
 inline constexpr int kSearchPaneListId = 7068;
-
-// A later owner's handler of a command or a range of them; `control` is the
-// pane a command is aimed at, else null.
-using CommandHandler = void (*)(UINT command, HWND control);
-// Registers (or with null removes) the handler of [first, last]; a later
-// registration for an overlapping range wins.
-void SetCommandHandler(UINT first, UINT last, CommandHandler handler);
-
-// Fills the items of a main-menu submenu that its owner keeps; called after
-// the fixed items were kept and the rest removed.
-using MenuPreparer = void (*)(HMENU submenu);
-void SetMenuPreparer(UINT submenuId, MenuPreparer preparer);
 
 // The panes other than the folder view that carry item commands, and the
 // other owners the routing hands whole messages to.

@@ -3,6 +3,7 @@
 // dynamic submenus.
 
 #include "app/Global.h"
+#include "app/uCommandRegistry.h"
 #include "app/uPIDL.h"
 #include "app/uReg.h"
 #include "folderview/uFolderViewSettings.h"
@@ -14,15 +15,9 @@
 #include "mdi/wMDITab.h"
 #include "res/resource.h"
 
-#include <map>
 #include <string>
 
 namespace {
-
-std::map<UINT, MenuPreparer>& Preparers() {
-    static std::map<UINT, MenuPreparer> preparers;
-    return preparers;
-}
 
 // The identifier of the item of `menu` (or of its submenus) that carries `popup`.
 bool FindSubmenuId(HMENU menu, HMENU popup, UINT& id) {
@@ -138,10 +133,10 @@ void PrepareClosedFolders(HMENU menu) {
     KeepFirstItems(menu, 2);
     const TPIDLList* history = App().closedFolders.get();
     if (!history) return;
-    for (int i = 0; i < history->Count() && i < 200; ++i) {
+    for (int i = 0; i < history->Count() && i <= IDM_CLOSED_LAST - IDM_CLOSED_FIRST; ++i) {
         const std::wstring text =
             L"&" + std::to_wstring(i) + L" " + EscapeAmpersands(PIDLDisplayName(history->Get(i)));
-        AppendMenuW(menu, MF_STRING, 10400 + i, text.c_str());
+        AppendMenuW(menu, MF_STRING, IDM_CLOSED_FIRST + i, text.c_str());
     }
 }
 
@@ -185,13 +180,6 @@ int FixedItems(UINT id) {
 
 }  // namespace
 
-void SetMenuPreparer(UINT submenuId, MenuPreparer preparer) {
-    if (preparer)
-        Preparers()[submenuId] = preparer;
-    else
-        Preparers().erase(submenuId);
-}
-
 void PrepareFrameMenu(HWND frame, HMENU popup) {
     UINT id = 0;
     if (!popup || !FindSubmenuId(GetMenu(frame), popup, id)) return;
@@ -207,5 +195,5 @@ void PrepareFrameMenu(HWND frame, HMENU popup) {
         if (const int fixed = FixedItems(id); fixed >= 0) KeepFirstItems(popup, fixed);
         break;
     }
-    if (auto it = Preparers().find(id); it != Preparers().end()) it->second(popup);
+    if (MenuPreparer preparer = MenuPreparerOf(id)) preparer(popup);
 }

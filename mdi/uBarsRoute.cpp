@@ -1,13 +1,11 @@
 #include "mdi/uBarsRoute.h"
+#include "res/resource.h"
 
 #include <commctrl.h>
 
 #include <initializer_list>
 
 namespace {
-
-constexpr int kCommandBack = 5150;
-constexpr int kCommandForward = 5151;
 
 HWND Bar(RouteBar bar) { return Routes().window ? Routes().window(bar) : nullptr; }
 
@@ -48,8 +46,8 @@ void RouteShowTextInAddressBar(int iconIndex, const wchar_t* text) {
 void RouteUpdateHistoryButtons(bool canGoBack, bool canGoForward) {
     for (HWND bar : {Bar(RouteBar::ToolBar), Bar(RouteBar::SideToolBar)}) {
         if (!bar) continue;
-        SendMessageW(bar, TB_ENABLEBUTTON, kCommandBack, MAKELPARAM(canGoBack ? TRUE : FALSE, 0));
-        SendMessageW(bar, TB_ENABLEBUTTON, kCommandForward, MAKELPARAM(canGoForward ? TRUE : FALSE, 0));
+        SendMessageW(bar, TB_ENABLEBUTTON, IDM_BACK, MAKELPARAM(canGoBack ? TRUE : FALSE, 0));
+        SendMessageW(bar, TB_ENABLEBUTTON, IDM_FORWARD, MAKELPARAM(canGoForward ? TRUE : FALSE, 0));
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/ComPtr.h"
 #include "app/Handles.h"
+#include "res/resource.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -24,12 +25,12 @@ struct TabBarSettings {
     bool bottom = false;
     int style = TCS_TOOLTIPS;
     int maxString = 20;
-    WORD rClick = 5115;
-    WORD rsClick = 5117;
-    WORD rcClick = 5116;
-    WORD mClick = 5152;
-    WORD ldClick = 5079;
-    WORD rlClick = 5117;
+    WORD rClick = IDM_TAB_POPUP;
+    WORD rsClick = IDM_TAB_NOTHING;
+    WORD rcClick = IDM_TAB_CONTEXT;
+    WORD mClick = IDM_NAVIGATE_LOCK;
+    WORD ldClick = IDM_CLOSE;
+    WORD rlClick = IDM_TAB_NOTHING;
     bool wheelTab = true;
     bool fullPath = false;
     int minWidth = 0;

@@ -7,7 +7,7 @@
 
 #include "app/uFrameLink.h"
 #include "app/uPIDL.h"
-#include "mainwnd/uCommand.h"
+#include "app/uCommandRegistry.h"
 #include "mdi/wMDIChild.h"
 #include "res/resource.h"
 #include "shell/uContextMenuHost.h"

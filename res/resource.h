@@ -138,6 +138,28 @@
 #define IDM_INCREMENTAL_SEARCH 5229
 #define IDM_FILE_SELECT 5230
 
+// Command ranges. The fixed vocabulary, with the item commands at its top;
+// then the dynamic identifiers, which carry an index or an item's identifier
+// as their offset from the first of their range.
+#define IDM_FIXED_FIRST 5000
+#define IDM_FIXED_LAST 5299
+#define IDM_ITEM_FIRST 5200
+#define IDM_ITEM_LAST 5299
+// The dynamic identifiers lie from here on; the ranges begin at 10400.
+#define IDM_DYNAMIC_FIRST 10000
+#define IDM_CLOSED_FIRST 10400
+#define IDM_CLOSED_LAST 10599
+#define IDM_GROUP_FIRST 10600
+#define IDM_GROUP_LAST 10799
+#define IDM_RESERVED_FIRST 10800
+#define IDM_RESERVED_LAST 10999
+#define IDM_SORT_FIRST 11000
+#define IDM_SORT_LAST 11199
+#define IDM_LAUNCH_FIRST 15000
+#define IDM_LAUNCH_LAST 19999
+#define IDM_SCRIPT_FIRST 20000
+#define IDM_SCRIPT_LAST 24999
+
 // The about box.
 #define IDC_VERSION_ICON 7248
 #define IDC_VERSION_TEXT 7249

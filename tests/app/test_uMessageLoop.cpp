@@ -2,6 +2,8 @@
 
 #include "app/uMessageLoop.h"
 
+#include "res/resource.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -33,9 +35,10 @@ protected:
         ASSERT_NE(frame_, nullptr);
         g_commands.clear();
         LoopTables() = {};
-        LoopTables().searchStop = MakeTable({{FVIRTKEY, VK_ESCAPE, 5179}});
+        LoopTables().searchStop = MakeTable({{FVIRTKEY, VK_ESCAPE, IDM_STOP_SEARCH}});
         LoopTables().wholeProgram = MakeTable({{FVIRTKEY, VK_F5, 100}, {FVIRTKEY | FCONTROL, VK_TAB, 101}});
-        LoopTables().focus = MakeTable({{FVIRTKEY, VK_TAB, 5080}, {FVIRTKEY | FCONTROL, VK_TAB, 5081}});
+        LoopTables().focus =
+            MakeTable({{FVIRTKEY, VK_TAB, IDM_FOCUS_NEXT}, {FVIRTKEY | FCONTROL, VK_TAB, IDM_KEYS_LIST}});
     }
     void TearDown() override {
         DestroyAcceleratorTable(LoopTables().searchStop);
@@ -61,7 +64,7 @@ TEST_F(MessageLoopOrder, EscapeStopsTheSearchOnlyWhileOneRuns) {
     LoopTables().searchRunning = true;
     EXPECT_TRUE(Press(VK_ESCAPE));
     ASSERT_EQ(g_commands.size(), 1u);
-    EXPECT_EQ(g_commands[0], 5179);
+    EXPECT_EQ(g_commands[0], IDM_STOP_SEARCH);
 }
 
 TEST_F(MessageLoopOrder, UserKeysWinOverTheFocusTable) {
@@ -80,7 +83,7 @@ TEST_F(MessageLoopOrder, UserKeysWinOverTheFocusTable) {
 TEST_F(MessageLoopOrder, TabReachesTheSearchPaneBeforeItSwitchesPanes) {
     EXPECT_TRUE(Press(VK_TAB));
     ASSERT_EQ(g_commands.size(), 1u);
-    EXPECT_EQ(g_commands[0], 5080);
+    EXPECT_EQ(g_commands[0], IDM_FOCUS_NEXT);
 
     g_commands.clear();
     HWND dialog = CreateWindowExW(WS_EX_CONTROLPARENT, L"#32770", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, frame_,

@@ -4,6 +4,7 @@
 #include "app/uReg.h"
 
 #include "app/UtilClass.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -544,7 +545,8 @@ static_assert(sizeof(Record) == 8);
 }  // namespace
 
 TEST_F(SettingsStore, RecordsAreStoredBackToBackAsBinary) {
-    const std::vector<Record> records{{0x0141, 1, 0, 5202}, {0x0270, 2, 0, 5001}, {0xFFFF, 0xFF, 0xFF, 0xFFFFFFFF}};
+    const std::vector<Record> records{
+        {0x0141, 1, 0, IDM_OPEN}, {0x0270, 2, 0, IDM_EXIT}, {0xFFFF, 0xFF, 0xFF, 0xFFFFFFFF}};
     SettingsWriteRecords<Record>(key(), L"Table", records);
     RawValue raw;
     ASSERT_TRUE(ReadRaw(key(), L"Table", raw));

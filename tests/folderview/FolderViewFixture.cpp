@@ -5,6 +5,7 @@
 #include "mainwnd/wMainWnd.h"
 #include "mdi/uBarsRoute.h"
 #include "mdi/wMDIChild.h"
+#include "mdi/wMDIClient.h"
 #include "mdi/wMDITab.h"
 
 #include <algorithm>
@@ -39,8 +40,7 @@ void FolderViewTest::SetUp() {
                              nullptr, nullptr, instance, nullptr);
     ASSERT_NE(frame_, nullptr);
     FrameLink().window = frame_;
-    FrameLink().relayout = Relayout;
-    CLIENTCREATESTRUCT clientCreate{nullptr, 3000};
+    CLIENTCREATESTRUCT clientCreate{nullptr, kFirstChildId};
     FrameLink().mdiClient = CreateWindowExW(0, L"MDICLIENT", nullptr,
                                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | MDIS_ALLCHILDSTYLES,
                                         0, 0, 0, 0, frame_, nullptr, instance, &clientCreate);

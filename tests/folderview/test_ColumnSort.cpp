@@ -8,6 +8,7 @@
 #include "mainwnd/uCommand.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDIChild.h"
+#include "res/resource.h"
 #include "shell/ShellGuids.h"
 
 #include <string>
@@ -53,7 +54,7 @@ protected:
     }
 
     void SortCommand(int column) {
-        OnFrameCommand(frame_, MAKEWPARAM(11000 + column, 0), 0);
+        OnFrameCommand(frame_, MAKEWPARAM(IDM_SORT_FIRST + column, 0), 0);
         Pump();
     }
 };

@@ -4,6 +4,7 @@
 #include "FolderViewFixture.h"
 
 #include "app/Handles.h"
+#include "app/uCommandRegistry.h"
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/uViewStateStore.h"
 #include "mainwnd/uCommand.h"
@@ -233,10 +234,11 @@ TEST_F(ColumnsWithFiles, SortCommandsSortTheActiveViewOrTheAimedOne) {
     ASSERT_TRUE(MakeFile(other / L"x.txt"));
     HWND second = Open(other.path());
     ASSERT_EQ(ActiveChild(), second);
-    OnFrameCommand(frame_, MAKEWPARAM(11001, 0), 0);
+    OnFrameCommand(frame_, MAKEWPARAM(IDM_SORT_FIRST + 1, 0), 0);
     EXPECT_EQ(View(second)->SortColumn, 1);
     EXPECT_EQ(View(first)->SortColumn, 0);
-    OnFrameCommand(frame_, MAKEWPARAM(11001, CommandFromControl), reinterpret_cast<LPARAM>(View(first)->ListView));
+    OnFrameCommand(frame_, MAKEWPARAM(IDM_SORT_FIRST + 1, CommandFromControl),
+                   reinterpret_cast<LPARAM>(View(first)->ListView));
     EXPECT_EQ(View(first)->SortColumn, 1);
     EXPECT_EQ(ArrowOf(first, 1), 0);
 }
@@ -343,7 +345,7 @@ TEST_F(Columns, TheArrangeMenuListsTheShownColumnsAndChecksTheSortedOne) {
     HMENU arrange = info.hSubMenu;
     const std::vector<MenuEntry> fixed = MenuEntries(arrange);
     ASSERT_EQ(fixed.size(), 6u);
-    EXPECT_EQ(fixed[0].id, 11000u);
+    EXPECT_EQ(fixed[0].id, UINT{IDM_SORT_FIRST});
     EXPECT_EQ(fixed[0].text, L"名前");
     EXPECT_EQ(fixed[5].text, L"アクセス日時");
 
@@ -352,7 +354,7 @@ TEST_F(Columns, TheArrangeMenuListsTheShownColumnsAndChecksTheSortedOne) {
     const std::vector<MenuEntry> entries = MenuEntries(arrange);
     ASSERT_EQ(entries.size(), view->Columns.size());
     for (size_t i = 0; i < entries.size(); ++i) {
-        EXPECT_EQ(entries[i].id, 11000u + view->Columns[i]) << i;
+        EXPECT_EQ(entries[i].id, UINT{IDM_SORT_FIRST} + view->Columns[i]) << i;
         EXPECT_EQ(entries[i].text, ShellTitle(view, view->Columns[i])) << i;
         EXPECT_EQ((entries[i].state & MFS_CHECKED) != 0, i == 1) << i;
     }
@@ -371,7 +373,7 @@ TEST_F(Columns, TheArrangeMenuFollowsTheFoldersRememberedColumns) {
     std::vector<UINT> ids;
     for (const MenuEntry& entry : MenuEntries(menu.get())) ids.push_back(entry.id);
     std::vector<UINT> expected;
-    for (const int column : view->Columns) expected.push_back(11000u + column);
+    for (const int column : view->Columns) expected.push_back(UINT{IDM_SORT_FIRST} + column);
     EXPECT_EQ(ids, expected);
 }
 

@@ -8,6 +8,7 @@
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDITab.h"
+#include "res/resource.h"
 
 #include <shlwapi.h>
 #include <tlhelp32.h>
@@ -278,7 +279,7 @@ TEST_F(FolderView, GoingUpShowsTheParentWithTheFolderJustLeftSelected) {
     ASSERT_TRUE(MakeDirectory(root_ / L"inner"));
     ASSERT_TRUE(MakeFile(root_ / L"aaa.txt"));
     HWND child = Open(root_ / L"inner");
-    View(child)->ExecuteCommand(CmdGoUp);
+    View(child)->ExecuteCommand(IDM_GO_UP);
     Pump();
     EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), root_.path().c_str()), 0);
     EXPECT_EQ(SelectedNames(child), std::vector<std::wstring>{L"inner"});
@@ -288,7 +289,7 @@ TEST_F(FolderView, GoingUpShowsTheParentWithTheFolderJustLeftSelected) {
 TEST_F(FolderView, GoingUpIntoANewTabLeavesThisOneWhereItWas) {
     ASSERT_TRUE(MakeDirectory(root_ / L"inner"));
     HWND child = Open(root_ / L"inner");
-    View(child)->ExecuteCommand(CmdGoUpNewTab);
+    View(child)->ExecuteCommand(IDM_GO_UP_NEW_TAB);
     Pump();
     ASSERT_EQ(Children().size(), 2u);
     HWND active = ActiveChild();
@@ -303,7 +304,7 @@ TEST_F(FolderView, OpeningAFolderItemShowsItInPlace) {
     ASSERT_TRUE(MakeFile(root_ / L"deeper" + L"\\inside.txt"));
     HWND child = Open(root_.path());
     Select(child, L"deeper");
-    View(child)->ExecuteCommand(CmdOpen);
+    View(child)->ExecuteCommand(IDM_OPEN);
     Pump();
     EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), (root_ / L"deeper").c_str()), 0);
     EXPECT_EQ(Names(child), std::vector<std::wstring>{L"inside.txt"});
@@ -335,7 +336,7 @@ TEST_F(FolderView, OpeningInANewTabActivatesIt) {
     ASSERT_TRUE(MakeDirectory(root_ / L"tabbed"));
     HWND child = Open(root_.path());
     Select(child, L"tabbed");
-    View(child)->ExecuteCommand(CmdOpenNewTab);
+    View(child)->ExecuteCommand(IDM_OPEN_NEW_TAB);
     Pump();
     ASSERT_EQ(Children().size(), 2u);
     HWND active = ActiveChild();
@@ -348,7 +349,7 @@ TEST_F(FolderView, OpeningInTheBackgroundLeavesThisTabActive) {
     ASSERT_TRUE(MakeDirectory(root_ / L"behind"));
     HWND child = Open(root_.path());
     Select(child, L"behind");
-    View(child)->ExecuteCommand(CmdOpenBackground);
+    View(child)->ExecuteCommand(IDM_OPEN_BACKGROUND);
     Pump();
     const std::vector<HWND> children = Children();
     ASSERT_EQ(children.size(), 2u);
@@ -371,7 +372,7 @@ TEST_F(FolderView, OpeningAFileRunsItByItsDefaultVerb) {
     ASSERT_TRUE(MakeDirectory(root_ / L"zfolder"));
     HWND child = Open(root_.path());
     Select(child, L"run.bat");
-    View(child)->ExecuteCommand(CmdOpen);
+    View(child)->ExecuteCommand(IDM_OPEN);
     EXPECT_TRUE(WaitUntil([&] { return Exists(marker); }, 15000));
     // Running a file does not navigate.
     EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), root_.path().c_str()), 0);
@@ -393,7 +394,7 @@ TEST_F(FolderView, AFolderInTheSelectionIsOpenedAndTheFilesAreNotRun) {
     TFolderView* view = View(child);
     Select(child, L"run.bat");
     ListView_SetItemState(view->ListView, IndexOf(child, L"target"), LVIS_SELECTED, LVIS_SELECTED);
-    view->ExecuteCommand(CmdOpen);
+    view->ExecuteCommand(IDM_OPEN);
     Pump();
     EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), (root_ / L"target").c_str()), 0);
     // A file run is a process started before the command returns: once no
@@ -545,7 +546,7 @@ TEST_F(FolderView, FullRefreshSortsAgainAndKeepsSelectionAndFocus) {
     view->NotifyEnabled = false;
     ASSERT_TRUE(MakeFile(root_ / L"a.txt"));
     ASSERT_TRUE(MakeFile(root_ / L"c.txt"));
-    view->ExecuteCommand(CmdRefresh);
+    view->ExecuteCommand(IDM_REFRESH);
     EXPECT_EQ(Names(child), (std::vector<std::wstring>{L"a.txt", L"b.txt", L"c.txt", L"d.txt"}));
     EXPECT_EQ(SelectedNames(child), std::vector<std::wstring>{L"d.txt"});
     EXPECT_EQ(FocusedName(child), L"d.txt");

@@ -6,6 +6,7 @@
 
 #include "app/uMessageLoop.h"
 #include "app/uReg.h"
+#include "res/resource.h"
 #include "tests/mainwnd/FrameFixture.h"
 
 #include <gtest/gtest.h>
@@ -79,11 +80,11 @@ protected:
 };
 
 TEST_F(KeySettings, NoStoredListKeysGiveTheDefaults) {
-    ListKeys() = {{5207, 0x041}};
+    ListKeys() = {{IDM_REFRESH, 0x041}};
     LoadFromSettings();
     EXPECT_EQ(ListKeys(), Defaults());
-    EXPECT_EQ(ListKeyCommand(0x00D), 5202);
-    EXPECT_EQ(ListKeyCommand(0x008), 5200);
+    EXPECT_EQ(ListKeyCommand(0x00D), IDM_OPEN);
+    EXPECT_EQ(ListKeyCommand(0x008), IDM_GO_UP);
 }
 
 TEST_F(KeySettings, AnEmptiedListScopeComesBackWithItsDefaults) {
@@ -93,11 +94,11 @@ TEST_F(KeySettings, AnEmptiedListScopeComesBackWithItsDefaults) {
 }
 
 TEST_F(KeySettings, StoredListKeysReplaceTheDefaults) {
-    const TKeyCommand stored[] = {{5207, 0x00D}, {5200, 0x074}};
+    const TKeyCommand stored[] = {{IDM_REFRESH, 0x00D}, {IDM_GO_UP, 0x074}};
     WriteBinary(kCommandsValue, stored, sizeof(stored));
     LoadFromSettings();
-    EXPECT_EQ(ListKeyCommand(0x00D), 5207);
-    EXPECT_EQ(ListKeyCommand(0x074), 5200);
+    EXPECT_EQ(ListKeyCommand(0x00D), IDM_REFRESH);
+    EXPECT_EQ(ListKeyCommand(0x074), IDM_GO_UP);
     EXPECT_EQ(ListKeyCommand(0x008), 0);
 }
 
@@ -105,7 +106,7 @@ TEST_F(KeySettings, ListKeysOfAnOddSizeKeepTheirWholeRecords) {
     const BYTE stored[] = {0x57, 0x14, 0x0D, 0x00, 0x50, 0x14, 0x74};
     WriteBinary(kCommandsValue, stored, sizeof(stored));
     LoadFromSettings();
-    EXPECT_EQ(ListKeys(), (std::vector<TKeyCommand>{{5207, 0x00D}}));
+    EXPECT_EQ(ListKeys(), (std::vector<TKeyCommand>{{IDM_REFRESH, 0x00D}}));
 }
 
 TEST_F(KeySettings, ListKeysWithNothingUsableGiveTheDefaults) {
@@ -116,12 +117,12 @@ TEST_F(KeySettings, ListKeysWithNothingUsableGiveTheDefaults) {
 }
 
 TEST_F(KeySettings, AHugeListScopeLoadsOnlyItsFirstBindings) {
-    std::vector<TKeyCommand> stored(50000, TKeyCommand{5207, 0x074});
-    stored[0] = {5208, 0x041};
+    std::vector<TKeyCommand> stored(50000, TKeyCommand{IDM_REFRESH, 0x074});
+    stored[0] = {IDM_SELECT_ALL, 0x041};
     WriteBinary(kCommandsValue, stored.data(), static_cast<DWORD>(stored.size() * sizeof(TKeyCommand)));
     LoadFromSettings();
     EXPECT_EQ(ListKeys().size(), kMaxKeyBindings);
-    EXPECT_EQ(ListKeyCommand(0x041), 5208);
+    EXPECT_EQ(ListKeyCommand(0x041), IDM_SELECT_ALL);
 }
 
 TEST_F(KeySettings, AnEmptyStoredWholeProgramTableMeansNoKeys) {
@@ -135,18 +136,18 @@ TEST_F(KeySettings, NoStoredWholeProgramTableGivesTheResourceDefaults) {
     LoadFromSettings();
     const std::vector<ACCEL> table = WholeProgramEntries();
     EXPECT_EQ(table.size(), 15u);
-    EXPECT_EQ(CommandOf(table, FVIRTKEY | FCONTROL, 'F'), 5042);
-    EXPECT_EQ(CommandOf(table, FVIRTKEY | FCONTROL, 'W'), 5079);
-    EXPECT_EQ(CommandOf(table, FVIRTKEY | FSHIFT | FCONTROL, VK_TAB), 5028);
-    EXPECT_EQ(CommandOf(table, FVIRTKEY | FALT, VK_LEFT), 5150);
-    EXPECT_EQ(CommandOf(table, FVIRTKEY, VK_F9), 5092);
+    EXPECT_EQ(CommandOf(table, FVIRTKEY | FCONTROL, 'F'), IDM_SIDE_SEARCH);
+    EXPECT_EQ(CommandOf(table, FVIRTKEY | FCONTROL, 'W'), IDM_CLOSE);
+    EXPECT_EQ(CommandOf(table, FVIRTKEY | FSHIFT | FCONTROL, VK_TAB), IDM_PREVIOUS_TAB);
+    EXPECT_EQ(CommandOf(table, FVIRTKEY | FALT, VK_LEFT), IDM_BACK);
+    EXPECT_EQ(CommandOf(table, FVIRTKEY, VK_F9), IDM_TO_TRAY);
 }
 
 TEST_F(KeySettings, ADamagedWholeProgramTableGivesTheResourceDefaults) {
     const BYTE stored[] = {0x03, 0x00, 0x46, 0x00, 0xB2};
     WriteBinary(kAccelsValue, stored, sizeof(stored));
     LoadFromSettings();
-    EXPECT_EQ(CommandOf(WholeProgramEntries(), FVIRTKEY | FCONTROL, 'F'), 5042);
+    EXPECT_EQ(CommandOf(WholeProgramEntries(), FVIRTKEY | FCONTROL, 'F'), IDM_SIDE_SEARCH);
 }
 
 TEST_F(KeySettings, AWholeProgramTableOfAnOddSizeKeepsItsSoundEntries) {
@@ -155,12 +156,13 @@ TEST_F(KeySettings, AWholeProgramTableOfAnOddSizeKeepsItsSoundEntries) {
     LoadFromSettings();
     const std::vector<ACCEL> table = WholeProgramEntries();
     ASSERT_EQ(table.size(), 1u);
-    EXPECT_TRUE(SameEntry(table[0], ACCEL{0x0B, 'Q', 5049}));
+    EXPECT_TRUE(SameEntry(table[0], ACCEL{0x0B, 'Q', IDM_ADD_FAVORITE}));
 }
 
 TEST_F(KeySettings, BothTablesSurviveASaveAndALoad) {
-    SetWholeProgramEntries({{kVirtNoInvert | FCONTROL, 'Q', 5001}, {kVirtNoInvert | FALT | FSHIFT, VK_F7, 5013}});
-    ListKeys() = {{5207, 0x10D}, {5208, 0x741}, {5208, 0x041}};
+    SetWholeProgramEntries(
+        {{kVirtNoInvert | FCONTROL, 'Q', IDM_EXIT}, {kVirtNoInvert | FALT | FSHIFT, VK_F7, IDM_STATUS_BAR}});
+    ListKeys() = {{IDM_REFRESH, 0x10D}, {IDM_SELECT_ALL, 0x741}, {IDM_SELECT_ALL, 0x041}};
     SaveToSettings();
 
     SetWholeProgramEntries({});
@@ -169,14 +171,15 @@ TEST_F(KeySettings, BothTablesSurviveASaveAndALoad) {
 
     const std::vector<ACCEL> table = WholeProgramEntries();
     ASSERT_EQ(table.size(), 2u);
-    EXPECT_TRUE(SameEntry(table[0], ACCEL{kVirtNoInvert | FCONTROL, 'Q', 5001}));
-    EXPECT_TRUE(SameEntry(table[1], ACCEL{kVirtNoInvert | FALT | FSHIFT, VK_F7, 5013}));
-    EXPECT_EQ(ListKeys(), (std::vector<TKeyCommand>{{5207, 0x10D}, {5208, 0x741}, {5208, 0x041}}));
+    EXPECT_TRUE(SameEntry(table[0], ACCEL{kVirtNoInvert | FCONTROL, 'Q', IDM_EXIT}));
+    EXPECT_TRUE(SameEntry(table[1], ACCEL{kVirtNoInvert | FALT | FSHIFT, VK_F7, IDM_STATUS_BAR}));
+    EXPECT_EQ(ListKeys(),
+              (std::vector<TKeyCommand>{{IDM_REFRESH, 0x10D}, {IDM_SELECT_ALL, 0x741}, {IDM_SELECT_ALL, 0x041}}));
 }
 
 TEST_F(KeySettings, SavedValuesHaveTheStoredLayout) {
-    SetWholeProgramEntries({{kVirtNoInvert | FCONTROL, 'Q', 5001}});
-    ListKeys() = {{5207, 0x10D}};
+    SetWholeProgramEntries({{kVirtNoInvert | FCONTROL, 'Q', IDM_EXIT}});
+    ListKeys() = {{IDM_REFRESH, 0x10D}};
     SaveToSettings();
     EXPECT_EQ(ReadBinary(kAccelsValue), (std::vector<BYTE>{0x0B, 0x00, 0x51, 0x00, 0x89, 0x13}));
     EXPECT_EQ(ReadBinary(kCommandsValue), (std::vector<BYTE>{0x57, 0x14, 0x0D, 0x01}));
@@ -185,7 +188,7 @@ TEST_F(KeySettings, SavedValuesHaveTheStoredLayout) {
 TEST_F(KeySettings, AnEmptiedWholeProgramTableStaysEmptyAfterARestart) {
     SetWholeProgramEntries({});
     SaveToSettings();
-    SetWholeProgramEntries({{kVirtNoInvert, VK_F2, 5001}});
+    SetWholeProgramEntries({{kVirtNoInvert, VK_F2, IDM_EXIT}});
     LoadFromSettings();
     EXPECT_TRUE(WholeProgramEntries().empty());
 }
@@ -193,39 +196,39 @@ TEST_F(KeySettings, AnEmptiedWholeProgramTableStaysEmptyAfterARestart) {
 TEST_F(KeySettings, ANullRootReadsAsMissing) {
     LoadKeyAssignments(nullptr);
     EXPECT_EQ(ListKeys(), Defaults());
-    EXPECT_EQ(CommandOf(WholeProgramEntries(), FVIRTKEY, VK_F1), 5047);
+    EXPECT_EQ(CommandOf(WholeProgramEntries(), FVIRTKEY, VK_F1), IDM_HELP);
 }
 
 TEST_F(KeySettings, ListKeysFollowTheModifiersHeld) {
     HoldKeys({VK_SHIFT});
     EXPECT_EQ(PackedKeyFromKeyDown(VK_BACK), 0x108);
-    EXPECT_EQ(ListKeyCommand(PackedKeyFromKeyDown(VK_BACK)), 5201);
+    EXPECT_EQ(ListKeyCommand(PackedKeyFromKeyDown(VK_BACK)), IDM_GO_UP_NEW_TAB);
     HoldKeys({VK_CONTROL, VK_MENU});
     EXPECT_EQ(PackedKeyFromKeyDown('A'), 0x641);
 }
 
 TEST_F(KeySettings, ItemActivationIsReturnWithTheModifiersHeld) {
-    EXPECT_EQ(ItemActivationCommand(), 5202);
+    EXPECT_EQ(ItemActivationCommand(), IDM_OPEN);
     HoldKeys({VK_SHIFT});
-    EXPECT_EQ(ItemActivationCommand(), 5203);
+    EXPECT_EQ(ItemActivationCommand(), IDM_OPEN_NEW_TAB);
     HoldKeys({VK_SHIFT, VK_CONTROL});
-    EXPECT_EQ(ItemActivationCommand(), 5222);
+    EXPECT_EQ(ItemActivationCommand(), IDM_OPEN_BACKGROUND);
     HoldKeys({VK_MENU});
-    EXPECT_EQ(ItemActivationCommand(), 5204);
+    EXPECT_EQ(ItemActivationCommand(), IDM_PROPERTIES);
     HoldKeys({VK_SHIFT, VK_MENU});
     EXPECT_EQ(ItemActivationCommand(), 0);
 
     HoldKeys({});
-    ListKeys() = {{5207, 0x00D}};
-    EXPECT_EQ(ItemActivationCommand(), 5207);
-    ListKeys() = {{5207, 0x10D}};
+    ListKeys() = {{IDM_REFRESH, 0x00D}};
+    EXPECT_EQ(ItemActivationCommand(), IDM_REFRESH);
+    ListKeys() = {{IDM_REFRESH, 0x10D}};
     EXPECT_EQ(ItemActivationCommand(), 0);
 }
 
 TEST_F(KeySettings, LaunchItemsFindTheirFirstListKey) {
-    ListKeys() = {{15003, 0x241}, {15003, 0x242}};
-    EXPECT_EQ(ListKeyTextOf(15003), L"Ctrl + A");
-    EXPECT_EQ(ListKeyTextOf(15004), L"");
+    ListKeys() = {{IDM_LAUNCH_FIRST + 3, 0x241}, {IDM_LAUNCH_FIRST + 3, 0x242}};
+    EXPECT_EQ(ListKeyTextOf(IDM_LAUNCH_FIRST + 3), L"Ctrl + A");
+    EXPECT_EQ(ListKeyTextOf(IDM_LAUNCH_FIRST + 4), L"");
 }
 
 // The menu annotation.
@@ -241,30 +244,30 @@ class KeyMenuAnnotation : public KeySettings {};
 TEST_F(KeyMenuAnnotation, PutsTheKeyBehindATab) {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), L"MAINMENU");
     ASSERT_NE(menu, nullptr);
-    AnnotateMenu(menu, 0x078, 5092);
-    EXPECT_EQ(Caption(menu, 5092), L"タスクトレイに入れる(&Y)\tF9");
-    AnnotateMenu(menu, 0x251, 5092);
-    EXPECT_EQ(Caption(menu, 5092), L"タスクトレイに入れる(&Y)\tF9, Ctrl + Q");
+    AnnotateMenu(menu, 0x078, IDM_TO_TRAY);
+    EXPECT_EQ(Caption(menu, IDM_TO_TRAY), L"タスクトレイに入れる(&Y)\tF9");
+    AnnotateMenu(menu, 0x251, IDM_TO_TRAY);
+    EXPECT_EQ(Caption(menu, IDM_TO_TRAY), L"タスクトレイに入れる(&Y)\tF9, Ctrl + Q");
     DestroyMenu(menu);
 }
 
 TEST_F(KeyMenuAnnotation, ACommandWithoutAnItemChangesNothing) {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), L"MAINMENU");
     ASSERT_NE(menu, nullptr);
-    const std::wstring before = Caption(menu, 5001);
-    AnnotateMenu(menu, 0x146, 5229);
-    EXPECT_EQ(Caption(menu, 5001), before);
-    EXPECT_EQ(GetMenuState(menu, 5229, MF_BYCOMMAND), static_cast<UINT>(-1));
+    const std::wstring before = Caption(menu, IDM_EXIT);
+    AnnotateMenu(menu, 0x146, IDM_INCREMENTAL_SEARCH);
+    EXPECT_EQ(Caption(menu, IDM_EXIT), before);
+    EXPECT_EQ(GetMenuState(menu, IDM_INCREMENTAL_SEARCH, MF_BYCOMMAND), static_cast<UINT>(-1));
     DestroyMenu(menu);
 }
 
 TEST_F(KeyMenuAnnotation, TheMainMenuShowsWholeProgramKeysBeforeListKeys) {
-    SetWholeProgramEntries({{kVirtNoInvert | FCONTROL, 'M', 5089}});
-    ListKeys() = {{5089, 0x14D}, {5001, 0x058}};
+    SetWholeProgramEntries({{kVirtNoInvert | FCONTROL, 'M', IDM_FRAME_MINIMIZE}});
+    ListKeys() = {{IDM_FRAME_MINIMIZE, 0x14D}, {IDM_EXIT, 0x058}};
     HMENU menu = BuildMainMenu();
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(Caption(menu, 5089), L"メインウインドウの最小化(&N)\tCtrl + M, Shift + M");
-    EXPECT_EQ(Caption(menu, 5001), L"アプリケーションの終了(&X)\tX");
+    EXPECT_EQ(Caption(menu, IDM_FRAME_MINIMIZE), L"メインウインドウの最小化(&N)\tCtrl + M, Shift + M");
+    EXPECT_EQ(Caption(menu, IDM_EXIT), L"アプリケーションの終了(&X)\tX");
     DestroyMenu(menu);
 }
 
@@ -288,10 +291,10 @@ TEST_F(AccelFrame, TheFrameMenuShowsTheLoadedKeys) {
     const BYTE stored[] = {0x0B, 0x00, 0x4D, 0x00, 0xE1, 0x13};  // Ctrl + M: minimise the frame
     WriteBinary(kAccelsValue, stored, sizeof(stored));
     ASSERT_NE(CreateFrame(), nullptr);
-    EXPECT_EQ(Caption(GetMenu(frame_), 5089), L"メインウインドウの最小化(&N)\tCtrl + M");
+    EXPECT_EQ(Caption(GetMenu(frame_), IDM_FRAME_MINIMIZE), L"メインウインドウの最小化(&N)\tCtrl + M");
     // The MDI client still lists its windows on the sixth menu of the new bar.
     HMENU windowMenu = GetSubMenu(GetMenu(frame_), 5);
-    EXPECT_EQ(GetMenuState(windowMenu, 5033, MF_BYCOMMAND) & MF_DISABLED, 0u);
+    EXPECT_EQ(GetMenuState(windowMenu, IDM_CASCADE, MF_BYCOMMAND) & MF_DISABLED, 0u);
 }
 
 TEST_F(AccelFrame, AnAssignedKeyReachesTheFrameAsItsCommand) {
@@ -314,7 +317,7 @@ TEST_F(AccelFrame, AnAssignedKeyReachesTheFrameAsItsCommand) {
 TEST_F(AccelFrame, TheDefaultTableIsInTheLoopWithoutStoredKeys) {
     ASSERT_NE(CreateFrame(), nullptr);
     ASSERT_NE(LoopTables().wholeProgram, nullptr);
-    EXPECT_EQ(Caption(GetMenu(frame_), 5092), L"タスクトレイに入れる(&Y)\tF9");
+    EXPECT_EQ(Caption(GetMenu(frame_), IDM_TO_TRAY), L"タスクトレイに入れる(&Y)\tF9");
 }
 
 // Both stored key tables filled with extreme bytes: the frame still comes up

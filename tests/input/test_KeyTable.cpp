@@ -3,12 +3,18 @@
 
 #include "input/uKeyTable.h"
 
+#include "res/resource.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
 namespace {
+
+// Numbers no command has: a stored table keeps whatever command an entry names.
+constexpr std::uint16_t kUnassignedCommand = 5020;
+constexpr std::uint16_t kOtherUnassignedCommand = 5199;
 
 template <typename Record>
 std::vector<std::uint8_t> Bytes(const std::vector<Record>& records) {
@@ -96,61 +102,65 @@ TEST(AccelKeyText, TakesTheModifiersFromTheAcceleratorFlags) {
 }
 
 TEST(AccelKeyText, DialogEntriesCarryVirtualKeyAndNoInvert) {
-    const TStoredAccel entry = AccelFromPacked(0x346, 5042);
+    const TStoredAccel entry = AccelFromPacked(0x346, IDM_SIDE_SEARCH);
     EXPECT_EQ(entry.fVirt, kAccelVirtKey | kAccelNoInvert | kAccelShift | kAccelControl);
     EXPECT_EQ(entry.key, 0x46);
-    EXPECT_EQ(entry.cmd, 5042);
-    EXPECT_EQ(AccelFromPacked(0x070, 5047).fVirt, 3);
-    EXPECT_EQ(AccelFromPacked(0x470, 5047).fVirt, 3 | kAccelAlt);
+    EXPECT_EQ(entry.cmd, IDM_SIDE_SEARCH);
+    EXPECT_EQ(AccelFromPacked(0x070, IDM_HELP).fVirt, 3);
+    EXPECT_EQ(AccelFromPacked(0x470, IDM_HELP).fVirt, 3 | kAccelAlt);
 }
 
 TEST(ListKeyDefaults, AreTheTwentyTwoBindingsInOrder) {
     const auto defaults = DefaultListKeys();
     ASSERT_EQ(defaults.size(), 22u);
-    EXPECT_EQ(defaults[0], (TKeyCommand{5200, 0x008}));
-    EXPECT_EQ(defaults[6], (TKeyCommand{5205, 0x12E}));
-    EXPECT_EQ(defaults[18], (TKeyCommand{5229, 0x146}));
-    EXPECT_EQ(defaults[21], (TKeyCommand{5149, 0x25A}));
+    EXPECT_EQ(defaults[0], (TKeyCommand{IDM_GO_UP, 0x008}));
+    EXPECT_EQ(defaults[6], (TKeyCommand{IDM_DELETE, 0x12E}));
+    EXPECT_EQ(defaults[18], (TKeyCommand{IDM_INCREMENTAL_SEARCH, 0x146}));
+    EXPECT_EQ(defaults[21], (TKeyCommand{IDM_UNDO, 0x25A}));
 }
 
 TEST(ListKeyDefaults, AnswerTheDefaultCommands) {
     const auto table = DefaultListKeys();
-    EXPECT_EQ(FindListCommand(table, 0x00D), 5202);
-    EXPECT_EQ(FindListCommand(table, 0x008), 5200);
-    EXPECT_EQ(FindListCommand(table, 0x108), 5201);
-    EXPECT_EQ(FindListCommand(table, 0x10D), 5203);
-    EXPECT_EQ(FindListCommand(table, 0x30D), 5222);
-    EXPECT_EQ(FindListCommand(table, 0x20D), 5223);
-    EXPECT_EQ(FindListCommand(table, 0x40D), 5204);
-    EXPECT_EQ(FindListCommand(table, 0x244), 5205);
-    EXPECT_EQ(FindListCommand(table, 0x05D), 5218);
-    EXPECT_EQ(FindListCommand(table, 0x25A), 5149);
+    EXPECT_EQ(FindListCommand(table, 0x00D), IDM_OPEN);
+    EXPECT_EQ(FindListCommand(table, 0x008), IDM_GO_UP);
+    EXPECT_EQ(FindListCommand(table, 0x108), IDM_GO_UP_NEW_TAB);
+    EXPECT_EQ(FindListCommand(table, 0x10D), IDM_OPEN_NEW_TAB);
+    EXPECT_EQ(FindListCommand(table, 0x30D), IDM_OPEN_BACKGROUND);
+    EXPECT_EQ(FindListCommand(table, 0x20D), IDM_OPEN_ASSOCIATION);
+    EXPECT_EQ(FindListCommand(table, 0x40D), IDM_PROPERTIES);
+    EXPECT_EQ(FindListCommand(table, 0x244), IDM_DELETE);
+    EXPECT_EQ(FindListCommand(table, 0x05D), IDM_CONTEXT_MENU);
+    EXPECT_EQ(FindListCommand(table, 0x25A), IDM_UNDO);
     EXPECT_FALSE(FindListCommand(table, 0x70D));
     EXPECT_FALSE(FindListCommand(table, 0x041));
 }
 
 TEST(ListKeyScope, FirstOfSeveralBindingsOfOneKeyWins) {
-    const std::vector<TKeyCommand> table{{5207, 0x074}, {5200, 0x074}};
-    EXPECT_EQ(FindListCommand(table, 0x074), 5207);
+    const std::vector<TKeyCommand> table{{IDM_REFRESH, 0x074}, {IDM_GO_UP, 0x074}};
+    EXPECT_EQ(FindListCommand(table, 0x074), IDM_REFRESH);
 }
 
 TEST(ListKeyDecoding, TakesWholeRecordsOnly) {
-    std::vector<std::uint8_t> data = Bytes(std::vector<TKeyCommand>{{5207, 0x074}, {5200, 0x008}});
+    std::vector<std::uint8_t> data = Bytes(std::vector<TKeyCommand>{{IDM_REFRESH, 0x074}, {IDM_GO_UP, 0x008}});
     data.push_back(0x55);
     data.push_back(0x14);
     data.push_back(0x0D);
     const std::vector<TKeyCommand> keys = DecodeListKeys(data);
-    EXPECT_EQ(keys, (std::vector<TKeyCommand>{{5207, 0x074}, {5200, 0x008}}));
+    EXPECT_EQ(keys, (std::vector<TKeyCommand>{{IDM_REFRESH, 0x074}, {IDM_GO_UP, 0x008}}));
 }
 
 TEST(ListKeyDecoding, DropsBindingsNoKeyPressCanMatch) {
     const std::vector<std::uint8_t> data =
-        Bytes(std::vector<TKeyCommand>{{5207, 0x000}, {5208, 0x800}, {0, 0x041}, {5209, 0xF041}, {5210, 0x741}});
-    EXPECT_EQ(DecodeListKeys(data), (std::vector<TKeyCommand>{{5210, 0x741}}));
+        Bytes(std::vector<TKeyCommand>{{IDM_REFRESH, 0x000},
+                                       {IDM_SELECT_ALL, 0x800},
+                                       {0, 0x041},
+                                       {IDM_INVERT_SELECTION, 0xF041},
+                                       {IDM_COPY, 0x741}});
+    EXPECT_EQ(DecodeListKeys(data), (std::vector<TKeyCommand>{{IDM_COPY, 0x741}}));
 }
 
 TEST(ListKeyDecoding, CapsAnOverlongTable) {
-    const std::vector<std::uint8_t> data = Bytes(std::vector<TKeyCommand>(100000, TKeyCommand{5207, 0x074}));
+    const std::vector<std::uint8_t> data = Bytes(std::vector<TKeyCommand>(100000, TKeyCommand{IDM_REFRESH, 0x074}));
     EXPECT_EQ(DecodeListKeys(data).size(), kMaxKeyBindings);
 }
 
@@ -171,8 +181,8 @@ TEST(AccelDecoding, ReadsSixByteEntriesAndDropsAPartialTail) {
     const auto table = DecodeAccels(data);
     ASSERT_TRUE(table);
     ASSERT_EQ(table->size(), 2u);
-    EXPECT_EQ((*table)[0], (TStoredAccel{0x0B, 0, 0x46, 5042}));
-    EXPECT_EQ((*table)[1], (TStoredAccel{0x03, 0, 0x78, 5020}));
+    EXPECT_EQ((*table)[0], (TStoredAccel{0x0B, 0, 0x46, IDM_SIDE_SEARCH}));
+    EXPECT_EQ((*table)[1], (TStoredAccel{0x03, 0, 0x78, kUnassignedCommand}));
 }
 
 TEST(AccelDecoding, DropsUnsoundEntriesAndClearsThePaddingByte) {
@@ -184,7 +194,7 @@ TEST(AccelDecoding, DropsUnsoundEntriesAndClearsThePaddingByte) {
     };
     const auto table = DecodeAccels(data);
     ASSERT_TRUE(table);
-    EXPECT_EQ(*table, (std::vector<TStoredAccel>{{0x03, 0, 0x74, 5199}}));
+    EXPECT_EQ(*table, (std::vector<TStoredAccel>{{0x03, 0, 0x74, kOtherUnassignedCommand}}));
 }
 
 TEST(AccelDecoding, BytesWithoutOneSoundEntryAreDamaged) {

@@ -6,6 +6,7 @@
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/wFolderView.h"
 #include "mdi/wMDIChild.h"
+#include "res/resource.h"
 #include "tests/mainwnd/FrameFixture.h"
 
 #include <gtest/gtest.h>
@@ -69,7 +70,7 @@ protected:
 };
 
 TEST_F(ListKeyFolderView, AKeyRunsTheUsersBinding) {
-    ListKeys() = {{5200, 0x00D}};
+    ListKeys() = {{IDM_GO_UP, 0x00D}};
     NMLVKEYDOWN key{{view_->ListView, kFolderViewListId, LVN_KEYDOWN}, VK_RETURN, 0};
     EXPECT_EQ(view_->OnNotify(&key.hdr), 1);
     Pump();
@@ -77,7 +78,7 @@ TEST_F(ListKeyFolderView, AKeyRunsTheUsersBinding) {
 }
 
 TEST_F(ListKeyFolderView, AnUnboundKeyIsLeftToTheList) {
-    ListKeys() = {{5200, 0x074}};
+    ListKeys() = {{IDM_GO_UP, 0x074}};
     NMLVKEYDOWN key{{view_->ListView, kFolderViewListId, LVN_KEYDOWN}, VK_RETURN, 0};
     EXPECT_EQ(view_->OnNotify(&key.hdr), 0);
     Pump();
@@ -92,7 +93,7 @@ TEST_F(ListKeyFolderView, DoubleClickOnAnItemRunsTheBindingOfReturn) {
     ASSERT_TRUE(SetCursorPos(centre.x, centre.y));
 
     // Going up in a new tab tells an item hit from the background's going up in place.
-    ListKeys() = {{5201, 0x00D}};
+    ListKeys() = {{IDM_GO_UP_NEW_TAB, 0x00D}};
     Notify(NM_DBLCLK);
     Pump();
     EXPECT_EQ(ChildCount(), 2);
@@ -106,7 +107,7 @@ TEST_F(ListKeyFolderView, DoubleClickOnAnItemRunsTheBindingOfReturn) {
 }
 
 TEST_F(ListKeyFolderView, OneClickActivationRunsTheBindingOfReturnOnlyWhenSwitchedOn) {
-    ListKeys() = {{5200, 0x00D}};
+    ListKeys() = {{IDM_GO_UP, 0x00D}};
     Notify(LVN_ITEMACTIVATE);
     Pump();
     EXPECT_EQ(Shown(), root_);

@@ -19,8 +19,6 @@
 namespace {
 
 constexpr BYTE kVirtNoInvert = FVIRTKEY | FNOINVERT;
-constexpr WORD kMinimizeFrame = 5089;
-constexpr WORD kToTray = 5092;
 
 std::vector<TKeyCommand> Defaults() {
     return {DefaultListKeys().begin(), DefaultListKeys().end()};
@@ -86,7 +84,7 @@ constexpr int kKeyIndexQ = 17;
 constexpr int kKeyIndexF9 = 97;
 
 TEST_F(ShortcutDialog, ListModeShowsTheListScopeRows) {
-    Open(kKeyDialogList);
+    Open(IDM_KEYS_LIST);
     wchar_t title[64] = {};
     GetWindowTextW(dialog_, title, 64);
     EXPECT_STREQ(title, L"リストビューのキーボード設定");
@@ -100,8 +98,9 @@ TEST_F(ShortcutDialog, ListModeShowsTheListScopeRows) {
 }
 
 TEST_F(ShortcutDialog, WholeProgramModeShowsTheAcceleratorRows) {
-    SetWholeProgramEntries({{kVirtNoInvert | FCONTROL | FSHIFT, VK_TAB, 5028}, {kVirtNoInvert, VK_F9, kToTray}});
-    Open(kKeyDialogWholeProgram);
+    SetWholeProgramEntries(
+        {{kVirtNoInvert | FCONTROL | FSHIFT, VK_TAB, IDM_PREVIOUS_TAB}, {kVirtNoInvert, VK_F9, IDM_TO_TRAY}});
+    Open(IDM_KEYS_PROGRAM);
     wchar_t title[64] = {};
     GetWindowTextW(dialog_, title, 64);
     EXPECT_STREQ(title, L"全体のキーボード設定");
@@ -113,8 +112,8 @@ TEST_F(ShortcutDialog, WholeProgramModeShowsTheAcceleratorRows) {
 }
 
 TEST_F(ShortcutDialog, ChoosingAMenuItemPicksItsCommand) {
-    Open(kKeyDialogList);
-    ChooseMenu(kToTray);
+    Open(IDM_KEYS_LIST);
+    ChooseMenu(IDM_TO_TRAY);
     EXPECT_EQ(Text(IDC_SHORTCUT_NAME), L"タスクトレイに入れる");
     EXPECT_EQ(KeyIndex(), 0);
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_SHORTCUT_ADD)));
@@ -126,8 +125,8 @@ TEST_F(ShortcutDialog, ChoosingAMenuItemPicksItsCommand) {
 }
 
 TEST_F(ShortcutDialog, AddAppendsARowAndOkReplacesTheListScope) {
-    Open(kKeyDialogList);
-    ChooseMenu(kToTray);
+    Open(IDM_KEYS_LIST);
+    ChooseMenu(IDM_TO_TRAY);
     ChooseKey(kKeyIndexF9);
     Check(IDC_SHORTCUT_CTRL, true);
     Click(IDC_SHORTCUT_ADD);
@@ -138,13 +137,13 @@ TEST_F(ShortcutDialog, AddAppendsARowAndOkReplacesTheListScope) {
 
     Click(IDOK);
     ASSERT_EQ(ListKeys().size(), 23u);
-    EXPECT_EQ(ListKeys().back(), (TKeyCommand{kToTray, 0x278}));
-    EXPECT_EQ(ListKeyCommand(0x278), kToTray);
+    EXPECT_EQ(ListKeys().back(), (TKeyCommand{IDM_TO_TRAY, 0x278}));
+    EXPECT_EQ(ListKeyCommand(0x278), IDM_TO_TRAY);
     EXPECT_FALSE(IsWindowVisible(dialog_));
 }
 
 TEST_F(ShortcutDialog, SelectingARowLoadsItsKeyAndModifyChangesIt) {
-    Open(kKeyDialogList);
+    Open(IDM_KEYS_LIST);
     SelectRow(1);  // 5201, Shift + Backspace
     EXPECT_EQ(KeyIndex(), 37);
     EXPECT_TRUE(Checked(IDC_SHORTCUT_SHIFT));
@@ -159,14 +158,14 @@ TEST_F(ShortcutDialog, SelectingARowLoadsItsKeyAndModifyChangesIt) {
     EXPECT_EQ(RowCount(), 22);
 
     Click(IDOK);
-    EXPECT_EQ(ListKeys()[1], (TKeyCommand{5201, 0x451}));
+    EXPECT_EQ(ListKeys()[1], (TKeyCommand{IDM_GO_UP_NEW_TAB, 0x451}));
     EXPECT_EQ(ListKeyCommand(0x108), 0);
 }
 
 TEST_F(ShortcutDialog, ModifyKeepsARowOfAnotherCommand) {
-    Open(kKeyDialogList);
+    Open(IDM_KEYS_LIST);
     SelectRow(0);
-    ChooseMenu(kToTray);  // the picked command is no longer the row's
+    ChooseMenu(IDM_TO_TRAY);  // the picked command is no longer the row's
     ChooseKey(kKeyIndexF);
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_SHORTCUT_ADD)));
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_SHORTCUT_MODIFY)));
@@ -177,22 +176,22 @@ TEST_F(ShortcutDialog, ModifyKeepsARowOfAnotherCommand) {
 }
 
 TEST_F(ShortcutDialog, DeleteRemovesTheSelectedRow) {
-    Open(kKeyDialogList);
+    Open(IDM_KEYS_LIST);
     SelectRow(2);  // Return opens
     Click(IDC_SHORTCUT_DELETE);
     EXPECT_EQ(RowCount(), 21);
     Click(IDOK);
     EXPECT_EQ(ListKeys().size(), 21u);
     EXPECT_EQ(ListKeyCommand(0x00D), 0);
-    EXPECT_EQ(ListKeyCommand(0x008), 5200);
+    EXPECT_EQ(ListKeyCommand(0x008), IDM_GO_UP);
 }
 
 TEST_F(ShortcutDialog, CancelChangesNothing) {
-    SetWholeProgramEntries({{kVirtNoInvert, VK_F9, kToTray}});
-    Open(kKeyDialogWholeProgram);
+    SetWholeProgramEntries({{kVirtNoInvert, VK_F9, IDM_TO_TRAY}});
+    Open(IDM_KEYS_PROGRAM);
     SelectRow(0);
     Click(IDC_SHORTCUT_DELETE);
-    ChooseMenu(kMinimizeFrame);
+    ChooseMenu(IDM_FRAME_MINIMIZE);
     ChooseKey(kKeyIndexQ);
     Click(IDC_SHORTCUT_ADD);
     ASSERT_EQ(RowCount(), 1);
@@ -200,12 +199,12 @@ TEST_F(ShortcutDialog, CancelChangesNothing) {
     const std::vector<ACCEL> entries = WholeProgramEntries();
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].key, VK_F9);
-    EXPECT_EQ(entries[0].cmd, kToTray);
+    EXPECT_EQ(entries[0].cmd, IDM_TO_TRAY);
 }
 
 TEST_F(ShortcutDialog, OkBuildsTheWholeProgramTable) {
-    Open(kKeyDialogWholeProgram);
-    ChooseMenu(kMinimizeFrame);
+    Open(IDM_KEYS_PROGRAM);
+    ChooseMenu(IDM_FRAME_MINIMIZE);
     ChooseKey(kKeyIndexQ);
     Check(IDC_SHORTCUT_SHIFT, true);
     Check(IDC_SHORTCUT_ALT, true);
@@ -215,12 +214,12 @@ TEST_F(ShortcutDialog, OkBuildsTheWholeProgramTable) {
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].fVirt, FVIRTKEY | FNOINVERT | FSHIFT | FALT);
     EXPECT_EQ(entries[0].key, 'Q');
-    EXPECT_EQ(entries[0].cmd, kMinimizeFrame);
+    EXPECT_EQ(entries[0].cmd, IDM_FRAME_MINIMIZE);
 }
 
 TEST_F(ShortcutDialog, DeletingEveryWholeProgramRowLeavesNoTable) {
-    SetWholeProgramEntries({{kVirtNoInvert, VK_F9, kToTray}});
-    Open(kKeyDialogWholeProgram);
+    SetWholeProgramEntries({{kVirtNoInvert, VK_F9, IDM_TO_TRAY}});
+    Open(IDM_KEYS_PROGRAM);
     SelectRow(0);
     Click(IDC_SHORTCUT_DELETE);
     Click(IDOK);
@@ -230,11 +229,11 @@ TEST_F(ShortcutDialog, DeletingEveryWholeProgramRowLeavesNoTable) {
 TEST(ShortcutDialogNames, CutTheMenuCaptionBeforeItsParenthesis) {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), L"MAINMENU");
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(KeyDialogCommandName(menu, 5089), L"メインウインドウの最小化");
-    EXPECT_EQ(KeyDialogCommandName(menu, 5034), L"上下に並べて表示");
-    EXPECT_EQ(KeyDialogCommandName(menu, 5229), L"");
-    EXPECT_EQ(KeyDialogCommandName(menu, 15003), L"15003");
-    EXPECT_EQ(KeyDialogCommandName(menu, 20011), L"20011");
+    EXPECT_EQ(KeyDialogCommandName(menu, IDM_FRAME_MINIMIZE), L"メインウインドウの最小化");
+    EXPECT_EQ(KeyDialogCommandName(menu, IDM_TILE_HORIZONTAL), L"上下に並べて表示");
+    EXPECT_EQ(KeyDialogCommandName(menu, IDM_INCREMENTAL_SEARCH), L"");
+    EXPECT_EQ(KeyDialogCommandName(menu, IDM_LAUNCH_FIRST + 3), L"15003");
+    EXPECT_EQ(KeyDialogCommandName(menu, IDM_SCRIPT_FIRST + 11), L"20011");
     DestroyMenu(menu);
 }
 
@@ -256,10 +255,10 @@ std::thread PressWhenShown(const wchar_t* title, WORD button, std::atomic<bool>*
 
 TEST(ShortcutDialogModal, EndsWithOneOnOkAndTwoOnCancel) {
     std::thread ok = PressWhenShown(L"リストビューのキーボード設定", IDOK);
-    EXPECT_EQ(RunKeyAssignDialog(nullptr, kKeyDialogList), 1);
+    EXPECT_EQ(RunKeyAssignDialog(nullptr, IDM_KEYS_LIST), 1);
     ok.join();
     std::thread cancel = PressWhenShown(L"全体のキーボード設定", IDCANCEL);
-    EXPECT_EQ(RunKeyAssignDialog(nullptr, kKeyDialogWholeProgram), 2);
+    EXPECT_EQ(RunKeyAssignDialog(nullptr, IDM_KEYS_PROGRAM), 2);
     cancel.join();
 }
 
@@ -274,19 +273,19 @@ protected:
 
 TEST_F(ShortcutDialogFrame, TheFramesCommandsOpenTheDialogInTheirScope) {
     ASSERT_NE(CreateFrame(), nullptr);
-    ListKeys() = {{5207, 0x074}};
+    ListKeys() = {{IDM_REFRESH, 0x074}};
     std::atomic<bool> listShown{false};
     std::thread ok = PressWhenShown(L"リストビューのキーボード設定", IDOK, &listShown);
-    SendMessageW(frame_, WM_COMMAND, MAKEWPARAM(kKeyDialogList, 0), 0);
+    SendMessageW(frame_, WM_COMMAND, MAKEWPARAM(IDM_KEYS_LIST, 0), 0);
     ok.join();
     EXPECT_TRUE(listShown);
-    EXPECT_EQ(ListKeys(), (std::vector<TKeyCommand>{{5207, 0x074}}));
+    EXPECT_EQ(ListKeys(), (std::vector<TKeyCommand>{{IDM_REFRESH, 0x074}}));
     EXPECT_EQ(FindWindowW(L"#32770", L"リストビューのキーボード設定"), nullptr);
 
-    SetWholeProgramEntries({{kVirtNoInvert, VK_F9, kToTray}});
+    SetWholeProgramEntries({{kVirtNoInvert, VK_F9, IDM_TO_TRAY}});
     std::atomic<bool> wholeShown{false};
     std::thread cancel = PressWhenShown(L"全体のキーボード設定", IDCANCEL, &wholeShown);
-    SendMessageW(frame_, WM_COMMAND, MAKEWPARAM(kKeyDialogWholeProgram, 0), 0);
+    SendMessageW(frame_, WM_COMMAND, MAKEWPARAM(IDM_KEYS_PROGRAM, 0), 0);
     cancel.join();
     EXPECT_TRUE(wholeShown);
     EXPECT_EQ(FindWindowW(L"#32770", L"全体のキーボード設定"), nullptr);
@@ -296,9 +295,9 @@ TEST_F(ShortcutDialogFrame, TheFramesCommandsOpenTheDialogInTheirScope) {
 TEST_F(ShortcutDialogFrame, OkRebuildsTheFramesMenuWithTheNewKeys) {
     ASSERT_NE(CreateFrame(), nullptr);
     HMENU before = GetMenu(frame_);
-    HWND dialog = CreateKeyAssignDialog(frame_, kKeyDialogList);
+    HWND dialog = CreateKeyAssignDialog(frame_, IDM_KEYS_LIST);
     ASSERT_NE(dialog, nullptr);
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kMinimizeFrame, 0), 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDM_FRAME_MINIMIZE, 0), 0);
     SendDlgItemMessageW(dialog, IDC_SHORTCUT_KEYS, LB_SETCURSEL, kKeyIndexQ, 0);
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_SHORTCUT_KEYS, LBN_SELCHANGE), 0);
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_SHORTCUT_ADD, BN_CLICKED), 0);
@@ -308,7 +307,7 @@ TEST_F(ShortcutDialogFrame, OkRebuildsTheFramesMenuWithTheNewKeys) {
     HMENU after = GetMenu(frame_);
     EXPECT_NE(after, before);
     EXPECT_FALSE(IsMenu(before));
-    EXPECT_EQ(Caption(after, kMinimizeFrame), L"メインウインドウの最小化(&N)\tQ");
+    EXPECT_EQ(Caption(after, IDM_FRAME_MINIMIZE), L"メインウインドウの最小化(&N)\tQ");
 }
 
 }  // namespace

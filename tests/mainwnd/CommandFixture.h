@@ -4,6 +4,7 @@
 // remembers its title.
 
 #include "app/Global.h"
+#include "app/uCommandRegistry.h"
 #include "app/uPIDL.h"
 #include "folderview/wFolderView.h"
 #include "mainwnd/uCommand.h"

@@ -3,6 +3,8 @@
 
 #include "tests/mainwnd/CommandFixture.h"
 
+#include "res/resource.h"
+
 #include <map>
 
 namespace {
@@ -69,13 +71,13 @@ protected:
         ASSERT_GT(ids.size(), 90u);
 
         // A dialog the command is there to show.
-        const std::map<UINT, std::wstring> expected = {{5038, L"バージョン情報"},
-                                                       {5073, L"全体のキーボード設定"},
-                                                       {5081, L"リストビューのキーボード設定"}};
+        const std::map<UINT, std::wstring> expected = {{IDM_ABOUT, L"バージョン情報"},
+                                                       {IDM_KEYS_PROGRAM, L"全体のキーボード設定"},
+                                                       {IDM_KEYS_LIST, L"リストビューのキーボード設定"}};
         DialogWatcher watcher;
         int sent = 0;
         for (UINT id : ids) {
-            if (id == 5001) continue;  // ends the frame; tested on its own
+            if (id == IDM_EXIT) continue;  // ends the frame; tested on its own
             Reset(tabs);
             if (HasFatalFailure()) return;
             PrepareAll(frame_, GetMenu(frame_));
@@ -85,7 +87,7 @@ protected:
             ASSERT_TRUE(IsWindow(frame_)) << "command " << id;
             // The folder browser of 5118 is that command's own dialog.
             for (const std::wstring& title : watcher.Take()) {
-                if (id == 5118) continue;
+                if (id == IDM_NEW_FROM_TREE) continue;
                 auto it = expected.find(id);
                 EXPECT_EQ(it == expected.end() ? std::wstring(L"(no dialog)") : it->second, title)
                     << "command " << id;
@@ -95,7 +97,7 @@ protected:
         // The dynamic closed-folder items as the prepared menu shows them.
         Reset(tabs);
         PrepareAll(frame_, GetMenu(frame_));
-        HMENU closed = Submenu(5121);
+        HMENU closed = Submenu(IDM_CLOSED_MENU);
         ASSERT_NE(closed, nullptr);
         for (int i = 2, count = GetMenuItemCount(closed); i < count; ++i) {
             SendMessageW(frame_, WM_COMMAND, GetMenuItemID(closed, i), 0);
@@ -164,7 +166,7 @@ TEST_F(MenuWalk, TheAboutBoxIsTheVersionDialogWithTheProgramIcon) {
         icon = reinterpret_cast<HICON>(answer);
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     });
-    Send(5038);
+    Send(IDM_ABOUT);
     closer.join();
     EXPECT_EQ(title, L"バージョン情報");
     EXPECT_NE(icon, nullptr) << "the program icon";
@@ -172,7 +174,7 @@ TEST_F(MenuWalk, TheAboutBoxIsTheVersionDialogWithTheProgramIcon) {
 
 TEST_F(MenuWalk, ExitClosesTheFrame) {
     ASSERT_NE(OpenTab(folder_), nullptr);
-    Send(5001);
+    Send(IDM_EXIT);
     PumpPending();
     EXPECT_FALSE(IsWindow(frame_));
 }
@@ -184,7 +186,7 @@ TEST_F(MenuWalk, TheShellIsAskedForTheActiveViewsFolder) {
         return TRUE;
     };
     ASSERT_NE(OpenTab(folder_), nullptr);
-    Send(5120);
+    Send(IDM_SHELL_OPEN);
     EXPECT_EQ(_wcsicmp(shown.c_str(), folder_.c_str()), 0);
 }
 

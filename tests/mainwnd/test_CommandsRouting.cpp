@@ -7,6 +7,7 @@
 #include "app/uReg.h"
 #include "folderview/uFolderViewSettings.h"
 #include "mdi/uClosedFolders.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ bool RecordTreeCommand(WORD command) {
 TEST_F(CommandRouting, AnItemCommandGoesToTheListWithTheFocus) {
     OpenTwo();
     SetFocus(ListOf(second_));
-    Send(5200);
+    Send(IDM_GO_UP);
     EXPECT_EQ(ShownFolder(second_), root_ + L"\\b");
     EXPECT_EQ(ShownFolder(first_), aInner_);
 }
@@ -46,7 +47,7 @@ TEST_F(CommandRouting, AnItemCommandGoesToTheListWithTheFocus) {
 TEST_F(CommandRouting, AnAimedItemCommandGoesToItsListWhateverHasTheFocus) {
     OpenTwo();
     SetFocus(ListOf(second_));
-    Send(Aimed(5200), reinterpret_cast<LPARAM>(ListOf(first_)));
+    Send(Aimed(IDM_GO_UP), reinterpret_cast<LPARAM>(ListOf(first_)));
     EXPECT_EQ(ShownFolder(first_), root_ + L"\\a");
     EXPECT_EQ(ShownFolder(second_), bInner_);
 }
@@ -60,13 +61,13 @@ TEST_F(CommandRouting, AFocusedTreeThatTakesTheCommandKeepsItFromTheList) {
     g_treeCommands.clear();
     g_treeAnswer = true;
     SetFocus(tree);
-    Send(5205);
-    Send(5200);
-    EXPECT_EQ(g_treeCommands, (std::vector<WORD>{5205, 5200}));
+    Send(IDM_DELETE);
+    Send(IDM_GO_UP);
+    EXPECT_EQ(g_treeCommands, (std::vector<WORD>{IDM_DELETE, IDM_GO_UP}));
     EXPECT_EQ(ShownFolder(second_), bInner_) << "the list kept its folder";
 
     g_treeAnswer = false;
-    Send(5200);
+    Send(IDM_GO_UP);
     EXPECT_EQ(ShownFolder(second_), root_ + L"\\b") << "a command the tree declines goes on to the active view";
 }
 
@@ -79,11 +80,11 @@ TEST_F(CommandRouting, AnAimedCommandWithAListIgnoresTheFocusedTree) {
     g_treeCommands.clear();
     g_treeAnswer = true;
     SetFocus(tree);
-    Send(Aimed(5200), reinterpret_cast<LPARAM>(ListOf(first_)));
+    Send(Aimed(IDM_GO_UP), reinterpret_cast<LPARAM>(ListOf(first_)));
     EXPECT_TRUE(g_treeCommands.empty());
     EXPECT_EQ(ShownFolder(first_), root_ + L"\\a");
-    Send(Aimed(5205), reinterpret_cast<LPARAM>(tree));
-    EXPECT_EQ(g_treeCommands, (std::vector<WORD>{5205}));
+    Send(Aimed(IDM_DELETE), reinterpret_cast<LPARAM>(tree));
+    EXPECT_EQ(g_treeCommands, (std::vector<WORD>{IDM_DELETE}));
 }
 
 // A search result list as the search unit will make one: a list box standing
@@ -121,14 +122,14 @@ TEST_F(CommandRouting, DeleteGoesToTheFocusedTreeUnlessAimedAtAList) {
     g_treeAnswer = true;
     SetFocus(tree);
 
-    Send(5205);
-    EXPECT_EQ(g_treeCommands, (std::vector<WORD>{5205}));
+    Send(IDM_DELETE);
+    EXPECT_EQ(g_treeCommands, (std::vector<WORD>{IDM_DELETE}));
     EXPECT_TRUE(g_listCommands.empty()) << "the tree took it; the active list never sees it";
 
     g_treeCommands.clear();
-    Send(Aimed(5205), reinterpret_cast<LPARAM>(results));
+    Send(Aimed(IDM_DELETE), reinterpret_cast<LPARAM>(results));
     EXPECT_TRUE(g_treeCommands.empty()) << "aimed at a list, the focused tree is passed over";
-    EXPECT_EQ(g_listCommands, (std::vector<std::pair<HWND, WORD>>{{results, 5205}}));
+    EXPECT_EQ(g_listCommands, (std::vector<std::pair<HWND, WORD>>{{results, IDM_DELETE}}));
     EXPECT_EQ(GetFocus(), tree);
 
     SetSearchListMaker(nullptr);
@@ -138,39 +139,39 @@ TEST_F(CommandRouting, BackAndForwardStepThroughTheActiveChildsHistory) {
     const std::wstring inner = MakeFolder(L"x\\inner");
     HWND child = OpenTab(inner);
     ASSERT_NE(child, nullptr);
-    Send(5200);
+    Send(IDM_GO_UP);
     ASSERT_EQ(ShownFolder(child), root_ + L"\\x");
     ASSERT_EQ(ActiveChildView()->BackList.Count(), 1);
 
-    Send(5150);
+    Send(IDM_BACK);
     EXPECT_EQ(ShownFolder(child), inner);
     EXPECT_EQ(ActiveChildView()->ForwardList.Count(), 1);
-    Send(5150);
+    Send(IDM_BACK);
     EXPECT_EQ(ShownFolder(child), inner) << "nothing further back";
 
-    Send(5151);
+    Send(IDM_FORWARD);
     EXPECT_EQ(ShownFolder(child), root_ + L"\\x");
     EXPECT_EQ(ActiveChildView()->ForwardList.Count(), 0);
 }
 
 TEST_F(CommandRouting, AnAimedBackMovesTheListsOwnChild) {
     OpenTwo();
-    Send(Aimed(5200), reinterpret_cast<LPARAM>(ListOf(first_)));
+    Send(Aimed(IDM_GO_UP), reinterpret_cast<LPARAM>(ListOf(first_)));
     ASSERT_EQ(ShownFolder(first_), root_ + L"\\a");
-    Send(Aimed(5150), reinterpret_cast<LPARAM>(ListOf(first_)));
+    Send(Aimed(IDM_BACK), reinterpret_cast<LPARAM>(ListOf(first_)));
     EXPECT_EQ(ShownFolder(first_), aInner_);
     EXPECT_EQ(ShownFolder(second_), bInner_);
 }
 
 TEST_F(CommandRouting, TheLockCommandTogglesTheAimedChildsLock) {
     OpenTwo();
-    Send(Aimed(5152), reinterpret_cast<LPARAM>(ListOf(first_)));
+    Send(Aimed(IDM_NAVIGATE_LOCK), reinterpret_cast<LPARAM>(ListOf(first_)));
     EXPECT_TRUE(ChildViewOf(first_)->NavigateLock);
     EXPECT_FALSE(ChildViewOf(second_)->NavigateLock);
     EXPECT_EQ(TabImage(TabIndexOf(first_)), kLockImage);
-    Send(5152);
+    Send(IDM_NAVIGATE_LOCK);
     EXPECT_TRUE(ChildViewOf(second_)->NavigateLock);
-    Send(Aimed(5152), reinterpret_cast<LPARAM>(ListOf(first_)));
+    Send(Aimed(IDM_NAVIGATE_LOCK), reinterpret_cast<LPARAM>(ListOf(first_)));
     EXPECT_FALSE(ChildViewOf(first_)->NavigateLock);
 }
 
@@ -184,7 +185,7 @@ TEST_F(CommandRouting, RefreshReadsTheFolderAgain) {
     HANDLE file = CreateFileW((folder + L"\\new.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     CloseHandle(file);
-    Send(5207);
+    Send(IDM_REFRESH);
     EXPECT_EQ(view->ItemCount(), before + 1);
 }
 
@@ -195,11 +196,15 @@ TEST_F(CommandRouting, TheViewModeCommandsChangeTheListStyle) {
     const struct {
         WORD command;
         DWORD style;
-    } cases[] = {{5058, LVS_ICON}, {5059, LVS_SMALLICON}, {5060, LVS_LIST}, {5061, LVS_REPORT}, {5058, LVS_ICON}};
+    } cases[] = {{IDM_VIEW_LARGE, LVS_ICON},
+                 {IDM_VIEW_SMALL, LVS_SMALLICON},
+                 {IDM_VIEW_LIST, LVS_LIST},
+                 {IDM_VIEW_DETAILS, LVS_REPORT},
+                 {IDM_VIEW_LARGE, LVS_ICON}};
     for (const auto& c : cases) {
         Send(c.command);
         EXPECT_EQ(GetWindowLongPtrW(list, GWL_STYLE) & LVS_TYPEMASK, static_cast<LONG_PTR>(c.style)) << c.command;
-        EXPECT_EQ(ChildFolderView(child)->ViewMode, c.command - 5058) << c.command;
+        EXPECT_EQ(ChildFolderView(child)->ViewMode, c.command - IDM_VIEW_LARGE) << c.command;
     }
 }
 
@@ -210,21 +215,21 @@ TEST_F(CommandRouting, TheClosedFolderMenuListsTwelveEntriesAndReopensTheChosenO
         folders.push_back(MakeFolder(L"closed" + std::to_wstring(i)));
         RecordClosed(PidlOfPath(folders.back()).get());
     }
-    HMENU menu = Submenu(5121);
+    HMENU menu = Submenu(IDM_CLOSED_MENU);
     ASSERT_NE(menu, nullptr);
     Prepare(menu);
     ASSERT_EQ(GetMenuItemCount(menu), 14);
-    EXPECT_EQ(GetMenuItemID(menu, 0), 5074u);
+    EXPECT_EQ(GetMenuItemID(menu, 0), UINT{IDM_REOPEN_LAST});
     for (int i = 0; i < 12; ++i) {
         wchar_t text[128] = {};
         GetMenuStringW(menu, 2 + i, text, 128, MF_BYPOSITION);
-        EXPECT_EQ(GetMenuItemID(menu, 2 + i), 10400u + i);
+        EXPECT_EQ(GetMenuItemID(menu, 2 + i), UINT{IDM_CLOSED_FIRST} + i);
         EXPECT_EQ(std::wstring(text), L"&" + std::to_wstring(i) + L" closed" + std::to_wstring(11 - i));
     }
     Prepare(menu);
     EXPECT_EQ(GetMenuItemCount(menu), 14) << "opening again does not pile up items";
 
-    Send(10400 + 5);
+    Send(IDM_CLOSED_FIRST + 5);
     ASSERT_EQ(TabCount(), 1);
     EXPECT_EQ(ShownFolder(TabChild(0)), folders[6]);
     EXPECT_EQ(App().closedFolders->Count(), 12) << "the entry stays";
@@ -235,7 +240,7 @@ TEST_F(CommandRouting, ReopenLastOpensTheNewestAndDropsIt) {
     const std::wstring newer = MakeFolder(L"newer");
     RecordClosed(PidlOfPath(older).get());
     RecordClosed(PidlOfPath(newer).get());
-    Send(5074);
+    Send(IDM_REOPEN_LAST);
     ASSERT_EQ(TabCount(), 1);
     EXPECT_EQ(ShownFolder(TabChild(0)), newer);
     ASSERT_EQ(App().closedFolders->Count(), 1);
@@ -245,15 +250,15 @@ TEST_F(CommandRouting, ReopenLastOpensTheNewestAndDropsIt) {
 TEST_F(CommandRouting, LockedTabsSurviveCloseAllUnlessLockedTabsMayClose) {
     for (const wchar_t* name : {L"one", L"two", L"three"}) ASSERT_NE(OpenTab(MakeFolder(name)), nullptr);
     HWND locked = TabChild(1);
-    Send(Aimed(5152), reinterpret_cast<LPARAM>(ListOf(locked)));
+    Send(Aimed(IDM_NAVIGATE_LOCK), reinterpret_cast<LPARAM>(ListOf(locked)));
     FrameConfig().navigateLockClose = false;
-    Send(5031);
+    Send(IDM_CLOSE_ALL);
     PumpPending();
     ASSERT_EQ(TabCount(), 1);
     EXPECT_EQ(TabChild(0), locked);
 
     FrameConfig().navigateLockClose = true;
-    Send(5031);
+    Send(IDM_CLOSE_ALL);
     PumpPending();
     EXPECT_EQ(TabCount(), 0);
 }
@@ -262,10 +267,10 @@ TEST_F(CommandRouting, CloseRightAndLeftKeepTheFocusedTab) {
     for (const wchar_t* name : {L"one", L"two", L"three", L"four"}) ASSERT_NE(OpenTab(MakeFolder(name)), nullptr);
     HWND keep = TabChild(1);
     SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(keep), 0);
-    Send(5029);
+    Send(IDM_CLOSE_RIGHT);
     PumpPending();
     ASSERT_EQ(TabCount(), 2);
-    Send(5030);
+    Send(IDM_CLOSE_LEFT);
     PumpPending();
     ASSERT_EQ(TabCount(), 1);
     EXPECT_EQ(TabChild(0), keep);
@@ -274,28 +279,28 @@ TEST_F(CommandRouting, CloseRightAndLeftKeepTheFocusedTab) {
 TEST_F(CommandRouting, NextAndPreviousTabWrapAround) {
     for (const wchar_t* name : {L"one", L"two", L"three"}) ASSERT_NE(OpenTab(MakeFolder(name)), nullptr);
     ASSERT_EQ(SelectedTab(), 2);
-    Send(5027);
+    Send(IDM_NEXT_TAB);
     EXPECT_EQ(SelectedTab(), 0);
     EXPECT_EQ(ActiveChild(), TabChild(0));
-    Send(5028);
+    Send(IDM_PREVIOUS_TAB);
     EXPECT_EQ(SelectedTab(), 2);
-    Send(5028);
+    Send(IDM_PREVIOUS_TAB);
     EXPECT_EQ(SelectedTab(), 1);
 }
 
 TEST_F(CommandRouting, QuickOptionsAreCheckedAsTheyStandAndToggle) {
-    HMENU menu = Submenu(5129);
+    HMENU menu = Submenu(IDM_QUICK_OPTIONS_MENU);
     ASSERT_NE(menu, nullptr);
     FolderViewSettings& views = FolderViewConfig();
     struct Switch {
         UINT id;
         bool* value;
-    } switches[] = {{5134, &views.AllowSameFolder},
-                    {5105, &views.ShowHidden},
-                    {5106, &views.PopupInfo},
-                    {5107, &views.StatusInfo},
-                    {5133, &views.AllowRDrag},
-                    {5131, &FrameConfig().treeSync}};
+    } switches[] = {{IDM_ALLOW_SAME_FOLDER, &views.AllowSameFolder},
+                    {IDM_LIST_HIDDEN, &views.ShowHidden},
+                    {IDM_LIST_TOOLTIPS, &views.PopupInfo},
+                    {IDM_STATUS_INFO, &views.StatusInfo},
+                    {IDM_ALLOW_RDRAG, &views.AllowRDrag},
+                    {IDM_TREE_SYNC, &FrameConfig().treeSync}};
     for (const Switch& s : switches) {
         const bool before = *s.value;
         Prepare(menu);
@@ -309,15 +314,15 @@ TEST_F(CommandRouting, QuickOptionsAreCheckedAsTheyStandAndToggle) {
 }
 
 TEST_F(CommandRouting, TreeHiddenWithoutATreeFlipsTheStoredSwitch) {
-    HMENU menu = Submenu(5129);
+    HMENU menu = Submenu(IDM_QUICK_OPTIONS_MENU);
     Prepare(menu);
-    EXPECT_FALSE(IsChecked(menu, 5101));
-    Send(5101);
+    EXPECT_FALSE(IsChecked(menu, IDM_TREE_HIDDEN));
+    Send(IDM_TREE_HIDDEN);
     UniqueRegKey key;
     ASSERT_TRUE(SettingsOpen(SettingsArea::FolderTree, key));
     EXPECT_TRUE(SettingsReadBool(key.get(), L"ShowHidden", false));
     Prepare(menu);
-    EXPECT_TRUE(IsChecked(menu, 5101));
+    EXPECT_TRUE(IsChecked(menu, IDM_TREE_HIDDEN));
 }
 
 TEST_F(CommandRouting, ShowingHiddenItemsRefreshesEveryView) {
@@ -330,16 +335,16 @@ TEST_F(CommandRouting, ShowingHiddenItemsRefreshesEveryView) {
     HWND child = OpenTab(folder);
     ASSERT_NE(child, nullptr);
     ASSERT_EQ(ChildFolderView(child)->ItemCount(), 0);
-    Send(5105);
+    Send(IDM_LIST_HIDDEN);
     EXPECT_EQ(ChildFolderView(child)->ItemCount(), 1);
-    Send(5105);
+    Send(IDM_LIST_HIDDEN);
     EXPECT_EQ(ChildFolderView(child)->ItemCount(), 0);
 }
 
 TEST_F(CommandRouting, TheWindowModeMenuMarksTheCurrentMode) {
-    HMENU menu = Submenu(5127);
+    HMENU menu = Submenu(IDM_WINDOW_MODE_MENU);
     ASSERT_NE(menu, nullptr);
-    const UINT byMode[] = {5110, 5111, 5113, 5112};
+    const UINT byMode[] = {IDM_MODE_NORMAL, IDM_MODE_TAB, IDM_MODE_ROWS, IDM_MODE_COLUMNS};
     for (int mode = 0; mode < 4; ++mode) {
         FrameConfig().windowMode = mode;
         Prepare(menu);
@@ -350,29 +355,31 @@ TEST_F(CommandRouting, TheWindowModeMenuMarksTheCurrentMode) {
 }
 
 TEST_F(CommandRouting, TheViewMenuMarksTheModeAndTheLock) {
-    HMENU menu = Submenu(5170);
+    HMENU menu = Submenu(IDM_VIEW_MENU);
     ASSERT_NE(menu, nullptr);
     Prepare(menu);
-    for (UINT id = 5058; id <= 5062; ++id) EXPECT_FALSE(IsChecked(menu, id)) << "no view: " << id;
-    EXPECT_FALSE(IsChecked(menu, 5152));
+    for (UINT id = IDM_VIEW_LARGE; id <= IDM_VIEW_THUMBNAILS; ++id)
+        EXPECT_FALSE(IsChecked(menu, id)) << "no view: " << id;
+    EXPECT_FALSE(IsChecked(menu, IDM_NAVIGATE_LOCK));
 
     ASSERT_NE(OpenTab(MakeFolder(L"view")), nullptr);
-    Send(5060);
-    Send(5152);
+    Send(IDM_VIEW_LIST);
+    Send(IDM_NAVIGATE_LOCK);
     Prepare(menu);
-    for (UINT id = 5058; id <= 5062; ++id) EXPECT_EQ(IsChecked(menu, id), id == 5060) << id;
-    EXPECT_TRUE(IsChecked(menu, 5152));
+    for (UINT id = IDM_VIEW_LARGE; id <= IDM_VIEW_THUMBNAILS; ++id)
+        EXPECT_EQ(IsChecked(menu, id), id == IDM_VIEW_LIST) << id;
+    EXPECT_TRUE(IsChecked(menu, IDM_NAVIGATE_LOCK));
 }
 
 TEST_F(CommandRouting, NewWindowCommandsOpenTheDesktopAndACopyOfTheCurrentFolder) {
     const std::wstring folder = MakeFolder(L"copy");
     ASSERT_NE(OpenTab(folder), nullptr);
-    Send(5135);
+    Send(IDM_NEW_DESKTOP);
     ASSERT_EQ(TabCount(), 2);
     EXPECT_EQ(ChildFolder()->mkid.cb, 0) << "the desktop, active";
     SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(TabChild(0)), 0);
     FolderViewConfig().AllowSameFolder = true;
-    Send(5136);
+    Send(IDM_NEW_CURRENT);
     FolderViewConfig().AllowSameFolder = false;
     ASSERT_EQ(TabCount(), 3);
     EXPECT_EQ(ShownFolder(ActiveChild()), folder);
@@ -396,35 +403,36 @@ TEST_F(CommandRouting, TheLinkBarGetsItsOwnButtonsCommands) {
     HWND bar = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, frame_, nullptr, nullptr, nullptr);
     Frame().linkBar = bar;
     ASSERT_NE(OpenTab(MakeFolder(L"link")), nullptr);
-    Send(5200 + 0, reinterpret_cast<LPARAM>(bar));
-    EXPECT_EQ(seen, 5200u);
+    // An identifier of the item range, which from anywhere else is an item command.
+    Send(IDM_ITEM_FIRST, reinterpret_cast<LPARAM>(bar));
+    EXPECT_EQ(seen, UINT{IDM_ITEM_FIRST});
     EXPECT_EQ(ShownFolder(ActiveChild()), root_ + L"\\link") << "not an item command";
 }
 
 TEST_F(CommandRouting, DynamicRangesReachTheirRegisteredOwner) {
     static std::vector<UINT> seen;
     seen.clear();
-    SetCommandHandler(15000, 19999, [](UINT id, HWND) { seen.push_back(id); });
-    Send(15003);
-    Send(10900);  // reserved: nothing
-    SetCommandHandler(15000, 19999, nullptr);
-    Send(15004);
-    EXPECT_EQ(seen, (std::vector<UINT>{15003}));
-    EXPECT_EQ(Send(10900), 0);
+    SetCommandHandler(IDM_LAUNCH_FIRST, IDM_LAUNCH_LAST, [](UINT id, HWND) { seen.push_back(id); });
+    Send(IDM_LAUNCH_FIRST + 3);
+    Send(IDM_RESERVED_FIRST + 100);  // reserved: nothing
+    SetCommandHandler(IDM_LAUNCH_FIRST, IDM_LAUNCH_LAST, nullptr);
+    Send(IDM_LAUNCH_FIRST + 4);
+    EXPECT_EQ(seen, (std::vector<UINT>{IDM_LAUNCH_FIRST + 3}));
+    EXPECT_EQ(Send(IDM_RESERVED_FIRST + 100), 0);
 }
 
 TEST_F(CommandRouting, TheThumbnailCommandWaitsForAVisibleSideBar) {
     static int calls = 0;
     calls = 0;
-    SetCommandHandler(5066, 5066, [](UINT, HWND) { ++calls; });
-    Send(5066);
+    SetCommandHandler(IDM_THUMBNAIL_PANE, IDM_THUMBNAIL_PANE, [](UINT, HWND) { ++calls; });
+    Send(IDM_THUMBNAIL_PANE);
     EXPECT_EQ(calls, 0) << "no side bar";
     HWND side = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, frame_, nullptr, nullptr,
                                 nullptr);
     Frame().sideBar = side;
-    Send(5066);
+    Send(IDM_THUMBNAIL_PANE);
     EXPECT_EQ(calls, 1);
-    SetCommandHandler(5066, 5066, nullptr);
+    SetCommandHandler(IDM_THUMBNAIL_PANE, IDM_THUMBNAIL_PANE, nullptr);
     Frame().sideBar = nullptr;
     DestroyWindow(side);
 }
@@ -432,26 +440,26 @@ TEST_F(CommandRouting, TheThumbnailCommandWaitsForAVisibleSideBar) {
 TEST_F(CommandRouting, AddingToTheFavoritesNeedsTheFavoritesPane) {
     static int calls = 0;
     calls = 0;
-    SetCommandHandler(5049, 5050, [](UINT, HWND) { ++calls; });
+    SetCommandHandler(IDM_ADD_FAVORITE, IDM_ADD_LINK, [](UINT, HWND) { ++calls; });
     ASSERT_NE(OpenTab(MakeFolder(L"fav")), nullptr);
-    Send(5049);
+    Send(IDM_ADD_FAVORITE);
     EXPECT_EQ(calls, 0);
     HWND pane = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, frame_, nullptr, nullptr, nullptr);
     Frame().favoritePane = pane;
-    Send(5050);
+    Send(IDM_ADD_LINK);
     EXPECT_EQ(calls, 1);
-    SetCommandHandler(5049, 5050, nullptr);
+    SetCommandHandler(IDM_ADD_FAVORITE, IDM_ADD_LINK, nullptr);
 }
 
 TEST_F(CommandRouting, TabFocusesTheActiveListAndTheFocusCommandsTheirPanes) {
     HWND child = OpenTab(MakeFolder(L"focus"));
     ASSERT_NE(child, nullptr);
-    Send(5114);
+    Send(IDM_FOCUS_TABS);
     EXPECT_EQ(GetFocus(), TabBar().tabs);
-    Send(5080);
+    Send(IDM_FOCUS_NEXT);
     EXPECT_EQ(GetFocus(), ListOf(child));
-    Send(5114);
-    Send(5082);
+    Send(IDM_FOCUS_TABS);
+    Send(IDM_FOCUS_PREVIOUS);
     EXPECT_EQ(GetFocus(), ListOf(child));
 }
 
@@ -462,13 +470,13 @@ TEST_F(CommandRouting, TabFromTheListGoesToAVisibleTreeAndBack) {
                                 nullptr, nullptr);
     Frame().folderTree = tree;
     SetFocus(ListOf(child));
-    Send(5080);
+    Send(IDM_FOCUS_NEXT);
     EXPECT_EQ(GetFocus(), tree);
-    Send(5080);
+    Send(IDM_FOCUS_NEXT);
     EXPECT_EQ(GetFocus(), ListOf(child));
-    Send(5082);
+    Send(IDM_FOCUS_PREVIOUS);
     EXPECT_EQ(GetFocus(), tree);
-    Send(5084);
+    Send(IDM_FOCUS_SIDE);
     EXPECT_EQ(GetFocus(), tree);
 }
 
@@ -488,17 +496,17 @@ TEST_F(CommandRouting, InSplitModeTabGoesFromTheFirstPaneToTheSecondThenToTheTre
     SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first_), 0);
     SetFocus(ListOf(first_));
 
-    Send(5080);
+    Send(IDM_FOCUS_NEXT);
     EXPECT_EQ(ActiveChild(), second_);
     EXPECT_EQ(GetFocus(), ListOf(second_));
-    Send(5080);
+    Send(IDM_FOCUS_NEXT);
     EXPECT_EQ(GetFocus(), tree);
-    Send(5080);
+    Send(IDM_FOCUS_NEXT);
     EXPECT_EQ(ActiveChild(), first_) << "from a tree, the first pane";
     EXPECT_EQ(GetFocus(), ListOf(first_));
-    Send(5082);
+    Send(IDM_FOCUS_PREVIOUS);
     EXPECT_EQ(GetFocus(), tree) << "backwards from the first pane: the tree";
-    Send(5082);
+    Send(IDM_FOCUS_PREVIOUS);
     EXPECT_EQ(GetFocus(), ListOf(second_)) << "backwards from a tree: the second pane";
     FrameConfig().windowMode = 0;
 }
@@ -513,25 +521,72 @@ TEST_F(CommandRouting, BarAndPaneMarksFollowTheirWindows) {
     Frame().toolBar = toolbar;
     Frame().folderTreePane = treePane;
 
-    HMENU view = Submenu(5170);
+    HMENU view = Submenu(IDM_VIEW_MENU);
     Prepare(view);
-    EXPECT_TRUE(IsChecked(view, 5013));
-    Send(5013);
+    EXPECT_TRUE(IsChecked(view, IDM_STATUS_BAR));
+    Send(IDM_STATUS_BAR);
     EXPECT_FALSE(IsWindowVisible(status)) << "the status bar is hidden";
     Prepare(view);
-    EXPECT_FALSE(IsChecked(view, 5013));
+    EXPECT_FALSE(IsChecked(view, IDM_STATUS_BAR));
 
-    HMENU toolbars = Submenu(5128);
+    HMENU toolbars = Submenu(IDM_TOOLBARS_MENU);
     Prepare(toolbars);
-    EXPECT_FALSE(IsChecked(toolbars, 5009));
+    EXPECT_FALSE(IsChecked(toolbars, IDM_STANDARD_BUTTONS));
     ShowWindow(toolbar, SW_SHOW);
     Prepare(toolbars);
-    EXPECT_TRUE(IsChecked(toolbars, 5009));
+    EXPECT_TRUE(IsChecked(toolbars, IDM_STANDARD_BUTTONS));
 
-    HMENU side = Submenu(5171);
+    HMENU side = Submenu(IDM_SIDE_MENU);
     Prepare(side);
-    EXPECT_TRUE(IsChecked(side, 5014));
-    EXPECT_FALSE(IsChecked(side, 5015));
+    EXPECT_TRUE(IsChecked(side, IDM_SIDE_FOLDERS));
+    EXPECT_FALSE(IsChecked(side, IDM_SIDE_FAVORITES));
+}
+
+void FirstOwner(UINT, HWND) {}
+void SecondOwner(UINT, HWND) {}
+void FirstMenu(HMENU) {}
+void SecondMenu(HMENU) {}
+
+// Launch item identifiers stand for any range an owner registers.
+constexpr UINT kItem = IDM_LAUNCH_FIRST;
+
+TEST(CommandRegistry, ALaterRangeWinsOnlyWhereItOverlaps) {
+    SetCommandHandler(kItem, kItem + 99, FirstOwner);
+    SetCommandHandler(kItem + 50, kItem + 199, SecondOwner);
+    EXPECT_EQ(CommandHandlerOf(kItem + 49), FirstOwner);
+    EXPECT_EQ(CommandHandlerOf(kItem + 50), SecondOwner);
+    EXPECT_EQ(CommandHandlerOf(kItem + 99), SecondOwner);
+    EXPECT_EQ(CommandHandlerOf(kItem + 199), SecondOwner);
+    EXPECT_EQ(CommandHandlerOf(kItem + 200), nullptr);
+
+    SetCommandHandler(kItem, kItem + 99, FirstOwner);
+    EXPECT_EQ(CommandHandlerOf(kItem + 50), FirstOwner) << "registered again, the first owner is the newer one";
+    EXPECT_EQ(CommandHandlerOf(kItem + 100), SecondOwner);
+}
+
+TEST(CommandRegistry, RemovingWithNullClearsJustThatRange) {
+    SetCommandHandler(kItem, kItem + 199, FirstOwner);
+    SetCommandHandler(kItem + 50, kItem + 99, SecondOwner);
+    SetCommandHandler(kItem + 50, kItem + 99, nullptr);
+    EXPECT_EQ(CommandHandlerOf(kItem + 60), nullptr) << "removed, not handed back to the older owner";
+    EXPECT_EQ(CommandHandlerOf(kItem + 49), FirstOwner);
+    EXPECT_EQ(CommandHandlerOf(kItem + 100), FirstOwner);
+
+    SetCommandHandler(kItem, kItem + 199, nullptr);
+    EXPECT_EQ(CommandHandlerOf(kItem + 49), nullptr);
+    SetCommandHandler(kItem + 50, kItem + 99, SecondOwner);
+    EXPECT_EQ(CommandHandlerOf(kItem + 60), SecondOwner) << "a range removed can be taken again";
+}
+
+TEST(CommandRegistry, AMenuPreparerIsReplacedAndRemovedPerSubmenu) {
+    EXPECT_EQ(MenuPreparerOf(IDM_GROUPS_MENU), nullptr);
+    SetMenuPreparer(IDM_GROUPS_MENU, FirstMenu);
+    SetMenuPreparer(IDM_LAUNCHER_MENU, SecondMenu);
+    SetMenuPreparer(IDM_GROUPS_MENU, SecondMenu);
+    EXPECT_EQ(MenuPreparerOf(IDM_GROUPS_MENU), SecondMenu);
+    SetMenuPreparer(IDM_GROUPS_MENU, nullptr);
+    EXPECT_EQ(MenuPreparerOf(IDM_GROUPS_MENU), nullptr);
+    EXPECT_EQ(MenuPreparerOf(IDM_LAUNCHER_MENU), SecondMenu);
 }
 
 TEST(CommandResources, TheDefaultWholeProgramKeysAreInEffect) {
@@ -547,11 +602,11 @@ TEST(CommandResources, TheDefaultWholeProgramKeysAreInEffect) {
             if ((a.fVirt & (FSHIFT | FCONTROL | FALT)) == modifiers && a.key == key && a.cmd == command) return true;
         return false;
     };
-    EXPECT_TRUE(has(FCONTROL, 'W', 5079));
-    EXPECT_TRUE(has(FALT, VK_LEFT, 5150));
-    EXPECT_TRUE(has(FCONTROL | FSHIFT, VK_TAB, 5028));
-    EXPECT_TRUE(has(0, VK_F9, 5092));
-    EXPECT_TRUE(has(FALT, 'D', 5086));
+    EXPECT_TRUE(has(FCONTROL, 'W', IDM_CLOSE));
+    EXPECT_TRUE(has(FALT, VK_LEFT, IDM_BACK));
+    EXPECT_TRUE(has(FCONTROL | FSHIFT, VK_TAB, IDM_PREVIOUS_TAB));
+    EXPECT_TRUE(has(0, VK_F9, IDM_TO_TRAY));
+    EXPECT_TRUE(has(FALT, 'D', IDM_FOCUS_ADDRESS));
     DestroyWindow(frame);
     Frame() = FrameState{};
     FrameLink() = FrameWindows{};
@@ -564,20 +619,20 @@ TEST(CommandResources, FocusAndEscapeTablesBindTabAndEsc) {
     ACCEL focus[4] = {};
     ASSERT_EQ(CopyAcceleratorTableW(LoadAcceleratorsW(instance, L"FOCUSACCEL"), focus, 4), 2);
     EXPECT_EQ(focus[0].key, VK_TAB);
-    EXPECT_EQ(focus[0].cmd, 5080);
+    EXPECT_EQ(focus[0].cmd, IDM_FOCUS_NEXT);
     EXPECT_EQ(focus[1].fVirt & FSHIFT, FSHIFT);
-    EXPECT_EQ(focus[1].cmd, 5082);
+    EXPECT_EQ(focus[1].cmd, IDM_FOCUS_PREVIOUS);
     ACCEL escape[2] = {};
     ASSERT_EQ(CopyAcceleratorTableW(LoadAcceleratorsW(instance, L"ESCACCEL"), escape, 2), 1);
     EXPECT_EQ(escape[0].key, VK_ESCAPE);
-    EXPECT_EQ(escape[0].cmd, 5179);
+    EXPECT_EQ(escape[0].cmd, IDM_STOP_SEARCH);
 }
 
 TEST(CommandResources, ItemCommandsHaveTheirNames) {
     wchar_t text[64] = {};
-    ASSERT_GT(LoadStringW(GetModuleHandleW(nullptr), 5205, text, 64), 0);
+    ASSERT_GT(LoadStringW(GetModuleHandleW(nullptr), IDM_DELETE, text, 64), 0);
     EXPECT_STREQ(text, L"ファイル削除");
-    LoadStringW(GetModuleHandleW(nullptr), 5230, text, 64);
+    LoadStringW(GetModuleHandleW(nullptr), IDM_FILE_SELECT, text, 64);
     EXPECT_STREQ(text, L"拡張ファイル選択");
 }
 

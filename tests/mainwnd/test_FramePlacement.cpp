@@ -3,6 +3,8 @@
 
 #include "tests/mainwnd/FrameFixture.h"
 
+#include "res/resource.h"
+
 namespace {
 
 class FramePlacement : public FrameTest {};
@@ -154,11 +156,11 @@ TEST_F(FramePlacement, TheStartShowCommandIsUsedWithoutASavedMaximize) {
 
 TEST_F(FramePlacement, MaximiseCommandTogglesTheFrame) {
     ASSERT_NE(CreateFrame(), nullptr);
-    SendMessageW(frame_, WM_COMMAND, 5088, 0);
+    SendMessageW(frame_, WM_COMMAND, IDM_FRAME_MAXIMIZE, 0);
     EXPECT_TRUE(IsZoomed(frame_));
-    SendMessageW(frame_, WM_COMMAND, 5088, 0);
+    SendMessageW(frame_, WM_COMMAND, IDM_FRAME_MAXIMIZE, 0);
     EXPECT_FALSE(IsZoomed(frame_));
-    SendMessageW(frame_, WM_COMMAND, 5089, 0);
+    SendMessageW(frame_, WM_COMMAND, IDM_FRAME_MINIMIZE, 0);
     EXPECT_TRUE(IsIconic(frame_));
 }
 

@@ -76,10 +76,10 @@ TEST_F(FrameTray, TheTrayMenuHoldsRestoreAndExit) {
     HMENU popup = GetSubMenu(menu, 0);
     ASSERT_EQ(GetMenuItemCount(popup), 2);
     wchar_t text[64] = {};
-    EXPECT_EQ(GetMenuItemID(popup, 0), 5098u);
+    EXPECT_EQ(GetMenuItemID(popup, 0), UINT{IDM_TRAY_RESTORE});
     GetMenuStringW(popup, 0, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(text, L"元のサイズに戻す(&R)");
-    EXPECT_EQ(GetMenuItemID(popup, 1), 5099u);
+    EXPECT_EQ(GetMenuItemID(popup, 1), UINT{IDM_TRAY_EXIT});
     GetMenuStringW(popup, 1, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(text, L"アプリケーションの終了(&X)");
     DestroyMenu(menu);

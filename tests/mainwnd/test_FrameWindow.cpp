@@ -7,6 +7,7 @@
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDIClient.h"
 #include "mdi/wMDITab.h"
+#include "res/resource.h"
 #include "shell/uContextMenuSlot.h"
 
 #include <cstdlib>
@@ -54,7 +55,7 @@ TEST_F(FrameWindow, TheMainMenuHasSevenJapaneseMenusWithTheWindowMenuSixth) {
 TEST_F(FrameWindow, TheFileMenuEndsWithExit) {
     HMENU file = GetSubMenu(GetMenu(frame_), 0);
     const int last = GetMenuItemCount(file) - 1;
-    EXPECT_EQ(GetMenuItemID(file, last), 5001u);
+    EXPECT_EQ(GetMenuItemID(file, last), UINT{IDM_EXIT});
     EXPECT_EQ(MenuText(file, last), L"アプリケーションの終了(&X)");
 }
 
@@ -63,9 +64,9 @@ TEST_F(FrameWindow, SubmenusCarryTheIdentifiersMenuPreparationRecognises) {
     MENUITEMINFOW info{sizeof(info)};
     info.fMask = MIIM_ID;
     ASSERT_TRUE(GetMenuItemInfoW(menu, 2, TRUE, &info));
-    EXPECT_EQ(info.wID, 5170u) << "表示";
+    EXPECT_EQ(info.wID, UINT{IDM_VIEW_MENU}) << "表示";
     ASSERT_TRUE(GetMenuItemInfoW(menu, 3, TRUE, &info));
-    EXPECT_EQ(info.wID, 5123u) << "お気に入り";
+    EXPECT_EQ(info.wID, UINT{IDM_FAVORITES_MENU}) << "お気に入り";
 }
 
 TEST_F(FrameWindow, TheMdiClientIsAClippingChildOfTheFrameInMode0) {
@@ -125,7 +126,7 @@ TEST_F(FrameWindow, TheWindowMenuListsTheChildrenFromIdentifier3000) {
     ASSERT_NE(child, nullptr);
     const int after = GetMenuItemCount(windowMenu);
     ASSERT_GT(after, before);
-    EXPECT_EQ(GetMenuItemID(windowMenu, after - 1), 3000u);
+    EXPECT_EQ(GetMenuItemID(windowMenu, after - 1), kFirstChildId);
 }
 
 TEST_F(FrameWindow, CascadeIsSwallowedOutsideTheNormalMode) {
@@ -135,14 +136,14 @@ TEST_F(FrameWindow, CascadeIsSwallowedOutsideTheNormalMode) {
     SetWindowPos(first, nullptr, 5, 5, 200, 150, SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(second, nullptr, 5, 5, 200, 150, SWP_NOZORDER | SWP_NOACTIVATE);
     FrameConfig().windowMode = 1;
-    SendMessageW(frame_, WM_COMMAND, 5033, 0);
+    SendMessageW(frame_, WM_COMMAND, IDM_CASCADE, 0);
     RECT rect{};
     GetWindowRect(first, &rect);
     MapWindowPoints(HWND_DESKTOP, FrameLink().mdiClient, reinterpret_cast<POINT*>(&rect), 2);
     EXPECT_EQ(rect.right - rect.left, 200) << "mode 1: nothing arranged";
 
     FrameConfig().windowMode = 0;
-    SendMessageW(frame_, WM_COMMAND, 5033, 0);
+    SendMessageW(frame_, WM_COMMAND, IDM_CASCADE, 0);
     GetWindowRect(first, &rect);
     EXPECT_NE(rect.right - rect.left, 200) << "mode 0: cascaded";
 }

@@ -8,6 +8,7 @@
 #include "mainwnd/wMainWnd.h"
 #include "mdi/uBarsRoute.h"
 #include "mdi/wMDITab.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -237,8 +238,8 @@ HWND MakeHistoryToolbar(HWND frame) {
                                frame, nullptr, GetModuleHandleW(nullptr), nullptr);
     SendMessageW(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     TBBUTTON buttons[2] = {};
-    buttons[0].idCommand = 5150;
-    buttons[1].idCommand = 5151;
+    buttons[0].idCommand = IDM_BACK;
+    buttons[1].idCommand = IDM_FORWARD;
     buttons[0].fsState = buttons[1].fsState = TBSTATE_ENABLED;
     buttons[0].iBitmap = buttons[1].iBitmap = I_IMAGENONE;
     SendMessageW(bar, TB_ADDBUTTONSW, 2, reinterpret_cast<LPARAM>(buttons));
@@ -254,24 +255,24 @@ TEST_F(MDIHistory, BackAndForwardButtonsFollowTheActiveChild) {
     Frame().sideToolBar = MakeHistoryToolbar(frame_);
     std::vector<std::wstring> f = MakeFolders(L"f", 3);
     HWND first = OpenFolderChild(f[0]);
-    EXPECT_FALSE(Enabled(Frame().toolBar, 5150));
-    EXPECT_FALSE(Enabled(Frame().toolBar, 5151));
+    EXPECT_FALSE(Enabled(Frame().toolBar, IDM_BACK));
+    EXPECT_FALSE(Enabled(Frame().toolBar, IDM_FORWARD));
     Navigate(f[1]);
-    EXPECT_TRUE(Enabled(Frame().toolBar, 5150));
-    EXPECT_TRUE(Enabled(Frame().sideToolBar, 5150));
-    EXPECT_FALSE(Enabled(Frame().toolBar, 5151));
+    EXPECT_TRUE(Enabled(Frame().toolBar, IDM_BACK));
+    EXPECT_TRUE(Enabled(Frame().sideToolBar, IDM_BACK));
+    EXPECT_FALSE(Enabled(Frame().toolBar, IDM_FORWARD));
     GoHistory(*ChildViewOf(first), 0, true);
     PumpMessages();
-    EXPECT_FALSE(Enabled(Frame().toolBar, 5150));
-    EXPECT_TRUE(Enabled(Frame().toolBar, 5151));
-    EXPECT_TRUE(Enabled(Frame().sideToolBar, 5151));
+    EXPECT_FALSE(Enabled(Frame().toolBar, IDM_BACK));
+    EXPECT_TRUE(Enabled(Frame().toolBar, IDM_FORWARD));
+    EXPECT_TRUE(Enabled(Frame().sideToolBar, IDM_FORWARD));
 
     // A tab without history disables both.
     OpenFolderChild(f[2]);
-    EXPECT_FALSE(Enabled(Frame().toolBar, 5150));
-    EXPECT_FALSE(Enabled(Frame().toolBar, 5151));
+    EXPECT_FALSE(Enabled(Frame().toolBar, IDM_BACK));
+    EXPECT_FALSE(Enabled(Frame().toolBar, IDM_FORWARD));
     SendMessageW(FrameLink().mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
-    EXPECT_TRUE(Enabled(Frame().toolBar, 5151));
+    EXPECT_TRUE(Enabled(Frame().toolBar, IDM_FORWARD));
 }
 
 // Chooses item `item` (1-based) of the next popup menu by keyboard, from a

@@ -6,6 +6,7 @@
 #include "app/uReg.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDITab.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -216,7 +217,7 @@ TEST_F(TabBarTest, TheBarWritesItsSettingsWhenDestroyed) {
     ASSERT_TRUE(SettingsOpen(L"Tab", key));
     EXPECT_EQ(SettingsReadInt(key.get(), L"ClosePos", -1), 4);
     EXPECT_EQ(SettingsReadInt(key.get(), L"MaxString", -1), 33);
-    EXPECT_EQ(SettingsReadInt(key.get(), L"RClick", -1), 5115);
+    EXPECT_EQ(SettingsReadInt(key.get(), L"RClick", -1), IDM_TAB_POPUP);
 }
 
 TEST_F(TabBarTest, StoredSettingsAreReadAtCreation) {

@@ -6,6 +6,7 @@
 
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDITab.h"
+#include "res/resource.h"
 #include "shell/uContextMenuHost.h"
 #include "shell/uContextMenuSlot.h"
 
@@ -77,7 +78,7 @@ protected:
     }
     // Ctrl + right click, bound to 5116 by default.
     void ControlRightClick(int index) {
-        ASSERT_EQ(TabBar().settings.rcClick, 5116);
+        ASSERT_EQ(TabBar().settings.rcClick, IDM_TAB_CONTEXT);
         RECT item{};
         ASSERT_TRUE(TabCtrl_GetItemRect(TabBar().tabs, index, &item));
         const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
@@ -149,12 +150,12 @@ TEST_F(TabContextMenu, TheMenuOpensAtTheCursorOverTheTabElseBelowIt) {
     MapWindowPoints(TabBar().tabs, nullptr, reinterpret_cast<POINT*>(&item), 2);
     const POINT over{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
     ASSERT_TRUE(SetCursorPos(over.x, over.y));
-    RunTabCommand(5116, 0);
+    RunTabCommand(IDM_TAB_CONTEXT, 0);
     EXPECT_EQ(g_tracked.at.x, over.x);
     EXPECT_EQ(g_tracked.at.y, over.y);
 
     ASSERT_TRUE(SetCursorPos(item.right + 200, item.bottom + 300));
-    RunTabCommand(5116, 0);
+    RunTabCommand(IDM_TAB_CONTEXT, 0);
     EXPECT_EQ(g_tracked.at.x, item.left);
     EXPECT_EQ(g_tracked.at.y, item.bottom);
 }
@@ -186,7 +187,7 @@ TEST_F(TabContextMenu, TheRealMenuOpensAndClosesWithNothingChosen) {
     g_seen = {};
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseTheMenu);
     ASSERT_NE(timer, 0u);
-    RunTabCommand(5116, 0);
+    RunTabCommand(IDM_TAB_CONTEXT, 0);
     KillTimer(nullptr, timer);
     EXPECT_TRUE(g_seen.menuWindow);
     EXPECT_TRUE(g_seen.slotSet);

@@ -9,6 +9,7 @@
 #include "folderview/uFolderViewSettings.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDITab.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -87,7 +88,7 @@ TEST_P(TabAddPos, ANewTabGoesWhereAddPosSays) {
     std::vector<HWND> tabs = OpenTabs(3);
     Activate(tabs[1]);
     TabBar().settings.addPos = GetParam().addPos;
-    Command(5135);
+    Command(IDM_NEW_DESKTOP);
     ASSERT_EQ(TabCount(), 4);
     HWND added = ActiveChild();
     EXPECT_EQ(TabIndexOf(added), GetParam().expectedIndex);
@@ -133,7 +134,7 @@ TEST_F(TabEdgeCases, ANavigationRenamesTheTab) {
     const std::wstring inner = MakeFolder(L"outer\\in & out");
     HWND child = OpenFolderChild(inner);
     ASSERT_EQ(TabText(0), L"in && out");
-    SendMessageW(frame_, WM_COMMAND, 5200, 0);  // up one level
+    SendMessageW(frame_, WM_COMMAND, IDM_GO_UP, 0);  // up one level
     PumpMessages();
     EXPECT_EQ(ShownPath(child), outer);
     EXPECT_EQ(TabText(0), L"outer");
@@ -160,7 +161,7 @@ TEST_F(TabEdgeCases, ADragOfEightPixelsAcrossATabBorderMovesTheTab) {
 
 TEST_F(TabEdgeCases, CloseRightOnTheLastTabClosesNothing) {
     std::vector<HWND> tabs = OpenTabs(3);
-    RightClickRunning(5029, 2);
+    RightClickRunning(IDM_CLOSE_RIGHT, 2);
     EXPECT_EQ(TabOrder(), tabs);
     EXPECT_EQ(ActiveChild(), tabs[2]);
 }
@@ -168,7 +169,7 @@ TEST_F(TabEdgeCases, CloseRightOnTheLastTabClosesNothing) {
 TEST_F(TabEdgeCases, CloseRightLeftOfTheSelectionActivatesThatTabAndKeepsIt) {
     std::vector<HWND> tabs = OpenTabs(4);
     ASSERT_EQ(SelectedTab(), 3);
-    RightClickRunning(5029, 1);
+    RightClickRunning(IDM_CLOSE_RIGHT, 1);
     EXPECT_EQ(TabOrder(), (std::vector<HWND>{tabs[0], tabs[1]}));
     EXPECT_EQ(ActiveChild(), tabs[1]);
     EXPECT_EQ(SelectedTab(), 1);
@@ -176,7 +177,7 @@ TEST_F(TabEdgeCases, CloseRightLeftOfTheSelectionActivatesThatTabAndKeepsIt) {
 
 TEST_F(TabEdgeCases, CloseRightOfTheFocusedTabByCommandOnTheLastTabClosesNothing) {
     std::vector<HWND> tabs = OpenTabs(3);
-    Command(5029);
+    Command(IDM_CLOSE_RIGHT);
     PumpMessages();
     EXPECT_EQ(TabOrder(), tabs);
 }
@@ -184,7 +185,7 @@ TEST_F(TabEdgeCases, CloseRightOfTheFocusedTabByCommandOnTheLastTabClosesNothing
 TEST_F(TabEdgeCases, CloseLeftRightOfTheSelectionActivatesThatTabAndKeepsIt) {
     std::vector<HWND> tabs = OpenTabs(4);
     Activate(tabs[0]);
-    RightClickRunning(5030, 2);
+    RightClickRunning(IDM_CLOSE_LEFT, 2);
     EXPECT_EQ(TabOrder(), (std::vector<HWND>{tabs[2], tabs[3]}));
     EXPECT_EQ(ActiveChild(), tabs[2]);
 }
@@ -194,7 +195,7 @@ TEST_F(TabEdgeCases, CloseOthersKeepsTheClickedTabAndEveryLockedOne) {
     SetNavigateLock(*ChildViewOf(tabs[0]), true);
     SetNavigateLock(*ChildViewOf(tabs[4]), true);
     FrameConfig().navigateLockClose = false;
-    RightClickRunning(5032, 2);
+    RightClickRunning(IDM_CLOSE_OTHERS, 2);
     EXPECT_EQ(TabOrder(), (std::vector<HWND>{tabs[0], tabs[2], tabs[4]}));
     EXPECT_EQ(ActiveChild(), tabs[2]);
     EXPECT_EQ(TabImage(0), kLockImage);
@@ -207,7 +208,7 @@ TEST_F(TabEdgeCases, LockedTabsSurviveCloseAllFromATabClick) {
     SetNavigateLock(*ChildViewOf(tabs[1]), true);
     SetNavigateLock(*ChildViewOf(tabs[3]), true);
     FrameConfig().navigateLockClose = false;
-    RightClickRunning(5031, 0);
+    RightClickRunning(IDM_CLOSE_ALL, 0);
     EXPECT_EQ(TabOrder(), (std::vector<HWND>{tabs[1], tabs[3]}));
     ASSERT_NE(ActiveChild(), nullptr);
     EXPECT_EQ(TabChild(SelectedTab()), ActiveChild()) << "the selection follows the surviving active child";
@@ -229,7 +230,7 @@ TEST_P(TabClosePos, TheRightTabBecomesActive) {
     // A different tab active first, so "last active" is not the answer by chance.
     Activate(tabs[GetParam().closed == 3 ? 0 : 3]);
     Activate(tabs[GetParam().closed]);
-    Command(5079);
+    Command(IDM_CLOSE);
     PumpMessages();
     ASSERT_FALSE(IsWindow(tabs[GetParam().closed]));
     EXPECT_EQ(ActiveChild(), tabs[GetParam().expectedActive]);

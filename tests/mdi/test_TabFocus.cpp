@@ -6,6 +6,7 @@
 
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDITab.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -60,7 +61,7 @@ TEST_F(TabFocus, ClickingAnotherTabPutsTheFocusInItsList) {
 
 TEST_F(TabFocus, ARightClickLeavesTheFocusWhereItWas) {
     OpenTwo();
-    TabBar().settings.rClick = 5117;  // nothing
+    TabBar().settings.rClick = IDM_TAB_NOTHING;
     SendMessageW(TabBar().tabs, WM_RBUTTONDOWN, MK_RBUTTON, CenterOf(0));
     SendMessageW(TabBar().tabs, WM_RBUTTONUP, 0, CenterOf(0));
     PumpMessages();
@@ -76,7 +77,7 @@ TEST_F(TabFocus, WithFocusOnButtonDownTheBarKeepsTheFocus) {
 
 TEST_F(TabFocus, ADoubleClickBoundToTheTabFocusCommandLeavesTheFocusOnTheBar) {
     OpenTwo();
-    TabBar().settings.ldClick = 5114;
+    TabBar().settings.ldClick = IDM_FOCUS_TABS;
     HWND tabs = TabBar().tabs;
     // The messages of a real double click: press, release, double click, release.
     SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, CenterOf(1));
@@ -90,13 +91,13 @@ TEST_F(TabFocus, ADoubleClickBoundToTheTabFocusCommandLeavesTheFocusOnTheBar) {
 
 TEST_F(TabFocus, AMiddleClickBoundToTheFocusCommandsMovesTheFocus) {
     OpenTwo();
-    TabBar().settings.mClick = 5114;
+    TabBar().settings.mClick = IDM_FOCUS_TABS;
     SendMessageW(TabBar().tabs, WM_MBUTTONDOWN, MK_MBUTTON, CenterOf(0));
     SendMessageW(TabBar().tabs, WM_MBUTTONUP, 0, CenterOf(0));
     PumpMessages();
     EXPECT_EQ(GetFocus(), TabBar().tabs);
     // A click that then focuses the view (5083) leaves the bar.
-    TabBar().settings.mClick = 5083;
+    TabBar().settings.mClick = IDM_FOCUS_VIEW;
     SendMessageW(TabBar().tabs, WM_MBUTTONUP, 0, CenterOf(0));
     PumpMessages();
     EXPECT_EQ(GetFocus(), ChildListView(second_));
@@ -104,7 +105,7 @@ TEST_F(TabFocus, AMiddleClickBoundToTheFocusCommandsMovesTheFocus) {
 
 TEST_F(TabFocus, TheTabFocusCommandFromTheMenuKeepsTheFocusOnTheBar) {
     OpenTwo();
-    SendMessageW(frame_, WM_COMMAND, 5114, 0);
+    SendMessageW(frame_, WM_COMMAND, IDM_FOCUS_TABS, 0);
     EXPECT_EQ(GetFocus(), TabBar().tabs);
     PumpMessages();
     EXPECT_EQ(GetFocus(), TabBar().tabs);

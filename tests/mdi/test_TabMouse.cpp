@@ -6,6 +6,7 @@
 #include "app/Handles.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDITab.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -101,7 +102,7 @@ TEST_F(TabMouseTest, AClickBoundToRefreshRefreshesTheClickedTabNotTheActiveOne) 
     ASSERT_EQ(ItemCount(b), 0);
     TouchFile(first + L"\\new.txt");
     TouchFile(second + L"\\new.txt");
-    TabBar().settings.mClick = 5207;
+    TabBar().settings.mClick = IDM_REFRESH;
     SendMessageW(TabBar().tabs, WM_MBUTTONUP, 0, At(Center(0)));
     EXPECT_EQ(ItemCount(a), 1);
     EXPECT_EQ(ItemCount(b), 0);
@@ -112,7 +113,7 @@ TEST_F(TabMouseTest, AClickOutsideEveryTabRunsNothing) {
     const std::wstring first = MakeFolder(L"first");
     HWND a = OpenFolderChild(first);
     TouchFile(first + L"\\new.txt");
-    TabBar().settings.mClick = 5207;
+    TabBar().settings.mClick = IDM_REFRESH;
     RECT last{};
     ASSERT_TRUE(TabCtrl_GetItemRect(TabBar().tabs, 0, &last));
     const POINT outside{last.right + 40, (last.top + last.bottom) / 2};
@@ -124,7 +125,7 @@ TEST_F(TabMouseTest, AClickOutsideEveryTabRunsNothing) {
 TEST_F(TabMouseTest, ADoubleClickBoundToCloseClosesTheClickedTab) {
     HWND a = OpenSearchChild();
     HWND b = OpenSearchChild();
-    ASSERT_EQ(TabBar().settings.ldClick, 5079);
+    ASSERT_EQ(TabBar().settings.ldClick, IDM_CLOSE);
     SendMessageW(TabBar().tabs, WM_LBUTTONDBLCLK, MK_LBUTTON, At(Center(0)));
     PumpMessages();
     EXPECT_FALSE(IsWindow(a));

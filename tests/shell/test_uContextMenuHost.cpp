@@ -4,6 +4,7 @@
 #include "app/ComPtr.h"
 #include "app/uPIDL.h"
 #include "mainwnd/wMainWnd.h"
+#include "res/resource.h"
 #include "shell/uContextMenuHost.h"
 #include "shell/uContextMenuSlot.h"
 
@@ -143,7 +144,7 @@ TEST_F(ContextMenuHost, AnOwnPopupGoesWithTheObjectAGivenOneStays) {
     EXPECT_FALSE(IsMenu(own));
 
     HMENU given = CreatePopupMenu();
-    AppendMenuW(given, MF_STRING, 5058, L"mine");
+    AppendMenuW(given, MF_STRING, IDM_VIEW_LARGE, L"mine");
     {
         TContextMenu host;
         ASSERT_TRUE(host.Build(&menu_, given, 100));
@@ -152,7 +153,7 @@ TEST_F(ContextMenuHost, AnOwnPopupGoesWithTheObjectAGivenOneStays) {
     }
     ASSERT_TRUE(IsMenu(given));
     EXPECT_EQ(GetMenuItemCount(given), 4);
-    EXPECT_EQ(GetMenuItemID(given, 0), 5058u) << "the shell's items come after the caller's";
+    EXPECT_EQ(GetMenuItemID(given, 0), UINT{IDM_VIEW_LARGE}) << "the shell's items come after the caller's";
     DestroyMenu(given);
 }
 
