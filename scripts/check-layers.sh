@@ -40,9 +40,11 @@ while IFS= read -r file; do
     while IFS= read -r included; do
         target=$(level_of "$included")
         [ -n "$target" ] || continue
-        if [ "$target" -gt "$own" ] ||
-            { [ "$target" -eq "$own" ] && [ "${included%%/*}" != "${file%%/*}" ] && [ "$own" -ne 9 ]; }; then
+        if [ "$target" -gt "$own" ]; then
             echo "layer check: $file includes $included, a layer above its own" >&2
+            status=1
+        elif [ "$target" -eq "$own" ] && [ "${included%%/*}" != "${file%%/*}" ] && [ "$own" -ne 9 ]; then
+            echo "layer check: $file includes $included, a peer of its own layer" >&2
             status=1
         fi
     done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file")
