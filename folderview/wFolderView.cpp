@@ -137,13 +137,14 @@ bool TFolderView::Navigate(LPITEMIDLIST pidl, bool report, LPCITEMIDLIST selectC
     CancelFill();
     RemoveAllTasks();
     LeaveClipboardChain();
-    PushHistory(*ChildView);
+    PushHistoryNotingLeftFolder();
     PIDLFree(AbsoluteIDList);
     AbsoluteIDList = target.release();
 
     if (!BindFolder(parentRef.get(), relativeCopy.get())) {
         DeregisterChangeNotify();
         ListView_DeleteAllItems(ListView);
+        EntryFailed(HRESULT_FROM_WIN32(ERROR_CANT_ACCESS_FILE), Frame().interactive, report, false);
         return true;
     }
     FillView(report, select.get());
