@@ -294,9 +294,12 @@ private:
         UniquePidl folder;
         UniquePidl focused;     // relative to the folder
         bool recorded = false;  // the navigation put it at the front of the back list
+        // The forward list the navigation cleared, front first.
+        std::vector<std::unique_ptr<THistoryEntry>> forward;
     };
-    // PushHistory, noting the folder left.
+    // PushHistory, noting the folder left and the forward list it clears.
     void PushHistoryNotingLeftFolder();
+    void RestoreForwardList(LeftFolder& left);
     // A fill (or binding) of the folder shown failed with `result`. A folder
     // the user cannot enter is named in a message and the view goes back to
     // the folder it left; any other failure falls back to the parent.

@@ -37,8 +37,17 @@ void TFolderView::PushHistoryNotingLeftFolder() {
     left_ = LeftFolder();
     left_.folder.reset(PIDLClone(AbsoluteIDList));
     left_.focused.reset(PIDLClone(FocusedItem()));
+    THistoryList& forward = ChildView->ForwardList;
+    while (forward.Count() > 0) left_.forward.push_back(forward.TakeFront());
     PushHistory(*ChildView);
     left_.recorded = ChildView->BackList.Entry(0) != front;
+    if (!left_.recorded) RestoreForwardList(left_);
+}
+
+void TFolderView::RestoreForwardList(LeftFolder& left) {
+    for (auto entry = left.forward.rbegin(); entry != left.forward.rend(); ++entry)
+        ChildView->ForwardList.InsertFront(std::move(*entry));
+    left.forward.clear();
 }
 
 void TFolderView::EntryFailed(HRESULT result, bool interactive, bool report, bool hadFocus) {
@@ -65,7 +74,10 @@ void TFolderView::EntryFailed(HRESULT result, bool interactive, bool report, boo
         FallBackToParent(true, report);
         return;
     }
-    if (left.recorded) ChildView->BackList.DeleteEntry(0);
+    if (left.recorded) {
+        ChildView->BackList.DeleteEntry(0);
+        RestoreForwardList(left);
+    }
     Relocate(left.folder.release(), left.focused.get());
     MessageBoxW(owner, text.c_str(), kErrorCaption, MB_OK | MB_ICONERROR);
     // The box gives the focus back to its owner, not to the list; the view

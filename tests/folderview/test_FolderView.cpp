@@ -551,6 +551,8 @@ protected:
 TEST_P(FolderViewHardFolders, AreEnteredOrRefusedWithTheViewLeftUsable) {
     std::wstring parent, name;
     ASSERT_NO_FATAL_FAILURE(MakeHardFolder(parent, name));
+    const std::wstring aside = root_ / L"aside";
+    ASSERT_TRUE(MakeDirectory(aside));
     const HardFolderCase& row = GetParam();
     Frame().interactive = true;
     SetForegroundWindow(frame_);
@@ -560,6 +562,10 @@ TEST_P(FolderViewHardFolders, AreEnteredOrRefusedWithTheViewLeftUsable) {
         HWND child = Open(parent);
         ASSERT_NE(child, nullptr);
         TFolderView* view = View(child);
+        // A step forward to keep: aside and back again.
+        view->BrowseTo(PidlOfPath(aside).release(), true, nullptr);
+        GoHistory(*ChildViewOf(child), 0, true);
+        ASSERT_EQ(ChildViewOf(child)->ForwardList.Count(), 1);
         ASSERT_GE(IndexOf(child, name), 0) << Joined(Names(child));
         Select(child, name);
         SetFocus(view->ListView);
@@ -582,6 +588,7 @@ TEST_P(FolderViewHardFolders, AreEnteredOrRefusedWithTheViewLeftUsable) {
             EXPECT_EQ(Names(child), std::vector<std::wstring>{L"inside.txt"});
             EXPECT_EQ(TabText(TabIndexOf(child)), name);
             EXPECT_EQ(ChildViewOf(child)->BackList.Count(), backEntries + 1);
+            EXPECT_EQ(ChildViewOf(child)->ForwardList.Count(), 0);
         } else {
             ASSERT_TRUE(answerer.Answered());
             EXPECT_NE(answerer.Text().find(row.reason), std::wstring::npos) << Joined({answerer.Text()});
@@ -589,6 +596,10 @@ TEST_P(FolderViewHardFolders, AreEnteredOrRefusedWithTheViewLeftUsable) {
             EXPECT_EQ(SelectedNames(child), std::vector<std::wstring>{name});
             EXPECT_EQ(TabText(TabIndexOf(child)), tabText);
             EXPECT_EQ(ChildViewOf(child)->BackList.Count(), backEntries);
+            ASSERT_EQ(ChildViewOf(child)->ForwardList.Count(), 1);
+            EXPECT_EQ(_wcsicmp(PathOfPidl(ChildViewOf(child)->ForwardList.Entry(0)->folder.get()).c_str(),
+                               aside.c_str()),
+                      0);
         }
         SendMessageW(Frame().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
         Pump();
