@@ -5,6 +5,7 @@
 
 #include <objbase.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <numeric>
@@ -136,8 +137,14 @@ HRESULT EmptyListingResult(LPCITEMIDLIST absolute) {
     pattern += L'*';
     WIN32_FIND_DATAW entry;
     HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
-    if (find == INVALID_HANDLE_VALUE)
-        return GetLastError() == ERROR_ACCESS_DENIED ? HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED) : S_OK;
+    if (find == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        // Every folder but a drive's root lists "." at least: the platform
+        // lists nothing at all in a folder it may pass through but not read.
+        const bool unreadable =
+            error == ERROR_ACCESS_DENIED || (error == ERROR_FILE_NOT_FOUND && !PathIsRootW(path.c_str()));
+        return unreadable ? HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED) : S_OK;
+    }
     bool holdsItems = false;
     do {
         holdsItems = wcscmp(entry.cFileName, L".") != 0 && wcscmp(entry.cFileName, L"..") != 0;

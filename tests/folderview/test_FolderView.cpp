@@ -505,7 +505,7 @@ HRESULT BindRefusingOneFolder(LPCITEMIDLIST absolute, IShellFolder** folder) {
     return desktop->BindToObject(absolute, nullptr, IID_IShellFolder, reinterpret_cast<void**>(folder));
 }
 
-class FolderViewHardFolders : public FolderViewTest, public testing::WithParamInterface<HardFolderCase> {
+class FolderViewHardFolder : public FolderViewTest {
 protected:
     void TearDown() override {
         SetFillFolderBinder(nullptr);
@@ -516,6 +516,21 @@ protected:
         const std::string root = UnixPath(root_.path());
         if (!root.empty()) RunUnixShell("chmod -R u+rwx '" + root + "'; rm -rf '" + root + "'");
     }
+
+    // Takes read permission from `folder`, leaving the bits of `mode`.
+    static void MakeUnreadable(const std::wstring& folder, const char* mode) {
+        ASSERT_TRUE(RunUnixShell(std::string("chmod ") + mode + " '" + UnixPath(folder) + "'"));
+        WIN32_FIND_DATAW entry;
+        HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+        if (find == INVALID_HANDLE_VALUE) return;
+        FindClose(find);
+        g_refusedFolder = folder;
+        SetFillFolderBinder(BindRefusingOneFolder);
+    }
+};
+
+class FolderViewHardFolders : public FolderViewHardFolder, public testing::WithParamInterface<HardFolderCase> {
+protected:
 
     // Makes the folder `name` of this row's kind, with one file in it, below
     // `parent`, a folder short enough to be opened by its path.
@@ -537,14 +552,7 @@ protected:
         const std::wstring folder = parent + L"\\" + name;
         ASSERT_TRUE(CreateDirectoryW((longForm + folder).c_str(), nullptr));
         ASSERT_TRUE(MakeFile(longForm + folder + L"\\inside.txt"));
-        if (GetParam().kind != HardFolder::Unreadable) return;
-        ASSERT_TRUE(RunUnixShell("chmod 000 '" + UnixPath(folder) + "'"));
-        WIN32_FIND_DATAW entry;
-        HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-        if (find == INVALID_HANDLE_VALUE) return;
-        FindClose(find);
-        g_refusedFolder = folder;
-        SetFillFolderBinder(BindRefusingOneFolder);
+        if (GetParam().kind == HardFolder::Unreadable) MakeUnreadable(folder, "000");
     }
 };
 
@@ -608,6 +616,35 @@ TEST_P(FolderViewHardFolders, AreEnteredOrRefusedWithTheViewLeftUsable) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, FolderViewHardFolders, testing::ValuesIn(kHardFolders),
                          [](const testing::TestParamInfo<HardFolderCase>& info) { return info.param.label; });
+
+// A folder that may be passed through but not read: its sub-folder can be
+// shown, and going up from there is refused.
+TEST_F(FolderViewHardFolder, GoingUpIntoAParentThatCannotBeReadStaysBelow) {
+    const std::wstring parent = root_ / L"pass-through";
+    const std::wstring inner = parent + L"\\inner";
+    ASSERT_TRUE(MakeDirectory(parent));
+    ASSERT_TRUE(MakeDirectory(inner));
+    ASSERT_TRUE(MakeFile(inner + L"\\inside.txt"));
+    ASSERT_NO_FATAL_FAILURE(MakeUnreadable(parent, "300"));
+    Frame().interactive = true;
+    SetForegroundWindow(frame_);
+    HWND child = Open(inner);
+    ASSERT_NE(child, nullptr);
+    TFolderView* view = View(child);
+    SetFocus(view->ListView);
+
+    MessageBoxAnswerer answerer(IDOK, L"エラー");
+    SendMessageW(view->ListView, WM_KEYDOWN, VK_BACK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !view->Filling(); }, 30000));
+
+    ASSERT_TRUE(answerer.Answered());
+    EXPECT_NE(answerer.Text().find(L"アクセスが拒否されました"), std::wstring::npos) << Joined({answerer.Text()});
+    EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), inner.c_str()), 0);
+    EXPECT_EQ(Names(child), std::vector<std::wstring>{L"inside.txt"});
+    EXPECT_EQ(TabText(TabIndexOf(child)), L"inner");
+    EXPECT_EQ(ChildViewOf(child)->BackList.Count(), 0);
+    EXPECT_EQ(GetFocus(), view->ListView);
+}
 
 TEST_F(FolderView, CustomDrawColoursItemsByTheirAttributes) {
     ASSERT_TRUE(MakeDirectory(root_ / L"dir"));
