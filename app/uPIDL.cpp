@@ -1,5 +1,6 @@
 #include "app/uPIDL.h"
 
+#include "app/ComPtr.h"
 #include "app/Global.h"
 
 #include <shellapi.h>
@@ -105,9 +106,67 @@ std::wstring PIDLDisplayName(LPCITEMIDLIST list) {
 
 std::wstring PIDLPathOrName(LPCITEMIDLIST list) {
     if (!list) return {};
-    wchar_t path[MAX_PATH] = {};
-    if (SHGetPathFromIDListW(list, path) && path[0]) return path;
-    return PIDLDisplayName(list);
+    std::wstring path = PIDLFileSystemPath(list);
+    return path.empty() ? PIDLDisplayName(list) : path;
+}
+
+namespace {
+
+std::wstring NameText(IShellFolder* folder, LPCITEMIDLIST item, SHGDNF flags) {
+    STRRET name{};
+    if (FAILED(folder->GetDisplayNameOf(item, flags, &name))) return {};
+    LPWSTR text = nullptr;
+    if (FAILED(StrRetToStrW(&name, item, &text)) || !text) return {};
+    std::wstring result(text);
+    CoTaskMemFree(text);
+    return result;
+}
+
+bool IsDrivePathOrShare(const std::wstring& name) {
+    return (name.size() >= 3 && name[1] == L':' && name[2] == L'\\') ||
+           (name.size() > 2 && name[0] == L'\\' && name[1] == L'\\');
+}
+
+std::wstring FileSystemPathBelow(IShellFolder* desktop, LPCITEMIDLIST list) {
+    std::wstring path = NameText(desktop, list, SHGDN_FORPARSING);
+    if (!IsDrivePathOrShare(path)) return {};
+    // The platform's shell cuts a parsing name at MAX_PATH - 1 characters: a
+    // name that long may be cut, and is built again from the parent's path
+    // and the item's own name.
+    if (path.size() < MAX_PATH - 1 || PIDLCount(list) < 2) return path;
+    UniquePidl parentList(PIDLParent(list));
+    std::wstring parentPath = FileSystemPathBelow(desktop, parentList.get());
+    ComPtr<IShellFolder> parent;
+    if (parentPath.empty() ||
+        FAILED(desktop->BindToObject(parentList.get(), nullptr, IID_IShellFolder, parent.putVoid())) || !parent)
+        return path;
+    const std::wstring name = NameText(parent.get(), PIDLLast(list), SHGDN_INFOLDER | SHGDN_FORPARSING);
+    if (name.empty()) return path;
+    if (parentPath.back() != L'\\') parentPath += L'\\';
+    return parentPath + name;
+}
+
+}  // namespace
+
+std::wstring PIDLFileSystemPath(LPCITEMIDLIST list) {
+    if (!list) return {};
+    // The desktop of the calling thread: fills ask from threads of their own.
+    ComPtr<IShellFolder> desktop;
+    if (FAILED(SHGetDesktopFolder(desktop.put())) || !desktop) return {};
+    if (list->mkid.cb != 0) {
+        UniquePidl parentList(PIDLParent(list));
+        ComPtr<IShellFolder> parent;
+        if (!parentList) return {};
+        if (parentList.get()->mkid.cb == 0)
+            parent = desktop;
+        else if (FAILED(desktop->BindToObject(parentList.get(), nullptr, IID_IShellFolder, parent.putVoid())))
+            parent.reset();
+        LPCITEMIDLIST last = PIDLLast(list);
+        SFGAOF attributes = SFGAO_FILESYSTEM;
+        if (!parent || FAILED(parent->GetAttributesOf(1, &last, &attributes)) || !(attributes & SFGAO_FILESYSTEM))
+            return {};
+    }
+    return FileSystemPathBelow(desktop.get(), list);
 }
 
 int PIDLIconIndex(LPCITEMIDLIST list, bool large, bool open) {

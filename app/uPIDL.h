@@ -18,6 +18,9 @@ void PIDLFree(LPITEMIDLIST& list);
 bool PIDLEqual(LPCITEMIDLIST a, LPCITEMIDLIST b);
 std::wstring PIDLDisplayName(LPCITEMIDLIST list);
 std::wstring PIDLPathOrName(LPCITEMIDLIST list);
+// The file-system path of `list`, however long; empty for an item that is not
+// in the file system. Safe on any thread.
+std::wstring PIDLFileSystemPath(LPCITEMIDLIST list);
 int PIDLIconIndex(LPCITEMIDLIST list, bool large, bool open);
 int PathIconIndex(const std::wstring& path, bool large);
 std::wstring StrRetToText(STRRET* strRet, LPCITEMIDLIST list);

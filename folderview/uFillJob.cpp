@@ -5,6 +5,7 @@
 
 #include <objbase.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <numeric>
@@ -121,12 +122,36 @@ bool TFillJob::Passes(TInFolderNames& names, LPCITEMIDLIST item) const {
                        [&](const std::wstring& pattern) { return WildcardMatch(pattern.c_str(), text.c_str()); });
 }
 
-bool ListedFolderVanished(LPCITEMIDLIST absolute) {
-    wchar_t path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListW(absolute, path) || !path[0]) return false;
-    if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) return false;
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+HRESULT EmptyListingResult(LPCITEMIDLIST absolute) {
+    const std::wstring path = PIDLFileSystemPath(absolute);
+    if (path.empty()) return S_OK;
+    // The long form reaches past MAX_PATH and takes a name as it stands.
+    const std::wstring longPath =
+        path.compare(0, 2, L"\\\\") == 0 ? L"\\\\?\\UNC\\" + path.substr(2) : L"\\\\?\\" + path;
+    if (GetFileAttributesW(longPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return HRESULT_FROM_WIN32(error);
+    }
+    std::wstring pattern = longPath;
+    if (pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        // Every folder but a drive's root lists "." at least: the platform
+        // lists nothing at all in a folder it may pass through but not read.
+        const bool unreadable =
+            error == ERROR_ACCESS_DENIED || (error == ERROR_FILE_NOT_FOUND && !PathIsRootW(path.c_str()));
+        return unreadable ? HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED) : S_OK;
+    }
+    bool holdsItems = false;
+    do {
+        holdsItems = wcscmp(entry.cFileName, L".") != 0 && wcscmp(entry.cFileName, L"..") != 0;
+    } while (!holdsItems && FindNextFileW(find, &entry));
+    FindClose(find);
+    // Below a short path an item the shell left out is one it hides.
+    return holdsItems && path.size() >= MAX_PATH ? HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE) : S_OK;
 }
 
 HRESULT TFillJob::Enumerate(IShellFolder* folder, TItemCopies& copies) {
@@ -139,12 +164,14 @@ HRESULT TFillJob::Enumerate(IShellFolder* folder, TItemCopies& copies) {
     size_t batchSize = kFirstBatch;
     ULONGLONG batchStart = GetTickCount64();
     LPITEMIDLIST step[kEnumerationStep];
+    bool listedAny = false;  // before the filter
     for (;;) {
         ULONG fetched = 0;
         const HRESULT next = enumerator->Next(kEnumerationStep, step, &fetched);
         if (FAILED(next)) fetched = 0;
         for (ULONG i = 0; i < fetched && i < kEnumerationStep; ++i) {
             UniquePidl item(step[i]);
+            listedAny = listedAny || item;
             if (!item || !Passes(names, item.get())) continue;
             copies.Add(item.get());
             batch.items.push_back(std::move(item));
@@ -159,8 +186,7 @@ HRESULT TFillJob::Enumerate(IShellFolder* folder, TItemCopies& copies) {
         }
     }
     if (!batch.items.empty() && !Send(batch)) return E_ABORT;
-    if (copies.Count() == 0 && ListedFolderVanished(request_.folder.get())) return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-    return S_OK;
+    return listedAny ? S_OK : EmptyListingResult(request_.folder.get());
 }
 
 void TFillJob::Run() {

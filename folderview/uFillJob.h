@@ -79,10 +79,12 @@ private:
     HANDLE done_ = nullptr;
 };
 
-// Some shells list a file-system folder that no longer exists as empty
-// instead of failing: true when `absolute`, listed empty, is such a folder,
-// which must take the failure path (its parent is shown instead).
-bool ListedFolderVanished(LPCITEMIDLIST absolute);
+// Some shells list a file-system folder they cannot read as empty instead of
+// failing: one that no longer exists, one the user may not read, one whose
+// path is longer than the shell can follow. What `absolute`, listed empty,
+// really is: S_OK for a folder that is empty (or not in the file system), else
+// the failure its listing should have answered.
+HRESULT EmptyListingResult(LPCITEMIDLIST absolute);
 
 // How a fill's worker binds the folder of an absolute ID list. The platform's
 // desktop does it; tests put a slow or failing folder in its place.

@@ -48,6 +48,9 @@ public:
     virtual void OpenInNewTab(PIDLIST_ABSOLUTE folder, bool activate, PCUITEMID_CHILD select) = 0;
     // The view is about to leave the folder it shows: the history records it.
     virtual void RecordHistory() = 0;
+    // The navigation the last RecordHistory was for did not happen: the
+    // history goes back to what it was before.
+    virtual void ForgetLastRecord() = 0;
     // The view shows `folder` now: the bars and panes that follow the active tab follow it.
     virtual void ReportLocation(PCIDLIST_ABSOLUTE folder) = 0;
     // The folder's display name and the full caption the window shows.

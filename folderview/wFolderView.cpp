@@ -157,13 +157,14 @@ bool TFolderView::Navigate(LPITEMIDLIST pidl, bool report, LPCITEMIDLIST selectC
     CancelFill();
     RemoveAllTasks();
     LeaveClipboardChain();
-    Host->RecordHistory();
+    RecordHistoryNotingLeftFolder();
     PIDLFree(AbsoluteIDList);
     AbsoluteIDList = target.release();
 
     if (!BindFolder(parentRef.get(), relativeCopy.get())) {
         DeregisterChangeNotify();
         ListView_DeleteAllItems(ListView);
+        EntryFailed(HRESULT_FROM_WIN32(ERROR_CANT_ACCESS_FILE), Host->Interactive() && !fallingBack_, report, false);
         return true;
     }
     FillView(report, select.get());

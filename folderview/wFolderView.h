@@ -282,6 +282,20 @@ private:
     UniquePidl RealChildID(LPCITEMIDLIST relative) const;
     void StartRenameLastItem();
 
+    // Folders that cannot be entered (see wFolderViewEnter.cpp).
+    // The folder a navigation in place leaves, to go back to.
+    struct LeftFolder {
+        UniquePidl folder;
+        UniquePidl focused;  // relative to the folder
+    };
+    // The host records the history step, and the view notes the folder it leaves.
+    void RecordHistoryNotingLeftFolder();
+    // A fill (or binding) of the folder shown failed with `result`. A folder
+    // the user cannot enter is named in a message and the view goes back to
+    // the folder it left; any other failure falls back to the parent.
+    void EntryFailed(HRESULT result, bool interactive, bool report, bool hadFocus);
+    LeftFolder left_;
+
     // Thumbnail mode.
     void EnterThumbnailMode();
     void ApplyThumbnailLook();

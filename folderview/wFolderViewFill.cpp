@@ -66,7 +66,7 @@ void TFolderView::StartFill(bool report, LPCITEMIDLIST selectChild, bool applySt
     std::shared_ptr<TFillJob> job = Folder && request.folder ? TFillJob::Start(std::move(request)) : nullptr;
     if (!job) {
         SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
-        FallBackToParent(interactive, report);
+        EntryFailed(E_FAIL, interactive, report, hadFocus);
         return;
     }
     // Registered before the listing starts, so that no change falls between
@@ -247,13 +247,16 @@ bool TFolderView::RewriteInOrder(ULONGLONG deadline) {
 void TFolderView::FailFill() {
     const bool interactive = fill_.interactive;
     const bool report = fill_.report || fill_.restore != nullptr;
+    const HRESULT result = fill_.result;
+    const bool hadFocus = fill_.hadFocus;
     CancelFill();
-    FallBackToParent(interactive, report);
+    EntryFailed(result, interactive, report, hadFocus);
 }
 
 void TFolderView::FinishFill() {
     FillState fill = std::move(fill_);
     fill_ = FillState();
+    left_ = LeftFolder();
     if (fill.restore) RestoreAfterRefresh(*fill.restore);
     if (ListView_GetNextItem(ListView, -1, LVNI_FOCUSED) < 0 && ItemCount() > 0)
         ListView_SetItemState(ListView, 0, LVIS_FOCUSED, LVIS_FOCUSED);

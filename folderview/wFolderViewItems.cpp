@@ -26,18 +26,19 @@ HRESULT TFolderView::Enumerate(HWND owner, std::vector<UniquePidl>& items) const
     if (hr != S_OK) return hr;
     if (!enumerator) return E_FAIL;
     LPITEMIDLIST batch[kEnumBatch];
+    bool listedAny = false;  // before the filter
     for (;;) {
         ULONG fetched = 0;
         const HRESULT next = enumerator->Next(kEnumBatch, batch, &fetched);
         if (FAILED(next)) break;
         for (ULONG i = 0; i < fetched && i < kEnumBatch; ++i) {
             UniquePidl item(batch[i]);
+            listedAny = listedAny || item;
             if (item && PassesFilter(item.get())) items.push_back(std::move(item));
         }
         if (next != S_OK || fetched == 0) break;
     }
-    if (items.empty() && ListedFolderVanished(AbsoluteIDList)) return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-    return S_OK;
+    return listedAny ? S_OK : EmptyListingResult(AbsoluteIDList);
 }
 
 bool TFolderView::PassesFilter(LPCITEMIDLIST relative) const {

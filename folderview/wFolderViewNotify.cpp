@@ -88,8 +88,8 @@ void TFolderView::RegisterChangeNotify() {
     }
 
     if (PlatformCapabilities().changeNotifyFromOutside) return;
-    wchar_t path[MAX_PATH] = {};
-    if (SHGetPathFromIDListW(AbsoluteIDList, path) && path[0] && IsDirectory(path))
+    const std::wstring path = PIDLFileSystemPath(AbsoluteIDList);
+    if (!path.empty() && IsDirectory(path))
         DirWatcher = TDirWatcher::Start(path, ChildWindow, WM_CHANGENOTIFY_CHILD, 0, kDirWatcherSignal);
 }
 

@@ -6,6 +6,8 @@
 #include "app/uFrameLink.h"
 #include "mdi/wMDITab.h"
 
+#include <utility>
+
 HWND TMDIChildView::DialogOwner() const { return FrameLink().window; }
 
 bool TMDIChildView::Interactive() const { return FrameLink().interactive; }
@@ -23,7 +25,27 @@ void TMDIChildView::OpenInNewTab(PIDLIST_ABSOLUTE folder, bool activate, PCUITEM
     OpenChildWindow(folder, activate, select, ContentFolder);
 }
 
-void TMDIChildView::RecordHistory() { PushHistory(*this); }
+void TMDIChildView::RecordHistory() {
+    lastRecord_ = HistoryRecord();
+    const THistoryEntry* front = BackList.Entry(0);
+    while (ForwardList.Count() > 0) lastRecord_.forward.push_back(ForwardList.TakeFront());
+    PushHistory(*this);
+    lastRecord_.added = BackList.Entry(0) != front;
+    // A step through the history records nothing and keeps its forward list.
+    if (!lastRecord_.added) PutForwardBack();
+}
+
+void TMDIChildView::ForgetLastRecord() {
+    if (lastRecord_.added) BackList.DeleteEntry(0);
+    PutForwardBack();
+    lastRecord_ = HistoryRecord();
+}
+
+void TMDIChildView::PutForwardBack() {
+    for (auto entry = lastRecord_.forward.rbegin(); entry != lastRecord_.forward.rend(); ++entry)
+        ForwardList.InsertFront(std::move(*entry));
+    lastRecord_.forward.clear();
+}
 
 // Only the active tab's folder is what the bars show; a navigation already
 // under way reports for itself.

@@ -38,6 +38,16 @@ ChildStyles StylesForMode(bool split) {
 // the system choose.
 RECT NewChildRect() { return {CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT}; }
 
+// A folder that could not be entered leaves the view on the folder it left (or
+// on the parent), and the view's own report is held back while a request
+// runs: the bars, shown the request's folder beforehand, follow the view.
+void FollowTheFolderShown(LPCITEMIDLIST requested, int origin) {
+    LPCITEMIDLIST shown = ChildFolder();
+    if (!shown || PIDLEqual(shown, requested)) return;
+    if (FrameConfig().treeSync && origin != OriginFolderTree) RouteSyncFolderTree(shown);
+    RouteShowInAddressBar(shown);
+}
+
 }  // namespace
 
 bool InNavigate() { return g_inNavigate; }
@@ -129,6 +139,7 @@ void RequestNavigate(LPCITEMIDLIST pidl, int origin, int target, LPCITEMIDLIST s
             OpenChildWindow(PIDLClone(pidl), true, selectItem, ContentFolder);
         } else if (active->EnsureFolderView().BrowseTo(PIDLClone(pidl), true, selectItem)) {
             SetContentKind(*active, ContentFolder, false);
+            FollowTheFolderShown(pidl, origin);
         }
     }
 

@@ -11,6 +11,7 @@
 #include <shlobj.h>
 
 #include <memory>
+#include <vector>
 
 class TFolderView;
 
@@ -76,11 +77,22 @@ public:
     bool ShowIfOpenElsewhere(PCIDLIST_ABSOLUTE folder, PCUITEMID_CHILD select) override;
     void OpenInNewTab(PIDLIST_ABSOLUTE folder, bool activate, PCUITEMID_CHILD select) override;
     void RecordHistory() override;
+    void ForgetLastRecord() override;
     void ReportLocation(PCIDLIST_ABSOLUTE folder) override;
     void ShowTitle(const std::wstring& name, const std::wstring& caption) override;
     void IconChanged() override;
     void RunFrameCommand(WORD command, HWND list) override;
     void CloseLater() override;
+
+private:
+    // What the last RecordHistory changed, for ForgetLastRecord.
+    struct HistoryRecord {
+        bool added = false;  // an entry went to the front of the back list
+        // The forward list it cleared, front first.
+        std::vector<std::unique_ptr<THistoryEntry>> forward;
+    };
+    void PutForwardBack();
+    HistoryRecord lastRecord_;
 };
 
 // The search unit registers how a child makes its result list; until one is

@@ -3,12 +3,15 @@
 
 #include "FolderViewFixture.h"
 
+#include "app/ComPtr.h"
 #include "app/Handles.h"
+#include "folderview/uFillJob.h"
 #include "folderview/uFolderViewSettings.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDITab.h"
 #include "res/resource.h"
+#include "tests/support/MessageBoxAnswerer.h"
 
 #include <shlwapi.h>
 #include <tlhelp32.h>
@@ -464,6 +467,184 @@ TEST_F(FolderView, AFolderThatCannotBeListedAtStartUpClosesItsTab) {
     OpenChildWindow(gone.release(), true, nullptr, ContentFolder);
     WaitUntil([] { return Children().empty(); }, 30000);
     EXPECT_TRUE(Children().empty());
+}
+
+// ---------------------------------------------------------------------------
+// Folders that are hard to enter. Each is entered the ways a user does: its
+// item opened in the list, and a navigation request with its ID list. The
+// shell opens what it can; otherwise the user is told why, the folder left
+// stays shown with its tab text and history, and the list keeps the focus.
+
+enum class HardFolder { TrailingSpace, LongName, LongPath, Unreadable };
+
+struct HardFolderCase {
+    const char* label;
+    HardFolder kind;
+    // The words of the message that says why; null when the folder is entered.
+    const wchar_t* reason;
+};
+
+void PrintTo(const HardFolderCase& row, std::ostream* out) { *out << row.label; }
+
+const HardFolderCase kHardFolders[] = {
+    {"NameWithTrailingSpaces", HardFolder::TrailingSpace, nullptr},
+    {"NameOf255Characters", HardFolder::LongName, L"パスが長すぎます"},
+    {"PathPast260Characters", HardFolder::LongPath, L"パスが長すぎます"},
+    {"NoReadPermission", HardFolder::Unreadable, L"アクセスが拒否されました"},
+};
+
+// Where the process may read a folder whatever its permissions (an
+// administrator on Unix), the listing of the unreadable folder is refused as
+// the shell would refuse it.
+std::wstring g_refusedFolder;
+
+HRESULT BindRefusingOneFolder(LPCITEMIDLIST absolute, IShellFolder** folder) {
+    *folder = nullptr;
+    if (_wcsicmp(PathOfPidl(absolute).c_str(), g_refusedFolder.c_str()) == 0) return E_ACCESSDENIED;
+    ComPtr<IShellFolder> desktop;
+    if (FAILED(SHGetDesktopFolder(desktop.put()))) return E_FAIL;
+    return desktop->BindToObject(absolute, nullptr, IID_IShellFolder, reinterpret_cast<void**>(folder));
+}
+
+class FolderViewHardFolder : public FolderViewTest {
+protected:
+    void TearDown() override {
+        SetFillFolderBinder(nullptr);
+        g_refusedFolder.clear();
+        FolderViewTest::TearDown();
+        // Win32 cannot remove these folders by their plain paths (and the
+        // standard library's walk over them never ends): the Unix side can.
+        const std::string root = UnixPath(root_.path());
+        if (!root.empty()) RunUnixShell("chmod -R u+rwx '" + root + "'; rm -rf '" + root + "'");
+    }
+
+    // Takes read permission from `folder`, leaving the bits of `mode`.
+    static void MakeUnreadable(const std::wstring& folder, const char* mode) {
+        ASSERT_TRUE(RunUnixShell(std::string("chmod ") + mode + " '" + UnixPath(folder) + "'"));
+        WIN32_FIND_DATAW entry;
+        HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+        if (find == INVALID_HANDLE_VALUE) return;
+        FindClose(find);
+        g_refusedFolder = folder;
+        SetFillFolderBinder(BindRefusingOneFolder);
+    }
+};
+
+class FolderViewHardFolders : public FolderViewHardFolder, public testing::WithParamInterface<HardFolderCase> {
+protected:
+
+    // Makes the folder `name` of this row's kind, with one file in it, below
+    // `parent`, a folder short enough to be opened by its path.
+    void MakeHardFolder(std::wstring& parent, std::wstring& name) {
+        const std::wstring longForm = L"\\\\?\\";
+        parent = root_.path();
+        switch (GetParam().kind) {
+        case HardFolder::TrailingSpace: name = L"spaced  "; break;
+        case HardFolder::LongName: name = std::wstring(255, L'n'); break;
+        case HardFolder::LongPath:
+            name = std::wstring(50, L'd');
+            while (parent.size() + 1 + name.size() < MAX_PATH) {
+                parent += L"\\" + name;
+                ASSERT_TRUE(MakeDirectory(parent));
+            }
+            break;
+        case HardFolder::Unreadable: name = L"unreadable"; break;
+        }
+        const std::wstring folder = parent + L"\\" + name;
+        ASSERT_TRUE(CreateDirectoryW((longForm + folder).c_str(), nullptr));
+        ASSERT_TRUE(MakeFile(longForm + folder + L"\\inside.txt"));
+        if (GetParam().kind == HardFolder::Unreadable) MakeUnreadable(folder, "000");
+    }
+};
+
+TEST_P(FolderViewHardFolders, AreEnteredOrRefusedWithTheViewLeftUsable) {
+    std::wstring parent, name;
+    ASSERT_NO_FATAL_FAILURE(MakeHardFolder(parent, name));
+    const std::wstring aside = root_ / L"aside";
+    ASSERT_TRUE(MakeDirectory(aside));
+    const HardFolderCase& row = GetParam();
+    FrameLink().interactive = true;
+    SetForegroundWindow(frame_);
+
+    for (const bool fromTheList : {true, false}) {
+        SCOPED_TRACE(fromTheList ? "item opened in the list" : "navigation request");
+        HWND child = Open(parent);
+        ASSERT_NE(child, nullptr);
+        TFolderView* view = View(child);
+        // A step forward to keep: aside and back again.
+        view->BrowseTo(PidlOfPath(aside).release(), true, nullptr);
+        GoHistory(*ChildViewOf(child), 0, true);
+        ASSERT_EQ(ChildViewOf(child)->ForwardList.Count(), 1);
+        ASSERT_GE(IndexOf(child, name), 0) << Joined(Names(child));
+        Select(child, name);
+        SetFocus(view->ListView);
+        const std::wstring tabText = TabText(TabIndexOf(child));
+        const int backEntries = ChildViewOf(child)->BackList.Count();
+        UniquePidl folder(PIDLAppend(view->AbsoluteIDList, view->ItemIDList(IndexOf(child, name))));
+
+        MessageBoxAnswerer answerer(IDOK, L"エラー");
+        if (fromTheList)
+            view->ExecuteCommand(IDM_OPEN);
+        else
+            RequestNavigate(folder.get(), OriginOther, TargetActive, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindow(child) && !view->Filling(); }, 30000));
+
+        EXPECT_EQ(Children(), std::vector<HWND>{child});
+        EXPECT_EQ(GetFocus(), view->ListView);
+        if (!row.reason) {
+            EXPECT_FALSE(answerer.Answered()) << Joined({answerer.Text()});
+            EXPECT_TRUE(PIDLEqual(view->AbsoluteIDList, folder.get()));
+            EXPECT_EQ(Names(child), std::vector<std::wstring>{L"inside.txt"});
+            EXPECT_EQ(TabText(TabIndexOf(child)), name);
+            EXPECT_EQ(ChildViewOf(child)->BackList.Count(), backEntries + 1);
+            EXPECT_EQ(ChildViewOf(child)->ForwardList.Count(), 0);
+        } else {
+            ASSERT_TRUE(answerer.Answered());
+            EXPECT_NE(answerer.Text().find(row.reason), std::wstring::npos) << Joined({answerer.Text()});
+            EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), parent.c_str()), 0);
+            EXPECT_EQ(SelectedNames(child), std::vector<std::wstring>{name});
+            EXPECT_EQ(TabText(TabIndexOf(child)), tabText);
+            EXPECT_EQ(ChildViewOf(child)->BackList.Count(), backEntries);
+            ASSERT_EQ(ChildViewOf(child)->ForwardList.Count(), 1);
+            EXPECT_EQ(_wcsicmp(PathOfPidl(ChildViewOf(child)->ForwardList.Entry(0)->folder.get()).c_str(),
+                               aside.c_str()),
+                      0);
+        }
+        SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+        Pump();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, FolderViewHardFolders, testing::ValuesIn(kHardFolders),
+                         [](const testing::TestParamInfo<HardFolderCase>& info) { return info.param.label; });
+
+// A folder that may be passed through but not read: its sub-folder can be
+// shown, and going up from there is refused.
+TEST_F(FolderViewHardFolder, GoingUpIntoAParentThatCannotBeReadStaysBelow) {
+    const std::wstring parent = root_ / L"pass-through";
+    const std::wstring inner = parent + L"\\inner";
+    ASSERT_TRUE(MakeDirectory(parent));
+    ASSERT_TRUE(MakeDirectory(inner));
+    ASSERT_TRUE(MakeFile(inner + L"\\inside.txt"));
+    ASSERT_NO_FATAL_FAILURE(MakeUnreadable(parent, "300"));
+    FrameLink().interactive = true;
+    SetForegroundWindow(frame_);
+    HWND child = Open(inner);
+    ASSERT_NE(child, nullptr);
+    TFolderView* view = View(child);
+    SetFocus(view->ListView);
+
+    MessageBoxAnswerer answerer(IDOK, L"エラー");
+    SendMessageW(view->ListView, WM_KEYDOWN, VK_BACK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !view->Filling(); }, 30000));
+
+    ASSERT_TRUE(answerer.Answered());
+    EXPECT_NE(answerer.Text().find(L"アクセスが拒否されました"), std::wstring::npos) << Joined({answerer.Text()});
+    EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), inner.c_str()), 0);
+    EXPECT_EQ(Names(child), std::vector<std::wstring>{L"inside.txt"});
+    EXPECT_EQ(TabText(TabIndexOf(child)), L"inner");
+    EXPECT_EQ(ChildViewOf(child)->BackList.Count(), 0);
+    EXPECT_EQ(GetFocus(), view->ListView);
 }
 
 TEST_F(FolderView, CustomDrawColoursItemsByTheirAttributes) {

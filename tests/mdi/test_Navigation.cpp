@@ -4,11 +4,13 @@
 #include "MdiTestFrame.h"
 
 #include "app/Global.h"
+#include "folderview/uFillJob.h"
 #include "folderview/wFolderView.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/uBarsRoute.h"
 #include "mdi/wMDITab.h"
 #include "res/resource.h"
+#include "tests/support/MessageBoxAnswerer.h"
 
 #include <gtest/gtest.h>
 
@@ -410,6 +412,36 @@ protected:
         PumpMessages();
     }
 };
+
+// The folder whose listing is refused as one the user may not read.
+std::wstring g_unreadable;
+
+HRESULT BindRefusingTheUnreadable(LPCITEMIDLIST absolute, IShellFolder** folder) {
+    *folder = nullptr;
+    if (IsFolder(absolute, g_unreadable)) return E_ACCESSDENIED;
+    return PIDLBindFolder(absolute, folder) ? S_OK : E_FAIL;
+}
+
+TEST_F(MDINavigation, AFolderThatCannotBeEnteredLeavesTheAddressBarOnTheFolderShown) {
+    static std::vector<std::wstring> shown;
+    shown.clear();
+    Frame().addressBar = CreateWindowExW(0, WC_COMBOBOXEXW, L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, 0, 0, 200, 200,
+                                         frame_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    Routes().showInAddressBar = [](LPCITEMIDLIST folder) { shown.push_back(PathOf(folder)); };
+    std::vector<std::wstring> f = MakeFolders(L"f", 2);
+    HWND child = OpenFolderChild(f[0]);
+    g_unreadable = f[1];
+    SetFillFolderBinder(BindRefusingTheUnreadable);
+    FrameLink().interactive = true;
+    shown.clear();
+    MessageBoxAnswerer answerer(IDOK, L"エラー");
+    Navigate(f[1]);
+    EXPECT_TRUE(answerer.Answered());
+    SetFillFolderBinder(nullptr);
+    EXPECT_EQ(ShownPath(child), f[0]);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back(), f[0]);
+}
 
 TEST_F(MDINavigation, AHistoryStepToAFolderOpenElsewhereActivatesThatTab) {
     std::vector<std::wstring> f = MakeFolders(L"f", 2);
