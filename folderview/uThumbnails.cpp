@@ -1,42 +1,64 @@
-// Thumbnail mode of the folder view: the per-item picture slots, starting an
-// extraction (or taking the picture from the folder's cache while it is
-// current), the background task that extracts, writing new pictures back to
-// the cache, and drawing them.
+// Thumbnail mode of the folder view: the per-item picture slots, the
+// background task that finds an item's picture (from the folder's cache while
+// it is current, else a placeholder icon and then the extracted picture),
+// writing new pictures back to the cache in the background, and drawing them.
+// The GUI thread only queues work and takes finished pictures.
 
 #include "folderview/wFolderView.h"
 
 #include "app/ComObject.h"
 #include "app/Handles.h"
+#include "app/uPIDL.h"
 #include "folderview/uFolderViewSettings.h"
+#include "folderview/uItemOrder.h"
 #include "folderview/uViewResult.h"
 #include "shell/uCapabilities.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <map>
+#include <mutex>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
 constexpr GUID kThumbnailTaskOwner = {0xE03A8B5F, 0xBF15, 0x11D0, {0xA3, 0xA5, 0x00, 0xC0, 0x4F, 0xD7, 0x06, 0xEC}};
 constexpr DWORD kThumbnailTaskPriority = 0x10000001;
+// Writing to the cache is a kind of task of its own: a re-sort drops the
+// pending extractions but not the pictures already handed over to be written.
+constexpr GUID kCacheWriteTaskOwner = {0x6B1D2C47, 0x93E0, 0x4F5A, {0x8C, 0x21, 0x5D, 0x0E, 0x7A, 0x44, 0x19, 0xB3}};
+// After every extraction: the pictures waited for come first.
+constexpr DWORD kCacheWritePriority = ITSAT_MIN_PRIORITY;
 constexpr UINT kCacheFlushDelay = 2000;
-// A flush writes for at most this long at a time and goes on after the
-// messages that waited meanwhile: a thousand new pictures written at once
-// would hold the window for seconds.
-constexpr ULONGLONG kFlushSlice = 40;
+// Handing the new pictures over to be written takes a copy of each; a
+// thousand of them at once would hold the window, so a flush hands over at
+// most this long at a time and goes on after the messages that waited.
+constexpr ULONGLONG kFlushSlice = 20;
 constexpr UINT kFlushContinueDelay = 10;
 constexpr int kPlaceholderSize = 48;
 constexpr int kSmallIconSize = 16;
 constexpr DWORD kColorDepth = 24;
-// The result of an extraction, handed from the scheduler's thread to the
-// view; Apply answers 1 when the view took the bitmap.
+
+using PictureKind = TFolderView::PictureKind;
+
+// A picture, or a request to restart the cache timer alone (no picture),
+// handed from the scheduler's thread to the view; Apply answers 1 when the
+// view took the picture.
 struct ThumbnailResult : TViewResult {
     int index = -1;
     ULONG serial = 0;
-    HBITMAP bitmap = nullptr;
+    HANDLE picture = nullptr;
+    PictureKind kind = PictureKind::Extracted;
+    bool storeRead = false;  // the cache was opened for this item: its timer closes it later
 
-    LRESULT Apply(TFolderView& view) override { return view.TakeThumbnail(generation, index, serial, bitmap); }
+    LRESULT Apply(TFolderView& view) override {
+        if (storeRead) view.RestartThumbnailTimer();
+        if (!picture) return 0;
+        return view.TakeThumbnail(generation, index, serial, picture, kind);
+    }
 };
 
 std::atomic<ULONG> g_lastSlotSerial{0};
@@ -69,17 +91,26 @@ SIZE IconSize(HICON icon) {
     return size;
 }
 
-// Placeholders by icon location: the items of a folder share a handful of
-// icons, and extracting one costs milliseconds. Used on the GUI thread only.
-constexpr size_t kMostCachedPlaceholders = 256;
+// Placeholders by icon location, shown by every slot that needs one: the
+// items of a folder share a handful of icons, and extracting one, or even
+// copying it, costs milliseconds. The icons kept here live as long as the
+// process; past the limit, each slot gets an icon of its own.
+constexpr size_t kMostSharedPlaceholders = 256;
 
-HICON Placeholder(IExtractIconW* icons, const wchar_t* location, int index, UINT flags) {
-    static std::map<std::wstring, UniqueIcon> cache;
+struct PlaceholderIcon {
+    HICON icon = nullptr;
+    bool shared = false;
+};
+
+PlaceholderIcon Placeholder(IExtractIconW* icons, const wchar_t* location, int index, UINT flags) {
+    static std::mutex lock;
+    static std::map<std::wstring, HICON> shared;
     const std::wstring key = std::wstring(location) + L"," + std::to_wstring(index);
     const bool cacheable = !(flags & GIL_DONTCACHE);
     if (cacheable) {
-        auto found = cache.find(key);
-        if (found != cache.end()) return CopyIcon(found->second.get());
+        std::lock_guard guard(lock);
+        auto found = shared.find(key);
+        if (found != shared.end()) return {found->second, true};
     }
     HICON large = nullptr, small = nullptr;
     const UINT sizes = MAKELONG(kPlaceholderSize, kSmallIconSize);
@@ -88,12 +119,15 @@ HICON Placeholder(IExtractIconW* icons, const wchar_t* location, int index, UINT
     if (hr == S_FALSE) hr = SHDefExtractIconW(location, index, flags, &large, &small, sizes);
     UniqueIcon smallIcon(small);
     UniqueIcon largeIcon(large);
-    if (hr != S_OK || !largeIcon) return nullptr;
-    if (!cacheable) return largeIcon.release();
-    if (cache.size() >= kMostCachedPlaceholders) cache.clear();
-    HICON copy = CopyIcon(largeIcon.get());
-    cache.emplace(key, std::move(largeIcon));
-    return copy;
+    if (hr != S_OK || !largeIcon) return {};
+    if (!cacheable) return {largeIcon.release(), false};
+    std::lock_guard guard(lock);
+    // Another view's task may have made the same one meanwhile.
+    if (auto found = shared.find(key); found != shared.end()) return {found->second, true};
+    if (shared.size() >= kMostSharedPlaceholders) return {largeIcon.release(), false};
+    HICON icon = largeIcon.release();
+    shared.emplace(key, icon);
+    return {icon, true};
 }
 
 // Copies `bitmap` (or a part of it) onto `dc` with `operation`.
@@ -106,64 +140,241 @@ void Blit(HDC dc, int x, int y, HBITMAP bitmap, SIZE size, DWORD operation) {
     DeleteDC(memory);
 }
 
-// One item's extraction on the scheduler's thread. The picture goes to the
-// GUI thread with SendMessageW; the slots are touched only there, so items
-// added or removed meanwhile cannot make it land in the wrong place.
+// A copy of a slot's picture for the cache writer, which owns it: the slot
+// may lose its picture (a re-sort, a mode change) while it is written. The
+// pictures made here are DIB sections, copied with their bits at once.
+UniqueBitmap CopyPicture(HBITMAP bitmap) {
+    DIBSECTION section{};
+    if (GetObjectW(bitmap, sizeof(section), &section) == sizeof(section) && section.dsBm.bmBits &&
+        section.dsBmih.biCompression == BI_RGB && section.dsBm.bmBitsPixel == 32) {
+        BITMAPINFO info{};
+        info.bmiHeader = section.dsBmih;
+        void* bits = nullptr;
+        UniqueBitmap copy(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (copy && bits) {
+            GdiFlush();
+            std::memcpy(bits, section.dsBm.bmBits,
+                        static_cast<size_t>(section.dsBm.bmWidthBytes) * static_cast<size_t>(section.dsBm.bmHeight));
+            return copy;
+        }
+    }
+    return UniqueBitmap(static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+}
+
+// What a task works with, taken on the GUI thread when it is made: the view
+// may move to another folder or drop its cache while the task waits.
+struct ItemContext {
+    HWND list = nullptr;
+    const LONG* generation = nullptr;  // the view's counter, read on the scheduler's thread
+    LONG made = 0;                     // its value when the task was made
+    ComPtr<IShellFolder> folder;
+
+    bool Current() const { return InterlockedCompareExchange(const_cast<LONG*>(generation), 0, 0) == made; }
+};
+
+// One item's picture on the scheduler's thread: the folder's cache when it
+// holds a current one; otherwise a placeholder icon at once and then the
+// extracted picture. Each goes to the GUI thread as it is ready.
 class TRunnableTask final : public ComObject<IRunnableTask> {
 public:
-    TRunnableTask(TFolderView& view, int index, ULONG serial, ComPtr<IExtractImage> extractor, LONG generation)
-        : view_(view), index_(index), serial_(serial), extractor_(std::move(extractor)), generation_(generation),
-          extractorTask_(extractor_.as<IRunnableTask>()) {}
+    TRunnableTask(ItemContext context, int index, ULONG serial, LPCITEMIDLIST item, ComPtr<IShellImageStore> store)
+        : context_(std::move(context)), index_(index), serial_(serial), item_(PIDLClone(item)),
+          store_(std::move(store)) {}
 
     HRESULT STDMETHODCALLTYPE Run() override {
         state_ = IRTIR_TASK_RUNNING;
-        if (Current()) {
-            HBITMAP extracted = nullptr;
-            const HRESULT hr = extractor_->Extract(&extracted);
-            UniqueBitmap bitmap(extracted);
-            if (hr == S_OK && bitmap && Current()) {
-                ThumbnailResult result;
-                result.generation = generation_;
-                result.index = index_;
-                result.serial = serial_;
-                result.bitmap = bitmap.get();
-                if (DeliverToView(view_.ListView, result)) bitmap.release();
-            }
-        }
+        if (item_ && context_.folder && context_.Current()) Work();
         state_ = IRTIR_TASK_FINISHED;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Kill(BOOL wait) override {
-        return Forward([&] { return extractorTask_->Kill(wait); });
+        return Forward([&](IRunnableTask* task) { return task->Kill(wait); });
     }
     HRESULT STDMETHODCALLTYPE Suspend() override {
-        return Forward([&] { return extractorTask_->Suspend(); });
+        return Forward([&](IRunnableTask* task) { return task->Suspend(); });
     }
     HRESULT STDMETHODCALLTYPE Resume() override {
-        return Forward([&] { return extractorTask_->Resume(); });
+        return Forward([&](IRunnableTask* task) { return task->Resume(); });
     }
     ULONG STDMETHODCALLTYPE IsRunning() override { return state_; }
 
 private:
     ~TRunnableTask() override = default;
 
-    bool Current() const { return InterlockedCompareExchange(&view_.Generation, 0, 0) == generation_; }
+    void Work() {
+        bool storeRead = false;
+        if (UniqueBitmap cached = FromCache(storeRead)) {
+            if (Deliver(cached.get(), PictureKind::Cached, storeRead)) cached.release();
+            return;
+        }
+        const PlaceholderIcon placeholder = MakePlaceholder();
+        if (placeholder.icon || storeRead) {
+            const bool taken = Deliver(placeholder.icon, PictureKind::Placeholder, storeRead);
+            if (!taken && placeholder.icon && !placeholder.shared) DestroyIcon(placeholder.icon);
+        }
+        if (!context_.Current()) return;
+        ComPtr<IExtractImage> extractor = MakeExtractor();
+        if (!extractor || !context_.Current()) return;
+        HBITMAP extracted = nullptr;
+        const HRESULT hr = extractor->Extract(&extracted);
+        UniqueBitmap bitmap(extracted);
+        if (hr == S_OK && bitmap && context_.Current() && Deliver(bitmap.get(), PictureKind::Extracted, false))
+            bitmap.release();
+    }
+
+    // The cached picture when its time stamp is the file's last write time.
+    UniqueBitmap FromCache(bool& storeRead) {
+        if (!store_) return {};
+        DWORD lock = 0;
+        if (FAILED(store_->Open(STGM_READ, &lock))) return {};
+        storeRead = true;
+        const std::wstring name = ItemParsingName(context_.folder.get(), item_.get());
+        FILETIME stamp{};
+        WIN32_FIND_DATAW data{};
+        HBITMAP cached = nullptr;
+        if (name.empty() || store_->IsEntryInStore(name.c_str(), &stamp) != S_OK ||
+            FAILED(SHGetDataFromIDListW(context_.folder.get(), item_.get(), SHGDFIL_FINDDATA, &data, sizeof(data))) ||
+            CompareFileTime(&stamp, &data.ftLastWriteTime) != 0 ||
+            FAILED(store_->GetEntry(name.c_str(), STGM_READ, &cached)))
+            cached = nullptr;
+        store_->ReleaseLock(&lock);
+        return UniqueBitmap(cached);
+    }
+
+    PlaceholderIcon MakePlaceholder() {
+        ComPtr<IExtractIconW> icons;
+        wchar_t location[MAX_PATH] = {};
+        int iconIndex = 0;
+        UINT flags = 0;
+        LPCITEMIDLIST item = item_.get();
+        if (FAILED(context_.folder->GetUIObjectOf(context_.list, 1, &item, IID_IExtractIconW, nullptr,
+                                                  icons.putVoid())) ||
+            !icons || icons->GetIconLocation(GIL_FORSHELL, location, MAX_PATH, &iconIndex, &flags) != S_OK)
+            return {};
+        return Placeholder(icons.get(), location, iconIndex, flags);
+    }
+
+    ComPtr<IExtractImage> MakeExtractor() {
+        ComPtr<IExtractImage> extractor = CreateImageExtractor(context_.folder.get(), item_.get(), context_.list);
+        if (!extractor) return {};
+        wchar_t location[MAX_PATH] = {};
+        DWORD priority = kThumbnailTaskPriority;
+        const int side = ThumbnailSide();
+        const SIZE size{side, side};
+        DWORD flags = IEIFLAG_ORIGSIZE | IEIFLAG_OFFLINE;
+        if (extractor->GetLocation(location, MAX_PATH, &priority, &size, kColorDepth, &flags) != S_OK) return {};
+        // Kept before it is published: Kill may read it from another thread at any time.
+        extractorTaskOwner_ = extractor.as<IRunnableTask>();
+        extractorTask_ = extractorTaskOwner_.get();
+        return extractor;
+    }
+
+    // True when the view took the picture.
+    bool Deliver(HANDLE picture, PictureKind kind, bool storeRead) {
+        ThumbnailResult result;
+        result.generation = context_.made;
+        result.index = index_;
+        result.serial = serial_;
+        result.picture = picture;
+        result.kind = kind;
+        result.storeRead = storeRead;
+        return DeliverToView(context_.list, result) != 0;
+    }
 
     template <typename Call>
     HRESULT Forward(Call call) {
-        if (!extractorTask_ || state_ != IRTIR_TASK_RUNNING) return E_NOTIMPL;
-        const HRESULT hr = call();
-        state_ = extractorTask_->IsRunning();
+        IRunnableTask* task = extractorTask_;
+        if (!task || state_ != IRTIR_TASK_RUNNING) return E_NOTIMPL;
+        const HRESULT hr = call(task);
+        state_ = task->IsRunning();
         return hr;
     }
 
     std::atomic<ULONG> state_{0};
-    TFolderView& view_;
+    const ItemContext context_;
     const int index_;
     const ULONG serial_;
-    const ComPtr<IExtractImage> extractor_;
-    const LONG generation_;
-    const ComPtr<IRunnableTask> extractorTask_;
+    const UniquePidl item_;
+    const ComPtr<IShellImageStore> store_;
+    ComPtr<IRunnableTask> extractorTaskOwner_;
+    std::atomic<IRunnableTask*> extractorTask_{nullptr};
+};
+
+// A picture handed over to be written to the cache, with the item it shows.
+struct CacheEntry {
+    UniquePidl item;
+    UniqueBitmap picture;
+};
+
+// Asks the view for another flush later: the cache was still held by someone.
+struct CacheStillHeld : TViewResult {
+    LRESULT Apply(TFolderView& view) override {
+        view.RestartThumbnailTimer();
+        return 1;
+    }
+};
+
+// Writes pictures to the folder's cache on the scheduler's thread, then
+// closes the cache when nobody holds it any more. Kill stops it between two
+// pictures; those not yet written are not written.
+class TCacheWriteTask final : public ComObject<IRunnableTask> {
+public:
+    TCacheWriteTask(ItemContext context, ComPtr<IShellImageStore> store, std::vector<CacheEntry> entries)
+        : context_(std::move(context)), store_(std::move(store)), entries_(std::move(entries)) {}
+
+    HRESULT STDMETHODCALLTYPE Run() override {
+        state_ = IRTIR_TASK_RUNNING;
+        Write();
+        state_ = IRTIR_TASK_FINISHED;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Kill(BOOL) override {
+        killed_ = true;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Suspend() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Resume() override { return E_NOTIMPL; }
+    ULONG STDMETHODCALLTYPE IsRunning() override { return state_; }
+
+private:
+    ~TCacheWriteTask() override = default;
+
+    void Write() {
+        DWORD lock = 0;
+        bool opened = false;
+        for (CacheEntry& entry : entries_) {
+            if (killed_) break;
+            if (!opened) {
+                HRESULT hr = store_->Open(STGM_WRITE, &lock);
+                if (hr == STG_E_FILENOTFOUND) hr = store_->Create(STGM_WRITE, &lock);
+                // A cache that cannot be opened is left alone: no retry, nothing closed.
+                if (FAILED(hr)) return;
+                opened = true;
+            }
+            const std::wstring name = ItemParsingName(context_.folder.get(), entry.item.get());
+            WIN32_FIND_DATAW data{};
+            if (FAILED(SHGetDataFromIDListW(context_.folder.get(), entry.item.get(), SHGDFIL_FINDDATA, &data,
+                                            sizeof(data))))
+                data.ftLastWriteTime = {};
+            if (!name.empty()) store_->AddEntry(name.c_str(), &data.ftLastWriteTime, STGM_WRITE, entry.picture.get());
+        }
+        if (opened) store_->ReleaseLock(&lock);
+        // A cache somebody still holds is tried again later; one nobody holds
+        // is closed, and the timer stays off until new pictures arrive.
+        if (store_->IsLocked() == S_OK) {
+            CacheStillHeld again;
+            again.generation = context_.made;
+            DeliverToView(context_.list, again);
+        } else {
+            store_->Close(&lock);
+        }
+    }
+
+    std::atomic<ULONG> state_{0};
+    std::atomic<bool> killed_{false};
+    const ItemContext context_;
+    const ComPtr<IShellImageStore> store_;
+    std::vector<CacheEntry> entries_;
 };
 
 }  // namespace
@@ -173,26 +384,29 @@ private:
 
 TThumbSlot::TThumbSlot() : Serial(++g_lastSlotSerial) {}
 
-TThumbSlot::~TThumbSlot() { DestroyPicture(Handle, IsIcon); }
+TThumbSlot::~TThumbSlot() {
+    if (!Shared) DestroyPicture(Handle, IsIcon);
+}
 
 TThumbSlot::TThumbSlot(TThumbSlot&& other) noexcept
     : Handle(std::exchange(other.Handle, nullptr)), IsIcon(other.IsIcon), Dirty(other.Dirty),
-      Requested(other.Requested), Serial(other.Serial) {}
+      Requested(other.Requested), Shared(other.Shared), Serial(other.Serial) {}
 
 TThumbSlot& TThumbSlot::operator=(TThumbSlot&& other) noexcept {
     if (this != &other) {
-        Set(std::exchange(other.Handle, nullptr), other.IsIcon, other.Dirty);
+        Set(std::exchange(other.Handle, nullptr), other.IsIcon, other.Dirty, other.Shared);
         Requested = other.Requested;
         Serial = other.Serial;
     }
     return *this;
 }
 
-void TThumbSlot::Set(HANDLE handle, bool isIcon, bool dirty) {
-    DestroyPicture(Handle, IsIcon);
+void TThumbSlot::Set(HANDLE handle, bool isIcon, bool dirty, bool shared) {
+    if (!Shared) DestroyPicture(Handle, IsIcon);
     Handle = handle;
     IsIcon = isIcon ? 1 : 0;
     Dirty = dirty ? 1 : 0;
+    Shared = shared ? 1 : 0;
 }
 
 void TFolderView::RecreateThumbs() {
@@ -234,9 +448,11 @@ void TFolderView::ApplyThumbnailLook() {
     ListView_SetIconSpacing(ListView, side + side / 4 + 1, 0);
 }
 
-// Pictures not yet written are written now: leaving the mode is not a reason to extract them again.
+// Pictures not yet written are handed over now, all of them: leaving the mode
+// is not a reason to extract them again.
 void TFolderView::LeaveThumbnailMode() {
-    FlushThumbnailCache();
+    while (ImageStore && std::any_of(Thumbs.begin(), Thumbs.end(), [](const TThumbSlot& slot) { return slot.Dirty; }))
+        FlushThumbnailCache();
     CloseImageStore();
     Thumbs.clear();
     ResetItemImages();
@@ -255,12 +471,19 @@ void TFolderView::OpenImageStore() {
     if (persist && SUCCEEDED(persist->Initialize(AbsoluteIDList))) ImageStore = store;
 }
 
+// A write still pending keeps its own reference and closes the cache when done.
 void TFolderView::CloseImageStore() {
     KillTimer(ChildWindow, kThumbnailCacheTimerId);
     if (!ImageStore) return;
-    DWORD lock = 0;
-    ImageStore->Close(&lock);
+    if (!WritingThumbnailCache()) {
+        DWORD lock = 0;
+        ImageStore->Close(&lock);
+    }
     ImageStore.reset();
+}
+
+bool TFolderView::WritingThumbnailCache() const {
+    return Scheduler && Scheduler->CountTasks(kCacheWriteTaskOwner) > 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -270,72 +493,36 @@ void TFolderView::StartThumbnail(int index) {
     if (index < 0 || static_cast<size_t>(index) >= Thumbs.size() || Thumbs[index].Requested) return;
     Thumbs[index].Requested = 1;
     LPCITEMIDLIST item = ItemIDList(index);
-    if (!item || !Folder) return;
-    if (ThumbnailFromCache(index, item)) return;
-
-    ComPtr<IExtractIconW> icons;
-    wchar_t location[MAX_PATH] = {};
-    int iconIndex = 0;
-    UINT flags = 0;
-    if (SUCCEEDED(Folder->GetUIObjectOf(ListView, 1, &item, IID_IExtractIconW, nullptr, icons.putVoid())) && icons &&
-        icons->GetIconLocation(GIL_FORSHELL, location, MAX_PATH, &iconIndex, &flags) == S_OK) {
-        UniqueIcon placeholder(Placeholder(icons.get(), location, iconIndex, flags));
-        if (placeholder && static_cast<size_t>(index) < Thumbs.size())
-            Thumbs[index].Set(placeholder.release(), true, false);
-    }
-    QueueThumbnailTask(index, item);
-}
-
-// Takes the picture from the cache when its time stamp equals the file's
-// last write; any successful look leaves the store to the flush to close.
-bool TFolderView::ThumbnailFromCache(int index, LPCITEMIDLIST item) {
-    if (!FolderViewConfig().UseCache || !ImageStore) return false;
-    DWORD lock = 0;
-    if (FAILED(ImageStore->Open(STGM_READ, &lock))) return false;
-    bool taken = false;
-    const std::wstring name = ParsingName(item);
-    FILETIME stamp{};
-    WIN32_FIND_DATAW data{};
-    HBITMAP cached = nullptr;
-    if (!name.empty() && ImageStore->IsEntryInStore(name.c_str(), &stamp) == S_OK &&
-        SUCCEEDED(SHGetDataFromIDListW(Folder.get(), item, SHGDFIL_FINDDATA, &data, sizeof(data))) &&
-        CompareFileTime(&stamp, &data.ftLastWriteTime) == 0 &&
-        SUCCEEDED(ImageStore->GetEntry(name.c_str(), STGM_READ, &cached)) && cached) {
-        Thumbs[index].Set(cached, false, false);
-        taken = true;
-    }
-    ImageStore->ReleaseLock(&lock);
-    RestartThumbnailTimer();
-    return taken;
-}
-
-void TFolderView::QueueThumbnailTask(int index, LPCITEMIDLIST item) {
-    ComPtr<IExtractImage> extractor = CreateImageExtractor(Folder.get(), item, ListView);
-    if (!extractor || !Scheduler) return;
-    wchar_t location[MAX_PATH] = {};
-    DWORD priority = kThumbnailTaskPriority;
-    const int side = ThumbnailSide();
-    const SIZE size{side, side};
-    DWORD flags = IEIFLAG_ORIGSIZE | IEIFLAG_OFFLINE;
-    if (extractor->GetLocation(location, MAX_PATH, &priority, &size, kColorDepth, &flags) != S_OK) return;
-    auto task = ComPtr<IRunnableTask>::attach(
-        new TRunnableTask(*this, index, Thumbs[index].Serial, std::move(extractor), Generation));
+    if (!item || !Folder || !Scheduler) return;
+    ComPtr<IShellImageStore> store = FolderViewConfig().UseCache ? ImageStore : ComPtr<IShellImageStore>();
+    auto task = ComPtr<IRunnableTask>::attach(new TRunnableTask({ListView, &Generation, Generation, Folder}, index,
+                                                                Thumbs[index].Serial, item, std::move(store)));
     Scheduler->AddTask(task.get(), kThumbnailTaskOwner, 0, kThumbnailTaskPriority);
 }
 
 // ---------------------------------------------------------------------------
 // Results and the cache (GUI thread)
 
-bool TFolderView::TakeThumbnail(LONG generation, int index, ULONG serial, HBITMAP bitmap) {
-    if (generation != Generation || ViewMode != 4 || !bitmap) return false;
+bool TFolderView::TakeThumbnail(LONG generation, int index, ULONG serial, HANDLE picture, PictureKind kind) {
+    if (generation != Generation || ViewMode != 4 || !picture) return false;
     // The item may have moved since the task started: items before it removed.
     int slot = index >= 0 && static_cast<size_t>(index) < Thumbs.size() && Thumbs[index].Serial == serial ? index : -1;
     for (size_t i = 0; slot < 0 && i < Thumbs.size(); ++i)
         if (Thumbs[i].Serial == serial) slot = static_cast<int>(i);
     if (slot < 0) return false;
-    Thumbs[slot].Set(bitmap, false, true);
+    switch (kind) {
+    case PictureKind::Placeholder:
+        Thumbs[slot].Set(picture, true, false, true);
+        break;
+    case PictureKind::Cached:
+        Thumbs[slot].Set(picture, false, false);
+        break;
+    case PictureKind::Extracted:
+        Thumbs[slot].Set(picture, false, true);
+        if (FolderViewConfig().UseCache) RestartThumbnailTimer();
+        break;
+    }
     ListView_RedrawItems(ListView, slot, slot);
-    if (FolderViewConfig().UseCache) RestartThumbnailTimer();
     return true;
 }
 
@@ -344,43 +531,39 @@ void TFolderView::RestartThumbnailTimer() { SetTimer(ChildWindow, kThumbnailCach
 void TFolderView::FlushThumbnailCache() {
     KillTimer(ChildWindow, kThumbnailCacheTimerId);
     if (!ImageStore) return;
-    DWORD lock = 0;
-    bool opened = false;
+    std::vector<CacheEntry> entries;
     bool more = false;
     const ULONGLONG started = GetTickCount64();
     for (size_t i = 0; i < Thumbs.size(); ++i) {
-        if (!Thumbs[i].Dirty) continue;
-        if (opened && GetTickCount64() - started >= kFlushSlice) {
+        TThumbSlot& slot = Thumbs[i];
+        if (!slot.Dirty) continue;
+        if (!entries.empty() && GetTickCount64() - started >= kFlushSlice) {
             more = true;
             break;
         }
-        Thumbs[i].Dirty = 0;
-        if (!opened) {
-            HRESULT hr = ImageStore->Open(STGM_WRITE, &lock);
-            if (hr == STG_E_FILENOTFOUND) hr = ImageStore->Create(STGM_WRITE, &lock);
-            if (FAILED(hr)) return;
-            opened = true;
-        }
+        slot.Dirty = 0;
         LPCITEMIDLIST item = ItemIDList(static_cast<int>(i));
-        const std::wstring name = ParsingName(item);
-        WIN32_FIND_DATAW data{};
-        if (FAILED(SHGetDataFromIDListW(Folder.get(), item, SHGDFIL_FINDDATA, &data, sizeof(data))))
-            data.ftLastWriteTime = {};
-        if (!name.empty() && Thumbs[i].Handle && !Thumbs[i].IsIcon)
-            ImageStore->AddEntry(name.c_str(), &data.ftLastWriteTime, STGM_WRITE,
-                                 static_cast<HBITMAP>(Thumbs[i].Handle));
+        if (!item || !slot.Handle || slot.IsIcon) continue;
+        CacheEntry entry{UniquePidl(PIDLClone(item)), CopyPicture(static_cast<HBITMAP>(slot.Handle))};
+        if (entry.item && entry.picture) entries.push_back(std::move(entry));
     }
-    if (opened) ImageStore->ReleaseLock(&lock);
+    if (!entries.empty() && Scheduler) {
+        auto task = ComPtr<IRunnableTask>::attach(
+            new TCacheWriteTask({ListView, &Generation, Generation, Folder}, ImageStore, std::move(entries)));
+        Scheduler->AddTask(task.get(), kCacheWriteTaskOwner, 0, kCacheWritePriority);
+    }
     if (more) {
         SetTimer(ChildWindow, kThumbnailCacheTimerId, kFlushContinueDelay, nullptr);
         return;
     }
-    // A store somebody still holds is tried again later; one nobody holds is
-    // closed, and the timer stays off until new pictures arrive.
-    if (ImageStore->IsLocked() == S_OK)
+    // With writes pending, the last of them closes the cache or asks again.
+    if (WritingThumbnailCache()) return;
+    if (ImageStore->IsLocked() == S_OK) {
         RestartThumbnailTimer();
-    else
+    } else {
+        DWORD lock = 0;
         ImageStore->Close(&lock);
+    }
 }
 
 // ---------------------------------------------------------------------------

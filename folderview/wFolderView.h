@@ -48,13 +48,14 @@ enum FolderViewCommand : WORD {
 
 enum RefreshMode { RefreshFull = 0, RefreshResort = 1, RefreshMerge = 2 };
 
-// One item's picture in thumbnail mode. The slot owns its handle: an icon
-// (IsIcon 1) or a bitmap (IsIcon 0).
+// One item's picture in thumbnail mode: an icon (IsIcon 1) or a bitmap
+// (IsIcon 0). The slot owns its handle unless it is Shared.
 struct TThumbSlot {
     HANDLE Handle = nullptr;
     BYTE IsIcon = 0;
     BYTE Dirty = 0;      // a bitmap extracted and not yet written to the cache
     BYTE Requested = 0;  // extraction started
+    BYTE Shared = 0;     // a placeholder icon that many slots show and none destroys
     // Unique in the process: a late extraction result finds its slot by it,
     // wherever the item has moved since, and never a slot made afterwards.
     ULONG Serial;
@@ -63,8 +64,8 @@ struct TThumbSlot {
     ~TThumbSlot();
     TThumbSlot(TThumbSlot&& other) noexcept;
     TThumbSlot& operator=(TThumbSlot&& other) noexcept;
-    // Takes ownership of `handle`, destroying the picture held before.
-    void Set(HANDLE handle, bool isIcon, bool dirty);
+    // Takes ownership of `handle` (unless `shared`), destroying the picture held before.
+    void Set(HANDLE handle, bool isIcon, bool dirty, bool shared = false);
 };
 
 class TFolderView : public TMDIChildContent {
@@ -96,10 +97,17 @@ public:
     LRESULT OnNotify(NMHDR* header) override;
     LRESULT OnClipboardChain(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnTimer(UINT_PTR id);
-    // A finished extraction, on the GUI thread: `bitmap` goes to the slot
-    // `serial` when the view still shows the generation it was made for.
-    // True when the slot took it; otherwise the caller still owns it.
-    bool TakeThumbnail(LONG generation, int index, ULONG serial, HBITMAP bitmap);
+    // A picture made in the background, on the GUI thread: it goes to the
+    // slot `serial` when the view still shows the generation it was made for.
+    // True when the slot took it; otherwise the caller still owns it. A
+    // placeholder is a shared icon; the other kinds are bitmaps.
+    enum class PictureKind { Placeholder, Cached, Extracted };
+    bool TakeThumbnail(LONG generation, int index, ULONG serial, HANDLE picture,
+                       PictureKind kind = PictureKind::Extracted);
+    // True while pictures handed to the thumbnail cache are still being written.
+    bool WritingThumbnailCache() const;
+    // The thumbnail cache is flushed (and closed when idle) a while after it was last used.
+    void RestartThumbnailTimer();
 
     // The relative ID list of the focused item, or null; not copied.
     LPCITEMIDLIST FocusedItem() const;
@@ -298,10 +306,7 @@ private:
     void OpenImageStore();
     void CloseImageStore();
     void StartThumbnail(int index);
-    bool ThumbnailFromCache(int index, LPCITEMIDLIST item);
-    void QueueThumbnailTask(int index, LPCITEMIDLIST item);
     void FlushThumbnailCache();
-    void RestartThumbnailTimer();
     void DrawThumbnail(const NMLVCUSTOMDRAW& draw);
 
     // Display.

@@ -92,9 +92,10 @@ protected:
         return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     }
 
-    // Runs the cache timer until no picture waits to be written: one run
-    // writes for a slice of time only, which a loaded machine may fill with
-    // the first picture. Each run writes one picture at least.
+    // Runs the cache timer until no picture waits to be handed over: one run
+    // hands over for a slice of time only, which a loaded machine may fill
+    // with the first picture. Each run hands over one picture at least. Then
+    // waits until what was handed over is written.
     static void Flush(HWND child) {
         TFolderView* view = View(child);
         for (size_t run = 0; run <= view->Thumbs.size(); ++run) {
@@ -103,6 +104,7 @@ protected:
                              [](const TThumbSlot& slot) { return slot.Dirty != 0; }))
                 break;
         }
+        EXPECT_TRUE(WaitUntil([&] { return !view->WritingThumbnailCache(); }, 30000)) << "the cache is written";
     }
 
     std::vector<std::wstring> FolderContents() const {
