@@ -44,25 +44,6 @@ constexpr DWORD kColorDepth = 24;
 
 using PictureKind = TFolderView::PictureKind;
 
-// A picture, or a request to restart the cache timer alone (no picture),
-// handed from the scheduler's thread to the view; Apply answers 1 when the
-// view took the picture.
-struct ThumbnailResult : TViewResult {
-    int index = -1;
-    ULONG serial = 0;
-    HANDLE picture = nullptr;
-    PictureKind kind = PictureKind::Extracted;
-    bool storeRead = false;  // the cache was opened for this item: its timer closes it later
-
-    LRESULT Apply(TFolderView& view) override {
-        if (storeRead) view.RestartThumbnailTimer();
-        if (!picture) return 0;
-        return view.TakeThumbnail(generation, index, serial, picture, kind);
-    }
-};
-
-std::atomic<ULONG> g_lastSlotSerial{0};
-
 void DestroyPicture(HANDLE handle, bool isIcon) {
     if (!handle) return;
     if (isIcon) {
@@ -71,6 +52,36 @@ void DestroyPicture(HANDLE handle, bool isIcon) {
         UniqueBitmap owner(static_cast<HBITMAP>(handle));
     }
 }
+
+// A picture made in the background for the slot `serial`.
+struct Picture {
+    int index = -1;
+    ULONG serial = 0;
+    HANDLE handle = nullptr;  // emptied once the view took it
+    PictureKind kind = PictureKind::Extracted;
+    bool shared = false;      // a shared placeholder, never destroyed
+};
+
+// Pictures handed from the scheduler's thread to the view in one message;
+// whatever the view does not take stays with the sender.
+struct PictureBatch : TViewResult {
+    std::vector<Picture> pictures;
+    bool storeRead = false;  // the cache was read: its timer closes it later
+
+    ~PictureBatch() override {
+        for (const Picture& picture : pictures)
+            if (!picture.shared) DestroyPicture(picture.handle, picture.kind == PictureKind::Placeholder);
+    }
+    LRESULT Apply(TFolderView& view) override {
+        if (storeRead) view.RestartThumbnailTimer();
+        for (Picture& picture : pictures)
+            if (view.TakeThumbnail(generation, picture.index, picture.serial, picture.handle, picture.kind))
+                picture.handle = nullptr;
+        return 1;
+    }
+};
+
+std::atomic<ULONG> g_lastSlotSerial{0};
 
 int ThumbnailSide() { return FolderViewConfig().ThumbnailSize; }
 
@@ -172,81 +183,138 @@ struct ItemContext {
     bool Current() const { return InterlockedCompareExchange(const_cast<LONG*>(generation), 0, 0) == made; }
 };
 
-// One item's picture on the scheduler's thread: the folder's cache when it
-// holds a current one; otherwise a placeholder icon at once and then the
-// extracted picture. Each goes to the GUI thread as it is ready.
-class TRunnableTask final : public ComObject<IRunnableTask> {
+// The pictures of the items asked for while it waited, on the scheduler's
+// thread: first, for every item, the folder's cache when it holds a current
+// picture, else a placeholder icon; then the extracted pictures one by one.
+// Each is handed to the GUI thread as it is ready, the quick ones gathered
+// (one message for many items, and one look at the cache for all of them).
+// Kill stops it between two items and is passed on to a running extraction.
+class TThumbnailBatch final : public ComObject<IRunnableTask> {
 public:
-    TRunnableTask(ItemContext context, int index, ULONG serial, LPCITEMIDLIST item, ComPtr<IShellImageStore> store)
-        : context_(std::move(context)), index_(index), serial_(serial), item_(PIDLClone(item)),
-          store_(std::move(store)) {}
+    TThumbnailBatch(ItemContext context, ComPtr<IShellImageStore> store)
+        : context_(std::move(context)), store_(std::move(store)) {}
+
+    // GUI thread: false once the batch has started or is full.
+    bool Add(int index, ULONG serial, LPCITEMIDLIST item) {
+        std::lock_guard guard(lock_);
+        if (started_ || requests_.size() >= kMostPerBatch) return false;
+        UniquePidl copy(PIDLClone(item));
+        if (!copy) return false;
+        requests_.push_back({index, serial, std::move(copy), {}});
+        return true;
+    }
 
     HRESULT STDMETHODCALLTYPE Run() override {
         state_ = IRTIR_TASK_RUNNING;
-        if (item_ && context_.folder && context_.Current()) Work();
+        std::vector<Request> requests;
+        {
+            std::lock_guard guard(lock_);
+            started_ = true;
+            requests.swap(requests_);
+        }
+        if (context_.folder && Going()) {
+            LookUp(requests);
+            Extract(requests);
+        }
         state_ = IRTIR_TASK_FINISHED;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Kill(BOOL wait) override {
-        return Forward([&](IRunnableTask* task) { return task->Kill(wait); });
+        killed_ = true;
+        std::lock_guard guard(extractionLock_);
+        if (extraction_) extraction_->Kill(wait);
+        return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Suspend() override {
-        return Forward([&](IRunnableTask* task) { return task->Suspend(); });
-    }
-    HRESULT STDMETHODCALLTYPE Resume() override {
-        return Forward([&](IRunnableTask* task) { return task->Resume(); });
-    }
+    HRESULT STDMETHODCALLTYPE Suspend() override { return Forward([](IRunnableTask* task) { return task->Suspend(); }); }
+    HRESULT STDMETHODCALLTYPE Resume() override { return Forward([](IRunnableTask* task) { return task->Resume(); }); }
     ULONG STDMETHODCALLTYPE IsRunning() override { return state_; }
 
 private:
-    ~TRunnableTask() override = default;
+    // Enough for a screenful of items.
+    static constexpr size_t kMostPerBatch = 256;
+    // Quick pictures are handed over at least this often.
+    static constexpr ULONGLONG kGatherTime = 30;
 
-    void Work() {
-        bool storeRead = false;
-        if (UniqueBitmap cached = FromCache(storeRead)) {
-            if (Deliver(cached.get(), PictureKind::Cached, storeRead)) cached.release();
-            return;
+    struct Request {
+        int index;
+        ULONG serial;
+        UniquePidl item;
+        ComPtr<IExtractImage> extractor;
+    };
+
+    ~TThumbnailBatch() override = default;
+
+    bool Going() const { return !killed_ && context_.Current(); }
+
+    void LookUp(std::vector<Request>& requests) {
+        DWORD lock = 0;
+        const bool storeOpen = store_ && SUCCEEDED(store_->Open(STGM_READ, &lock));
+        PictureBatch gathered;
+        gathered.storeRead = storeOpen;
+        ULONGLONG since = GetTickCount64();
+        for (Request& request : requests) {
+            if (!Going()) break;
+            if (UniqueBitmap cached = storeOpen ? FromCache(request.item.get()) : UniqueBitmap()) {
+                gathered.pictures.push_back({request.index, request.serial, cached.release(), PictureKind::Cached});
+                continue;
+            }
+            const PlaceholderIcon placeholder = MakePlaceholder(request.item.get());
+            if (placeholder.icon)
+                gathered.pictures.push_back(
+                    {request.index, request.serial, placeholder.icon, PictureKind::Placeholder, placeholder.shared});
+            request.extractor = MakeExtractor(request.item.get());
+            if (GetTickCount64() - since >= kGatherTime && !gathered.pictures.empty()) {
+                Deliver(gathered);
+                since = GetTickCount64();
+            }
         }
-        const PlaceholderIcon placeholder = MakePlaceholder();
-        if (placeholder.icon || storeRead) {
-            const bool taken = Deliver(placeholder.icon, PictureKind::Placeholder, storeRead);
-            if (!taken && placeholder.icon && !placeholder.shared) DestroyIcon(placeholder.icon);
+        if (storeOpen) store_->ReleaseLock(&lock);
+        if (!gathered.pictures.empty() || gathered.storeRead) Deliver(gathered);
+    }
+
+    void Extract(std::vector<Request>& requests) {
+        for (Request& request : requests) {
+            if (!request.extractor) continue;
+            if (!Going()) break;
+            SetExtraction(request.extractor.as<IRunnableTask>());
+            HBITMAP extracted = nullptr;
+            const HRESULT hr = request.extractor->Extract(&extracted);
+            SetExtraction({});
+            PictureBatch result;
+            if (hr == S_OK && extracted)
+                result.pictures.push_back({request.index, request.serial, extracted, PictureKind::Extracted});
+            if (!result.pictures.empty() && context_.Current()) Deliver(result);
         }
-        if (!context_.Current()) return;
-        ComPtr<IExtractImage> extractor = MakeExtractor();
-        if (!extractor || !context_.Current()) return;
-        HBITMAP extracted = nullptr;
-        const HRESULT hr = extractor->Extract(&extracted);
-        UniqueBitmap bitmap(extracted);
-        if (hr == S_OK && bitmap && context_.Current() && Deliver(bitmap.get(), PictureKind::Extracted, false))
-            bitmap.release();
+    }
+
+    void Deliver(PictureBatch& batch) {
+        batch.generation = context_.made;
+        DeliverToView(context_.list, batch);
+        // What was not taken is freed with the batch.
+        PictureBatch spent;
+        spent.pictures.swap(batch.pictures);
+        batch.storeRead = false;
     }
 
     // The cached picture when its time stamp is the file's last write time.
-    UniqueBitmap FromCache(bool& storeRead) {
-        if (!store_) return {};
-        DWORD lock = 0;
-        if (FAILED(store_->Open(STGM_READ, &lock))) return {};
-        storeRead = true;
-        const std::wstring name = ItemParsingName(context_.folder.get(), item_.get());
+    UniqueBitmap FromCache(LPCITEMIDLIST item) {
+        const std::wstring name = ItemParsingName(context_.folder.get(), item);
         FILETIME stamp{};
         WIN32_FIND_DATAW data{};
         HBITMAP cached = nullptr;
         if (name.empty() || store_->IsEntryInStore(name.c_str(), &stamp) != S_OK ||
-            FAILED(SHGetDataFromIDListW(context_.folder.get(), item_.get(), SHGDFIL_FINDDATA, &data, sizeof(data))) ||
+            FAILED(SHGetDataFromIDListW(context_.folder.get(), item, SHGDFIL_FINDDATA, &data, sizeof(data))) ||
             CompareFileTime(&stamp, &data.ftLastWriteTime) != 0 ||
             FAILED(store_->GetEntry(name.c_str(), STGM_READ, &cached)))
-            cached = nullptr;
-        store_->ReleaseLock(&lock);
+            return {};
         return UniqueBitmap(cached);
     }
 
-    PlaceholderIcon MakePlaceholder() {
+    PlaceholderIcon MakePlaceholder(LPCITEMIDLIST item) {
         ComPtr<IExtractIconW> icons;
         wchar_t location[MAX_PATH] = {};
         int iconIndex = 0;
         UINT flags = 0;
-        LPCITEMIDLIST item = item_.get();
         if (FAILED(context_.folder->GetUIObjectOf(context_.list, 1, &item, IID_IExtractIconW, nullptr,
                                                   icons.putVoid())) ||
             !icons || icons->GetIconLocation(GIL_FORSHELL, location, MAX_PATH, &iconIndex, &flags) != S_OK)
@@ -254,8 +322,8 @@ private:
         return Placeholder(icons.get(), location, iconIndex, flags);
     }
 
-    ComPtr<IExtractImage> MakeExtractor() {
-        ComPtr<IExtractImage> extractor = CreateImageExtractor(context_.folder.get(), item_.get(), context_.list);
+    ComPtr<IExtractImage> MakeExtractor(LPCITEMIDLIST item) {
+        ComPtr<IExtractImage> extractor = CreateImageExtractor(context_.folder.get(), item, context_.list);
         if (!extractor) return {};
         wchar_t location[MAX_PATH] = {};
         DWORD priority = kThumbnailTaskPriority;
@@ -263,41 +331,31 @@ private:
         const SIZE size{side, side};
         DWORD flags = IEIFLAG_ORIGSIZE | IEIFLAG_OFFLINE;
         if (extractor->GetLocation(location, MAX_PATH, &priority, &size, kColorDepth, &flags) != S_OK) return {};
-        // Kept before it is published: Kill may read it from another thread at any time.
-        extractorTaskOwner_ = extractor.as<IRunnableTask>();
-        extractorTask_ = extractorTaskOwner_.get();
         return extractor;
     }
 
-    // True when the view took the picture.
-    bool Deliver(HANDLE picture, PictureKind kind, bool storeRead) {
-        ThumbnailResult result;
-        result.generation = context_.made;
-        result.index = index_;
-        result.serial = serial_;
-        result.picture = picture;
-        result.kind = kind;
-        result.storeRead = storeRead;
-        return DeliverToView(context_.list, result) != 0;
+    // Kill, Suspend and Resume may come from another thread at any time.
+    void SetExtraction(ComPtr<IRunnableTask> extraction) {
+        std::lock_guard guard(extractionLock_);
+        extraction_ = std::move(extraction);
     }
 
     template <typename Call>
     HRESULT Forward(Call call) {
-        IRunnableTask* task = extractorTask_;
-        if (!task || state_ != IRTIR_TASK_RUNNING) return E_NOTIMPL;
-        const HRESULT hr = call(task);
-        state_ = task->IsRunning();
-        return hr;
+        std::lock_guard guard(extractionLock_);
+        if (!extraction_ || state_ != IRTIR_TASK_RUNNING) return E_NOTIMPL;
+        return call(extraction_.get());
     }
 
     std::atomic<ULONG> state_{0};
+    std::atomic<bool> killed_{false};
     const ItemContext context_;
-    const int index_;
-    const ULONG serial_;
-    const UniquePidl item_;
     const ComPtr<IShellImageStore> store_;
-    ComPtr<IRunnableTask> extractorTaskOwner_;
-    std::atomic<IRunnableTask*> extractorTask_{nullptr};
+    std::mutex lock_;
+    bool started_ = false;
+    std::vector<Request> requests_;
+    std::mutex extractionLock_;
+    ComPtr<IRunnableTask> extraction_;  // the running extraction's own task, when it has one
 };
 
 // A picture handed over to be written to the cache, with the item it shows.
@@ -412,6 +470,7 @@ void TThumbSlot::Set(HANDLE handle, bool isIcon, bool dirty, bool shared) {
 void TFolderView::RecreateThumbs() {
     // Extractions for the old slots would find no slot to land in.
     if (Scheduler) Scheduler->RemoveTasks(kThumbnailTaskOwner, ITSAT_DEFAULT_LPARAM, FALSE);
+    ThumbnailBatch.reset();
     Thumbs.clear();
     Thumbs.resize(static_cast<size_t>(ItemCount()));
 }
@@ -460,6 +519,7 @@ void TFolderView::LeaveThumbnailMode() {
 
 // Tasks are gone by now: nothing can send a result any more.
 void TFolderView::DropThumbnails() {
+    ThumbnailBatch.reset();
     CloseImageStore();
     Thumbs.clear();
 }
@@ -494,10 +554,16 @@ void TFolderView::StartThumbnail(int index) {
     Thumbs[index].Requested = 1;
     LPCITEMIDLIST item = ItemIDList(index);
     if (!item || !Folder || !Scheduler) return;
+    // Items asked for together (a page being drawn) go in one batch.
+    if (auto* batch = static_cast<TThumbnailBatch*>(ThumbnailBatch.get());
+        batch && batch->Add(index, Thumbs[index].Serial, item))
+        return;
     ComPtr<IShellImageStore> store = FolderViewConfig().UseCache ? ImageStore : ComPtr<IShellImageStore>();
-    auto task = ComPtr<IRunnableTask>::attach(new TRunnableTask({ListView, &Generation, Generation, Folder}, index,
-                                                                Thumbs[index].Serial, item, std::move(store)));
-    Scheduler->AddTask(task.get(), kThumbnailTaskOwner, 0, kThumbnailTaskPriority);
+    auto batch = ComPtr<IRunnableTask>::attach(
+        new TThumbnailBatch({ListView, &Generation, Generation, Folder}, std::move(store)));
+    static_cast<TThumbnailBatch*>(batch.get())->Add(index, Thumbs[index].Serial, item);
+    if (SUCCEEDED(Scheduler->AddTask(batch.get(), kThumbnailTaskOwner, 0, kThumbnailTaskPriority)))
+        ThumbnailBatch = std::move(batch);
 }
 
 // ---------------------------------------------------------------------------

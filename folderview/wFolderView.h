@@ -334,6 +334,8 @@ private:
     HICON OwnIcon = nullptr;          // the small icon last given to the child window
     std::unique_ptr<TDirWatcher> DirWatcher;
     WNDPROC ListViewProc = nullptr;   // the control's own window procedure
+    // The thumbnail batch still waiting on the scheduler, which takes the items asked for meanwhile.
+    ComPtr<IRunnableTask> ThumbnailBatch;
     std::unique_ptr<TInFolderNames> InFolderNames;  // of Folder
     FillState fill_;
 };
