@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <vector>
 
 namespace {
 
@@ -301,6 +302,22 @@ TEST_F(Thumbnails, AFolderWhoseCacheCannotBeCreatedStillShowsPicturesAndNothingI
     EXPECT_EQ(PictureCentre(child, L"a.bmp"), RGB(255, 0, 0));
 }
 
+// Pictures not yet written when the mode is left are still written, in the
+// background, after the view has let the cache go.
+TEST_F(Thumbnails, LeavingTheModeWritesThePendingPictures) {
+    FolderViewConfig().UseCache = true;
+    ASSERT_TRUE(WriteBmp(root_ / L"a.bmp", 30, 30, RGB(255, 0, 0)));
+    ASSERT_TRUE(WriteBmp(root_ / L"b.bmp", 30, 30, RGB(0, 255, 0)));
+    HWND child = OpenInThumbnailMode(root_.path());
+    ASSERT_TRUE(WaitForPictures(child, {L"a.bmp", L"b.bmp"}));
+    TFolderView* view = View(child);
+    view->SetViewMode(0);
+    EXPECT_FALSE(view->ImageStore);
+    ASSERT_TRUE(WaitUntil([&] { return !view->WritingThumbnailCache(); }, 30000));
+    EXPECT_EQ(CachedColour(L"a.bmp"), RGB(255, 0, 0));
+    EXPECT_EQ(CachedColour(L"b.bmp"), RGB(0, 255, 0));
+}
+
 TEST_F(Thumbnails, WithoutUseCacheNothingIsReadOrWritten) {
     ASSERT_TRUE(WriteBmp(root_ / L"a.bmp", 30, 30, RGB(255, 0, 0)));
     HWND child = OpenInThumbnailMode(root_.path());
@@ -326,6 +343,17 @@ TEST_F(Thumbnails, ResultsForAnotherGenerationOrAGoneSlotNeverLand) {
     HBITMAP orphan = picture();
     EXPECT_FALSE(view->TakeThumbnail(view->Generation, 0, view->Thumbs[1].Serial + 1000, orphan));
     UniqueBitmap orphanOwner(orphan);
+
+    // Pictures read from the cache and placeholders are held to the same rules.
+    using Kind = TFolderView::PictureKind;
+    HBITMAP staleCached = picture();
+    EXPECT_FALSE(view->TakeThumbnail(view->Generation - 1, 0, view->Thumbs[0].Serial, staleCached, Kind::Cached));
+    UniqueBitmap staleCachedOwner(staleCached);
+    UniqueIcon staleIcon(CreateIcon(nullptr, 16, 16, 1, 1, std::vector<BYTE>(32, 0xFF).data(),
+                                    std::vector<BYTE>(32, 0).data()));
+    EXPECT_FALSE(
+        view->TakeThumbnail(view->Generation - 1, 0, view->Thumbs[0].Serial, staleIcon.get(), Kind::Placeholder));
+    EXPECT_EQ(view->Thumbs[0].Handle, nullptr);
 
     // The item moved: the result follows its slot, not the index it started at.
     HBITMAP moved = picture();
