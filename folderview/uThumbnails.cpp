@@ -63,8 +63,9 @@ struct Picture {
     ULONG serial = 0;
     HANDLE handle = nullptr;  // emptied once the view took it
     PictureKind kind = PictureKind::Extracted;
-    bool shared = false;      // a shared placeholder, never destroyed
 };
+
+bool IsIcon(PictureKind kind) { return kind == PictureKind::Placeholder || kind == PictureKind::SharedPlaceholder; }
 
 // Pictures handed from the scheduler's thread to the view in one message;
 // whatever the view does not take stays with the sender.
@@ -74,7 +75,7 @@ struct PictureBatch : TViewResult {
 
     ~PictureBatch() override {
         for (const Picture& picture : pictures)
-            if (!picture.shared) DestroyPicture(picture.handle, picture.kind == PictureKind::Placeholder);
+            if (picture.kind != PictureKind::SharedPlaceholder) DestroyPicture(picture.handle, IsIcon(picture.kind));
     }
     LRESULT Apply(TFolderView& view) override {
         if (storeRead) view.RestartThumbnailTimer();
@@ -273,8 +274,9 @@ private:
             }
             const PlaceholderIcon placeholder = MakePlaceholder(request.item.get());
             if (placeholder.icon)
-                gathered.pictures.push_back(
-                    {request.index, request.serial, placeholder.icon, PictureKind::Placeholder, placeholder.shared});
+                gathered.pictures.push_back({request.index, request.serial, placeholder.icon,
+                                             placeholder.shared ? PictureKind::SharedPlaceholder
+                                                                : PictureKind::Placeholder});
             request.extractor = MakeExtractor(request.item.get());
             if (GetTickCount64() - since >= kGatherTime && !gathered.pictures.empty()) {
                 Deliver(gathered);
@@ -621,7 +623,8 @@ bool TFolderView::TakeThumbnail(LONG generation, int index, ULONG serial, HANDLE
     if (slot < 0) return false;
     switch (kind) {
     case PictureKind::Placeholder:
-        Thumbs[slot].Set(picture, true, false, true);
+    case PictureKind::SharedPlaceholder:
+        Thumbs[slot].Set(picture, true, false, kind == PictureKind::SharedPlaceholder);
         break;
     case PictureKind::Cached:
         Thumbs[slot].Set(picture, false, false);

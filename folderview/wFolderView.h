@@ -100,8 +100,9 @@ public:
     // A picture made in the background, on the GUI thread: it goes to the
     // slot `serial` when the view still shows the generation it was made for.
     // True when the slot took it; otherwise the caller still owns it. A
-    // placeholder is a shared icon; the other kinds are bitmaps.
-    enum class PictureKind { Placeholder, Cached, Extracted };
+    // placeholder is an icon, a shared one owned by nobody; the other kinds
+    // are bitmaps.
+    enum class PictureKind { Placeholder, SharedPlaceholder, Cached, Extracted };
     bool TakeThumbnail(LONG generation, int index, ULONG serial, HANDLE picture,
                        PictureKind kind = PictureKind::Extracted);
     // True while pictures handed to the thumbnail cache are still being written.

@@ -362,6 +362,31 @@ TEST_F(Thumbnails, ResultsForAnotherGenerationOrAGoneSlotNeverLand) {
     EXPECT_EQ(view->Thumbs[1].Dirty, 1);
 }
 
+// Placeholders that many items share belong to none of them; one made for
+// a single item goes with its slot.
+TEST_F(Thumbnails, AnOwnedPlaceholderGoesWithItsSlotAndASharedOneStays) {
+    ASSERT_TRUE(MakeFile(root_ / L"a.txt", 1));
+    ASSERT_TRUE(MakeFile(root_ / L"b.txt", 1));
+    HWND child = OpenInThumbnailMode(root_.path());
+    TFolderView* view = View(child);
+    ASSERT_EQ(view->Thumbs.size(), 2u);
+    using Kind = TFolderView::PictureKind;
+    const std::vector<BYTE> andMask(32, 0xFF), xorMask(32, 0);
+    HICON owned = CreateIcon(nullptr, 16, 16, 1, 1, andMask.data(), xorMask.data());
+    UniqueIcon shared(CreateIcon(nullptr, 16, 16, 1, 1, andMask.data(), xorMask.data()));
+    ASSERT_TRUE(owned && shared);
+    ASSERT_TRUE(view->TakeThumbnail(view->Generation, 0, view->Thumbs[0].Serial, owned, Kind::Placeholder));
+    ASSERT_TRUE(view->TakeThumbnail(view->Generation, 1, view->Thumbs[1].Serial, shared.get(),
+                                    Kind::SharedPlaceholder));
+    for (size_t i = 0; i < 2; ++i)
+        ASSERT_TRUE(view->TakeThumbnail(view->Generation, static_cast<int>(i), view->Thumbs[i].Serial,
+                                        CreateBitmap(4, 4, 1, 32, nullptr)));
+    ICONINFO info{};
+    EXPECT_FALSE(GetIconInfo(owned, &info)) << "destroyed when its slot took the picture";
+    ASSERT_TRUE(GetIconInfo(shared.get(), &info)) << "still there for the other items";
+    UniqueBitmap mask(info.hbmMask), colour(info.hbmColor);
+}
+
 // The scheduler here keeps every task through the navigation's RemoveTasks,
 // as one that cannot stop them in time would: the old folder's extractions
 // run while the new folder is shown.
