@@ -169,9 +169,11 @@ Pass ScrollThrough(TFolderView& view, const std::vector<bool>& isPicture, bool f
     PumpFor(20);
     const double flushStart = Milliseconds();
     view.OnTimer(kThumbnailCacheTimerId);
-    // The flush goes on in slices from the timer until nothing is left to write.
+    // The flush hands the pictures over in slices from the timer; they are
+    // written in the background until nothing is left.
     auto pending = [&] {
-        return std::any_of(view.Thumbs.begin(), view.Thumbs.end(), [](const TThumbSlot& slot) { return slot.Dirty; });
+        return view.WritingThumbnailCache() ||
+               std::any_of(view.Thumbs.begin(), view.Thumbs.end(), [](const TThumbSlot& slot) { return slot.Dirty; });
     };
     while (pending() && Milliseconds() - flushStart < 120000) PumpFor(5);
     pass.flush = Milliseconds() - flushStart;

@@ -294,6 +294,7 @@ void TFolderView::OnTimer(UINT_PTR id) {
 
 void TFolderView::RemoveAllTasks() {
     if (Scheduler) Scheduler->RemoveTasks(TOID_NULL, ITSAT_DEFAULT_LPARAM, TRUE);
+    ThumbnailBatch.reset();
 }
 
 void TFolderView::SetListStyle(int mode) {

@@ -39,13 +39,14 @@ inline constexpr ULONGLONG kFillSliceLength = 30;
 
 enum RefreshMode { RefreshFull = 0, RefreshResort = 1, RefreshMerge = 2 };
 
-// One item's picture in thumbnail mode. The slot owns its handle: an icon
-// (IsIcon 1) or a bitmap (IsIcon 0).
+// One item's picture in thumbnail mode: an icon (IsIcon 1) or a bitmap
+// (IsIcon 0). The slot owns its handle unless it is Shared.
 struct TThumbSlot {
     HANDLE Handle = nullptr;
     BYTE IsIcon = 0;
     BYTE Dirty = 0;      // a bitmap extracted and not yet written to the cache
     BYTE Requested = 0;  // extraction started
+    BYTE Shared = 0;     // a placeholder icon that many slots show and none destroys
     // Unique in the process: a late extraction result finds its slot by it,
     // wherever the item has moved since, and never a slot made afterwards.
     ULONG Serial;
@@ -54,8 +55,8 @@ struct TThumbSlot {
     ~TThumbSlot();
     TThumbSlot(TThumbSlot&& other) noexcept;
     TThumbSlot& operator=(TThumbSlot&& other) noexcept;
-    // Takes ownership of `handle`, destroying the picture held before.
-    void Set(HANDLE handle, bool isIcon, bool dirty);
+    // Takes ownership of `handle` (unless `shared`), destroying the picture held before.
+    void Set(HANDLE handle, bool isIcon, bool dirty, bool shared = false);
 };
 
 class TFolderView : public TMDIChildContent {
@@ -87,10 +88,18 @@ public:
     LRESULT OnNotify(NMHDR* header) override;
     LRESULT OnClipboardChain(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnTimer(UINT_PTR id);
-    // A finished extraction, on the GUI thread: `bitmap` goes to the slot
-    // `serial` when the view still shows the generation it was made for.
-    // True when the slot took it; otherwise the caller still owns it.
-    bool TakeThumbnail(LONG generation, int index, ULONG serial, HBITMAP bitmap);
+    // A picture made in the background, on the GUI thread: it goes to the
+    // slot `serial` when the view still shows the generation it was made for.
+    // True when the slot took it; otherwise the caller still owns it. A
+    // placeholder is an icon, a shared one owned by nobody; the other kinds
+    // are bitmaps.
+    enum class PictureKind { Placeholder, SharedPlaceholder, Cached, Extracted };
+    bool TakeThumbnail(LONG generation, int index, ULONG serial, HANDLE picture,
+                       PictureKind kind = PictureKind::Extracted);
+    // True while pictures handed to the thumbnail cache are still being written.
+    bool WritingThumbnailCache() const;
+    // The thumbnail cache is flushed (and closed when idle) a while after it was last used.
+    void RestartThumbnailTimer();
 
     // The relative ID list of the focused item, or null; not copied.
     LPCITEMIDLIST FocusedItem() const;
@@ -306,10 +315,7 @@ private:
     void OpenImageStore();
     void CloseImageStore();
     void StartThumbnail(int index);
-    bool ThumbnailFromCache(int index, LPCITEMIDLIST item);
-    void QueueThumbnailTask(int index, LPCITEMIDLIST item);
     void FlushThumbnailCache();
-    void RestartThumbnailTimer();
     void DrawThumbnail(const NMLVCUSTOMDRAW& draw);
 
     // Display.
@@ -337,6 +343,8 @@ private:
     HICON OwnIcon = nullptr;          // the small icon last given to the child window
     std::unique_ptr<TDirWatcher> DirWatcher;
     WNDPROC ListViewProc = nullptr;   // the control's own window procedure
+    // The thumbnail batch still waiting on the scheduler, which takes the items asked for meanwhile.
+    ComPtr<IRunnableTask> ThumbnailBatch;
     std::unique_ptr<TInFolderNames> InFolderNames;  // of Folder
     // While the view falls back to the parent of a folder it could not list,
     // the parent's own failure closes the tab instead of falling back again.

@@ -31,19 +31,25 @@ SIZE FitWithin(UINT width, UINT height, int side) {
     return {std::max(1, MulDiv(static_cast<int>(width), side, static_cast<int>(height))), side};
 }
 
-// Premultiplied BGRA pixels, `width` × `height`, rows packed.
+// Pixels, `width` × `height`: premultiplied BGRA (4 channels) or opaque
+// BGR (3 channels), each row `stride` bytes.
 struct Pixels {
     UINT width = 0, height = 0;
+    UINT channels = 4;
+    size_t stride = 0;
     std::vector<BYTE> bytes;
 };
 
 // Every target pixel is the average of the source pixels it covers: unlike
-// nearest-neighbour sampling, fine detail does not turn into noise.
+// nearest-neighbour sampling, fine detail does not turn into noise. The
+// result is premultiplied BGRA, rows packed.
+template <UINT Channels>
 Pixels Reduce(const Pixels& source, SIZE target) {
     Pixels result;
     result.width = static_cast<UINT>(target.cx);
     result.height = static_cast<UINT>(target.cy);
-    result.bytes.resize(static_cast<size_t>(result.width) * result.height * 4);
+    result.stride = static_cast<size_t>(result.width) * 4;
+    result.bytes.resize(result.stride * result.height);
     std::vector<UINT> columnStart(result.width + 1);
     for (UINT x = 0; x <= result.width; ++x)
         columnStart[x] = static_cast<UINT>(static_cast<UINT64>(x) * source.width / result.width);
@@ -54,18 +60,23 @@ Pixels Reduce(const Pixels& source, SIZE target) {
         for (UINT x = 0; x < result.width; ++x) {
             const UINT left = columnStart[x];
             const UINT right = std::max(left + 1, columnStart[x + 1]);
-            UINT64 sum[4] = {};
+            UINT64 sum[Channels] = {};
             for (UINT sy = top; sy < bottom; ++sy) {
-                const BYTE* row = &source.bytes[(static_cast<size_t>(sy) * source.width + left) * 4];
-                for (UINT sx = left; sx < right; ++sx, row += 4)
-                    for (int c = 0; c < 4; ++c) sum[c] += row[c];
+                const BYTE* row = &source.bytes[static_cast<size_t>(sy) * source.stride + left * Channels];
+                for (UINT sx = left; sx < right; ++sx, row += Channels)
+                    for (UINT c = 0; c < Channels; ++c) sum[c] += row[c];
             }
             const UINT64 count = static_cast<UINT64>(bottom - top) * (right - left);
-            BYTE* out = &result.bytes[(static_cast<size_t>(y) * result.width + x) * 4];
-            for (int c = 0; c < 4; ++c) out[c] = static_cast<BYTE>(sum[c] / count);
+            BYTE* out = &result.bytes[static_cast<size_t>(y) * result.stride + x * 4];
+            for (UINT c = 0; c < Channels; ++c) out[c] = static_cast<BYTE>(sum[c] / count);
+            if (Channels == 3) out[3] = 255;
         }
     }
     return result;
+}
+
+Pixels Reduce(const Pixels& source, SIZE target) {
+    return source.channels == 3 ? Reduce<3>(source, target) : Reduce<4>(source, target);
 }
 
 UniqueBitmap OpaqueDib(const Pixels& pixels, COLORREF background) {
@@ -101,20 +112,32 @@ UniqueBitmap DecodeFitted(IWICImagingFactory* factory, IWICBitmapDecoder* decode
     if (largestSide > 0 && (full.width > static_cast<UINT>(largestSide) || full.height > static_cast<UINT>(largestSide)))
         return {};
 
-    // Converted before reducing: indexed pixels cannot be averaged, and
+    // Plain BGR (a photo's usual form) is averaged as it comes: a conversion
+    // would be one more pass over every pixel of a large picture. Anything
+    // else is converted first: indexed pixels cannot be averaged, and
     // premultiplied ones average without dark fringes at transparent edges.
-    ComPtr<IWICFormatConverter> converter;
-    if (FAILED(factory->CreateFormatConverter(converter.put())) ||
-        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr,
-                                     0.0, WICBitmapPaletteTypeCustom)))
-        return {};
-    const UINT stride = full.width * 4;
-    full.bytes.resize(static_cast<size_t>(stride) * full.height);
-    if (FAILED(converter->CopyPixels(nullptr, stride, static_cast<UINT>(full.bytes.size()), full.bytes.data())))
+    WICPixelFormatGUID format{};
+    ComPtr<IWICBitmapSource> source;
+    if (SUCCEEDED(frame->GetPixelFormat(&format)) && IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
+        full.channels = 3;
+        source = ComPtr<IWICBitmapSource>(frame.get());
+    } else {
+        ComPtr<IWICFormatConverter> converter;
+        if (FAILED(factory->CreateFormatConverter(converter.put())) ||
+            FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
+                                         nullptr, 0.0, WICBitmapPaletteTypeCustom)))
+            return {};
+        source = ComPtr<IWICBitmapSource>(converter.get());
+    }
+    full.stride = (static_cast<size_t>(full.width) * full.channels + 3) & ~size_t{3};
+    full.bytes.resize(full.stride * full.height);
+    if (full.bytes.size() > MAXUINT ||
+        FAILED(source->CopyPixels(nullptr, static_cast<UINT>(full.stride), static_cast<UINT>(full.bytes.size()),
+                                  full.bytes.data())))
         return {};
 
     const SIZE fit = FitWithin(full.width, full.height, side);
-    if (static_cast<UINT>(fit.cx) == full.width && static_cast<UINT>(fit.cy) == full.height)
+    if (full.channels == 4 && static_cast<UINT>(fit.cx) == full.width && static_cast<UINT>(fit.cy) == full.height)
         return OpaqueDib(full, background);
     return OpaqueDib(Reduce(full, fit), background);
 }

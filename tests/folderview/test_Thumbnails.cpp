@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <vector>
 
 namespace {
 
@@ -92,9 +93,10 @@ protected:
         return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     }
 
-    // Runs the cache timer until no picture waits to be written: one run
-    // writes for a slice of time only, which a loaded machine may fill with
-    // the first picture. Each run writes one picture at least.
+    // Runs the cache timer until no picture waits to be handed over: one run
+    // hands over for a slice of time only, which a loaded machine may fill
+    // with the first picture. Each run hands over one picture at least. Then
+    // waits until what was handed over is written.
     static void Flush(HWND child) {
         TFolderView* view = View(child);
         for (size_t run = 0; run <= view->Thumbs.size(); ++run) {
@@ -103,6 +105,7 @@ protected:
                              [](const TThumbSlot& slot) { return slot.Dirty != 0; }))
                 break;
         }
+        EXPECT_TRUE(WaitUntil([&] { return !view->WritingThumbnailCache(); }, 30000)) << "the cache is written";
     }
 
     std::vector<std::wstring> FolderContents() const {
@@ -299,6 +302,22 @@ TEST_F(Thumbnails, AFolderWhoseCacheCannotBeCreatedStillShowsPicturesAndNothingI
     EXPECT_EQ(PictureCentre(child, L"a.bmp"), RGB(255, 0, 0));
 }
 
+// Pictures not yet written when the mode is left are still written, in the
+// background, after the view has let the cache go.
+TEST_F(Thumbnails, LeavingTheModeWritesThePendingPictures) {
+    FolderViewConfig().UseCache = true;
+    ASSERT_TRUE(WriteBmp(root_ / L"a.bmp", 30, 30, RGB(255, 0, 0)));
+    ASSERT_TRUE(WriteBmp(root_ / L"b.bmp", 30, 30, RGB(0, 255, 0)));
+    HWND child = OpenInThumbnailMode(root_.path());
+    ASSERT_TRUE(WaitForPictures(child, {L"a.bmp", L"b.bmp"}));
+    TFolderView* view = View(child);
+    view->SetViewMode(0);
+    EXPECT_FALSE(view->ImageStore);
+    ASSERT_TRUE(WaitUntil([&] { return !view->WritingThumbnailCache(); }, 30000));
+    EXPECT_EQ(CachedColour(L"a.bmp"), RGB(255, 0, 0));
+    EXPECT_EQ(CachedColour(L"b.bmp"), RGB(0, 255, 0));
+}
+
 TEST_F(Thumbnails, WithoutUseCacheNothingIsReadOrWritten) {
     ASSERT_TRUE(WriteBmp(root_ / L"a.bmp", 30, 30, RGB(255, 0, 0)));
     HWND child = OpenInThumbnailMode(root_.path());
@@ -325,11 +344,47 @@ TEST_F(Thumbnails, ResultsForAnotherGenerationOrAGoneSlotNeverLand) {
     EXPECT_FALSE(view->TakeThumbnail(view->Generation, 0, view->Thumbs[1].Serial + 1000, orphan));
     UniqueBitmap orphanOwner(orphan);
 
+    // Pictures read from the cache and placeholders are held to the same rules.
+    using Kind = TFolderView::PictureKind;
+    HBITMAP staleCached = picture();
+    EXPECT_FALSE(view->TakeThumbnail(view->Generation - 1, 0, view->Thumbs[0].Serial, staleCached, Kind::Cached));
+    UniqueBitmap staleCachedOwner(staleCached);
+    UniqueIcon staleIcon(CreateIcon(nullptr, 16, 16, 1, 1, std::vector<BYTE>(32, 0xFF).data(),
+                                    std::vector<BYTE>(32, 0).data()));
+    EXPECT_FALSE(
+        view->TakeThumbnail(view->Generation - 1, 0, view->Thumbs[0].Serial, staleIcon.get(), Kind::Placeholder));
+    EXPECT_EQ(view->Thumbs[0].Handle, nullptr);
+
     // The item moved: the result follows its slot, not the index it started at.
     HBITMAP moved = picture();
     ASSERT_TRUE(view->TakeThumbnail(view->Generation, 0, view->Thumbs[1].Serial, moved));
     EXPECT_EQ(view->Thumbs[1].Handle, moved);
     EXPECT_EQ(view->Thumbs[1].Dirty, 1);
+}
+
+// Placeholders that many items share belong to none of them; one made for
+// a single item goes with its slot.
+TEST_F(Thumbnails, AnOwnedPlaceholderGoesWithItsSlotAndASharedOneStays) {
+    ASSERT_TRUE(MakeFile(root_ / L"a.txt", 1));
+    ASSERT_TRUE(MakeFile(root_ / L"b.txt", 1));
+    HWND child = OpenInThumbnailMode(root_.path());
+    TFolderView* view = View(child);
+    ASSERT_EQ(view->Thumbs.size(), 2u);
+    using Kind = TFolderView::PictureKind;
+    const std::vector<BYTE> andMask(32, 0xFF), xorMask(32, 0);
+    HICON owned = CreateIcon(nullptr, 16, 16, 1, 1, andMask.data(), xorMask.data());
+    UniqueIcon shared(CreateIcon(nullptr, 16, 16, 1, 1, andMask.data(), xorMask.data()));
+    ASSERT_TRUE(owned && shared);
+    ASSERT_TRUE(view->TakeThumbnail(view->Generation, 0, view->Thumbs[0].Serial, owned, Kind::Placeholder));
+    ASSERT_TRUE(view->TakeThumbnail(view->Generation, 1, view->Thumbs[1].Serial, shared.get(),
+                                    Kind::SharedPlaceholder));
+    for (size_t i = 0; i < 2; ++i)
+        ASSERT_TRUE(view->TakeThumbnail(view->Generation, static_cast<int>(i), view->Thumbs[i].Serial,
+                                        CreateBitmap(4, 4, 1, 32, nullptr)));
+    ICONINFO info{};
+    EXPECT_FALSE(GetIconInfo(owned, &info)) << "destroyed when its slot took the picture";
+    ASSERT_TRUE(GetIconInfo(shared.get(), &info)) << "still there for the other items";
+    UniqueBitmap mask(info.hbmMask), colour(info.hbmColor);
 }
 
 // The scheduler here keeps every task through the navigation's RemoveTasks,
