@@ -37,7 +37,7 @@ LPITEMIDLIST PIDLAlloc(UINT bytes) {
     return static_cast<LPITEMIDLIST>(memory);
 }
 
-LPITEMIDLIST PIDLClone(LPCITEMIDLIST list) {
+LPITEMIDLIST PIDLCloneBytes(LPCITEMIDLIST list) {
     UINT size = PIDLSize(list);
     if (!size) return nullptr;
     LPITEMIDLIST copy = PIDLAlloc(size);
@@ -53,8 +53,12 @@ LPITEMIDLIST PIDLParent(LPCITEMIDLIST list) {
     return parent;
 }
 
+PIDLIST_ABSOLUTE PIDLParent(PCIDLIST_ABSOLUTE list) {
+    return static_cast<PIDLIST_ABSOLUTE>(PIDLParent(static_cast<LPCITEMIDLIST>(list)));
+}
+
 LPITEMIDLIST PIDLAppend(LPCITEMIDLIST first, LPCITEMIDLIST second) {
-    if (!first) return PIDLClone(second);
+    if (!first) return PIDLCloneBytes(second);
     UINT firstBytes = PIDLSize(first) - sizeof(USHORT);
     UINT secondSize = second ? PIDLSize(second) : sizeof(USHORT);
     LPITEMIDLIST joined = PIDLAlloc(firstBytes + secondSize);
@@ -64,18 +68,21 @@ LPITEMIDLIST PIDLAppend(LPCITEMIDLIST first, LPCITEMIDLIST second) {
     return joined;
 }
 
-void PIDLFree(LPITEMIDLIST& list) {
+PIDLIST_ABSOLUTE PIDLAppend(PCIDLIST_ABSOLUTE first, PCUIDLIST_RELATIVE second) {
+    return static_cast<PIDLIST_ABSOLUTE>(PIDLAppend(static_cast<LPCITEMIDLIST>(first), second));
+}
+
+void PIDLFreeBytes(LPITEMIDLIST list) {
     if (list) {
         if (IMalloc* allocator = App().malloc.get()) allocator->Free(list);
     }
-    list = nullptr;
 }
 
 namespace {
 
 std::wstring ParsingName(IShellFolder* desktop, LPCITEMIDLIST list) {
     STRRET name{};
-    if (FAILED(desktop->GetDisplayNameOf(list, SHGDN_FORPARSING, &name))) return {};
+    if (FAILED(desktop->GetDisplayNameOf(DesktopItem(list), SHGDN_FORPARSING, &name))) return {};
     return StrRetToText(&name, list);
 }
 
@@ -85,7 +92,7 @@ bool PIDLEqual(LPCITEMIDLIST a, LPCITEMIDLIST b) {
     if (!a || !b) return false;
     if (a == b) return true;
     IShellFolder* desktop = App().desktop.get();
-    if (!desktop || desktop->CompareIDs(0, a, b) != 0) return false;
+    if (!desktop || desktop->CompareIDs(0, AnyRelative(a), AnyRelative(b)) != 0) return false;
     // A shell that compares names through a narrow code page calls different
     // non-Latin names of one length equal; the parsing names tell them apart.
     const std::wstring nameA = ParsingName(desktop, a);
@@ -103,7 +110,7 @@ std::wstring PIDLDisplayName(LPCITEMIDLIST list) {
     return info.szDisplayName;
 }
 
-std::wstring PIDLPathOrName(LPCITEMIDLIST list) {
+std::wstring PIDLPathOrName(PCIDLIST_ABSOLUTE list) {
     if (!list) return {};
     wchar_t path[MAX_PATH] = {};
     if (SHGetPathFromIDListW(list, path) && path[0]) return path;
@@ -132,24 +139,25 @@ int PathIconIndex(const std::wstring& path, bool large) {
 std::wstring StrRetToText(STRRET* strRet, LPCITEMIDLIST list) {
     if (!strRet) return {};
     wchar_t buffer[1040];
-    if (FAILED(StrRetToBufW(strRet, list, buffer, 1040))) return {};
+    if (FAILED(StrRetToBufW(strRet, DesktopItem(list), buffer, 1040))) return {};
     return buffer;
 }
 
-bool PIDLReparse(LPCITEMIDLIST list, LPITEMIDLIST& result) {
+bool PIDLReparse(PCIDLIST_ABSOLUTE list, PIDLIST_ABSOLUTE& result) {
     result = nullptr;
     IShellFolder* desktop = App().desktop.get();
     if (!list || !desktop) return false;
     STRRET name{};
-    if (FAILED(desktop->GetDisplayNameOf(list, SHGDN_FORPARSING, &name))) return false;
+    if (FAILED(desktop->GetDisplayNameOf(DesktopItem(list), SHGDN_FORPARSING, &name))) return false;
     std::wstring parsingName = StrRetToText(&name, list);
     if (parsingName.empty()) return false;
-    HRESULT hr = desktop->ParseDisplayName(nullptr, nullptr, parsingName.data(), nullptr, &result, nullptr);
+    HRESULT hr = desktop->ParseDisplayName(nullptr, nullptr, parsingName.data(), nullptr, DesktopParseResult(&result),
+                                           nullptr);
     if (FAILED(hr)) result = nullptr;
     return hr != E_INVALIDARG && hr != E_NOTIMPL;
 }
 
-bool PIDLBindFolder(LPCITEMIDLIST list, IShellFolder** folder) {
+bool PIDLBindFolder(PCIDLIST_ABSOLUTE list, IShellFolder** folder) {
     if (!folder) return false;
     *folder = nullptr;
     IShellFolder* desktop = App().desktop.get();

@@ -28,14 +28,14 @@ std::atomic<LONG> g_running{0};
 // hundred thousand small allocations would stay in the heap.
 class TItemCopies {
 public:
-    void Add(LPCITEMIDLIST item) {
+    void Add(PCUITEMID_CHILD item) {
         const UINT size = PIDLSize(item);
         offsets_.push_back(bytes_.size());
         bytes_.insert(bytes_.end(), reinterpret_cast<const BYTE*>(item), reinterpret_cast<const BYTE*>(item) + size);
     }
     size_t Count() const { return offsets_.size(); }
-    LPCITEMIDLIST operator[](size_t index) const {
-        return reinterpret_cast<LPCITEMIDLIST>(bytes_.data() + offsets_[index]);
+    PCUITEMID_CHILD operator[](size_t index) const {
+        return reinterpret_cast<PCUITEMID_CHILD>(bytes_.data() + offsets_[index]);
     }
 
 private:
@@ -45,7 +45,7 @@ private:
 
 namespace {
 
-HRESULT BindThroughDesktop(LPCITEMIDLIST absolute, IShellFolder** folder) {
+HRESULT BindThroughDesktop(PCIDLIST_ABSOLUTE absolute, IShellFolder** folder) {
     *folder = nullptr;
     ComPtr<IShellFolder> desktop;
     const HRESULT hr = SHGetDesktopFolder(desktop.put());
@@ -112,7 +112,7 @@ bool TFillJob::Send(TFillBatch& batch) {
     return !cancelled_;
 }
 
-bool TFillJob::Passes(TInFolderNames& names, LPCITEMIDLIST item) const {
+bool TFillJob::Passes(TInFolderNames& names, PCUITEMID_CHILD item) const {
     if (request_.filter.empty()) return true;
     std::wstring text;
     if (!names.Name(item, text)) text.clear();
@@ -121,7 +121,7 @@ bool TFillJob::Passes(TInFolderNames& names, LPCITEMIDLIST item) const {
                        [&](const std::wstring& pattern) { return WildcardMatch(pattern.c_str(), text.c_str()); });
 }
 
-bool ListedFolderVanished(LPCITEMIDLIST absolute) {
+bool ListedFolderVanished(PCIDLIST_ABSOLUTE absolute) {
     wchar_t path[MAX_PATH] = {};
     if (!SHGetPathFromIDListW(absolute, path) || !path[0]) return false;
     if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) return false;
@@ -138,13 +138,13 @@ HRESULT TFillJob::Enumerate(IShellFolder* folder, TItemCopies& copies) {
     TFillBatch batch;
     size_t batchSize = kFirstBatch;
     ULONGLONG batchStart = GetTickCount64();
-    LPITEMIDLIST step[kEnumerationStep];
+    PITEMID_CHILD step[kEnumerationStep];
     for (;;) {
         ULONG fetched = 0;
         const HRESULT next = enumerator->Next(kEnumerationStep, step, &fetched);
         if (FAILED(next)) fetched = 0;
         for (ULONG i = 0; i < fetched && i < kEnumerationStep; ++i) {
-            UniquePidl item(step[i]);
+            UniqueChildPidl item(step[i]);
             if (!item || !Passes(names, item.get())) continue;
             copies.Add(item.get());
             batch.items.push_back(std::move(item));

@@ -269,7 +269,7 @@ void TFolderView::CloseImageStore() {
 void TFolderView::StartThumbnail(int index) {
     if (index < 0 || static_cast<size_t>(index) >= Thumbs.size() || Thumbs[index].Requested) return;
     Thumbs[index].Requested = 1;
-    LPCITEMIDLIST item = ItemIDList(index);
+    PCUITEMID_CHILD item = ItemIDList(index);
     if (!item || !Folder) return;
     if (ThumbnailFromCache(index, item)) return;
 
@@ -288,7 +288,7 @@ void TFolderView::StartThumbnail(int index) {
 
 // Takes the picture from the cache when its time stamp equals the file's
 // last write; any successful look leaves the store to the flush to close.
-bool TFolderView::ThumbnailFromCache(int index, LPCITEMIDLIST item) {
+bool TFolderView::ThumbnailFromCache(int index, PCUITEMID_CHILD item) {
     if (!FolderViewConfig().UseCache || !ImageStore) return false;
     DWORD lock = 0;
     if (FAILED(ImageStore->Open(STGM_READ, &lock))) return false;
@@ -309,7 +309,7 @@ bool TFolderView::ThumbnailFromCache(int index, LPCITEMIDLIST item) {
     return taken;
 }
 
-void TFolderView::QueueThumbnailTask(int index, LPCITEMIDLIST item) {
+void TFolderView::QueueThumbnailTask(int index, PCUITEMID_CHILD item) {
     ComPtr<IExtractImage> extractor = CreateImageExtractor(Folder.get(), item, ListView);
     if (!extractor || !Scheduler) return;
     wchar_t location[MAX_PATH] = {};
@@ -361,7 +361,7 @@ void TFolderView::FlushThumbnailCache() {
             if (FAILED(hr)) return;
             opened = true;
         }
-        LPCITEMIDLIST item = ItemIDList(static_cast<int>(i));
+        PCUITEMID_CHILD item = ItemIDList(static_cast<int>(i));
         const std::wstring name = ParsingName(item);
         WIN32_FIND_DATAW data{};
         if (FAILED(SHGetDataFromIDListW(Folder.get(), item, SHGDFIL_FINDDATA, &data, sizeof(data))))
@@ -415,7 +415,7 @@ void TFolderView::DrawThumbnail(const NMLVCUSTOMDRAW& draw) {
     SelectObject(dc, oldBrush);
     SelectObject(dc, oldPen);
 
-    LPCITEMIDLIST item = ItemIDList(index);
+    PCUITEMID_CHILD item = ItemIDList(index);
     SFGAOF attributes = SFGAO_LINK | SFGAO_SHARE | SFGAO_HIDDEN;
     if (!item || !Folder || FAILED(Folder->GetAttributesOf(1, &item, &attributes))) return;
     const FolderViewImageSet& images = FolderViewImages();

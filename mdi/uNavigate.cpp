@@ -42,8 +42,8 @@ RECT NewChildRect() { return {CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_US
 
 bool InNavigate() { return g_inNavigate; }
 
-HWND OpenChildWindow(LPITEMIDLIST pidl, bool activate, LPCITEMIDLIST selectItem, BYTE kind) {
-    UniquePidl folder(pidl);
+HWND OpenChildWindow(PIDLIST_ABSOLUTE pidl, bool activate, PCUITEMID_CHILD selectItem, BYTE kind) {
+    UniqueAbsolutePidl folder(pidl);
     HWND client = FrameLink().mdiClient;
     if (!client) return nullptr;
     BOOL activeMaximized = FALSE;
@@ -94,11 +94,11 @@ HWND OpenChildWindow(LPITEMIDLIST pidl, bool activate, LPCITEMIDLIST selectItem,
     return child;
 }
 
-bool FindOpenFolder(LPCITEMIDLIST pidl, bool activate, LPCITEMIDLIST selectItem) {
+bool FindOpenFolder(PCIDLIST_ABSOLUTE pidl, bool activate, PCUITEMID_CHILD selectItem) {
     if (!pidl || FolderViewConfig().AllowSameFolder) return false;
     for (int i = 0, count = TabCount(); i < count; ++i) {
         HWND child = TabChild(i);
-        LPCITEMIDLIST folder = ChildFolder(child);
+        PCIDLIST_ABSOLUTE folder = ChildFolder(child);
         if (!folder || !PIDLEqual(folder, pidl)) continue;
         if (activate) {
             ActivateChild(child);
@@ -110,7 +110,7 @@ bool FindOpenFolder(LPCITEMIDLIST pidl, bool activate, LPCITEMIDLIST selectItem)
     return false;
 }
 
-void RequestNavigate(LPCITEMIDLIST pidl, int origin, int target, LPCITEMIDLIST selectItem) {
+void RequestNavigate(PCIDLIST_ABSOLUTE pidl, int origin, int target, PCUITEMID_CHILD selectItem) {
     if (target == TargetBackground) {
         if (pidl) OpenChildWindow(PIDLClone(pidl), false, selectItem, ContentFolder);
         return;
@@ -136,7 +136,7 @@ void RequestNavigate(LPCITEMIDLIST pidl, int origin, int target, LPCITEMIDLIST s
     if (focusedBar && IsWindow(focusedBar)) SetFocus(focusedBar);
 }
 
-void OpenFolder(LPCITEMIDLIST pidl, bool newWindow) {
+void OpenFolder(PCIDLIST_ABSOLUTE pidl, bool newWindow) {
     RequestNavigate(pidl, OriginOther, newWindow ? TargetNew : TargetActive, nullptr);
 }
 
