@@ -20,11 +20,11 @@ struct AppObjects {
     ComPtr<IMalloc> malloc;
     ComPtr<IShellFolder> desktop;
     ComPtr<IShellFolder2> desktop2;
-    UniquePidl desktopPidl;
-    UniquePidl printersPidl;
-    UniquePidl recycleBinPidl;
-    UniquePidl myComputerPidl;
-    UniquePidl networkPidl;
+    UniqueAbsolutePidl desktopPidl;
+    UniqueAbsolutePidl printersPidl;
+    UniqueAbsolutePidl recycleBinPidl;
+    UniqueAbsolutePidl myComputerPidl;
+    UniqueAbsolutePidl networkPidl;
     std::unique_ptr<TPIDLList> closedFolders;
     ComPtr<IShellTaskScheduler> schedulers[2];
     SHLockSharedFn lockShared = nullptr;

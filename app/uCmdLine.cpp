@@ -25,7 +25,7 @@ constexpr size_t kMaxArgumentLength = 32767;
 // The path qualifier of the shell works in a buffer of this many characters.
 constexpr DWORD kQualifiedPathLength = 1040;
 
-void OpenInChildWindow(LPITEMIDLIST folder, bool activate, LPCITEMIDLIST selectItem) {
+void OpenInChildWindow(PIDLIST_ABSOLUTE folder, bool activate, PCUITEMID_CHILD selectItem) {
     OpenChildWindow(folder, activate, selectItem, ContentFolder);
 }
 
@@ -38,7 +38,7 @@ CommandLineState& State() {
     return state;
 }
 
-void OpenFolderWindow(UniquePidl folder, bool activate, LPCITEMIDLIST selectItem) {
+void OpenFolderWindow(UniqueAbsolutePidl folder, bool activate, PCUITEMID_CHILD selectItem) {
     State().opener(folder.release(), activate, selectItem);
 }
 
@@ -55,7 +55,7 @@ size_t ReadableBytes(const void* at) {
 // The ID list in the shell's shared block, copied. Its size is not stated
 // anywhere, so the list is walked only as far as the mapped view reaches: a
 // block holding garbage is dropped instead of read past its end.
-UniquePidl ReadSharedList(DWORD handleValue, DWORD processId) {
+UniqueAbsolutePidl ReadSharedList(DWORD handleValue, DWORD processId) {
     const AppObjects& app = App();
     if (!app.lockShared || !app.unlockShared || !app.freeShared) return {};
     HANDLE handle = ULongToHandle(handleValue);
@@ -64,8 +64,9 @@ UniquePidl ReadSharedList(DWORD handleValue, DWORD processId) {
     // close whatever unrelated handle carries that number, here or in the
     // process named beside it.
     if (!block) return {};
-    UniquePidl list;
-    if (PIDLIsValid(block, ReadableBytes(block))) list.reset(PIDLClone(static_cast<LPCITEMIDLIST>(block)));
+    UniqueAbsolutePidl list;
+    if (PIDLIsValid(block, ReadableBytes(block)))
+        list.reset(PIDLClone(StoredFolder(static_cast<LPCITEMIDLIST>(block))));
     app.unlockShared(block);
     app.freeShared(handle, processId);
     return list;
@@ -74,7 +75,7 @@ UniquePidl ReadSharedList(DWORD handleValue, DWORD processId) {
 bool OpenHandleArgument(const std::wstring& argument, bool activate) {
     const std::optional<SharedListHandle> shared = ParseHandleArgument(argument);
     if (!shared) return false;
-    UniquePidl list = ReadSharedList(shared->handle, shared->processId);
+    UniqueAbsolutePidl list = ReadSharedList(shared->handle, shared->processId);
     if (!list) return false;
     OpenFolderWindow(std::move(list), activate, nullptr);
     return true;
@@ -84,11 +85,11 @@ bool OpenHandleArgument(const std::wstring& argument, bool activate) {
 // where it is only a stub; GetFullPathNameW anchors a relative path at the
 // current directory and folds "." and ".." the same way everywhere, so this
 // step needs no knowledge of the platform.
-UniquePidl ListFromQualifiedPath(const std::wstring& path) {
+UniqueAbsolutePidl ListFromQualifiedPath(const std::wstring& path) {
     wchar_t qualified[kQualifiedPathLength];
     DWORD length = GetFullPathNameW(path.c_str(), kQualifiedPathLength, qualified, nullptr);
     if (length == 0 || length >= kQualifiedPathLength) return {};
-    return UniquePidl(ILCreateFromPathW(qualified));
+    return UniqueAbsolutePidl(ILCreateFromPathW(qualified));
 }
 
 bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
@@ -213,17 +214,19 @@ bool OpenArgument(const std::wstring& argument, bool first) {
     if (!desktop) return false;
     std::wstring name = *parsable;  // ParseDisplayName wants a writable string
     ULONG attributes = SFGAO_FOLDER;
-    UniquePidl parsed;
-    HRESULT hr = desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, parsed.put(), &attributes);
+    UniqueAbsolutePidl parsed;
+    HRESULT hr = desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, DesktopParseResult(parsed.put()),
+                                           &attributes);
     if (FAILED(hr) || !parsed) {
-        if (UniquePidl list = ListFromQualifiedPath(*parsable)) OpenFolderWindow(std::move(list), activate, nullptr);
+        if (UniqueAbsolutePidl list = ListFromQualifiedPath(*parsable))
+            OpenFolderWindow(std::move(list), activate, nullptr);
         return false;
     }
     if (attributes & SFGAO_FOLDER) {
         OpenFolderWindow(std::move(parsed), activate, nullptr);
         return false;
     }
-    UniquePidl item(PIDLClone(PIDLLast(parsed.get())));
+    UniqueChildPidl item(PIDLClone(PIDLLastChild(parsed.get())));
     PIDLRemoveLast(parsed.get());
     OpenFolderWindow(std::move(parsed), activate, item.get());
     return false;

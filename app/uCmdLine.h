@@ -24,7 +24,7 @@ bool OpenArgument(const std::wstring& argument, bool first);
 // Where OpenArgument hands each folder it opens: it takes ownership of
 // `folder`; `selectItem` (a child ID or null) stays the caller's. By default
 // the child-window layer; tests put an observer in its place.
-using FolderOpener = void (*)(LPITEMIDLIST folder, bool activate, LPCITEMIDLIST selectItem);
+using FolderOpener = void (*)(PIDLIST_ABSOLUTE folder, bool activate, PCUITEMID_CHILD selectItem);
 // Returns the opener in use before; null puts the default back.
 FolderOpener SetFolderOpener(FolderOpener opener);
 

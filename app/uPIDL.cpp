@@ -38,7 +38,7 @@ LPITEMIDLIST PIDLAlloc(UINT bytes) {
     return static_cast<LPITEMIDLIST>(memory);
 }
 
-LPITEMIDLIST PIDLClone(LPCITEMIDLIST list) {
+LPITEMIDLIST PIDLCloneBytes(LPCITEMIDLIST list) {
     UINT size = PIDLSize(list);
     if (!size) return nullptr;
     LPITEMIDLIST copy = PIDLAlloc(size);
@@ -54,8 +54,12 @@ LPITEMIDLIST PIDLParent(LPCITEMIDLIST list) {
     return parent;
 }
 
+PIDLIST_ABSOLUTE PIDLParent(PCIDLIST_ABSOLUTE list) {
+    return static_cast<PIDLIST_ABSOLUTE>(PIDLParent(static_cast<LPCITEMIDLIST>(list)));
+}
+
 LPITEMIDLIST PIDLAppend(LPCITEMIDLIST first, LPCITEMIDLIST second) {
-    if (!first) return PIDLClone(second);
+    if (!first) return PIDLCloneBytes(second);
     UINT firstBytes = PIDLSize(first) - sizeof(USHORT);
     UINT secondSize = second ? PIDLSize(second) : sizeof(USHORT);
     LPITEMIDLIST joined = PIDLAlloc(firstBytes + secondSize);
@@ -65,18 +69,21 @@ LPITEMIDLIST PIDLAppend(LPCITEMIDLIST first, LPCITEMIDLIST second) {
     return joined;
 }
 
-void PIDLFree(LPITEMIDLIST& list) {
+PIDLIST_ABSOLUTE PIDLAppend(PCIDLIST_ABSOLUTE first, PCUIDLIST_RELATIVE second) {
+    return static_cast<PIDLIST_ABSOLUTE>(PIDLAppend(static_cast<LPCITEMIDLIST>(first), second));
+}
+
+void PIDLFreeBytes(LPITEMIDLIST list) {
     if (list) {
         if (IMalloc* allocator = App().malloc.get()) allocator->Free(list);
     }
-    list = nullptr;
 }
 
 namespace {
 
 std::wstring ParsingName(IShellFolder* desktop, LPCITEMIDLIST list) {
     STRRET name{};
-    if (FAILED(desktop->GetDisplayNameOf(list, SHGDN_FORPARSING, &name))) return {};
+    if (FAILED(desktop->GetDisplayNameOf(DesktopItem(list), SHGDN_FORPARSING, &name))) return {};
     return StrRetToText(&name, list);
 }
 
@@ -86,7 +93,7 @@ bool PIDLEqual(LPCITEMIDLIST a, LPCITEMIDLIST b) {
     if (!a || !b) return false;
     if (a == b) return true;
     IShellFolder* desktop = App().desktop.get();
-    if (!desktop || desktop->CompareIDs(0, a, b) != 0) return false;
+    if (!desktop || desktop->CompareIDs(0, AnyRelative(a), AnyRelative(b)) != 0) return false;
     // A shell that compares names through a narrow code page calls different
     // non-Latin names of one length equal; the parsing names tell them apart.
     const std::wstring nameA = ParsingName(desktop, a);
@@ -104,7 +111,7 @@ std::wstring PIDLDisplayName(LPCITEMIDLIST list) {
     return info.szDisplayName;
 }
 
-std::wstring PIDLPathOrName(LPCITEMIDLIST list) {
+std::wstring PIDLPathOrName(PCIDLIST_ABSOLUTE list) {
     if (!list) return {};
     std::wstring path = PIDLFileSystemPath(list);
     return path.empty() ? PIDLDisplayName(list) : path;
@@ -112,7 +119,7 @@ std::wstring PIDLPathOrName(LPCITEMIDLIST list) {
 
 namespace {
 
-std::wstring NameText(IShellFolder* folder, LPCITEMIDLIST item, SHGDNF flags) {
+std::wstring NameText(IShellFolder* folder, PCUITEMID_CHILD item, SHGDNF flags) {
     STRRET name{};
     if (FAILED(folder->GetDisplayNameOf(item, flags, &name))) return {};
     LPWSTR text = nullptr;
@@ -127,20 +134,20 @@ bool IsDrivePathOrShare(const std::wstring& name) {
            (name.size() > 2 && name[0] == L'\\' && name[1] == L'\\');
 }
 
-std::wstring FileSystemPathBelow(IShellFolder* desktop, LPCITEMIDLIST list) {
-    std::wstring path = NameText(desktop, list, SHGDN_FORPARSING);
+std::wstring FileSystemPathBelow(IShellFolder* desktop, PCIDLIST_ABSOLUTE list) {
+    std::wstring path = NameText(desktop, DesktopItem(list), SHGDN_FORPARSING);
     if (!IsDrivePathOrShare(path)) return {};
     // The platform's shell cuts a parsing name at MAX_PATH - 1 characters: a
     // name that long may be cut, and is built again from the parent's path
     // and the item's own name.
     if (path.size() < MAX_PATH - 1 || PIDLCount(list) < 2) return path;
-    UniquePidl parentList(PIDLParent(list));
+    UniqueAbsolutePidl parentList(PIDLParent(list));
     std::wstring parentPath = FileSystemPathBelow(desktop, parentList.get());
     ComPtr<IShellFolder> parent;
     if (parentPath.empty() ||
         FAILED(desktop->BindToObject(parentList.get(), nullptr, IID_IShellFolder, parent.putVoid())) || !parent)
         return path;
-    const std::wstring name = NameText(parent.get(), PIDLLast(list), SHGDN_INFOLDER | SHGDN_FORPARSING);
+    const std::wstring name = NameText(parent.get(), PIDLLastChild(list), SHGDN_INFOLDER | SHGDN_FORPARSING);
     if (name.empty()) return path;
     if (parentPath.back() != L'\\') parentPath += L'\\';
     return parentPath + name;
@@ -148,20 +155,20 @@ std::wstring FileSystemPathBelow(IShellFolder* desktop, LPCITEMIDLIST list) {
 
 }  // namespace
 
-std::wstring PIDLFileSystemPath(LPCITEMIDLIST list) {
+std::wstring PIDLFileSystemPath(PCIDLIST_ABSOLUTE list) {
     if (!list) return {};
     // The desktop of the calling thread: fills ask from threads of their own.
     ComPtr<IShellFolder> desktop;
     if (FAILED(SHGetDesktopFolder(desktop.put())) || !desktop) return {};
     if (list->mkid.cb != 0) {
-        UniquePidl parentList(PIDLParent(list));
+        UniqueAbsolutePidl parentList(PIDLParent(list));
         ComPtr<IShellFolder> parent;
         if (!parentList) return {};
         if (parentList.get()->mkid.cb == 0)
             parent = desktop;
         else if (FAILED(desktop->BindToObject(parentList.get(), nullptr, IID_IShellFolder, parent.putVoid())))
             parent.reset();
-        LPCITEMIDLIST last = PIDLLast(list);
+        PCUITEMID_CHILD last = PIDLLastChild(list);
         SFGAOF attributes = SFGAO_FILESYSTEM;
         if (!parent || FAILED(parent->GetAttributesOf(1, &last, &attributes)) || !(attributes & SFGAO_FILESYSTEM))
             return {};
@@ -191,24 +198,25 @@ int PathIconIndex(const std::wstring& path, bool large) {
 std::wstring StrRetToText(STRRET* strRet, LPCITEMIDLIST list) {
     if (!strRet) return {};
     wchar_t buffer[1040];
-    if (FAILED(StrRetToBufW(strRet, list, buffer, 1040))) return {};
+    if (FAILED(StrRetToBufW(strRet, DesktopItem(list), buffer, 1040))) return {};
     return buffer;
 }
 
-bool PIDLReparse(LPCITEMIDLIST list, LPITEMIDLIST& result) {
+bool PIDLReparse(PCIDLIST_ABSOLUTE list, PIDLIST_ABSOLUTE& result) {
     result = nullptr;
     IShellFolder* desktop = App().desktop.get();
     if (!list || !desktop) return false;
     STRRET name{};
-    if (FAILED(desktop->GetDisplayNameOf(list, SHGDN_FORPARSING, &name))) return false;
+    if (FAILED(desktop->GetDisplayNameOf(DesktopItem(list), SHGDN_FORPARSING, &name))) return false;
     std::wstring parsingName = StrRetToText(&name, list);
     if (parsingName.empty()) return false;
-    HRESULT hr = desktop->ParseDisplayName(nullptr, nullptr, parsingName.data(), nullptr, &result, nullptr);
+    HRESULT hr = desktop->ParseDisplayName(nullptr, nullptr, parsingName.data(), nullptr, DesktopParseResult(&result),
+                                           nullptr);
     if (FAILED(hr)) result = nullptr;
     return hr != E_INVALIDARG && hr != E_NOTIMPL;
 }
 
-bool PIDLBindFolder(LPCITEMIDLIST list, IShellFolder** folder) {
+bool PIDLBindFolder(PCIDLIST_ABSOLUTE list, IShellFolder** folder) {
     if (!folder) return false;
     *folder = nullptr;
     IShellFolder* desktop = App().desktop.get();

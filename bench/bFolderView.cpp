@@ -63,14 +63,14 @@ double RawEnumeration(const std::wstring& path, int& count) {
     return Now() - start;
 }
 
-double ShellEnumeration(LPCITEMIDLIST pidl, int& count) {
+double ShellEnumeration(PCIDLIST_ABSOLUTE pidl, int& count) {
     double start = Now();
     count = 0;
     ComPtr<IShellFolder> folder;
     if (!PIDLBindFolder(pidl, folder.put())) return 0;
     ComPtr<IEnumIDList> items;
     if (folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, items.put()) != S_OK) return 0;
-    LPITEMIDLIST item;
+    PITEMID_CHILD item;
     while (items->Next(1, &item, nullptr) == S_OK) {
         ++count;
         PIDLFree(item);
@@ -85,21 +85,21 @@ struct Steps {
     double enumerate = 0, sort = 0, insert = 0;
 };
 
-Steps ProfileSteps(LPCITEMIDLIST pidl, HWND parent) {
+Steps ProfileSteps(PCIDLIST_ABSOLUTE pidl, HWND parent) {
     Steps steps;
     ComPtr<IShellFolder> folder;
     if (!PIDLBindFolder(pidl, folder.put())) return steps;
     double start = Now();
-    std::vector<LPITEMIDLIST> items;
+    std::vector<PITEMID_CHILD> items;
     ComPtr<IEnumIDList> enumerator;
     if (folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, enumerator.put()) == S_OK) {
-        LPITEMIDLIST item;
+        PITEMID_CHILD item;
         while (enumerator->Next(1, &item, nullptr) == S_OK) items.push_back(item);
     }
     steps.enumerate = Now() - start;
 
     start = Now();
-    std::stable_sort(items.begin(), items.end(), [&](LPITEMIDLIST a, LPITEMIDLIST b) {
+    std::stable_sort(items.begin(), items.end(), [&](PITEMID_CHILD a, PITEMID_CHILD b) {
         return static_cast<short>(HRESULT_CODE(folder->CompareIDs(0, a, b))) < 0;
     });
     steps.sort = Now() - start;
@@ -108,7 +108,7 @@ Steps ProfileSteps(LPCITEMIDLIST pidl, HWND parent) {
                                 parent, nullptr, nullptr, nullptr);
     start = Now();
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    for (LPITEMIDLIST item : items) {
+    for (PITEMID_CHILD item : items) {
         LVITEMW entry{};
         entry.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
         entry.iItem = INT_MAX;
@@ -119,7 +119,7 @@ Steps ProfileSteps(LPCITEMIDLIST pidl, HWND parent) {
     }
     steps.insert = Now() - start;
     DestroyWindow(list);
-    for (LPITEMIDLIST item : items) PIDLFree(item);
+    for (PITEMID_CHILD item : items) PIDLFree(item);
     return steps;
 }
 
@@ -153,7 +153,7 @@ struct Figures {
 };
 
 StallProbe* g_probe = nullptr;
-LPITEMIDLIST g_target = nullptr;
+PIDLIST_ABSOLUTE g_target = nullptr;
 HWND g_child = nullptr;
 double g_started = 0;
 SIZE_T g_bytesBefore = 0;
@@ -211,7 +211,7 @@ bool PumpUntil(Done done, double limit) {
     return true;
 }
 
-Figures MeasureZeko(LPITEMIDLIST pidl) {
+Figures MeasureZeko(PIDLIST_ABSOLUTE pidl) {
     Figures figures;
     StallProbe probe;
     probe.window = CreateProbeWindow();
@@ -254,7 +254,7 @@ struct LeaveFigures {
     double shown = -1, stall = 0;
 };
 
-LeaveFigures MeasureLeavingWhileLoading(LPITEMIDLIST large, LPITEMIDLIST small) {
+LeaveFigures MeasureLeavingWhileLoading(PIDLIST_ABSOLUTE large, PIDLIST_ABSOLUTE small) {
     LeaveFigures figures;
     StallProbe probe;
     probe.window = CreateProbeWindow();
@@ -280,7 +280,7 @@ LeaveFigures MeasureLeavingWhileLoading(LPITEMIDLIST large, LPITEMIDLIST small) 
 
 // Switching the view mode of a complete large list: how long each switch holds
 // the window, the call and what it leaves to the next messages together.
-std::vector<double> MeasureModeSwitches(LPITEMIDLIST large) {
+std::vector<double> MeasureModeSwitches(PIDLIST_ABSOLUTE large) {
     std::vector<double> stalls;
     HWND child = OpenChildWindow(PIDLClone(large), true, nullptr, ContentFolder);
     TFolderView* view = ChildFolderView(child);
@@ -332,7 +332,7 @@ void PumpOnce() {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
 }
 
-IconFigures MeasureIcons(LPITEMIDLIST pidl) {
+IconFigures MeasureIcons(PIDLIST_ABSOLUTE pidl) {
     constexpr double kGiveUp = 120000;
     // Per turn of the loop, about what painting a page or two asks, and a
     // bounded look at the answers, so that the loop's own work stays small.
@@ -429,7 +429,7 @@ int wmain(int argc, wchar_t** argv) {
             std::printf("%ls: missing (scripts/bench.sh creates it)\n", name);
             continue;
         }
-        UniquePidl pidl(ILCreateFromPathW(path.c_str()));
+        UniqueAbsolutePidl pidl(ILCreateFromPathW(path.c_str()));
         int rawCount = 0, shellCount = 0;
         double raw = RawEnumeration(path, rawCount);
         double shell = ShellEnumeration(pidl.get(), shellCount);
@@ -443,8 +443,8 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring largePath = base + L"\\files-100000";
     const std::wstring smallPath = base + L"\\files-1000";
     if ((only.empty() || only == L"files-100000") && FolderExists(largePath) && FolderExists(smallPath)) {
-        UniquePidl large(ILCreateFromPathW(largePath.c_str()));
-        UniquePidl small(ILCreateFromPathW(smallPath.c_str()));
+        UniqueAbsolutePidl large(ILCreateFromPathW(largePath.c_str()));
+        UniqueAbsolutePidl small(ILCreateFromPathW(smallPath.c_str()));
         const LeaveFigures leave = MeasureLeavingWhileLoading(large.get(), small.get());
         std::printf("\nleaving files-100000 while it loads for files-1000: shown after %.1f ms, largest stall %.1f ms\n",
                     leave.shown, leave.stall);
@@ -462,7 +462,7 @@ int wmain(int argc, wchar_t** argv) {
         if (!only.empty() && std::wstring(name).find(only) == std::wstring::npos) continue;
         const std::wstring path = base + L"\\" + name;
         if (!FolderExists(path)) continue;
-        UniquePidl pidl(ILCreateFromPathW(path.c_str()));
+        UniqueAbsolutePidl pidl(ILCreateFromPathW(path.c_str()));
         const IconFigures icons = MeasureIcons(pidl.get());
         std::printf("%-14ls %7d %10.1f %10.1f %10.1f %10.1f\n", name, icons.items, icons.page, icons.pageStall,
                     icons.all, icons.allStall);

@@ -29,14 +29,14 @@ std::atomic<LONG> g_running{0};
 // hundred thousand small allocations would stay in the heap.
 class TItemCopies {
 public:
-    void Add(LPCITEMIDLIST item) {
+    void Add(PCUITEMID_CHILD item) {
         const UINT size = PIDLSize(item);
         offsets_.push_back(bytes_.size());
         bytes_.insert(bytes_.end(), reinterpret_cast<const BYTE*>(item), reinterpret_cast<const BYTE*>(item) + size);
     }
     size_t Count() const { return offsets_.size(); }
-    LPCITEMIDLIST operator[](size_t index) const {
-        return reinterpret_cast<LPCITEMIDLIST>(bytes_.data() + offsets_[index]);
+    PCUITEMID_CHILD operator[](size_t index) const {
+        return reinterpret_cast<PCUITEMID_CHILD>(bytes_.data() + offsets_[index]);
     }
 
 private:
@@ -46,7 +46,7 @@ private:
 
 namespace {
 
-HRESULT BindThroughDesktop(LPCITEMIDLIST absolute, IShellFolder** folder) {
+HRESULT BindThroughDesktop(PCIDLIST_ABSOLUTE absolute, IShellFolder** folder) {
     *folder = nullptr;
     ComPtr<IShellFolder> desktop;
     const HRESULT hr = SHGetDesktopFolder(desktop.put());
@@ -113,7 +113,7 @@ bool TFillJob::Send(TFillBatch& batch) {
     return !cancelled_;
 }
 
-bool TFillJob::Passes(TInFolderNames& names, LPCITEMIDLIST item) const {
+bool TFillJob::Passes(TInFolderNames& names, PCUITEMID_CHILD item) const {
     if (request_.filter.empty()) return true;
     std::wstring text;
     if (!names.Name(item, text)) text.clear();
@@ -122,7 +122,7 @@ bool TFillJob::Passes(TInFolderNames& names, LPCITEMIDLIST item) const {
                        [&](const std::wstring& pattern) { return WildcardMatch(pattern.c_str(), text.c_str()); });
 }
 
-HRESULT EmptyListingResult(LPCITEMIDLIST absolute) {
+HRESULT EmptyListingResult(PCIDLIST_ABSOLUTE absolute) {
     const std::wstring path = PIDLFileSystemPath(absolute);
     if (path.empty()) return S_OK;
     // The long form reaches past MAX_PATH and takes a name as it stands.
@@ -163,14 +163,14 @@ HRESULT TFillJob::Enumerate(IShellFolder* folder, TItemCopies& copies) {
     TFillBatch batch;
     size_t batchSize = kFirstBatch;
     ULONGLONG batchStart = GetTickCount64();
-    LPITEMIDLIST step[kEnumerationStep];
+    PITEMID_CHILD step[kEnumerationStep];
     bool listedAny = false;  // before the filter
     for (;;) {
         ULONG fetched = 0;
         const HRESULT next = enumerator->Next(kEnumerationStep, step, &fetched);
         if (FAILED(next)) fetched = 0;
         for (ULONG i = 0; i < fetched && i < kEnumerationStep; ++i) {
-            UniquePidl item(step[i]);
+            UniqueChildPidl item(step[i]);
             listedAny = listedAny || item;
             if (!item || !Passes(names, item.get())) continue;
             copies.Add(item.get());

@@ -21,7 +21,7 @@
 
 // Some of a folder's items, in the order the folder listed them.
 struct TFillBatch : TViewResult {
-    std::vector<UniquePidl> items;  // the view takes what it keeps
+    std::vector<UniqueChildPidl> items;  // the view takes what it keeps
     bool last = false;
     HRESULT result = S_OK;  // of the whole listing; meaningful in the last batch
     // In the last batch of a successful listing: for each place in the sorted
@@ -34,7 +34,7 @@ struct TFillBatch : TViewResult {
 };
 
 struct TFillRequest {
-    UniquePidl folder;  // absolute
+    UniqueAbsolutePidl folder;
     HWND owner = nullptr;  // for the folder's own dialogs; none outside interactive mode
     DWORD enumFlags = 0;
     std::vector<std::wstring> filter;  // upper-cased wildcard patterns; empty lets everything through
@@ -72,7 +72,7 @@ private:
     void Run();
     HRESULT Enumerate(IShellFolder* folder, TItemCopies& copies);
     bool Send(TFillBatch& batch);
-    bool Passes(TInFolderNames& names, LPCITEMIDLIST item) const;
+    bool Passes(TInFolderNames& names, PCUITEMID_CHILD item) const;
 
     TFillRequest request_;
     std::atomic<bool> cancelled_{false};
@@ -84,9 +84,9 @@ private:
 // path is longer than the shell can follow. What `absolute`, listed empty,
 // really is: S_OK for a folder that is empty (or not in the file system), else
 // the failure its listing should have answered.
-HRESULT EmptyListingResult(LPCITEMIDLIST absolute);
+HRESULT EmptyListingResult(PCIDLIST_ABSOLUTE absolute);
 
 // How a fill's worker binds the folder of an absolute ID list. The platform's
 // desktop does it; tests put a slow or failing folder in its place.
-using FillFolderBinder = HRESULT (*)(LPCITEMIDLIST absolute, IShellFolder** folder);
+using FillFolderBinder = HRESULT (*)(PCIDLIST_ABSOLUTE absolute, IShellFolder** folder);
 void SetFillFolderBinder(FillFolderBinder binder);

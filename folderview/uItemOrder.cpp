@@ -14,7 +14,7 @@ int CompareCode(HRESULT hr) {
 
 }  // namespace
 
-std::wstring ItemParsingName(IShellFolder* folder, LPCITEMIDLIST relative) {
+std::wstring ItemParsingName(IShellFolder* folder, PCUITEMID_CHILD relative) {
     STRRET name{};
     if (!relative || !folder || FAILED(folder->GetDisplayNameOf(relative, SHGDN_INFOLDER | SHGDN_FORPARSING, &name)))
         return {};
@@ -26,7 +26,7 @@ TItemOrder::TItemOrder(IShellFolder* folder, bool fileSystemFolder, int column, 
     if (fileSystemFolder && folder) fileSystemOrder_ = std::make_unique<TFileSystemOrder>(folder, column);
 }
 
-int TItemOrder::Compare(LPCITEMIDLIST a, LPCITEMIDLIST b) {
+int TItemOrder::Compare(PCUITEMID_CHILD a, PCUITEMID_CHILD b) {
     const HRESULT compared = fileSystemOrder_ ? fileSystemOrder_->Compare(a, b) : folder_->CompareIDs(column_, a, b);
     int result = CompareCode(compared);
     if (result == 0) {

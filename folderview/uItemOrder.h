@@ -15,7 +15,7 @@
 #include <vector>
 
 // The item's name for parsing inside `folder` (a file's name), or empty.
-std::wstring ItemParsingName(IShellFolder* folder, LPCITEMIDLIST relative);
+std::wstring ItemParsingName(IShellFolder* folder, PCUITEMID_CHILD relative);
 
 // One sort's comparison. A file-system folder's order comes through the
 // capability layer, as some platforms' folders order every column by name.
@@ -24,7 +24,7 @@ class TItemOrder {
 public:
     TItemOrder(IShellFolder* folder, bool fileSystemFolder, int column, bool ascending);
     // Negative when `a` goes before `b`, positive after, 0 when the folder and the names call them equal.
-    int Compare(LPCITEMIDLIST a, LPCITEMIDLIST b);
+    int Compare(PCUITEMID_CHILD a, PCUITEMID_CHILD b);
 
 private:
     IShellFolder* folder_;

@@ -17,14 +17,14 @@ namespace {
 // list it worked on; `change` is applied to the list item found for it.
 struct TaskResult : TViewResult {
     int index = -1;
-    LPCITEMIDLIST item = nullptr;
+    PCUITEMID_CHILD item = nullptr;
     int column = -1;  // for a column text: the shell column it belongs to
     LVITEMW change{};
 
     LRESULT Apply(TFolderView& view) override;
 };
 
-bool SameBytes(LPCITEMIDLIST a, LPCITEMIDLIST b) {
+bool SameBytes(PCUITEMID_CHILD a, PCUITEMID_CHILD b) {
     if (!a || !b) return false;
     const UINT size = PIDLSize(a);
     return size == PIDLSize(b) && CompareMem(a, b, size);
@@ -33,7 +33,7 @@ bool SameBytes(LPCITEMIDLIST a, LPCITEMIDLIST b) {
 // The index of the list item whose ID list has the same bytes as `item`,
 // looked for first at `hint` and then ever further from it: a re-sort or a
 // merge may have moved the item, usually not far. -1 when it is gone.
-int LocateItem(const TFolderView& view, int hint, LPCITEMIDLIST item) {
+int LocateItem(const TFolderView& view, int hint, PCUITEMID_CHILD item) {
     const int count = view.ItemCount();
     if (hint < 0) hint = 0;
     for (int distance = 0; hint - distance >= 0 || hint + distance < count; ++distance) {
@@ -76,7 +76,7 @@ LRESULT TaskResult::Apply(TFolderView& view) {
 // supported: each task is a single short shell call.
 class TItemRunnableTask : public ComObject<IRunnableTask> {
 public:
-    TItemRunnableTask(TFolderView& view, int index, LPCITEMIDLIST item)
+    TItemRunnableTask(TFolderView& view, int index, PCUITEMID_CHILD item)
         : view_(view), list_(view.ListView), index_(index), item_(PIDLClone(item)), generation_(view.Generation) {}
 
     STDMETHODIMP Run() override {
@@ -106,20 +106,20 @@ protected:
         DeliverToView(list_, result);
     }
 
-    LPCITEMIDLIST Item() const { return item_.get(); }
+    PCUITEMID_CHILD Item() const { return item_.get(); }
 
 private:
     TFolderView& view_;
     HWND list_;
     int index_;
-    UniquePidl item_;
+    UniqueChildPidl item_;
     LONG generation_;
     LONG state_ = IRTIR_TASK_NOT_RUNNING;
 };
 
 class TImageRunnableTask final : public TItemRunnableTask {
 public:
-    TImageRunnableTask(TFolderView& view, int index, LPCITEMIDLIST item, HRESULT fastResult)
+    TImageRunnableTask(TFolderView& view, int index, PCUITEMID_CHILD item, HRESULT fastResult)
         : TItemRunnableTask(view, index, item),
           fastResult_(fastResult),
           folder_(view.Folder),
@@ -155,7 +155,7 @@ private:
 
 class TOverlayRunnableTask final : public TItemRunnableTask {
 public:
-    TOverlayRunnableTask(TFolderView& view, int index, LPCITEMIDLIST item)
+    TOverlayRunnableTask(TFolderView& view, int index, PCUITEMID_CHILD item)
         : TItemRunnableTask(view, index, item), overlay_(view.IconOverlay) {}
 
 private:
@@ -175,7 +175,7 @@ private:
 
 class TSubItemRunnableTask final : public TItemRunnableTask {
 public:
-    TSubItemRunnableTask(TFolderView& view, int column, int subItem, int index, LPCITEMIDLIST item)
+    TSubItemRunnableTask(TFolderView& view, int column, int subItem, int index, PCUITEMID_CHILD item)
         : TItemRunnableTask(view, index, item), folder_(view.Folder2), column_(column), subItem_(subItem) {}
 
 private:
@@ -205,7 +205,7 @@ void Queue(TFolderView& view, IRunnableTask* task, const GUID& owner, DWORD prio
 
 }  // namespace
 
-ItemMarks ReadItemMarks(IShellFolder* folder, IShellIconOverlay* overlay, LPCITEMIDLIST item, bool showHidden,
+ItemMarks ReadItemMarks(IShellFolder* folder, IShellIconOverlay* overlay, PCUITEMID_CHILD item, bool showHidden,
                         int overlayQuery) {
     ItemMarks marks;
     SFGAOF attributes = (showHidden ? SFGAO_HIDDEN : 0) | (overlay ? 0 : SFGAO_LINK | SFGAO_SHARE);
@@ -229,15 +229,15 @@ ItemMarks ReadItemMarks(IShellFolder* folder, IShellIconOverlay* overlay, LPCITE
     return marks;
 }
 
-void QueueIconTask(TFolderView& view, int index, LPCITEMIDLIST item, HRESULT fastResult) {
+void QueueIconTask(TFolderView& view, int index, PCUITEMID_CHILD item, HRESULT fastResult) {
     Queue(view, new TImageRunnableTask(view, index, item, fastResult), kIconTaskOwner, ITSAT_DEFAULT_PRIORITY);
 }
 
-void QueueOverlayTask(TFolderView& view, int index, LPCITEMIDLIST item) {
+void QueueOverlayTask(TFolderView& view, int index, PCUITEMID_CHILD item) {
     Queue(view, new TOverlayRunnableTask(view, index, item), kIconTaskOwner, ITSAT_MAX_PRIORITY);
 }
 
-void QueueSlowColumnTask(TFolderView& view, int column, int subItem, int index, LPCITEMIDLIST item) {
+void QueueSlowColumnTask(TFolderView& view, int column, int subItem, int index, PCUITEMID_CHILD item) {
     Queue(view, new TSubItemRunnableTask(view, column, subItem, index, item), kSlowColumnTaskOwner,
           ITSAT_MIN_PRIORITY);
 }

@@ -28,12 +28,12 @@ struct ItemMarks {
 
 // `overlayQuery` is what IShellIconOverlay::GetOverlayIndex gets as its index:
 // OI_ASYNC where the answer must not wait, 0 where it may.
-ItemMarks ReadItemMarks(IShellFolder* folder, IShellIconOverlay* overlay, LPCITEMIDLIST item, bool showHidden,
+ItemMarks ReadItemMarks(IShellFolder* folder, IShellIconOverlay* overlay, PCUITEMID_CHILD item, bool showHidden,
                         int overlayQuery);
 
 // The item's own ID list is copied: the list may free it while the task runs.
 // `fastResult` is what the GIL_ASYNC request answered (any failure when the
 // folder has no IShellIcon).
-void QueueIconTask(TFolderView& view, int index, LPCITEMIDLIST item, HRESULT fastResult);
-void QueueOverlayTask(TFolderView& view, int index, LPCITEMIDLIST item);
-void QueueSlowColumnTask(TFolderView& view, int column, int subItem, int index, LPCITEMIDLIST item);
+void QueueIconTask(TFolderView& view, int index, PCUITEMID_CHILD item, HRESULT fastResult);
+void QueueOverlayTask(TFolderView& view, int index, PCUITEMID_CHILD item);
+void QueueSlowColumnTask(TFolderView& view, int column, int subItem, int index, PCUITEMID_CHILD item);

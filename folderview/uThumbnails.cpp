@@ -210,10 +210,10 @@ public:
         : context_(std::move(context)), store_(std::move(store)) {}
 
     // GUI thread: false once the batch has started or is full.
-    bool Add(int index, ULONG serial, LPCITEMIDLIST item) {
+    bool Add(int index, ULONG serial, PCUITEMID_CHILD item) {
         std::lock_guard guard(lock_);
         if (started_ || requests_.size() >= kMostPerBatch) return false;
-        UniquePidl copy(PIDLClone(item));
+        UniqueChildPidl copy(PIDLClone(item));
         if (!copy) return false;
         requests_.push_back({index, serial, std::move(copy), {}});
         return true;
@@ -252,7 +252,7 @@ private:
     struct Request {
         int index;
         ULONG serial;
-        UniquePidl item;
+        UniqueChildPidl item;
         ComPtr<IExtractImage> extractor;
     };
 
@@ -338,7 +338,7 @@ private:
     }
 
     // The cached picture when its time stamp is the file's last write time.
-    UniqueBitmap FromCache(LPCITEMIDLIST item) {
+    UniqueBitmap FromCache(PCUITEMID_CHILD item) {
         const std::wstring name = ItemParsingName(context_.folder.get(), item);
         FILETIME stamp{};
         WIN32_FIND_DATAW data{};
@@ -351,7 +351,7 @@ private:
         return UniqueBitmap(cached);
     }
 
-    PlaceholderIcon MakePlaceholder(LPCITEMIDLIST item) {
+    PlaceholderIcon MakePlaceholder(PCUITEMID_CHILD item) {
         ComPtr<IExtractIconW> icons;
         wchar_t location[MAX_PATH] = {};
         int iconIndex = 0;
@@ -363,7 +363,7 @@ private:
         return Placeholder(icons.get(), location, iconIndex, flags);
     }
 
-    ComPtr<IExtractImage> MakeExtractor(LPCITEMIDLIST item) {
+    ComPtr<IExtractImage> MakeExtractor(PCUITEMID_CHILD item) {
         ComPtr<IExtractImage> extractor = CreateImageExtractor(context_.folder.get(), item, context_.list);
         if (!extractor) return {};
         wchar_t location[MAX_PATH] = {};
@@ -405,7 +405,7 @@ private:
 
 // A picture handed over to be written to the cache, with the item it shows.
 struct CacheEntry {
-    UniquePidl item;
+    UniqueChildPidl item;
     UniqueBitmap picture;
 };
 
@@ -597,7 +597,7 @@ bool TFolderView::WritingThumbnailCache() const {
 void TFolderView::StartThumbnail(int index) {
     if (index < 0 || static_cast<size_t>(index) >= Thumbs.size() || Thumbs[index].Requested) return;
     Thumbs[index].Requested = 1;
-    LPCITEMIDLIST item = ItemIDList(index);
+    PCUITEMID_CHILD item = ItemIDList(index);
     if (!item || !Folder || !Scheduler) return;
     // Items asked for together (a page being drawn) go in one batch.
     if (auto* batch = static_cast<TThumbnailBatch*>(ThumbnailBatch.get());
@@ -654,9 +654,9 @@ void TFolderView::FlushThumbnailCache() {
             break;
         }
         slot.Dirty = 0;
-        LPCITEMIDLIST item = ItemIDList(static_cast<int>(i));
+        PCUITEMID_CHILD item = ItemIDList(static_cast<int>(i));
         if (!item || !slot.Handle || slot.IsIcon) continue;
-        CacheEntry entry{UniquePidl(PIDLClone(item)), CopyPicture(static_cast<HBITMAP>(slot.Handle))};
+        CacheEntry entry{UniqueChildPidl(PIDLClone(item)), CopyPicture(static_cast<HBITMAP>(slot.Handle))};
         if (entry.item && entry.picture) entries.push_back(std::move(entry));
     }
     if (!entries.empty() && Scheduler) {
@@ -710,7 +710,7 @@ void TFolderView::DrawThumbnail(const NMLVCUSTOMDRAW& draw) {
     SelectObject(dc, oldBrush);
     SelectObject(dc, oldPen);
 
-    LPCITEMIDLIST item = ItemIDList(index);
+    PCUITEMID_CHILD item = ItemIDList(index);
     SFGAOF attributes = SFGAO_LINK | SFGAO_SHARE | SFGAO_HIDDEN;
     if (!item || !Folder || FAILED(Folder->GetAttributesOf(1, &item, &attributes))) return;
     const FolderViewImageSet& images = FolderViewImages();

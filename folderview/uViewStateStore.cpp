@@ -87,7 +87,7 @@ TDefViewState& DefViewState() {
     return state;
 }
 
-TViewState* FindState(LPCITEMIDLIST folder) {
+TViewState* FindState(PCIDLIST_ABSOLUTE folder) {
     if (!folder) return nullptr;
     return ViewStates().Find(reinterpret_cast<const std::uint8_t*>(folder), PIDLCount(folder),
                              [](const std::uint8_t* a, const std::uint8_t* b) {
@@ -96,7 +96,7 @@ TViewState* FindState(LPCITEMIDLIST folder) {
                              });
 }
 
-TViewState* AddState(LPCITEMIDLIST folder) {
+TViewState* AddState(PCIDLIST_ABSOLUTE folder) {
     const UINT size = PIDLSize(folder);
     if (!folder || size > kMaxIDListBytes) return nullptr;
     TViewState state;
@@ -106,7 +106,7 @@ TViewState* AddState(LPCITEMIDLIST folder) {
     return &ViewStates().AddFront(std::move(state));
 }
 
-void MoveState(LPCITEMIDLIST oldFolder, LPCITEMIDLIST newFolder) {
+void MoveState(PCIDLIST_ABSOLUTE oldFolder, PCIDLIST_ABSOLUTE newFolder) {
     TViewState* state = FindState(oldFolder);
     const UINT size = PIDLSize(newFolder);
     if (!state || !newFolder || size > kMaxIDListBytes) return;

@@ -27,12 +27,12 @@ TDefViewState& DefViewState();
 
 // The state of the folder `folder` (absolute), moved to the head; null when
 // the folder has none.
-TViewState* FindState(LPCITEMIDLIST folder);
+TViewState* FindState(PCIDLIST_ABSOLUTE folder);
 // A new state for `folder` at the head, holding only its ID list; null when
 // the list cannot be kept.
-TViewState* AddState(LPCITEMIDLIST folder);
+TViewState* AddState(PCIDLIST_ABSOLUTE folder);
 // A folder renamed while shown keeps its state under its new ID list.
-void MoveState(LPCITEMIDLIST oldFolder, LPCITEMIDLIST newFolder);
+void MoveState(PCIDLIST_ABSOLUTE oldFolder, PCIDLIST_ABSOLUTE newFolder);
 
 // Start-up: the saved states in their saved order and the default state.
 void LoadStates();

@@ -128,22 +128,22 @@ void TFolderView::Resize(int width, int height) {
     ListView_Arrange(ListView, LVA_DEFAULT);
 }
 
-bool TFolderView::BrowseTo(LPITEMIDLIST pidl, bool report, LPCITEMIDLIST selectChild) {
+bool TFolderView::BrowseTo(PIDLIST_ABSOLUTE pidl, bool report, PCUITEMID_CHILD selectChild) {
     return Navigate(pidl, report, selectChild, nullptr, nullptr);
 }
 
-bool TFolderView::BrowseChild(IShellFolder* parent, LPITEMIDLIST pidl, LPCITEMIDLIST relative) {
+bool TFolderView::BrowseChild(IShellFolder* parent, PIDLIST_ABSOLUTE pidl, PCUIDLIST_RELATIVE relative) {
     return Navigate(pidl, true, nullptr, parent, relative);
 }
 
-bool TFolderView::Navigate(LPITEMIDLIST pidl, bool report, LPCITEMIDLIST selectChild, IShellFolder* parent,
-                           LPCITEMIDLIST relative) {
-    UniquePidl target(pidl);
+bool TFolderView::Navigate(PIDLIST_ABSOLUTE pidl, bool report, PCUITEMID_CHILD selectChild, IShellFolder* parent,
+                           PCUIDLIST_RELATIVE relative) {
+    UniqueAbsolutePidl target(pidl);
     if (!target) return true;
     // The arguments may point into lists this navigation frees (the old
     // folder, the old items), and the parent may be the old Folder itself.
-    UniquePidl select(PIDLClone(selectChild));
-    UniquePidl relativeCopy(PIDLClone(relative));
+    UniqueChildPidl select(PIDLClone(selectChild));
+    UniqueRelativePidl relativeCopy(PIDLClone(relative));
     ComPtr<IShellFolder> parentRef(parent);
 
     if (Host->NavigateLocked()) {
@@ -171,10 +171,10 @@ bool TFolderView::Navigate(LPITEMIDLIST pidl, bool report, LPCITEMIDLIST selectC
     return true;
 }
 
-void TFolderView::Relocate(LPITEMIDLIST pidl, LPCITEMIDLIST selectChild) {
-    UniquePidl target(pidl);
+void TFolderView::Relocate(PIDLIST_ABSOLUTE pidl, PCUITEMID_CHILD selectChild) {
+    UniqueAbsolutePidl target(pidl);
     if (!target) return;
-    UniquePidl select(PIDLClone(selectChild));
+    UniqueChildPidl select(PIDLClone(selectChild));
     InterlockedIncrement(&Generation);
     CancelFill();
     RemoveAllTasks();
@@ -188,7 +188,7 @@ void TFolderView::Relocate(LPITEMIDLIST pidl, LPCITEMIDLIST selectChild) {
     FillView(true, select.get());
 }
 
-bool TFolderView::BindFolder(IShellFolder* parent, LPCITEMIDLIST relative) {
+bool TFolderView::BindFolder(IShellFolder* parent, PCUIDLIST_RELATIVE relative) {
     InFolderNames.reset();
     Folder.reset();
     Folder2.reset();
@@ -203,7 +203,7 @@ bool TFolderView::BindFolder(IShellFolder* parent, LPCITEMIDLIST relative) {
         return static_cast<bool>(Folder);
     }
     IShellFolder* source = parent && relative ? parent : App().desktop.get();
-    LPCITEMIDLIST name = parent && relative ? relative : AbsoluteIDList;
+    PCUIDLIST_RELATIVE name = parent && relative ? relative : AbsoluteIDList;
     if (!source || FAILED(source->BindToObject(name, nullptr, IID_IShellFolder, Folder.putVoid())) || !Folder) {
         Folder.reset();
         return false;
@@ -221,10 +221,10 @@ bool TFolderView::BindFolder(IShellFolder* parent, LPCITEMIDLIST relative) {
 
 void TFolderView::ComputeFileSystemFolder() {
     FileSystemFolder = false;
-    UniquePidl parentList(PIDLParent(AbsoluteIDList));
+    UniqueAbsolutePidl parentList(PIDLParent(AbsoluteIDList));
     ComPtr<IShellFolder> parent;
     if (!parentList || !PIDLBindFolder(parentList.get(), parent.put())) return;
-    LPCITEMIDLIST last = PIDLLast(AbsoluteIDList);
+    PCUITEMID_CHILD last = PIDLLastChild(AbsoluteIDList);
     SFGAOF attributes = kFileSystemFolderBits;
     if (SUCCEEDED(parent->GetAttributesOf(1, &last, &attributes)))
         FileSystemFolder = (attributes & kFileSystemFolderBits) == kFileSystemFolderBits;
@@ -236,8 +236,8 @@ void TFolderView::FallBackToParent(bool viaParent, bool report) {
         return;
     }
     if (!AbsoluteIDList || AbsoluteIDList->mkid.cb == 0) return;
-    UniquePidl parent(PIDLParent(AbsoluteIDList));
-    UniquePidl item(PIDLClone(PIDLLast(AbsoluteIDList)));
+    UniqueAbsolutePidl parent(PIDLParent(AbsoluteIDList));
+    UniqueChildPidl item(PIDLClone(PIDLLastChild(AbsoluteIDList)));
     if (Host->ShowIfOpenElsewhere(parent.get(), item.get())) {
         CloseOwnTab();
         return;
@@ -341,15 +341,15 @@ void TFolderView::SetViewMode(int mode) {
 
 void TFolderView::GoUp(bool inNewTab, bool activate) {
     if (!AbsoluteIDList || AbsoluteIDList->mkid.cb == 0) return;
-    UniquePidl parent(PIDLParent(AbsoluteIDList));
-    UniquePidl child(PIDLClone(PIDLLast(AbsoluteIDList)));
+    UniqueAbsolutePidl parent(PIDLParent(AbsoluteIDList));
+    UniqueChildPidl child(PIDLClone(PIDLLastChild(AbsoluteIDList)));
     if (inNewTab)
         Host->OpenInNewTab(parent.release(), activate, child.get());
     else
         BrowseTo(parent.release(), true, child.get());
 }
 
-void TFolderView::SelectChild(LPCITEMIDLIST relative) {
+void TFolderView::SelectChild(PCUITEMID_CHILD relative) {
     const int index = FindItem(relative);
     if (index < 0) return;
     FocusAndSelect(index);
@@ -361,6 +361,6 @@ void TFolderView::FocusAndSelect(int index) {
     ListView_EnsureVisible(ListView, index, FALSE);
 }
 
-LPCITEMIDLIST TFolderView::FocusedItem() const {
+PCUITEMID_CHILD TFolderView::FocusedItem() const {
     return ItemIDList(ListView_GetNextItem(ListView, -1, LVNI_FOCUSED));
 }

@@ -71,16 +71,16 @@ public:
 
     // Takes ownership of `pidl`; false only when nothing was done because the
     // tab is locked or the folder is already shown elsewhere.
-    bool BrowseTo(LPITEMIDLIST pidl, bool report, LPCITEMIDLIST selectChild);
+    bool BrowseTo(PIDLIST_ABSOLUTE pidl, bool report, PCUITEMID_CHILD selectChild);
     // Takes ownership of `pidl`; `relative` names it inside `parent`.
-    bool BrowseChild(IShellFolder* parent, LPITEMIDLIST pidl, LPCITEMIDLIST relative);
+    bool BrowseChild(IShellFolder* parent, PIDLIST_ABSOLUTE pidl, PCUIDLIST_RELATIVE relative);
     // Takes ownership of `pidl`, the renamed version of the folder shown.
-    void Relocate(LPITEMIDLIST pidl, LPCITEMIDLIST selectChild);
-    void FillView(bool report, LPCITEMIDLIST selectChild);
+    void Relocate(PIDLIST_ABSOLUTE pidl, PCUITEMID_CHILD selectChild);
+    void FillView(bool report, PCUITEMID_CHILD selectChild);
     void RefreshView(int mode);
     void SetViewMode(int mode);
     void GoUp(bool inNewTab, bool activate);
-    void SelectChild(LPCITEMIDLIST relative);
+    void SelectChild(PCUITEMID_CHILD relative);
     void ExecuteCommand(WORD command);
     // Open mode: 0 in this view, 1 new active tab, 2 new background tab.
     void OpenSelection(int mode);
@@ -101,13 +101,15 @@ public:
     // The thumbnail cache is flushed (and closed when idle) a while after it was last used.
     void RestartThumbnailTimer();
 
-    // The relative ID list of the focused item, or null; not copied.
-    LPCITEMIDLIST FocusedItem() const;
-    // The relative ID list list item `index` owns, or null; not copied.
-    LPCITEMIDLIST ItemIDList(int index) const;
+    // The child ID of the focused item, or null; not copied.
+    PCUITEMID_CHILD FocusedItem() const;
+    // The child ID list item `index` owns, or null; not copied.
+    PCUITEMID_CHILD ItemIDList(int index) const;
     int ItemCount() const;
+    // The list view keeps each item's child ID in its untyped parameter.
+    static PITEMID_CHILD ItemOfParam(LPARAM param) { return reinterpret_cast<PITEMID_CHILD>(param); }
     // The index of the item whose ID list the folder calls equal to `relative`, or -1.
-    int FindItem(LPCITEMIDLIST relative) const;
+    int FindItem(PCUITEMID_CHILD relative) const;
 
     // Columns, sorting and the folder's remembered state.
     // Sorts by shell column `column`; the sorted column again turns the direction.
@@ -142,7 +144,7 @@ public:
     // not about the background fill make it unlimited (INFINITE).
     static void SetSynchronousFillLimit(DWORD milliseconds);
 
-    LPITEMIDLIST AbsoluteIDList = nullptr;
+    PIDLIST_ABSOLUTE AbsoluteIDList = nullptr;
     std::vector<TThumbSlot> Thumbs;
     BYTE ViewMode = 3;
     ComPtr<IShellFolder> Folder;
@@ -167,7 +169,7 @@ public:
     ComPtr<IShellTaskScheduler> Scheduler;
     bool Sorting = false;
     LONG Generation = 0;
-    std::vector<LPCITEMIDLIST> CutItems;
+    std::vector<PCUITEMID_CHILD> CutItems;
     HWND NextViewer = nullptr;
     bool InClipboardChain = false;
 
@@ -175,12 +177,12 @@ private:
     // A change notification that came while a fill ran, kept for its end.
     struct DeferredChange {
         LONG event = 0;
-        UniquePidl first, second;
+        UniqueAbsolutePidl first, second;
     };
     // What a full refresh puts back once the folder is listed again.
     struct RefreshRestore {
-        std::vector<UniquePidl> selected;
-        UniquePidl focused;
+        std::vector<UniqueChildPidl> selected;
+        UniqueChildPidl focused;
         int focusedIndex = -1;
         int position = 0;
     };
@@ -196,15 +198,15 @@ private:
         bool locationShown = false;  // caption and report done
         HICON folderIcon = nullptr;  // from the worker, not yet shown; owned
         HRESULT result = S_OK;
-        UniquePidl select;           // the child to select when it arrives
-        std::vector<UniquePidl> arrived;        // not yet in the list
+        UniqueChildPidl select;       // the child to select when it arrives
+        std::vector<UniqueChildPidl> arrived;       // not yet in the list
         size_t nextArrived = 0;
-        std::vector<LPITEMIDLIST> inserted;     // in the list, by arrival; the list owns them
+        std::vector<PITEMID_CHILD> inserted;    // in the list, by arrival; the list owns them
         std::vector<std::uint32_t> order;       // sorted place -> arrival number
         size_t ordered = 0;                     // places rewritten in sorted order so far
         std::unordered_set<int> rowsWithTexts;  // rows whose column texts the list was given
-        std::unordered_set<LPCITEMIDLIST> selected;  // taken before the rows are rewritten
-        LPCITEMIDLIST focused = nullptr;
+        std::unordered_set<PCUITEMID_CHILD> selected;  // taken before the rows are rewritten
+        PCUITEMID_CHILD focused = nullptr;
         bool resortAfter = false;    // the order asked for changed meanwhile
         bool watcherPending = false;
         std::vector<DeferredChange> changes;
@@ -215,13 +217,13 @@ private:
     // What a change event leaves to do once the notification is unlocked.
     struct FolderAction {
         enum Kind { None, Gone, Renamed } kind = None;
-        UniquePidl newList;
+        UniqueAbsolutePidl newList;
     };
 
     // Navigation.
-    bool Navigate(LPITEMIDLIST pidl, bool report, LPCITEMIDLIST selectChild, IShellFolder* parent,
-                  LPCITEMIDLIST relative);
-    bool BindFolder(IShellFolder* parent, LPCITEMIDLIST relative);
+    bool Navigate(PIDLIST_ABSOLUTE pidl, bool report, PCUITEMID_CHILD selectChild, IShellFolder* parent,
+                  PCUIDLIST_RELATIVE relative);
+    bool BindFolder(IShellFolder* parent, PCUIDLIST_RELATIVE relative);
     void ComputeFileSystemFolder();
     void ApplyModeForFill(int mode);
     void SetListStyle(int mode);
@@ -236,16 +238,16 @@ private:
     void RemoveAllTasks();
 
     // Items.
-    HRESULT Enumerate(HWND owner, std::vector<UniquePidl>& items) const;
-    bool PassesFilter(LPCITEMIDLIST relative) const;
-    void SortIDLists(std::vector<LPITEMIDLIST>& lists, int column, bool ascending) const;
+    HRESULT Enumerate(HWND owner, std::vector<UniqueChildPidl>& items) const;
+    bool PassesFilter(PCUITEMID_CHILD relative) const;
+    void SortIDLists(std::vector<PITEMID_CHILD>& lists, int column, bool ascending) const;
     // The item's name for parsing inside the folder (a file's name), or empty.
-    std::wstring ParsingName(LPCITEMIDLIST relative) const;
-    bool SameItem(LPCITEMIDLIST a, LPCITEMIDLIST b) const;
-    int InsertItem(LPITEMIDLIST relative, UINT state);
+    std::wstring ParsingName(PCUITEMID_CHILD relative) const;
+    bool SameItem(PCUITEMID_CHILD a, PCUITEMID_CHILD b) const;
+    int InsertItem(PITEMID_CHILD relative, UINT state);
     void SortItems();
     void ResetItem(int index);
-    void SetItemIDList(int index, LPITEMIDLIST relative);
+    void SetItemIDList(int index, PITEMID_CHILD relative);
     void DeleteItemAt(int index);
     void FullRefresh();
     void MergeRefresh();
@@ -253,7 +255,7 @@ private:
 
     // The fill.
     // `applyState`: the folder's remembered mode, sort and columns are applied (not on a refresh).
-    void StartFill(bool report, LPCITEMIDLIST selectChild, bool applyState, HWND owner, bool interactive,
+    void StartFill(bool report, PCUITEMID_CHILD selectChild, bool applyState, HWND owner, bool interactive,
                    std::unique_ptr<RefreshRestore> restore = nullptr);
     void CancelFill();
     void PostFillStep();
@@ -278,24 +280,24 @@ private:
     // Change notifications.
     void RegisterChangeNotify();
     void DeregisterChangeNotify();
-    FolderAction ApplyChangeEvent(LONG event, LPCITEMIDLIST first, LPCITEMIDLIST second);
+    FolderAction ApplyChangeEvent(LONG event, PCIDLIST_ABSOLUTE first, PCIDLIST_ABSOLUTE second);
     void FinishFolderAction(FolderAction& action);
-    void AddOrUpdate(LPCITEMIDLIST absolute);
-    bool RemoveItem(LPCITEMIDLIST absolute);
-    void RenameItem(LPCITEMIDLIST oldList, LPCITEMIDLIST newList);
-    bool IsThisFolder(LPCITEMIDLIST absolute) const;
-    bool IsInThisFolder(LPCITEMIDLIST absolute) const;
+    void AddOrUpdate(PCIDLIST_ABSOLUTE absolute);
+    bool RemoveItem(PCIDLIST_ABSOLUTE absolute);
+    void RenameItem(PCIDLIST_ABSOLUTE oldList, PCIDLIST_ABSOLUTE newList);
+    bool IsThisFolder(PCIDLIST_ABSOLUTE absolute) const;
+    bool IsInThisFolder(PCIDLIST_ABSOLUTE absolute) const;
     void DrainDirWatcher();
     int FindItemByParsingName(const std::wstring& name) const;
-    UniquePidl ParseChild(const std::wstring& name) const;
-    UniquePidl RealChildID(LPCITEMIDLIST relative) const;
+    UniqueChildPidl ParseChild(const std::wstring& name) const;
+    UniqueChildPidl RealChildID(PCUITEMID_CHILD relative) const;
     void StartRenameLastItem();
 
     // Folders that cannot be entered (see wFolderViewEnter.cpp).
     // The folder a navigation in place leaves, to go back to.
     struct LeftFolder {
-        UniquePidl folder;
-        UniquePidl focused;  // relative to the folder
+        UniqueAbsolutePidl folder;
+        UniqueChildPidl focused;
     };
     // The host records the history step, and the view notes the folder it leaves.
     void RecordHistoryNotingLeftFolder();
@@ -332,8 +334,8 @@ private:
     void OnItemActivatedAsReturn();
 
     // Opening items.
-    bool TryOpenAsFolder(LPCITEMIDLIST relative, int mode);
-    bool OpenFolderTarget(IShellFolder* parent, LPCITEMIDLIST parentList, LPCITEMIDLIST relative, int mode);
+    bool TryOpenAsFolder(PCUITEMID_CHILD relative, int mode);
+    bool OpenFolderTarget(IShellFolder* parent, PCIDLIST_ABSOLUTE parentList, PCUITEMID_CHILD relative, int mode);
     void InvokeDefaultVerb();
     std::vector<int> SelectedIndexes() const;
     void LeaveClipboardChain();

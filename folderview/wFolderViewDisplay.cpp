@@ -15,7 +15,7 @@ namespace {
 
 // The icon the folder can give without waiting, else a background task and no
 // icon for now; with a known icon, its overlay and hidden marks as well.
-void SupplyIcon(TFolderView& view, LVITEMW& item, LPCITEMIDLIST list) {
+void SupplyIcon(TFolderView& view, LVITEMW& item, PCUITEMID_CHILD list) {
     int image = 0;
     const HRESULT fast = view.ShellIcon ? view.ShellIcon->GetIconOf(list, GIL_ASYNC, &image) : E_NOINTERFACE;
     if (fast != S_OK) {
@@ -35,7 +35,7 @@ void SupplyIcon(TFolderView& view, LVITEMW& item, LPCITEMIDLIST list) {
 // A slow column's text comes from a background task; meanwhile the sub-item
 // keeps an empty text so that the list does not ask again. A sort needs every
 // value at once, and the list keeps what it got.
-void SupplyColumnText(TFolderView& view, LVITEMW& item, LPCITEMIDLIST list) {
+void SupplyColumnText(TFolderView& view, LVITEMW& item, PCUITEMID_CHILD list) {
     if (static_cast<size_t>(item.iSubItem) >= view.Columns.size()) return;
     const UINT column = static_cast<UINT>(view.Columns[item.iSubItem]);
     SHELLDETAILS details{};
@@ -113,7 +113,7 @@ void TFolderView::OnItemActivatedAsReturn() {
 
 void TFolderView::OnGetDispInfo(NMLVDISPINFOW* info) {
     LVITEMW& item = info->item;
-    auto* list = reinterpret_cast<LPCITEMIDLIST>(item.lParam);
+    auto* list = ItemOfParam(item.lParam);
     if (!list || !Folder) return;
 
     if (item.iSubItem == 0 && (item.mask & LVIF_IMAGE)) {
@@ -156,7 +156,7 @@ LRESULT TFolderView::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
     case CDDS_ITEMPREPAINT: {
         if (!colors.lvColorGroup) return afterItem;
         const int index = static_cast<int>(draw->nmcd.dwItemSpec);
-        auto* list = reinterpret_cast<LPCITEMIDLIST>(draw->nmcd.lItemlParam);
+        auto* list = ItemOfParam(draw->nmcd.lItemlParam);
         if (index < 0 || index >= ItemCount() || !list || !Folder) return afterItem;
         draw->clrText = colors.normalString;
         if (ViewMode == 3 && (index & 1) && colors.setEvenBK) draw->clrTextBk = colors.evenBK;

@@ -35,14 +35,14 @@ LRESULT TFillBatch::Apply(TFolderView& view) {
     return 1;
 }
 
-void TFolderView::FillView(bool report, LPCITEMIDLIST selectChild) {
+void TFolderView::FillView(bool report, PCUITEMID_CHILD selectChild) {
     const bool interactive = Host->Interactive() && !fallingBack_;
     StartFill(report, selectChild, true, interactive ? Host->DialogOwner() : nullptr, interactive);
 }
 
-void TFolderView::StartFill(bool report, LPCITEMIDLIST selectChild, bool applyState, HWND owner, bool interactive,
+void TFolderView::StartFill(bool report, PCUITEMID_CHILD selectChild, bool applyState, HWND owner, bool interactive,
                             std::unique_ptr<RefreshRestore> restore) {
-    UniquePidl select(PIDLClone(selectChild));
+    UniqueChildPidl select(PIDLClone(selectChild));
     CancelFill();
     const bool hadFocus = GetFocus() == ListView;
     if (hadFocus) SetFocus(ChildWindow);
@@ -122,7 +122,7 @@ void TFolderView::CancelFill() {
 
 void TFolderView::TakeFillBatch(TFillBatch& batch) {
     if (!fill_.job) return;
-    for (UniquePidl& item : batch.items) fill_.arrived.push_back(std::move(item));
+    for (UniqueChildPidl& item : batch.items) fill_.arrived.push_back(std::move(item));
     if (batch.last) {
         fill_.finished = true;
         fill_.result = batch.result;
@@ -161,7 +161,7 @@ void TFolderView::RunFillStep(ULONGLONG deadline) {
 bool TFolderView::InsertArrived(ULONGLONG deadline) {
     const bool sortedAtOnce = fill_.finished && fill_.inserted.empty() && fill_.ordered == 0 &&
                               fill_.order.size() == fill_.arrived.size() && fill_.nextArrived == 0;
-    std::vector<UniquePidl>& arrived = fill_.arrived;
+    std::vector<UniqueChildPidl>& arrived = fill_.arrived;
     int sinceClock = 0;
     auto timeLeft = [&] {
         if (++sinceClock < kItemsBetweenClockChecks) return true;
@@ -171,7 +171,7 @@ bool TFolderView::InsertArrived(ULONGLONG deadline) {
     if (sortedAtOnce) {
         for (; fill_.ordered < fill_.order.size(); ++fill_.ordered) {
             if (!timeLeft()) return false;
-            LPITEMIDLIST item = arrived[fill_.order[fill_.ordered]].release();
+            PITEMID_CHILD item = arrived[fill_.order[fill_.ordered]].release();
             UINT state = 0;
             if (fill_.select && SameItem(item, fill_.select.get())) {
                 state = LVIS_SELECTED | LVIS_FOCUSED;
@@ -184,7 +184,7 @@ bool TFolderView::InsertArrived(ULONGLONG deadline) {
     }
     for (; fill_.nextArrived < arrived.size(); ++fill_.nextArrived) {
         if (!timeLeft()) return false;
-        LPITEMIDLIST item = arrived[fill_.nextArrived].release();
+        PITEMID_CHILD item = arrived[fill_.nextArrived].release();
         UINT state = 0;
         const bool wanted = fill_.select && SameItem(item, fill_.select.get());
         if (wanted) {
@@ -225,7 +225,7 @@ bool TFolderView::RewriteInOrder(ULONGLONG deadline) {
             if (GetTickCount64() >= deadline) return false;
         }
         const int row = static_cast<int>(fill_.ordered);
-        LPITEMIDLIST item = fill_.inserted[fill_.order[fill_.ordered]];
+        PITEMID_CHILD item = fill_.inserted[fill_.order[fill_.ordered]];
         LVITEMW change{};
         change.mask = LVIF_PARAM | LVIF_STATE | LVIF_TEXT | LVIF_IMAGE;
         change.iItem = row;

@@ -20,19 +20,19 @@ constexpr ULONG kEnumBatch = 64;
 
 }  // namespace
 
-HRESULT TFolderView::Enumerate(HWND owner, std::vector<UniquePidl>& items) const {
+HRESULT TFolderView::Enumerate(HWND owner, std::vector<UniqueChildPidl>& items) const {
     ComPtr<IEnumIDList> enumerator;
     const HRESULT hr = Folder->EnumObjects(owner, FolderViewConfig().EnumFlags(), enumerator.put());
     if (hr != S_OK) return hr;
     if (!enumerator) return E_FAIL;
-    LPITEMIDLIST batch[kEnumBatch];
+    PITEMID_CHILD batch[kEnumBatch];
     bool listedAny = false;  // before the filter
     for (;;) {
         ULONG fetched = 0;
         const HRESULT next = enumerator->Next(kEnumBatch, batch, &fetched);
         if (FAILED(next)) break;
         for (ULONG i = 0; i < fetched && i < kEnumBatch; ++i) {
-            UniquePidl item(batch[i]);
+            UniqueChildPidl item(batch[i]);
             listedAny = listedAny || item;
             if (item && PassesFilter(item.get())) items.push_back(std::move(item));
         }
@@ -41,22 +41,24 @@ HRESULT TFolderView::Enumerate(HWND owner, std::vector<UniquePidl>& items) const
     return listedAny ? S_OK : EmptyListingResult(AbsoluteIDList);
 }
 
-bool TFolderView::PassesFilter(LPCITEMIDLIST relative) const {
+bool TFolderView::PassesFilter(PCUITEMID_CHILD relative) const {
     if (DisplayFilter().empty()) return true;
     std::wstring name;
     if (!InFolderNames || !InFolderNames->Name(relative, name)) name.clear();
     return DisplayFilterAccepts(name);
 }
 
-void TFolderView::SortIDLists(std::vector<LPITEMIDLIST>& lists, int column, bool ascending) const {
+void TFolderView::SortIDLists(std::vector<PITEMID_CHILD>& lists, int column, bool ascending) const {
     TItemOrder order(Folder2 ? static_cast<IShellFolder*>(Folder2.get()) : Folder.get(), FileSystemFolder, column,
                      ascending);
-    MergeSort(lists, [&](LPCITEMIDLIST a, LPCITEMIDLIST b) { return order.Compare(a, b); });
+    MergeSort(lists, [&](PCUITEMID_CHILD a, PCUITEMID_CHILD b) { return order.Compare(a, b); });
 }
 
-std::wstring TFolderView::ParsingName(LPCITEMIDLIST relative) const { return ItemParsingName(Folder.get(), relative); }
+std::wstring TFolderView::ParsingName(PCUITEMID_CHILD relative) const {
+    return ItemParsingName(Folder.get(), relative);
+}
 
-bool TFolderView::SameItem(LPCITEMIDLIST a, LPCITEMIDLIST b) const {
+bool TFolderView::SameItem(PCUITEMID_CHILD a, PCUITEMID_CHILD b) const {
     const HRESULT hr = Folder->CompareIDs(0, a, b);
     if (FAILED(hr) || HRESULT_CODE(hr) != 0) return false;
     // The folder's word is checked against the names, which it may have
@@ -73,21 +75,21 @@ bool SameParsingName(const std::wstring& a, const std::wstring& b) {
 
 int TFolderView::ItemCount() const { return ListView_GetItemCount(ListView); }
 
-LPCITEMIDLIST TFolderView::ItemIDList(int index) const {
+PCUITEMID_CHILD TFolderView::ItemIDList(int index) const {
     if (index < 0) return nullptr;
     LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = index;
     if (!ListView_GetItem(ListView, &item)) return nullptr;
-    return reinterpret_cast<LPCITEMIDLIST>(item.lParam);
+    return ItemOfParam(item.lParam);
 }
 
-int TFolderView::FindItem(LPCITEMIDLIST relative) const {
+int TFolderView::FindItem(PCUITEMID_CHILD relative) const {
     if (!relative || !Folder) return -1;
     const std::wstring wanted = ParsingName(relative);
     const int count = ItemCount();
     for (int i = 0; i < count; ++i) {
-        LPCITEMIDLIST item = ItemIDList(i);
+        PCUITEMID_CHILD item = ItemIDList(i);
         if (!item) continue;
         const HRESULT hr = Folder->CompareIDs(0, item, relative);
         if (FAILED(hr) || HRESULT_CODE(hr) != 0) continue;
@@ -106,7 +108,7 @@ int TFolderView::FindItemByParsingName(const std::wstring& name) const {
     return -1;
 }
 
-int TFolderView::InsertItem(LPITEMIDLIST relative, UINT state) {
+int TFolderView::InsertItem(PITEMID_CHILD relative, UINT state) {
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     if (state) item.mask |= LVIF_STATE;
@@ -135,7 +137,7 @@ void TFolderView::SortItems() {
         return;
     }
     struct Entry {
-        LPITEMIDLIST list;
+        PITEMID_CHILD list;
         UINT state;
     };
     constexpr UINT kKeptStates = LVIS_SELECTED | LVIS_FOCUSED | LVIS_CUT;
@@ -143,7 +145,7 @@ void TFolderView::SortItems() {
     std::vector<Entry> entries;
     entries.reserve(count);
     for (int i = 0; i < count; ++i) {
-        entries.push_back({const_cast<LPITEMIDLIST>(ItemIDList(i)),
+        entries.push_back({const_cast<PITEMID_CHILD>(ItemIDList(i)),
                            ListView_GetItemState(ListView, i, kKeptStates)});
     }
     Sorting = true;
@@ -186,8 +188,8 @@ void TFolderView::ResetItem(int index) {
     }
 }
 
-void TFolderView::SetItemIDList(int index, LPITEMIDLIST relative) {
-    LPITEMIDLIST old = const_cast<LPITEMIDLIST>(ItemIDList(index));
+void TFolderView::SetItemIDList(int index, PITEMID_CHILD relative) {
+    PITEMID_CHILD old = const_cast<PITEMID_CHILD>(ItemIDList(index));
     LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = index;
@@ -247,7 +249,7 @@ void TFolderView::RestoreAfterRefresh(const RefreshRestore& restore) {
         if (index < 0) index = std::min(restore.focusedIndex, count - 1);
         ListView_SetItemState(ListView, index, LVIS_FOCUSED, LVIS_FOCUSED);
     }
-    for (const UniquePidl& list : restore.selected) {
+    for (const UniqueChildPidl& list : restore.selected) {
         const int index = FindItem(list.get());
         if (index >= 0) ListView_SetItemState(ListView, index, LVIS_SELECTED, LVIS_SELECTED);
     }
@@ -261,7 +263,7 @@ void TFolderView::MergeRefresh() {
     // are applied when it ends.
     if (Filling()) return;
     SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
-    std::vector<UniquePidl> items;
+    std::vector<UniqueChildPidl> items;
     if (Enumerate(nullptr, items) != S_OK) {
         SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
         FallBackToParent(true, true);
@@ -269,7 +271,7 @@ void TFolderView::MergeRefresh() {
     }
     // Items are paired by their parsing names, which name an item inside its
     // folder uniquely; an item without one pairs only with identical bytes.
-    auto key = [&](std::wstring name, LPCITEMIDLIST list) {
+    auto key = [&](std::wstring name, PCUITEMID_CHILD list) {
         if (name.empty()) {
             const auto* bytes = reinterpret_cast<const wchar_t*>(list);
             return std::wstring(L"\1") + std::wstring(bytes, bytes + PIDLSize(list) / sizeof(wchar_t));
@@ -286,13 +288,13 @@ void TFolderView::MergeRefresh() {
     std::unordered_map<std::wstring, Current> current;
     current.reserve(count);
     for (int i = 0; i < count; ++i) {
-        LPCITEMIDLIST list = ItemIDList(i);
+        PCUITEMID_CHILD list = ItemIDList(i);
         std::wstring name = ParsingName(list);
         std::wstring itemKey = key(name, list);
         current.emplace(std::move(itemKey), Current{i, std::move(name), false});
     }
-    std::vector<LPITEMIDLIST> added;
-    for (UniquePidl& item : items) {
+    std::vector<PITEMID_CHILD> added;
+    for (UniqueChildPidl& item : items) {
         const std::wstring name = ParsingName(item.get());
         auto found = current.find(key(name, item.get()));
         if (found == current.end() || found->second.matched) {
@@ -308,7 +310,7 @@ void TFolderView::MergeRefresh() {
     }
     items.clear();
     SortIDLists(added, 0, true);
-    for (LPITEMIDLIST list : added) InsertItem(list, 0);
+    for (PITEMID_CHILD list : added) InsertItem(list, 0);
 
     std::vector<int> gone;
     for (const auto& [name, entry] : current)

@@ -27,7 +27,9 @@ constexpr LONG kFolderEvents = 0x2B81F;
 // than item by item (each looks its item up in the whole list).
 constexpr size_t kMaxSingleChanges = 32;
 
-bool SameFolder(LPCITEMIDLIST a, const UniquePidl& special) { return special && PIDLEqual(a, special.get()); }
+bool SameFolder(PCIDLIST_ABSOLUTE a, const UniqueAbsolutePidl& special) {
+    return special && PIDLEqual(a, special.get());
+}
 
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
     std::wstring path = folder;
@@ -38,7 +40,7 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
 // A notification may name a folder by a list built from its path alone, whose
 // item IDs differ from the folder's own (a directory typed as a file, for
 // one); the same file-system path makes it the same folder.
-bool SameLocation(LPCITEMIDLIST a, LPCITEMIDLIST b) {
+bool SameLocation(PCIDLIST_ABSOLUTE a, PCIDLIST_ABSOLUTE b) {
     wchar_t pathA[MAX_PATH] = {};
     wchar_t pathB[MAX_PATH] = {};
     // Between file-system folders the paths decide: the shell's own comparison
@@ -56,7 +58,7 @@ bool IsDirectory(const std::wstring& path) {
 }  // namespace
 
 void TFolderView::RegisterChangeNotify() {
-    auto add = [&](LPCITEMIDLIST list, LONG events) {
+    auto add = [&](PCIDLIST_ABSOLUTE list, LONG events) {
         SHChangeNotifyEntry entry{list, FALSE};
         if (ULONG id = SHChangeNotifyRegister(ChildWindow, kNotifySources, events, WM_CHANGENOTIFY_CHILD, 1, &entry))
             NotifyIDs.push_back(id);
@@ -70,9 +72,9 @@ void TFolderView::RegisterChangeNotify() {
             root[0] = static_cast<wchar_t>(L'A' + drive);
             if (GetDriveTypeW(root) != DRIVE_FIXED) continue;
             std::wstring recycler = std::wstring(root) + L"RECYCLER";
-            UniquePidl list;
+            UniqueAbsolutePidl list;
             if (app.desktop && SUCCEEDED(app.desktop->ParseDisplayName(nullptr, nullptr, recycler.data(), nullptr,
-                                                                      list.put(), nullptr)) && list)
+                                                                      DesktopParseResult(list.put()), nullptr)) && list)
                 add(list.get(), kRecycleBinEvents);
         }
     } else if (AbsoluteIDList->mkid.cb == 0 || SameFolder(AbsoluteIDList, app.desktopPidl)) {
@@ -132,7 +134,7 @@ void TFolderView::OnChangeNotify(HANDLE notification, DWORD processId) {
     FinishFolderAction(action);
 }
 
-TFolderView::FolderAction TFolderView::ApplyChangeEvent(LONG event, LPCITEMIDLIST first, LPCITEMIDLIST second) {
+TFolderView::FolderAction TFolderView::ApplyChangeEvent(LONG event, PCIDLIST_ABSOLUTE first, PCIDLIST_ABSOLUTE second) {
     FolderAction action;
     switch (event) {
     case SHCNE_RENAMEITEM:
@@ -168,7 +170,7 @@ TFolderView::FolderAction TFolderView::ApplyChangeEvent(LONG event, LPCITEMIDLIS
     case SHCNE_UPDATEIMAGE:
         if (!second) {
             RefreshView(RefreshFull);
-        } else if (const int image = SHHandleUpdateImage(const_cast<LPITEMIDLIST>(second)); image != -1) {
+        } else if (const int image = SHHandleUpdateImage(second); image != -1) {
             const int count = ItemCount();
             for (int i = 0; i < count; ++i) {
                 LVITEMW item{};
@@ -182,10 +184,10 @@ TFolderView::FolderAction TFolderView::ApplyChangeEvent(LONG event, LPCITEMIDLIS
         break;
     case SHCNE_RENAMEFOLDER:
         if (first && IsThisFolder(first)) {
-            UniquePidl reparsed;
+            UniqueAbsolutePidl reparsed;
             if (!second || !PIDLReparse(second, *reparsed.put()) || !reparsed) return action;
-            UniquePidl parent(PIDLParent(AbsoluteIDList));
-            action.newList.reset(PIDLAppend(parent.get(), PIDLLast(reparsed.get())));
+            UniqueAbsolutePidl parent(PIDLParent(AbsoluteIDList));
+            action.newList.reset(PIDLAppend(parent.get(), PIDLLastChild(reparsed.get())));
             if (action.newList) action.kind = FolderAction::Renamed;
             return action;
         }
@@ -206,8 +208,8 @@ void TFolderView::FinishFolderAction(FolderAction& action) {
     case FolderAction::Gone: {
         NotifyEnabled = false;
         DeregisterChangeNotify();
-        UniquePidl parent(PIDLParent(AbsoluteIDList));
-        UniquePidl name(PIDLClone(PIDLLast(AbsoluteIDList)));
+        UniqueAbsolutePidl parent(PIDLParent(AbsoluteIDList));
+        UniqueChildPidl name(PIDLClone(PIDLLastChild(AbsoluteIDList)));
         Host->OpenInNewTab(parent.release(), Host->IsActive(), name.get());
         CloseOwnTab();
         break;
@@ -220,15 +222,15 @@ void TFolderView::FinishFolderAction(FolderAction& action) {
     }
 }
 
-bool TFolderView::IsThisFolder(LPCITEMIDLIST absolute) const {
+bool TFolderView::IsThisFolder(PCIDLIST_ABSOLUTE absolute) const {
     return absolute && AbsoluteIDList && SameLocation(absolute, AbsoluteIDList);
 }
 
 // Only the folder's own children are listed: an event about an item elsewhere
 // that happens to share a name with one of ours must not touch ours.
-bool TFolderView::IsInThisFolder(LPCITEMIDLIST absolute) const {
+bool TFolderView::IsInThisFolder(PCIDLIST_ABSOLUTE absolute) const {
     if (!absolute || absolute->mkid.cb == 0 || !AbsoluteIDList) return false;
-    UniquePidl parent(PIDLParent(absolute));
+    UniqueAbsolutePidl parent(PIDLParent(absolute));
     if (!parent) return false;
     if (parent.get()->mkid.cb == 0 || AbsoluteIDList->mkid.cb == 0)
         return parent.get()->mkid.cb == 0 && AbsoluteIDList->mkid.cb == 0;
@@ -237,22 +239,22 @@ bool TFolderView::IsInThisFolder(LPCITEMIDLIST absolute) const {
 
 // Some shells answer SHGetRealIDL with the item's whole ID list from the
 // desktop; a list item holds only its own item ID.
-UniquePidl TFolderView::RealChildID(LPCITEMIDLIST relative) const {
-    UniquePidl real;
-    if (FAILED(SHGetRealIDL(Folder.get(), relative, real.put())) || !real) return UniquePidl();
-    if (PIDLCount(real.get()) > 1) real.reset(PIDLClone(PIDLLast(real.get())));
+UniqueChildPidl TFolderView::RealChildID(PCUITEMID_CHILD relative) const {
+    UniqueChildPidl real;
+    if (FAILED(SHGetRealIDL(Folder.get(), relative, real.put())) || !real) return UniqueChildPidl();
+    if (PIDLCount(real.get()) > 1) real.reset(PIDLClone(PIDLLastChild(real.get())));
     return real;
 }
 
-void TFolderView::AddOrUpdate(LPCITEMIDLIST absolute) {
+void TFolderView::AddOrUpdate(PCIDLIST_ABSOLUTE absolute) {
     if (!absolute) {
         RefreshView(RefreshMerge);
         return;
     }
     if (!IsInThisFolder(absolute)) return;
-    LPCITEMIDLIST last = PIDLLast(absolute);
+    PCUITEMID_CHILD last = PIDLLastChild(absolute);
     const int index = FindItem(last);
-    UniquePidl real = RealChildID(last);
+    UniqueChildPidl real = RealChildID(last);
     if (index >= 0) {
         // An item ID carries the item's size and times: the fresh one replaces
         // it, or the list would go on showing what the item was.
@@ -264,7 +266,7 @@ void TFolderView::AddOrUpdate(LPCITEMIDLIST absolute) {
     // A new item obeys the same rules as the enumeration: no hidden item
     // unless hidden items are listed, nothing the display filter hides.
     if (!FolderViewConfig().ShowHidden) {
-        LPCITEMIDLIST item = real.get();
+        PCUITEMID_CHILD item = real.get();
         SFGAOF attributes = SFGAO_HIDDEN;
         if (SUCCEEDED(Folder->GetAttributesOf(1, &item, &attributes)) && (attributes & SFGAO_HIDDEN)) return;
     }
@@ -272,9 +274,9 @@ void TFolderView::AddOrUpdate(LPCITEMIDLIST absolute) {
     InsertItem(real.release(), 0);
 }
 
-bool TFolderView::RemoveItem(LPCITEMIDLIST absolute) {
+bool TFolderView::RemoveItem(PCIDLIST_ABSOLUTE absolute) {
     if (!IsInThisFolder(absolute)) return false;
-    const int index = FindItem(PIDLLast(absolute));
+    const int index = FindItem(PIDLLastChild(absolute));
     if (index < 0) return false;
     const int count = ItemCount();
     if (count > 1 && index == count - 1 && ListView_GetNextItem(ListView, -1, LVNI_FOCUSED) == index)
@@ -284,7 +286,7 @@ bool TFolderView::RemoveItem(LPCITEMIDLIST absolute) {
     return true;
 }
 
-void TFolderView::RenameItem(LPCITEMIDLIST oldList, LPCITEMIDLIST newList) {
+void TFolderView::RenameItem(PCIDLIST_ABSOLUTE oldList, PCIDLIST_ABSOLUTE newList) {
     if (!oldList || !newList) {
         RefreshView(RefreshMerge);
         return;
@@ -297,17 +299,17 @@ void TFolderView::RenameItem(LPCITEMIDLIST oldList, LPCITEMIDLIST newList) {
         RemoveItem(oldList);
         return;
     }
-    const int index = FindItem(PIDLLast(oldList));
-    const int existing = FindItem(PIDLLast(newList));
+    const int index = FindItem(PIDLLastChild(oldList));
+    const int existing = FindItem(PIDLLastChild(newList));
     // The new name is listed already (the change was seen twice, through the
     // shell and the watcher): drop the old name instead of showing the new one twice.
     if (existing >= 0 && existing != index) {
         if (index >= 0) RemoveItem(oldList);
-        const int now = FindItem(PIDLLast(newList));
+        const int now = FindItem(PIDLLastChild(newList));
         if (now >= 0) ResetItem(now);
         return;
     }
-    UniquePidl real = index >= 0 ? RealChildID(PIDLLast(newList)) : UniquePidl();
+    UniqueChildPidl real = index >= 0 ? RealChildID(PIDLLastChild(newList)) : UniqueChildPidl();
     if (!real) {
         RefreshView(RefreshMerge);
         return;
@@ -323,10 +325,11 @@ void TFolderView::StartRenameLastItem() {
     ExecuteCommand(IDM_RENAME);
 }
 
-UniquePidl TFolderView::ParseChild(const std::wstring& name) const {
-    UniquePidl list;
+UniqueChildPidl TFolderView::ParseChild(const std::wstring& name) const {
+    UniqueChildPidl list;
     std::wstring buffer = name;
-    if (FAILED(Folder->ParseDisplayName(nullptr, nullptr, buffer.data(), nullptr, list.put(), nullptr)))
+    if (FAILED(Folder->ParseDisplayName(nullptr, nullptr, buffer.data(), nullptr, ChildParseResult(list.put()),
+                                        nullptr)))
         list.reset();
     return list;
 }
@@ -353,13 +356,13 @@ void TFolderView::DrainDirWatcher() {
     }
 
     const LONG generation = Generation;
-    auto absolute = [&](LPCITEMIDLIST relative) { return UniquePidl(PIDLAppend(AbsoluteIDList, relative)); };
+    auto absolute = [&](PCUITEMID_CHILD relative) { return UniqueAbsolutePidl(PIDLAppend(AbsoluteIDList, relative)); };
     for (const DirChange& change : changes) {
         FolderAction action;
         switch (change.kind) {
         case DirChange::Added:
         case DirChange::Modified: {
-            UniquePidl child = ParseChild(change.name);
+            UniqueChildPidl child = ParseChild(change.name);
             if (!child) break;
             LONG event = SHCNE_UPDATEITEM;
             if (change.kind == DirChange::Added)
@@ -375,7 +378,7 @@ void TFolderView::DrainDirWatcher() {
         }
         case DirChange::Renamed: {
             const int index = FindItemByParsingName(change.name);
-            UniquePidl child = ParseChild(change.newName);
+            UniqueChildPidl child = ParseChild(change.newName);
             if (index >= 0 && child)
                 action = ApplyChangeEvent(SHCNE_RENAMEITEM, absolute(ItemIDList(index)).get(),
                                           absolute(child.get()).get());
@@ -386,16 +389,17 @@ void TFolderView::DrainDirWatcher() {
             break;
         }
         case DirChange::SelfRemoved: {
-            UniquePidl self(PIDLClone(AbsoluteIDList));
+            UniqueAbsolutePidl self(PIDLClone(AbsoluteIDList));
             action = ApplyChangeEvent(SHCNE_RMDIR, self.get(), nullptr);
             break;
         }
         case DirChange::SelfRenamed: {
-            UniquePidl self(PIDLClone(AbsoluteIDList));
-            UniquePidl renamed;
+            UniqueAbsolutePidl self(PIDLClone(AbsoluteIDList));
+            UniqueAbsolutePidl renamed;
             std::wstring path = change.newName;
-            if (FAILED(App().desktop->ParseDisplayName(nullptr, nullptr, path.data(), nullptr, renamed.put(),
-                                                       nullptr)) || !renamed)
+            if (FAILED(App().desktop->ParseDisplayName(nullptr, nullptr, path.data(), nullptr,
+                                                       DesktopParseResult(renamed.put()), nullptr)) ||
+                !renamed)
                 break;
             action = ApplyChangeEvent(SHCNE_RENAMEFOLDER, self.get(), renamed.get());
             break;

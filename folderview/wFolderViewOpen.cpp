@@ -63,23 +63,23 @@ void TFolderView::OpenSelection(int mode) {
     }
     // Opening a folder in place replaces the items, so the candidates are
     // copied before the first attempt.
-    std::vector<UniquePidl> candidates;
+    std::vector<UniqueChildPidl> candidates;
     for (int index : selected) candidates.emplace_back(PIDLClone(ItemIDList(index)));
-    for (const UniquePidl& candidate : candidates) {
+    for (const UniqueChildPidl& candidate : candidates) {
         if (candidate && TryOpenAsFolder(candidate.get(), mode)) return;
     }
     InvokeDefaultVerb();
 }
 
-bool TFolderView::TryOpenAsFolder(LPCITEMIDLIST relative, int mode) {
+bool TFolderView::TryOpenAsFolder(PCUITEMID_CHILD relative, int mode) {
     if (!relative || !Folder) return false;
-    UniquePidl item(PIDLClone(relative));
-    LPCITEMIDLIST itemList = item.get();
+    UniqueChildPidl item(PIDLClone(relative));
+    PCUITEMID_CHILD itemList = item.get();
     SFGAOF attributes = SFGAO_FOLDER | SFGAO_LINK;
     if (FAILED(Folder->GetAttributesOf(1, &itemList, &attributes))) return false;
     if (attributes & SFGAO_FOLDER) {
         ComPtr<IShellFolder> folder = Folder;
-        UniquePidl folderList(PIDLClone(AbsoluteIDList));
+        UniqueAbsolutePidl folderList(PIDLClone(AbsoluteIDList));
         return OpenFolderTarget(folder.get(), folderList.get(), itemList, mode);
     }
     if (!(attributes & SFGAO_LINK)) return false;
@@ -90,7 +90,7 @@ bool TFolderView::TryOpenAsFolder(LPCITEMIDLIST relative, int mode) {
     // A link that cannot be resolved has been dealt with (the shell said why):
     // it must not be executed either.
     if (FAILED(link->Resolve(Host->DialogOwner(), SLR_UPDATE))) return true;
-    UniquePidl target;
+    UniqueAbsolutePidl target;
     if (FAILED(link->GetIDList(target.put())) || !target) return false;
     if (target.get()->mkid.cb == 0) {
         if (mode == 0)
@@ -99,19 +99,19 @@ bool TFolderView::TryOpenAsFolder(LPCITEMIDLIST relative, int mode) {
             Host->OpenInNewTab(target.release(), mode == 1, nullptr);
         return true;
     }
-    UniquePidl parentList(PIDLParent(target.get()));
+    UniqueAbsolutePidl parentList(PIDLParent(target.get()));
     ComPtr<IShellFolder> parent;
     if (!parentList || !PIDLBindFolder(parentList.get(), parent.put())) return false;
-    LPCITEMIDLIST last = PIDLLast(target.get());
+    PCUITEMID_CHILD last = PIDLLastChild(target.get());
     SFGAOF targetAttributes = SFGAO_FOLDER;
     if (FAILED(parent->GetAttributesOf(1, &last, &targetAttributes)) || !(targetAttributes & SFGAO_FOLDER))
         return false;
     return OpenFolderTarget(parent.get(), parentList.get(), last, mode);
 }
 
-bool TFolderView::OpenFolderTarget(IShellFolder* parent, LPCITEMIDLIST parentList, LPCITEMIDLIST relative,
+bool TFolderView::OpenFolderTarget(IShellFolder* parent, PCIDLIST_ABSOLUTE parentList, PCUITEMID_CHILD relative,
                                    int mode) {
-    UniquePidl absolute(PIDLAppend(parentList, relative));
+    UniqueAbsolutePidl absolute(PIDLAppend(parentList, relative));
     if (!absolute) return false;
     if (mode == 0)
         BrowseChild(parent, absolute.release(), relative);
@@ -143,10 +143,10 @@ void TFolderView::InvokeDefaultVerb() {
 
     // Running one item may pump messages that change the list, so every
     // target is taken before the first runs.
-    std::vector<UniquePidl> targets;
+    std::vector<UniqueAbsolutePidl> targets;
     for (int index : items) targets.emplace_back(PIDLAppend(AbsoluteIDList, ItemIDList(index)));
     const std::wstring directory = PIDLPathOrName(AbsoluteIDList);
-    for (const UniquePidl& target : targets) {
+    for (const UniqueAbsolutePidl& target : targets) {
         if (!target) continue;
         SHELLEXECUTEINFOW execute{sizeof(execute)};
         execute.fMask = SEE_MASK_IDLIST;

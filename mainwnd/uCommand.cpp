@@ -98,21 +98,21 @@ void OpenClosedFolder(int index) {
     if (!history || index < 0 || index >= history->Count()) return;
     // The history may change while the folder opens (a tab that closes
     // instead records itself), so the folder is copied first.
-    UniquePidl folder(PIDLClone(history->Get(index)));
+    UniqueAbsolutePidl folder(PIDLClone(StoredFolder(history->Get(index))));
     if (folder) OpenFolder(folder.get(), ReopenClosedInNewWindow());
 }
 
 void ReopenLastClosed() {
     TPIDLList* history = App().closedFolders.get();
     if (!history || history->Count() == 0) return;
-    UniquePidl folder(PIDLClone(history->Get(0)));
+    UniqueAbsolutePidl folder(PIDLClone(StoredFolder(history->Get(0))));
     history->Delete(0);
     if (folder) OpenFolder(folder.get(), ReopenClosedInNewWindow());
 }
 
 // Opens `folder` (taken over) in a new activated window.
-void OpenInNewWindow(LPITEMIDLIST folder) {
-    UniquePidl owned(folder);
+void OpenInNewWindow(PIDLIST_ABSOLUTE folder) {
+    UniqueAbsolutePidl owned(folder);
     if (owned) OpenFolder(owned.get(), true);
 }
 
@@ -127,8 +127,9 @@ void OpenClipboardText(HWND frame) {
     }
     CloseClipboard();
     if (text.empty() || !App().desktop) return;
-    LPITEMIDLIST parsed = nullptr;
-    if (SUCCEEDED(App().desktop->ParseDisplayName(frame, nullptr, text.data(), nullptr, &parsed, nullptr)))
+    PIDLIST_ABSOLUTE parsed = nullptr;
+    if (SUCCEEDED(
+            App().desktop->ParseDisplayName(frame, nullptr, text.data(), nullptr, DesktopParseResult(&parsed), nullptr)))
         OpenInNewWindow(parsed);
 }
 
@@ -141,13 +142,13 @@ void OpenFromFolderBrowser(HWND frame) {
 
 // The shell's own window on the active view's folder (the desktop without one).
 void ShellExecuteFolder(HWND frame, const wchar_t* verb) {
-    LPCITEMIDLIST folder = ChildFolder();
+    PCIDLIST_ABSOLUTE folder = ChildFolder();
     if (!folder) folder = App().desktopPidl.get();
     SHELLEXECUTEINFOW info{sizeof(info)};
     info.fMask = SEE_MASK_IDLIST;
     info.hwnd = frame;
     info.lpVerb = verb;
-    info.lpIDList = const_cast<LPITEMIDLIST>(folder);
+    info.lpIDList = const_cast<PIDLIST_ABSOLUTE>(folder);
     info.nShow = SW_SHOWNORMAL;
     Routing().shellExecute(&info);
 }
@@ -219,7 +220,7 @@ bool RunTableCommand(HWND frame, WORD command) {
     case IDM_REOPEN_LAST: ReopenLastClosed(); return true;
     case IDM_NEW_DESKTOP: OpenInNewWindow(PIDLClone(App().desktopPidl.get())); return true;
     case IDM_NEW_CURRENT:
-        if (LPCITEMIDLIST folder = ChildFolder()) OpenInNewWindow(PIDLClone(folder));
+        if (PCIDLIST_ABSOLUTE folder = ChildFolder()) OpenInNewWindow(PIDLClone(folder));
         return true;
     case IDM_NEW_CLIPBOARD: OpenClipboardText(frame); return true;
     case IDM_NEW_FROM_TREE: OpenFromFolderBrowser(frame); return true;

@@ -20,12 +20,12 @@ BarRoutes& Routes() {
     return routes;
 }
 
-void RouteSyncFolderTree(LPCITEMIDLIST folder) {
+void RouteSyncFolderTree(PCIDLIST_ABSOLUTE folder) {
     HWND tree = Bar(RouteBar::FolderTree);
     if (folder && tree && IsWindowVisible(tree) && Routes().syncFolderTree) Routes().syncFolderTree(folder);
 }
 
-void RouteShowInAddressBar(LPCITEMIDLIST folder) {
+void RouteShowInAddressBar(PCIDLIST_ABSOLUTE folder) {
     HWND address = Bar(RouteBar::AddressBar);
     if (folder && address && IsWindowVisible(address) && Routes().showInAddressBar) Routes().showInAddressBar(folder);
 }

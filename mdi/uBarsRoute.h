@@ -15,17 +15,17 @@ struct BarRoutes {
     // which keeps them.
     HWND (*window)(RouteBar bar) = nullptr;
     // Selects the node of `folder`, creating nodes on the way; set by the folder tree.
-    void (*syncFolderTree)(LPCITEMIDLIST folder) = nullptr;
+    void (*syncFolderTree)(PCIDLIST_ABSOLUTE folder) = nullptr;
     // Shows `folder` with its icon in the edit field; set by the address bar.
-    void (*showInAddressBar)(LPCITEMIDLIST folder) = nullptr;
+    void (*showInAddressBar)(PCIDLIST_ABSOLUTE folder) = nullptr;
 };
 
 BarRoutes& Routes();
 
 // Only while the folder tree exists and is visible.
-void RouteSyncFolderTree(LPCITEMIDLIST folder);
+void RouteSyncFolderTree(PCIDLIST_ABSOLUTE folder);
 // Only while the address bar is visible.
-void RouteShowInAddressBar(LPCITEMIDLIST folder);
+void RouteShowInAddressBar(PCIDLIST_ABSOLUTE folder);
 // Clears the address bar's list selection and shows `text` with the system
 // small icon `iconIndex` in its edit field.
 void RouteShowTextInAddressBar(int iconIndex, const wchar_t* text);

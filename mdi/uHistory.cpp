@@ -35,7 +35,7 @@ std::unique_ptr<THistoryEntry> CurrentLocation(const TMDIChildView& view) {
     if (!folderView || !folderView->AbsoluteIDList) return nullptr;
     entry->folder.reset(PIDLClone(folderView->AbsoluteIDList));
     if (!entry->folder) return nullptr;
-    if (LPCITEMIDLIST focused = folderView->FocusedItem()) entry->focusedItem.reset(PIDLClone(focused));
+    if (PCUITEMID_CHILD focused = folderView->FocusedItem()) entry->focusedItem.reset(PIDLClone(focused));
     return entry;
 }
 

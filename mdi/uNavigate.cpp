@@ -41,8 +41,8 @@ RECT NewChildRect() { return {CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_US
 // A folder that could not be entered leaves the view on the folder it left (or
 // on the parent), and the view's own report is held back while a request
 // runs: the bars, shown the request's folder beforehand, follow the view.
-void FollowTheFolderShown(LPCITEMIDLIST requested, int origin) {
-    LPCITEMIDLIST shown = ChildFolder();
+void FollowTheFolderShown(PCIDLIST_ABSOLUTE requested, int origin) {
+    PCIDLIST_ABSOLUTE shown = ChildFolder();
     if (!shown || PIDLEqual(shown, requested)) return;
     if (FrameConfig().treeSync && origin != OriginFolderTree) RouteSyncFolderTree(shown);
     RouteShowInAddressBar(shown);
@@ -52,8 +52,8 @@ void FollowTheFolderShown(LPCITEMIDLIST requested, int origin) {
 
 bool InNavigate() { return g_inNavigate; }
 
-HWND OpenChildWindow(LPITEMIDLIST pidl, bool activate, LPCITEMIDLIST selectItem, BYTE kind) {
-    UniquePidl folder(pidl);
+HWND OpenChildWindow(PIDLIST_ABSOLUTE pidl, bool activate, PCUITEMID_CHILD selectItem, BYTE kind) {
+    UniqueAbsolutePidl folder(pidl);
     HWND client = FrameLink().mdiClient;
     if (!client) return nullptr;
     BOOL activeMaximized = FALSE;
@@ -104,11 +104,11 @@ HWND OpenChildWindow(LPITEMIDLIST pidl, bool activate, LPCITEMIDLIST selectItem,
     return child;
 }
 
-bool FindOpenFolder(LPCITEMIDLIST pidl, bool activate, LPCITEMIDLIST selectItem) {
+bool FindOpenFolder(PCIDLIST_ABSOLUTE pidl, bool activate, PCUITEMID_CHILD selectItem) {
     if (!pidl || FolderViewConfig().AllowSameFolder) return false;
     for (int i = 0, count = TabCount(); i < count; ++i) {
         HWND child = TabChild(i);
-        LPCITEMIDLIST folder = ChildFolder(child);
+        PCIDLIST_ABSOLUTE folder = ChildFolder(child);
         if (!folder || !PIDLEqual(folder, pidl)) continue;
         if (activate) {
             ActivateChild(child);
@@ -120,7 +120,7 @@ bool FindOpenFolder(LPCITEMIDLIST pidl, bool activate, LPCITEMIDLIST selectItem)
     return false;
 }
 
-void RequestNavigate(LPCITEMIDLIST pidl, int origin, int target, LPCITEMIDLIST selectItem) {
+void RequestNavigate(PCIDLIST_ABSOLUTE pidl, int origin, int target, PCUITEMID_CHILD selectItem) {
     if (target == TargetBackground) {
         if (pidl) OpenChildWindow(PIDLClone(pidl), false, selectItem, ContentFolder);
         return;
@@ -147,7 +147,7 @@ void RequestNavigate(LPCITEMIDLIST pidl, int origin, int target, LPCITEMIDLIST s
     if (focusedBar && IsWindow(focusedBar)) SetFocus(focusedBar);
 }
 
-void OpenFolder(LPCITEMIDLIST pidl, bool newWindow) {
+void OpenFolder(PCIDLIST_ABSOLUTE pidl, bool newWindow) {
     RequestNavigate(pidl, OriginOther, newWindow ? TargetNew : TargetActive, nullptr);
 }
 

@@ -113,7 +113,7 @@ bool OnClose(HWND hwnd) {
         if (HWND next = TabChild(successor)) ActivateChild(next);
     }
     if (view && view->ContentKind == ContentFolder)
-        if (LPCITEMIDLIST folder = ChildFolder(hwnd)) RecordClosed(folder);
+        if (PCIDLIST_ABSOLUTE folder = ChildFolder(hwnd)) RecordClosed(folder);
     return true;
 }
 
@@ -368,7 +368,7 @@ TFolderView* ChildFolderView(HWND child) {
     return view && view->ContentKind == ContentFolder ? view->FolderView.get() : nullptr;
 }
 
-LPCITEMIDLIST ChildFolder(HWND child) {
+PCIDLIST_ABSOLUTE ChildFolder(HWND child) {
     TFolderView* folderView = ChildFolderView(child);
     return folderView ? folderView->AbsoluteIDList : nullptr;
 }

@@ -24,8 +24,8 @@ enum ContentKind : BYTE { ContentFolder = 0, ContentSearch = 1 };
 
 struct THistoryEntry {
     BYTE kind = ContentFolder;
-    UniquePidl folder;       // none for search results
-    UniquePidl focusedItem;  // child ID relative to folder, or none
+    UniqueAbsolutePidl folder;    // none for search results
+    UniqueChildPidl focusedItem;  // inside folder, or none
 };
 
 // Newest first, at most 20 entries; owns its entries.
@@ -107,11 +107,11 @@ enum NavigateTarget { TargetActive = 0, TargetNew = 1, TargetBackground = 2 };
 // Creates a child; takes ownership of `pidl` (for a folder kind). Answers the
 // new child, or null when none was made (no folder, or the folder was already
 // open and that tab was used instead).
-HWND OpenChildWindow(LPITEMIDLIST pidl, bool activate, LPCITEMIDLIST selectItem, BYTE kind);
-bool FindOpenFolder(LPCITEMIDLIST pidl, bool activate, LPCITEMIDLIST selectItem);
+HWND OpenChildWindow(PIDLIST_ABSOLUTE pidl, bool activate, PCUITEMID_CHILD selectItem, BYTE kind);
+bool FindOpenFolder(PCIDLIST_ABSOLUTE pidl, bool activate, PCUITEMID_CHILD selectItem);
 // Copies `pidl`; never takes it over.
-void RequestNavigate(LPCITEMIDLIST pidl, int origin, int target, LPCITEMIDLIST selectItem);
-void OpenFolder(LPCITEMIDLIST pidl, bool newWindow);
+void RequestNavigate(PCIDLIST_ABSOLUTE pidl, int origin, int target, PCUITEMID_CHILD selectItem);
+void OpenFolder(PCIDLIST_ABSOLUTE pidl, bool newWindow);
 void PushHistory(TMDIChildView& view);
 void GoHistory(TMDIChildView& view, int n, bool back);
 void HistoryMenu(TMDIChildView& view, bool back, POINT screenPoint);
@@ -131,7 +131,7 @@ void RefreshHistoryButtons();
 // null; all but ActiveChildView answer none for a search-results child.
 TMDIChildView* ChildViewOf(HWND child);
 TFolderView* ChildFolderView(HWND child = nullptr);
-LPCITEMIDLIST ChildFolder(HWND child = nullptr);
+PCIDLIST_ABSOLUTE ChildFolder(HWND child = nullptr);
 HWND ChildListView(HWND child = nullptr);
 TFolderView* ActiveFolderView();
 TMDIChildView* ActiveChildView();

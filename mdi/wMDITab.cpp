@@ -345,7 +345,7 @@ void MoveTab(int from, int to) {
 std::wstring TabTooltip(int index) {
     // Without a child ChildFolder would answer the active child's folder.
     HWND child = TabChild(index);
-    LPCITEMIDLIST folder = child ? ChildFolder(child) : nullptr;
+    PCIDLIST_ABSOLUTE folder = child ? ChildFolder(child) : nullptr;
     if (!folder) return {};
     std::wstring tip = PIDLPathOrName(folder);
     if (tip.size() > static_cast<size_t>(kTooltipBufferSize - 1)) tip.resize(kTooltipBufferSize - 1);
@@ -357,10 +357,10 @@ void SetTabText(HWND child, const std::wstring& text) {
 }
 
 void SetTabPath(HWND child) {
-    LPCITEMIDLIST folder = ChildFolder(child);
+    PCIDLIST_ABSOLUTE folder = ChildFolder(child);
     if (!folder) return;
     ComPtr<IShellFolder> parent;
-    LPCITEMIDLIST last = nullptr;
+    PCUITEMID_CHILD last = nullptr;
     if (FAILED(SHBindToParent(folder, IID_IShellFolder, parent.putVoid(), &last))) return;
     STRRET name{};
     if (FAILED(parent->GetDisplayNameOf(last, SHGDN_FORPARSING | SHGDN_FORADDRESSBAR, &name))) return;

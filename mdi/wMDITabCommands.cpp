@@ -63,11 +63,11 @@ void ShowTabMenu(int index) {
 // The shell's menu for the tab's folder as an item of its parent, the same
 // menu the folder has in its parent's list.
 void ShowTabContextMenu(int index) {
-    LPCITEMIDLIST shown = ChildFolder(TabChild(index));
+    PCIDLIST_ABSOLUTE shown = ChildFolder(TabChild(index));
     if (!shown) return;
     // The tab may close while its menu is open; the command still needs the folder.
-    UniquePidl folder(PIDLClone(shown));
-    UniquePidl parent(PIDLParent(folder.get()));
+    UniqueAbsolutePidl folder(PIDLClone(shown));
+    UniqueAbsolutePidl parent(PIDLParent(folder.get()));
     ComPtr<IContextMenu> shellMenu = ItemContextMenu(folder.get());
     if (!shellMenu) return;
     TContextMenu menu;

@@ -87,7 +87,7 @@ TFileSystemOrder::TFileSystemOrder(IShellFolder* folder, UINT column) : folder_(
 
 TFileSystemOrder::~TFileSystemOrder() = default;
 
-HRESULT TFileSystemOrder::Compare(LPCITEMIDLIST a, LPCITEMIDLIST b) {
+HRESULT TFileSystemOrder::Compare(PCUITEMID_CHILD a, PCUITEMID_CHILD b) {
     if (meaning_) {
         const HRESULT hr = meaning_->Compare(a, b);
         if (SUCCEEDED(hr)) return hr;
@@ -95,13 +95,13 @@ HRESULT TFileSystemOrder::Compare(LPCITEMIDLIST a, LPCITEMIDLIST b) {
     return folder_->CompareIDs(column_, a, b);
 }
 
-HRESULT CompareFileSystemItems(IShellFolder* folder, UINT column, LPCITEMIDLIST a, LPCITEMIDLIST b) {
+HRESULT CompareFileSystemItems(IShellFolder* folder, UINT column, PCUITEMID_CHILD a, PCUITEMID_CHILD b) {
     return TFileSystemOrder(folder, column).Compare(a, b);
 }
 
 namespace {
 
-bool FolderName(IShellFolder* folder, LPCITEMIDLIST relative, SHGDNF flags, std::wstring& name) {
+bool FolderName(IShellFolder* folder, PCUITEMID_CHILD relative, SHGDNF flags, std::wstring& name) {
     STRRET text{};
     if (FAILED(folder->GetDisplayNameOf(relative, flags, &text))) return false;
     name = StrRetToText(&text, relative);
@@ -122,7 +122,7 @@ TInFolderNames::TInFolderNames(IShellFolder* folder, bool fileSystemFolder) : fo
 
 TInFolderNames::~TInFolderNames() = default;
 
-bool TInFolderNames::Name(LPCITEMIDLIST relative, std::wstring& name) {
+bool TInFolderNames::Name(PCUITEMID_CHILD relative, std::wstring& name) {
     if (!folder_) return false;
     WIN32_FIND_DATAW data{};
     std::wstring parsing;
@@ -164,7 +164,7 @@ bool TInFolderNames::Name(LPCITEMIDLIST relative, std::wstring& name) {
 namespace {
 
 // The full path of a file (not a folder) of the file system, or empty.
-std::wstring FileSystemFilePath(IShellFolder* folder, LPCITEMIDLIST relative) {
+std::wstring FileSystemFilePath(IShellFolder* folder, PCUITEMID_CHILD relative) {
     SFGAOF attributes = SFGAO_FILESYSTEM | SFGAO_FOLDER;
     STRRET name{};
     wchar_t path[MAX_PATH] = {};
@@ -178,7 +178,7 @@ std::wstring FileSystemFilePath(IShellFolder* folder, LPCITEMIDLIST relative) {
 
 }  // namespace
 
-ComPtr<IExtractImage> CreateImageExtractor(IShellFolder* folder, LPCITEMIDLIST relative, HWND owner) {
+ComPtr<IExtractImage> CreateImageExtractor(IShellFolder* folder, PCUITEMID_CHILD relative, HWND owner) {
     if (!folder || !relative) return {};
     const std::wstring path = FileSystemFilePath(folder, relative);
     // Where file-system folders are known to offer no extractor, asking is skipped.

@@ -68,7 +68,7 @@ public:
     ~TFileSystemOrder();
     TFileSystemOrder(const TFileSystemOrder&) = delete;
     TFileSystemOrder& operator=(const TFileSystemOrder&) = delete;
-    HRESULT Compare(LPCITEMIDLIST a, LPCITEMIDLIST b);
+    HRESULT Compare(PCUITEMID_CHILD a, PCUITEMID_CHILD b);
 
 private:
     IShellFolder* folder_;
@@ -90,7 +90,7 @@ public:
     TInFolderNames(const TInFolderNames&) = delete;
     TInFolderNames& operator=(const TInFolderNames&) = delete;
     // False when the folder gives no name.
-    bool Name(LPCITEMIDLIST relative, std::wstring& name);
+    bool Name(PCUITEMID_CHILD relative, std::wstring& name);
 
 private:
     struct Learnt;
@@ -99,9 +99,9 @@ private:
 };
 
 // One comparison of the same kind, with nothing kept.
-HRESULT CompareFileSystemItems(IShellFolder* folder, UINT column, LPCITEMIDLIST a, LPCITEMIDLIST b);
+HRESULT CompareFileSystemItems(IShellFolder* folder, UINT column, PCUITEMID_CHILD a, PCUITEMID_CHILD b);
 
 // The thumbnail extractor of item `relative` of `folder`, or empty. Picture
 // files of the file system get ours where the platform's folders offer no
 // extractor; other items only what their folder offers.
-ComPtr<IExtractImage> CreateImageExtractor(IShellFolder* folder, LPCITEMIDLIST relative, HWND owner);
+ComPtr<IExtractImage> CreateImageExtractor(IShellFolder* folder, PCUITEMID_CHILD relative, HWND owner);

@@ -79,14 +79,14 @@ struct TColumnMeaningOrder::Impl {
     std::unordered_map<LPCITEMIDLIST, Key> keys;
     std::unordered_map<std::wstring, std::wstring> typeTexts;
 
-    bool ColumnText(LPCITEMIDLIST item, std::wstring& text) const {
+    bool ColumnText(PCUITEMID_CHILD item, std::wstring& text) const {
         SHELLDETAILS details{};
         if (FAILED(folder->GetDetailsOf(item, column, &details))) return false;
         text = StrRetToText(&details.str, item);
         return true;
     }
 
-    const Key& KeyOf(LPCITEMIDLIST item) {
+    const Key& KeyOf(PCUITEMID_CHILD item) {
         auto [entry, added] = keys.try_emplace(item);
         Key& key = entry->second;
         if (!added) return key;
@@ -115,7 +115,7 @@ TColumnMeaningOrder::TColumnMeaningOrder(IShellFolder2* folder, UINT column)
 
 TColumnMeaningOrder::~TColumnMeaningOrder() = default;
 
-HRESULT TColumnMeaningOrder::Compare(LPCITEMIDLIST a, LPCITEMIDLIST b) {
+HRESULT TColumnMeaningOrder::Compare(PCUITEMID_CHILD a, PCUITEMID_CHILD b) {
     if (!impl_->folder || !a || !b) return E_INVALIDARG;
     const Impl::Key& keyA = impl_->KeyOf(a);
     const Impl::Key& keyB = impl_->KeyOf(b);
@@ -133,6 +133,6 @@ HRESULT TColumnMeaningOrder::Compare(LPCITEMIDLIST a, LPCITEMIDLIST b) {
     return MAKE_HRESULT(SEVERITY_SUCCESS, 0, static_cast<USHORT>(static_cast<short>(order)));
 }
 
-HRESULT CompareByColumnMeaning(IShellFolder2* folder, UINT column, LPCITEMIDLIST a, LPCITEMIDLIST b) {
+HRESULT CompareByColumnMeaning(IShellFolder2* folder, UINT column, PCUITEMID_CHILD a, PCUITEMID_CHILD b) {
     return TColumnMeaningOrder(folder, column).Compare(a, b);
 }

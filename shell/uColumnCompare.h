@@ -24,7 +24,7 @@ public:
 
     // The order in CompareIDs' form (the signed order in the low 16 bits);
     // fails when the column or an item's data cannot be had.
-    HRESULT Compare(LPCITEMIDLIST a, LPCITEMIDLIST b);
+    HRESULT Compare(PCUITEMID_CHILD a, PCUITEMID_CHILD b);
 
 private:
     struct Impl;
@@ -32,4 +32,4 @@ private:
 };
 
 // One comparison with nothing kept: for a single question, not for sorting.
-HRESULT CompareByColumnMeaning(IShellFolder2* folder, UINT column, LPCITEMIDLIST a, LPCITEMIDLIST b);
+HRESULT CompareByColumnMeaning(IShellFolder2* folder, UINT column, PCUITEMID_CHILD a, PCUITEMID_CHILD b);

@@ -31,7 +31,7 @@ std::string Narrow(const std::wstring& text) {
 }
 
 // A folder's file-system path, or its display name when it has none.
-std::wstring WorkingFolderText(LPCITEMIDLIST folder) {
+std::wstring WorkingFolderText(PCIDLIST_ABSOLUTE folder) {
     wchar_t path[MAX_PATH] = {};
     if (SHGetPathFromIDListW(folder, path)) return path;
     SHFILEINFOW info{};
@@ -81,7 +81,7 @@ std::string TContextMenu::GetVerb(UINT id) const {
     return verb;
 }
 
-HRESULT TContextMenu::Invoke(UINT id, LPCITEMIDLIST folder) const {
+HRESULT TContextMenu::Invoke(UINT id, PCIDLIST_ABSOLUTE folder) const {
     if (!menu_ || id < kContextMenuFirstId) return E_INVALIDARG;
     CMINVOKECOMMANDINFOEX info = InvokeRecord();
     info.lpVerb = MAKEINTRESOURCEA(id - kContextMenuFirstId);
@@ -114,11 +114,11 @@ HRESULT TContextMenu::InvokeVerb(IContextMenu* menu, int verb) {
     return menu->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info));
 }
 
-ComPtr<IContextMenu> ItemContextMenu(LPCITEMIDLIST item) {
+ComPtr<IContextMenu> ItemContextMenu(PCIDLIST_ABSOLUTE item) {
     ComPtr<IContextMenu> menu;
     if (!item) return menu;
     ComPtr<IShellFolder> parent;
-    LPCITEMIDLIST last = nullptr;
+    PCUITEMID_CHILD last = nullptr;
     if (FAILED(SHBindToParent(item, IID_IShellFolder, parent.putVoid(), &last)) || !parent) return menu;
     if (FAILED(parent->GetUIObjectOf(FrameLink().window, 1, &last, IID_IContextMenu, nullptr, menu.putVoid())))
         menu.reset();

@@ -43,7 +43,7 @@ public:
     std::string GetVerb(UINT id) const;
     // Runs the chosen identifier; `folder` is the folder the items lie in
     // (its path is the command's working folder), or none.
-    HRESULT Invoke(UINT id, LPCITEMIDLIST folder) const;
+    HRESULT Invoke(UINT id, PCIDLIST_ABSOLUTE folder) const;
     // Destroys the popup when it is the object's own.
     void Destroy();
 
@@ -62,7 +62,7 @@ private:
 // The context menu of the item `item` (an absolute ID list), asked of its
 // parent folder (the desktop for a top-level item); none when the shell has
 // no menu for it.
-ComPtr<IContextMenu> ItemContextMenu(LPCITEMIDLIST item);
+ComPtr<IContextMenu> ItemContextMenu(PCIDLIST_ABSOLUTE item);
 
 // How Track shows a popup: TrackPopupMenu with TPM_RETURNCMD and
 // TPM_RIGHTBUTTON. Tests put a function of their own here to choose an item

@@ -118,10 +118,10 @@ UniquePidl MakeList(std::initializer_list<Bytes> payloads) {
     return list;
 }
 
-UniquePidl ParsePath(const wchar_t* path) {
+UniqueAbsolutePidl ParsePath(const wchar_t* path) {
     std::wstring name = path;
-    UniquePidl pidl;
-    App().desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, pidl.put(), nullptr);
+    UniqueAbsolutePidl pidl;
+    App().desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, DesktopParseResult(pidl.put()), nullptr);
     return pidl;
 }
 
@@ -183,8 +183,8 @@ protected:
     }
 
     UniqueRegKey root_;
-    UniquePidl windows_;
-    UniquePidl system32_;
+    UniqueAbsolutePidl windows_;
+    UniqueAbsolutePidl system32_;
 };
 
 }  // namespace

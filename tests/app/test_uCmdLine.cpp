@@ -23,9 +23,9 @@ namespace {
 // What OpenArgument handed on.
 
 struct Opened {
-    UniquePidl folder;
+    UniqueAbsolutePidl folder;
     bool activate = false;
-    UniquePidl selectItem;
+    UniqueChildPidl selectItem;
 };
 
 std::vector<Opened>& OpenedFolders() {
@@ -33,11 +33,12 @@ std::vector<Opened>& OpenedFolders() {
     return opened;
 }
 
-void RecordOpen(LPITEMIDLIST folder, bool activate, LPCITEMIDLIST selectItem) {
-    OpenedFolders().push_back({UniquePidl(folder), activate, UniquePidl(selectItem ? PIDLClone(selectItem) : nullptr)});
+void RecordOpen(PIDLIST_ABSOLUTE folder, bool activate, PCUITEMID_CHILD selectItem) {
+    OpenedFolders().push_back(
+        {UniqueAbsolutePidl(folder), activate, UniqueChildPidl(selectItem ? PIDLClone(selectItem) : nullptr)});
 }
 
-std::wstring PathOf(LPCITEMIDLIST list) {
+std::wstring PathOf(PCIDLIST_ABSOLUTE list) {
     wchar_t path[MAX_PATH] = L"";
     if (!list || !SHGetPathFromIDListW(list, path)) return L"";
     return path;
@@ -45,7 +46,7 @@ std::wstring PathOf(LPCITEMIDLIST list) {
 
 std::wstring OpenedPath(size_t index) { return PathOf(OpenedFolders().at(index).folder.get()); }
 
-UniquePidl ListOfPath(const std::wstring& path) { return UniquePidl(ILCreateFromPathW(path.c_str())); }
+UniqueAbsolutePidl ListOfPath(const std::wstring& path) { return UniqueAbsolutePidl(ILCreateFromPathW(path.c_str())); }
 
 std::wstring Decimal(ULONG_PTR value) { return std::to_wstring(value); }
 
@@ -282,7 +283,7 @@ TEST_F(CmdLine, FilePathOpensItsFolderWithTheFileSelected) {
     EXPECT_EQ(PathOf(opened.folder.get()), japanese_);
     ASSERT_TRUE(opened.selectItem);
     EXPECT_EQ(PIDLCount(opened.selectItem.get()), 1);
-    UniquePidl whole(PIDLAppend(opened.folder.get(), opened.selectItem.get()));
+    UniqueAbsolutePidl whole(PIDLAppend(opened.folder.get(), opened.selectItem.get()));
     EXPECT_EQ(PathOf(whole.get()), file_);
 }
 
@@ -410,7 +411,7 @@ TEST_F(CmdLine, ThousandsOfArgumentsAreAllWalked) {
 // The handle form
 
 TEST_F(CmdLine, HandleArgumentOpensTheListInTheSharedBlockAndFreesIt) {
-    UniquePidl list = ListOfPath(japanese_);
+    UniqueAbsolutePidl list = ListOfPath(japanese_);
     HANDLE block = AllocSharedList(list.get());
     ASSERT_NE(block, nullptr);
     EXPECT_TRUE(OpenArgument(HandleArgument(block), true));
@@ -422,7 +423,7 @@ TEST_F(CmdLine, HandleArgumentOpensTheListInTheSharedBlockAndFreesIt) {
 }
 
 TEST_F(CmdLine, HandleArgumentWithoutProperNumbersIsDroppedAndLeavesTheBlockAlone) {
-    UniquePidl list = ListOfPath(japanese_);
+    UniqueAbsolutePidl list = ListOfPath(japanese_);
     HANDLE block = AllocSharedList(list.get());
     ASSERT_NE(block, nullptr);
     const std::wstring handle = Decimal(HandleToULong(block));
@@ -461,7 +462,7 @@ TEST_F(CmdLine, HandleThatIsNoSharedBlockIsNotClosed) {
 }
 
 TEST_F(CmdLine, ShellVerbHandleThatOpensStopsTheWalk) {
-    UniquePidl list = ListOfPath(japanese_);
+    UniqueAbsolutePidl list = ListOfPath(japanese_);
     HANDLE block = AllocSharedList(list.get());
     ASSERT_NE(block, nullptr);
     OpenArguments(HandleArgument(block) + L" \"" + second_ + L"\"", 0);
@@ -477,7 +478,7 @@ TEST_F(CmdLine, StaleHandleFallsBackToThePathBehindItActivatedAsFirst) {
 }
 
 TEST_F(CmdLine, HandleOfAProcessThatDoesNotExistIsDropped) {
-    UniquePidl list = ListOfPath(japanese_);
+    UniqueAbsolutePidl list = ListOfPath(japanese_);
     HANDLE block = AllocSharedList(list.get());
     ASSERT_NE(block, nullptr);
     EXPECT_FALSE(OpenArgument(HandleArgument(block, 0xFFFFFFF0), true));
@@ -547,7 +548,7 @@ TEST_F(CmdLine, ShellVerbExecuteOpensFromTheFirstArgument) {
 
 TEST_F(CmdLine, ShellVerbExecuteWithASharedBlockOpensItOnce) {
     StartDdeServer();
-    UniquePidl list = ListOfPath(second_);
+    UniqueAbsolutePidl list = ListOfPath(second_);
     HANDLE block = AllocSharedList(list.get());
     ASSERT_NE(block, nullptr);
     DdeTestClient client;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -39,10 +40,10 @@ Bytes BytesOf(LPCITEMIDLIST list) {
 
 const BYTE* At(LPCITEMIDLIST list) { return reinterpret_cast<const BYTE*>(list); }
 
-UniquePidl ParsePath(const wchar_t* path) {
+UniqueAbsolutePidl ParsePath(const wchar_t* path) {
     std::wstring name = path;
-    UniquePidl pidl;
-    App().desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, pidl.put(), nullptr);
+    UniqueAbsolutePidl pidl;
+    App().desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, DesktopParseResult(pidl.put()), nullptr);
     return pidl;
 }
 
@@ -75,6 +76,24 @@ Bytes ContentOf(IStream* stream) {
     return content;
 }
 
+// The kinds do not convert into one another; each converts to the untyped
+// list the byte-level operations take.
+static_assert(!std::is_convertible_v<PCUITEMID_CHILD, PCIDLIST_ABSOLUTE>);
+static_assert(!std::is_convertible_v<PCUIDLIST_RELATIVE, PCIDLIST_ABSOLUTE>);
+static_assert(!std::is_convertible_v<PCIDLIST_ABSOLUTE, PCUITEMID_CHILD>);
+static_assert(!std::is_convertible_v<LPCITEMIDLIST, PCIDLIST_ABSOLUTE>);
+static_assert(std::is_convertible_v<PCIDLIST_ABSOLUTE, LPCITEMIDLIST>);
+static_assert(std::is_convertible_v<PCUITEMID_CHILD, LPCITEMIDLIST>);
+// Joining a folder and what lies below it gives a folder; the parent of a
+// folder is a folder; its last item is a child.
+static_assert(std::is_same_v<decltype(PIDLAppend(PCIDLIST_ABSOLUTE{}, PCUITEMID_CHILD{})), PIDLIST_ABSOLUTE>);
+static_assert(std::is_same_v<decltype(PIDLAppend(PCIDLIST_ABSOLUTE{}, PCUIDLIST_RELATIVE{})), PIDLIST_ABSOLUTE>);
+static_assert(std::is_same_v<decltype(PIDLParent(PCIDLIST_ABSOLUTE{})), PIDLIST_ABSOLUTE>);
+static_assert(std::is_same_v<decltype(PIDLLastChild(PCIDLIST_ABSOLUTE{})), PCUITEMID_CHILD>);
+static_assert(std::is_same_v<decltype(PIDLClone(PCUITEMID_CHILD{})), PITEMID_CHILD>);
+static_assert(!std::is_constructible_v<UniqueAbsolutePidl, PITEMID_CHILD>);
+static_assert(!std::is_constructible_v<UniqueChildPidl, PIDLIST_ABSOLUTE>);
+
 }  // namespace
 
 // --- Walking a list ---------------------------------------------------------
@@ -97,8 +116,8 @@ TEST(PIDLWalk, NullGivesNullOrZeroEverywhere) {
     EXPECT_EQ(PIDLSize(nullptr), 0u);
     EXPECT_EQ(PIDLCount(nullptr), 0);
     EXPECT_EQ(PIDLLast(nullptr), nullptr);
-    EXPECT_EQ(PIDLClone(nullptr), nullptr);
-    EXPECT_EQ(PIDLParent(nullptr), nullptr);
+    EXPECT_EQ(PIDLClone(LPCITEMIDLIST{}), nullptr);
+    EXPECT_EQ(PIDLParent(LPCITEMIDLIST{}), nullptr);
     PIDLRemoveLast(nullptr);
 }
 
@@ -222,7 +241,7 @@ TEST(PIDLCopy, AppendWithANullFirstCopiesTheSecond) {
     ASSERT_TRUE(joined);
     EXPECT_NE(joined.get(), second.get());
     EXPECT_EQ(BytesOf(joined.get()), BytesOf(second.get()));
-    EXPECT_EQ(PIDLAppend(nullptr, nullptr), nullptr);
+    EXPECT_EQ(PIDLAppend(LPCITEMIDLIST{}, LPCITEMIDLIST{}), nullptr);
 }
 
 TEST(PIDLCopy, CompareMemComparesExactlyNBytes) {
@@ -244,7 +263,7 @@ TEST(PIDLIsValid, AcceptsWellFormedListsAndTheEmptyList) {
 }
 
 TEST(PIDLIsValid, AcceptsARealFolderList) {
-    UniquePidl windows = ParsePath(L"C:\\windows\\system32");
+    UniqueAbsolutePidl windows = ParsePath(L"C:\\windows\\system32");
     ASSERT_TRUE(windows);
     EXPECT_TRUE(PIDLIsValid(windows.get(), PIDLSize(windows.get())));
     EXPECT_FALSE(PIDLIsValid(windows.get(), PIDLSize(windows.get()) - 1));
@@ -297,12 +316,13 @@ TEST(PIDLStream, NullListIsWrittenAsSizeZeroAlone) {
 }
 
 TEST(PIDLStream, SeveralListsRoundTripInOrder) {
-    UniquePidl windows = ParsePath(L"C:\\windows");
-    UniquePidl system32 = ParsePath(L"C:\\windows\\system32");
+    UniqueAbsolutePidl windows = ParsePath(L"C:\\windows");
+    UniqueAbsolutePidl system32 = ParsePath(L"C:\\windows\\system32");
     UniquePidl desktop = MakeList({});
     ASSERT_TRUE(windows && system32);
     ComPtr<IStream> stream = NewMemoryStream();
-    for (LPCITEMIDLIST list : {windows.get(), static_cast<LPITEMIDLIST>(nullptr), desktop.get(), system32.get()})
+    for (LPCITEMIDLIST list :
+         std::initializer_list<LPCITEMIDLIST>{windows.get(), nullptr, desktop.get(), system32.get()})
         ASSERT_EQ(PIDLWriteStream(stream.get(), list), S_OK);
     stream->Seek({}, STREAM_SEEK_SET, nullptr);
 
@@ -384,8 +404,8 @@ TEST(PIDLStream, AListTooLongForTheSizeFieldIsWrittenAsNoList) {
 // --- Real shell lists ------------------------------------------------------------
 
 TEST(PIDLShell, ASubFolderIsItsParentFolderPlusOneItem) {
-    UniquePidl windows = ParsePath(L"C:\\windows");
-    UniquePidl system32 = ParsePath(L"C:\\windows\\system32");
+    UniqueAbsolutePidl windows = ParsePath(L"C:\\windows");
+    UniqueAbsolutePidl system32 = ParsePath(L"C:\\windows\\system32");
     ASSERT_TRUE(windows && system32);
     EXPECT_EQ(PIDLCount(system32.get()), PIDLCount(windows.get()) + 1);
 
@@ -399,8 +419,8 @@ TEST(PIDLShell, ASubFolderIsItsParentFolderPlusOneItem) {
 }
 
 TEST(PIDLShell, TwoAllocationsOfTheSameFolderAreEqual) {
-    UniquePidl first = ParsePath(L"C:\\windows");
-    UniquePidl second = ParsePath(L"C:\\windows");
+    UniqueAbsolutePidl first = ParsePath(L"C:\\windows");
+    UniqueAbsolutePidl second = ParsePath(L"C:\\windows");
     ASSERT_TRUE(first && second);
     ASSERT_NE(first.get(), second.get());
     EXPECT_TRUE(PIDLEqual(first.get(), second.get()));
@@ -408,8 +428,8 @@ TEST(PIDLShell, TwoAllocationsOfTheSameFolderAreEqual) {
 }
 
 TEST(PIDLShell, DifferentFoldersAndNullAreNotEqual) {
-    UniquePidl windows = ParsePath(L"C:\\windows");
-    UniquePidl system32 = ParsePath(L"C:\\windows\\system32");
+    UniqueAbsolutePidl windows = ParsePath(L"C:\\windows");
+    UniqueAbsolutePidl system32 = ParsePath(L"C:\\windows\\system32");
     EXPECT_FALSE(PIDLEqual(windows.get(), system32.get()));
     EXPECT_FALSE(PIDLEqual(windows.get(), nullptr));
     EXPECT_FALSE(PIDLEqual(nullptr, windows.get()));
@@ -425,9 +445,9 @@ TEST(PIDLShell, JapaneseFolderNamesOfOneLengthAreNotEqual) {
     CreateDirectoryW(base.c_str(), nullptr);
     CreateDirectoryW(japan.c_str(), nullptr);
     CreateDirectoryW(china.c_str(), nullptr);
-    UniquePidl first = ParsePath(japan.c_str());
-    UniquePidl second = ParsePath(china.c_str());
-    UniquePidl again = ParsePath(japan.c_str());
+    UniqueAbsolutePidl first = ParsePath(japan.c_str());
+    UniqueAbsolutePidl second = ParsePath(china.c_str());
+    UniqueAbsolutePidl again = ParsePath(japan.c_str());
     RemoveDirectoryW(japan.c_str());
     RemoveDirectoryW(china.c_str());
     RemoveDirectoryW(base.c_str());
@@ -437,20 +457,20 @@ TEST(PIDLShell, JapaneseFolderNamesOfOneLengthAreNotEqual) {
 }
 
 TEST(PIDLShell, DisplayNameIsTheShellsNameForTheItem) {
-    UniquePidl system32 = ParsePath(L"C:\\windows\\system32");
+    UniqueAbsolutePidl system32 = ParsePath(L"C:\\windows\\system32");
     EXPECT_TRUE(SameTextIgnoringCase(PIDLDisplayName(system32.get()), L"system32"));
     EXPECT_FALSE(PIDLDisplayName(App().desktopPidl.get()).empty());
     EXPECT_TRUE(PIDLDisplayName(nullptr).empty());
 }
 
 TEST(PIDLShell, PathOrNameGivesThePathOfAFileSystemFolder) {
-    UniquePidl system32 = ParsePath(L"C:\\windows\\system32");
+    UniqueAbsolutePidl system32 = ParsePath(L"C:\\windows\\system32");
     EXPECT_TRUE(SameTextIgnoringCase(PIDLPathOrName(system32.get()), L"C:\\windows\\system32"));
     EXPECT_TRUE(PIDLPathOrName(nullptr).empty());
 }
 
 TEST(PIDLShell, PathOrNameFallsBackToTheDisplayNameOfAVirtualFolder) {
-    LPCITEMIDLIST myComputer = App().myComputerPidl.get();
+    PCIDLIST_ABSOLUTE myComputer = App().myComputerPidl.get();
     ASSERT_NE(myComputer, nullptr);
     std::wstring name = PIDLPathOrName(myComputer);
     EXPECT_FALSE(name.empty());
@@ -458,8 +478,8 @@ TEST(PIDLShell, PathOrNameFallsBackToTheDisplayNameOfAVirtualFolder) {
 }
 
 TEST(PIDLShell, IconIndexOfAFolderMatchesItsPathAndDiffersFromAFile) {
-    UniquePidl windows = ParsePath(L"C:\\windows");
-    UniquePidl notepad = ParsePath(L"C:\\windows\\notepad.exe");
+    UniqueAbsolutePidl windows = ParsePath(L"C:\\windows");
+    UniqueAbsolutePidl notepad = ParsePath(L"C:\\windows\\notepad.exe");
     ASSERT_TRUE(windows && notepad);
     int folder = PIDLIconIndex(windows.get(), false, false);
     EXPECT_EQ(folder, PathIconIndex(L"C:\\windows", false));
@@ -504,8 +524,8 @@ TEST(PIDLShell, StrRetToTextTakesUpTo1039Characters) {
 }
 
 TEST(PIDLShell, ReparseGivesANewEqualListForAFolder) {
-    UniquePidl system32 = ParsePath(L"C:\\windows\\system32");
-    UniquePidl fresh;
+    UniqueAbsolutePidl system32 = ParsePath(L"C:\\windows\\system32");
+    UniqueAbsolutePidl fresh;
     ASSERT_TRUE(PIDLReparse(system32.get(), *fresh.put()));
     ASSERT_TRUE(fresh);
     EXPECT_NE(fresh.get(), system32.get());
@@ -513,7 +533,7 @@ TEST(PIDLShell, ReparseGivesANewEqualListForAFolder) {
 }
 
 TEST(PIDLShell, ReparseOfAVirtualFolderGoesThroughItsParsingName) {
-    UniquePidl fresh;
+    UniqueAbsolutePidl fresh;
     ASSERT_TRUE(PIDLReparse(App().myComputerPidl.get(), *fresh.put()));
     EXPECT_TRUE(PIDLEqual(fresh.get(), App().myComputerPidl.get()));
 }
@@ -523,17 +543,17 @@ TEST(PIDLShell, ReparseOfAVanishedFolderSucceedsWithoutAList) {
     GetTempPathW(MAX_PATH, temp);
     std::wstring path = std::wstring(temp) + L"zeko-reparse-" + std::to_wstring(GetCurrentProcessId());
     ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
-    UniquePidl folder = ParsePath(path.c_str());
+    UniqueAbsolutePidl folder = ParsePath(path.c_str());
     RemoveDirectoryW(path.c_str());
     ASSERT_TRUE(folder);
 
-    LPITEMIDLIST fresh = reinterpret_cast<LPITEMIDLIST>(1);
+    PIDLIST_ABSOLUTE fresh = reinterpret_cast<PIDLIST_ABSOLUTE>(1);
     EXPECT_TRUE(PIDLReparse(folder.get(), fresh));
     EXPECT_EQ(fresh, nullptr);
 }
 
 TEST(PIDLShell, ReparseOfNullFails) {
-    LPITEMIDLIST fresh = reinterpret_cast<LPITEMIDLIST>(1);
+    PIDLIST_ABSOLUTE fresh = reinterpret_cast<PIDLIST_ABSOLUTE>(1);
     EXPECT_FALSE(PIDLReparse(nullptr, fresh));
     EXPECT_EQ(fresh, nullptr);
 }
@@ -541,18 +561,20 @@ TEST(PIDLShell, ReparseOfNullFails) {
 TEST(PIDLShell, BindingTheEmptyListGivesTheDesktopItself) {
     UniquePidl desktop = MakeList({});
     ComPtr<IShellFolder> folder;
-    ASSERT_TRUE(PIDLBindFolder(desktop.get(), folder.put()));
+    ASSERT_TRUE(PIDLBindFolder(StoredFolder(desktop.get()), folder.put()));
     EXPECT_EQ(folder.get(), App().desktop.get());
 }
 
 TEST(PIDLShell, BindingAFolderListGivesThatFolder) {
-    UniquePidl windows = ParsePath(L"C:\\windows");
+    UniqueAbsolutePidl windows = ParsePath(L"C:\\windows");
     ComPtr<IShellFolder> folder;
     ASSERT_TRUE(PIDLBindFolder(windows.get(), folder.put()));
     ASSERT_TRUE(folder);
     std::wstring child = L"system32";
-    UniquePidl relative;
-    EXPECT_EQ(folder->ParseDisplayName(nullptr, nullptr, child.data(), nullptr, relative.put(), nullptr), S_OK);
+    UniqueChildPidl relative;
+    EXPECT_EQ(folder->ParseDisplayName(nullptr, nullptr, child.data(), nullptr, ChildParseResult(relative.put()),
+                                       nullptr),
+              S_OK);
     EXPECT_EQ(PIDLCount(relative.get()), 1);
 }
 

@@ -105,13 +105,13 @@ bool RunUnixShell(const std::string& script) {
     return false;
 }
 
-UniquePidl PidlOfPath(const std::wstring& path) {
-    UniquePidl pidl;
+UniqueAbsolutePidl PidlOfPath(const std::wstring& path) {
+    UniqueAbsolutePidl pidl;
     if (FAILED(SHParseDisplayName(path.c_str(), nullptr, pidl.put(), 0, nullptr))) pidl.reset();
     return pidl;
 }
 
-std::wstring PathOfPidl(LPCITEMIDLIST pidl) {
+std::wstring PathOfPidl(PCIDLIST_ABSOLUTE pidl) {
     wchar_t path[MAX_PATH] = {};
     if (!pidl || !SHGetPathFromIDListW(pidl, path)) return {};
     return path;

@@ -41,8 +41,8 @@ std::string UnixPath(const std::wstring& windowsPath);
 // Whether Unix commands can be run from here (only under Wine).
 bool CanRunUnixCommands();
 
-UniquePidl PidlOfPath(const std::wstring& path);
-std::wstring PathOfPidl(LPCITEMIDLIST pidl);
+UniqueAbsolutePidl PidlOfPath(const std::wstring& path);
+std::wstring PathOfPidl(PCIDLIST_ABSOLUTE pidl);
 
 // The process's open kernel handles. Where the system does not count them
 // (Wine answers 0), every handle value up to a bound is asked about.

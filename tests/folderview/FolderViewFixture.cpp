@@ -63,7 +63,7 @@ void FolderViewTest::TearDown() {
     DisplayFilter().clear();
 }
 
-HWND FolderViewTest::Open(const std::wstring& path, LPCITEMIDLIST select, bool activate) {
+HWND FolderViewTest::Open(const std::wstring& path, PCUITEMID_CHILD select, bool activate) {
     HWND child = OpenChildWindow(PidlOfPath(path).release(), activate, select, ContentFolder);
     Pump();
     return child;

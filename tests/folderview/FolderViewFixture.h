@@ -28,7 +28,7 @@ protected:
     void TearDown() override;
 
     // Opens a child window on `path`, activated; null when none was made.
-    HWND Open(const std::wstring& path, LPCITEMIDLIST select = nullptr, bool activate = true);
+    HWND Open(const std::wstring& path, PCUITEMID_CHILD select = nullptr, bool activate = true);
     static TFolderView* View(HWND child);
     static std::wstring ItemText(HWND child, int index, int subItem = 0);
     static int IndexOf(HWND child, const std::wstring& name);

@@ -43,20 +43,20 @@ public:
         if (refs == 0) delete this;
         return refs;
     }
-    STDMETHODIMP BindToObject(LPCITEMIDLIST, IBindCtx*, REFIID iid, void** object) override {
+    STDMETHODIMP BindToObject(PCUIDLIST_RELATIVE, IBindCtx*, REFIID iid, void** object) override {
         return child_->QueryInterface(iid, object);
     }
-    STDMETHODIMP ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, LPITEMIDLIST*, ULONG*) override {
+    STDMETHODIMP ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, PIDLIST_RELATIVE*, ULONG*) override {
         return E_NOTIMPL;
     }
     STDMETHODIMP EnumObjects(HWND, SHCONTF, IEnumIDList**) override { return E_NOTIMPL; }
-    STDMETHODIMP BindToStorage(LPCITEMIDLIST, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
-    STDMETHODIMP CompareIDs(LPARAM, LPCITEMIDLIST, LPCITEMIDLIST) override { return E_NOTIMPL; }
+    STDMETHODIMP BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+    STDMETHODIMP CompareIDs(LPARAM, PCUIDLIST_RELATIVE, PCUIDLIST_RELATIVE) override { return E_NOTIMPL; }
     STDMETHODIMP CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetAttributesOf(UINT, LPCITEMIDLIST*, SFGAOF*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetUIObjectOf(HWND, UINT, LPCITEMIDLIST*, REFIID, UINT*, void**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetDisplayNameOf(LPCITEMIDLIST, SHGDNF, STRRET*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetNameOf(HWND, LPCITEMIDLIST, LPCWSTR, SHGDNF, LPITEMIDLIST*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetAttributesOf(UINT, PCUITEMID_CHILD_ARRAY, SFGAOF*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*, void**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetDisplayNameOf(PCUITEMID_CHILD, SHGDNF, STRRET*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*) override { return E_NOTIMPL; }
 
 private:
     virtual ~TParentBinding() = default;
@@ -67,7 +67,7 @@ private:
 }  // namespace
 
 ComPtr<TWrappedFolder> TWrappedFolder::Create(const std::wstring& path, WrappedFolderOptions options) {
-    UniquePidl pidl = PidlOfPath(path);
+    UniqueAbsolutePidl pidl = PidlOfPath(path);
     ComPtr<IShellFolder> folder;
     if (!pidl || !PIDLBindFolder(pidl.get(), folder.put())) return {};
     ComPtr<IShellFolder2> inner = folder.as<IShellFolder2>();
@@ -133,7 +133,7 @@ void TWrappedFolder::Background(HeldCall call) const {
     if (options_.delay) Sleep(options_.delay);
 }
 
-std::wstring TWrappedFolder::NameOf(LPCITEMIDLIST item) const {
+std::wstring TWrappedFolder::NameOf(PCUITEMID_CHILD item) const {
     STRRET name{};
     if (!item || FAILED(inner_->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &name))) return {};
     wchar_t buffer[MAX_PATH] = {};
@@ -141,12 +141,12 @@ std::wstring TWrappedFolder::NameOf(LPCITEMIDLIST item) const {
     return buffer;
 }
 
-std::wstring TWrappedFolder::SlowText(LPCITEMIDLIST item) const {
+std::wstring TWrappedFolder::SlowText(PCUITEMID_CHILD item) const {
     return HasSlowColumn() ? options_.slowValue(NameOf(item)) : std::wstring();
 }
 
 STDMETHODIMP TWrappedFolder::ParseDisplayName(HWND owner, IBindCtx* context, LPWSTR name, ULONG* eaten,
-                                              LPITEMIDLIST* item, ULONG* attributes) {
+                                              PIDLIST_RELATIVE* item, ULONG* attributes) {
     Counted();
     return inner_->ParseDisplayName(owner, context, name, eaten, item, attributes);
 }
@@ -156,20 +156,20 @@ STDMETHODIMP TWrappedFolder::EnumObjects(HWND owner, SHCONTF flags, IEnumIDList*
     return inner_->EnumObjects(owner, flags, list);
 }
 
-STDMETHODIMP TWrappedFolder::BindToObject(LPCITEMIDLIST item, IBindCtx* context, REFIID iid, void** object) {
+STDMETHODIMP TWrappedFolder::BindToObject(PCUIDLIST_RELATIVE item, IBindCtx* context, REFIID iid, void** object) {
     Counted();
     return inner_->BindToObject(item, context, iid, object);
 }
 
-STDMETHODIMP TWrappedFolder::BindToStorage(LPCITEMIDLIST item, IBindCtx* context, REFIID iid, void** object) {
+STDMETHODIMP TWrappedFolder::BindToStorage(PCUIDLIST_RELATIVE item, IBindCtx* context, REFIID iid, void** object) {
     Counted();
     return inner_->BindToStorage(item, context, iid, object);
 }
 
-STDMETHODIMP TWrappedFolder::CompareIDs(LPARAM column, LPCITEMIDLIST a, LPCITEMIDLIST b) {
+STDMETHODIMP TWrappedFolder::CompareIDs(LPARAM column, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) {
     Counted();
     if (HasSlowColumn() && static_cast<UINT>(column & SHCIDS_COLUMNMASK) == innerColumns_)
-        return CompareResult(SlowText(a).compare(SlowText(b)));
+        return CompareResult(SlowText(PIDLLastChild(a)).compare(SlowText(PIDLLastChild(b))));
     return inner_->CompareIDs(column, a, b);
 }
 
@@ -178,7 +178,7 @@ STDMETHODIMP TWrappedFolder::CreateViewObject(HWND owner, REFIID iid, void** obj
     return inner_->CreateViewObject(owner, iid, object);
 }
 
-STDMETHODIMP TWrappedFolder::GetAttributesOf(UINT count, LPCITEMIDLIST* items, SFGAOF* attributes) {
+STDMETHODIMP TWrappedFolder::GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY items, SFGAOF* attributes) {
     Counted();
     const SFGAOF asked = *attributes;
     const HRESULT hr = inner_->GetAttributesOf(count, items, attributes);
@@ -188,19 +188,19 @@ STDMETHODIMP TWrappedFolder::GetAttributesOf(UINT count, LPCITEMIDLIST* items, S
     return hr;
 }
 
-STDMETHODIMP TWrappedFolder::GetUIObjectOf(HWND owner, UINT count, LPCITEMIDLIST* items, REFIID iid,
+STDMETHODIMP TWrappedFolder::GetUIObjectOf(HWND owner, UINT count, PCUITEMID_CHILD_ARRAY items, REFIID iid,
                                            UINT* reserved, void** object) {
     Counted();
     return inner_->GetUIObjectOf(owner, count, items, iid, reserved, object);
 }
 
-STDMETHODIMP TWrappedFolder::GetDisplayNameOf(LPCITEMIDLIST item, SHGDNF flags, STRRET* name) {
+STDMETHODIMP TWrappedFolder::GetDisplayNameOf(PCUITEMID_CHILD item, SHGDNF flags, STRRET* name) {
     Counted();
     return inner_->GetDisplayNameOf(item, flags, name);
 }
 
-STDMETHODIMP TWrappedFolder::SetNameOf(HWND owner, LPCITEMIDLIST item, LPCWSTR name, SHGDNF flags,
-                                       LPITEMIDLIST* out) {
+STDMETHODIMP TWrappedFolder::SetNameOf(HWND owner, PCUITEMID_CHILD item, LPCWSTR name, SHGDNF flags,
+                                       PITEMID_CHILD* out) {
     Counted();
     return inner_->SetNameOf(owner, item, name, flags, out);
 }
@@ -219,11 +219,11 @@ STDMETHODIMP TWrappedFolder::GetDefaultColumnState(UINT column, SHCOLSTATEF* sta
     return inner_->GetDefaultColumnState(column, state);
 }
 
-STDMETHODIMP TWrappedFolder::GetDetailsEx(LPCITEMIDLIST item, const SHCOLUMNID* id, VARIANT* value) {
+STDMETHODIMP TWrappedFolder::GetDetailsEx(PCUITEMID_CHILD item, const SHCOLUMNID* id, VARIANT* value) {
     return inner_->GetDetailsEx(item, id, value);
 }
 
-STDMETHODIMP TWrappedFolder::GetDetailsOf(LPCITEMIDLIST item, UINT column, SHELLDETAILS* details) {
+STDMETHODIMP TWrappedFolder::GetDetailsOf(PCUITEMID_CHILD item, UINT column, SHELLDETAILS* details) {
     if (!HasSlowColumn() || column < innerColumns_) {
         Counted();
         return inner_->GetDetailsOf(item, column, details);
@@ -243,7 +243,7 @@ STDMETHODIMP TWrappedFolder::GetDetailsOf(LPCITEMIDLIST item, UINT column, SHELL
 
 STDMETHODIMP TWrappedFolder::MapColumnToSCID(UINT column, SHCOLUMNID* id) { return inner_->MapColumnToSCID(column, id); }
 
-STDMETHODIMP TWrappedFolder::GetIconOf(LPCITEMIDLIST, UINT flags, int* index) {
+STDMETHODIMP TWrappedFolder::GetIconOf(PCUITEMID_CHILD, UINT flags, int* index) {
     Counted();
     if ((flags & GIL_ASYNC) && !options_.fastIcon) return E_PENDING;
     Background(HeldCall::Icon);
@@ -251,7 +251,7 @@ STDMETHODIMP TWrappedFolder::GetIconOf(LPCITEMIDLIST, UINT flags, int* index) {
     return S_OK;
 }
 
-STDMETHODIMP TWrappedFolder::GetOverlayIndex(LPCITEMIDLIST, int* index) {
+STDMETHODIMP TWrappedFolder::GetOverlayIndex(PCUITEMID_CHILD, int* index) {
     Counted();
     if (*index == static_cast<int>(OI_ASYNC)) return E_PENDING;
     Background(HeldCall::Overlay);
@@ -259,7 +259,7 @@ STDMETHODIMP TWrappedFolder::GetOverlayIndex(LPCITEMIDLIST, int* index) {
     return S_OK;
 }
 
-STDMETHODIMP TWrappedFolder::GetOverlayIconIndex(LPCITEMIDLIST, int*) { return E_NOTIMPL; }
+STDMETHODIMP TWrappedFolder::GetOverlayIconIndex(PCUITEMID_CHILD, int*) { return E_NOTIMPL; }
 
 ComPtr<IShellFolder> ParentBinding(IShellFolder* child) {
     return ComPtr<IShellFolder>::attach(new TParentBinding(child));
@@ -287,7 +287,7 @@ namespace {
 std::mutex g_inPlaceLock;
 std::map<std::wstring, std::wstring> g_listedInPlace;
 
-HRESULT BindListedInPlace(LPCITEMIDLIST absolute, IShellFolder** folder) {
+HRESULT BindListedInPlace(PCIDLIST_ABSOLUTE absolute, IShellFolder** folder) {
     *folder = nullptr;
     std::wstring path = PathOfPidl(absolute);
     {
@@ -295,7 +295,7 @@ HRESULT BindListedInPlace(LPCITEMIDLIST absolute, IShellFolder** folder) {
         auto found = g_listedInPlace.find(path);
         if (found != g_listedInPlace.end()) path = found->second;
     }
-    UniquePidl listed = PidlOfPath(path);
+    UniqueAbsolutePidl listed = PidlOfPath(path);
     ComPtr<IShellFolder> bound;
     if (!listed || !PIDLBindFolder(listed.get(), bound.put())) return E_FAIL;
     *folder = bound.detach();

@@ -46,38 +46,38 @@ public:
     UINT SlowColumn() const { return innerColumns_; }
     // The folder wrapped.
     const std::wstring& Path() const { return path_; }
-    std::wstring NameOf(LPCITEMIDLIST item) const;
-    std::wstring SlowText(LPCITEMIDLIST item) const;
+    std::wstring NameOf(PCUITEMID_CHILD item) const;
+    std::wstring SlowText(PCUITEMID_CHILD item) const;
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
     STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
     STDMETHODIMP_(ULONG) Release() override;
     // IShellFolder
-    STDMETHODIMP ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, LPITEMIDLIST*, ULONG*) override;
+    STDMETHODIMP ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, PIDLIST_RELATIVE*, ULONG*) override;
     STDMETHODIMP EnumObjects(HWND owner, SHCONTF flags, IEnumIDList** list) override;
-    STDMETHODIMP BindToObject(LPCITEMIDLIST item, IBindCtx* context, REFIID iid, void** object) override;
-    STDMETHODIMP BindToStorage(LPCITEMIDLIST item, IBindCtx* context, REFIID iid, void** object) override;
-    STDMETHODIMP CompareIDs(LPARAM column, LPCITEMIDLIST a, LPCITEMIDLIST b) override;
+    STDMETHODIMP BindToObject(PCUIDLIST_RELATIVE item, IBindCtx* context, REFIID iid, void** object) override;
+    STDMETHODIMP BindToStorage(PCUIDLIST_RELATIVE item, IBindCtx* context, REFIID iid, void** object) override;
+    STDMETHODIMP CompareIDs(LPARAM column, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override;
     STDMETHODIMP CreateViewObject(HWND owner, REFIID iid, void** object) override;
-    STDMETHODIMP GetAttributesOf(UINT count, LPCITEMIDLIST* items, SFGAOF* attributes) override;
-    STDMETHODIMP GetUIObjectOf(HWND owner, UINT count, LPCITEMIDLIST* items, REFIID iid, UINT* reserved,
+    STDMETHODIMP GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY items, SFGAOF* attributes) override;
+    STDMETHODIMP GetUIObjectOf(HWND owner, UINT count, PCUITEMID_CHILD_ARRAY items, REFIID iid, UINT* reserved,
                                void** object) override;
-    STDMETHODIMP GetDisplayNameOf(LPCITEMIDLIST item, SHGDNF flags, STRRET* name) override;
-    STDMETHODIMP SetNameOf(HWND, LPCITEMIDLIST, LPCWSTR, SHGDNF, LPITEMIDLIST*) override;
+    STDMETHODIMP GetDisplayNameOf(PCUITEMID_CHILD item, SHGDNF flags, STRRET* name) override;
+    STDMETHODIMP SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*) override;
     // IShellFolder2
     STDMETHODIMP GetDefaultSearchGUID(GUID* guid) override;
     STDMETHODIMP EnumSearches(IEnumExtraSearch** searches) override;
     STDMETHODIMP GetDefaultColumn(DWORD reserved, ULONG* sort, ULONG* display) override;
     STDMETHODIMP GetDefaultColumnState(UINT column, SHCOLSTATEF* state) override;
-    STDMETHODIMP GetDetailsEx(LPCITEMIDLIST item, const SHCOLUMNID* id, VARIANT* value) override;
-    STDMETHODIMP GetDetailsOf(LPCITEMIDLIST item, UINT column, SHELLDETAILS* details) override;
+    STDMETHODIMP GetDetailsEx(PCUITEMID_CHILD item, const SHCOLUMNID* id, VARIANT* value) override;
+    STDMETHODIMP GetDetailsOf(PCUITEMID_CHILD item, UINT column, SHELLDETAILS* details) override;
     STDMETHODIMP MapColumnToSCID(UINT column, SHCOLUMNID* id) override;
     // IShellIcon
-    STDMETHODIMP GetIconOf(LPCITEMIDLIST item, UINT flags, int* index) override;
+    STDMETHODIMP GetIconOf(PCUITEMID_CHILD item, UINT flags, int* index) override;
     // IShellIconOverlay
-    STDMETHODIMP GetOverlayIndex(LPCITEMIDLIST item, int* index) override;
-    STDMETHODIMP GetOverlayIconIndex(LPCITEMIDLIST item, int* index) override;
+    STDMETHODIMP GetOverlayIndex(PCUITEMID_CHILD item, int* index) override;
+    STDMETHODIMP GetOverlayIconIndex(PCUITEMID_CHILD item, int* index) override;
 
 private:
     TWrappedFolder(ComPtr<IShellFolder2> inner, WrappedFolderOptions options);

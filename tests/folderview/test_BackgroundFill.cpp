@@ -27,7 +27,7 @@ std::atomic<int> g_heldCalls{0};
 class THeldEnumerator final : public ComObject<IEnumIDList> {
 public:
     explicit THeldEnumerator(ComPtr<IEnumIDList> inner) : inner_(std::move(inner)) {}
-    STDMETHODIMP Next(ULONG count, LPITEMIDLIST* items, ULONG* fetched) override {
+    STDMETHODIMP Next(ULONG count, PITEMID_CHILD* items, ULONG* fetched) override {
         if (calls_++ > 0) {
             ++g_heldCalls;
             WaitForSingleObject(g_release, INFINITE);
@@ -48,7 +48,7 @@ private:
 class THeldFolder final : public ComObject<IShellFolder> {
 public:
     explicit THeldFolder(ComPtr<IShellFolder> inner) : inner_(std::move(inner)) {}
-    STDMETHODIMP ParseDisplayName(HWND owner, IBindCtx* context, LPWSTR name, ULONG* eaten, LPITEMIDLIST* list,
+    STDMETHODIMP ParseDisplayName(HWND owner, IBindCtx* context, LPWSTR name, ULONG* eaten, PIDLIST_RELATIVE* list,
                                   ULONG* attributes) override {
         return inner_->ParseDisplayName(owner, context, name, eaten, list, attributes);
     }
@@ -59,29 +59,29 @@ public:
         *list = new THeldEnumerator(std::move(inner));
         return S_OK;
     }
-    STDMETHODIMP BindToObject(LPCITEMIDLIST item, IBindCtx* context, REFIID iid, void** object) override {
+    STDMETHODIMP BindToObject(PCUIDLIST_RELATIVE item, IBindCtx* context, REFIID iid, void** object) override {
         return inner_->BindToObject(item, context, iid, object);
     }
-    STDMETHODIMP BindToStorage(LPCITEMIDLIST item, IBindCtx* context, REFIID iid, void** object) override {
+    STDMETHODIMP BindToStorage(PCUIDLIST_RELATIVE item, IBindCtx* context, REFIID iid, void** object) override {
         return inner_->BindToStorage(item, context, iid, object);
     }
-    STDMETHODIMP CompareIDs(LPARAM column, LPCITEMIDLIST a, LPCITEMIDLIST b) override {
+    STDMETHODIMP CompareIDs(LPARAM column, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override {
         return inner_->CompareIDs(column, a, b);
     }
     STDMETHODIMP CreateViewObject(HWND owner, REFIID iid, void** object) override {
         return inner_->CreateViewObject(owner, iid, object);
     }
-    STDMETHODIMP GetAttributesOf(UINT count, LPCITEMIDLIST* items, SFGAOF* attributes) override {
+    STDMETHODIMP GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY items, SFGAOF* attributes) override {
         return inner_->GetAttributesOf(count, items, attributes);
     }
-    STDMETHODIMP GetUIObjectOf(HWND owner, UINT count, LPCITEMIDLIST* items, REFIID iid, UINT* reserved,
+    STDMETHODIMP GetUIObjectOf(HWND owner, UINT count, PCUITEMID_CHILD_ARRAY items, REFIID iid, UINT* reserved,
                                void** object) override {
         return inner_->GetUIObjectOf(owner, count, items, iid, reserved, object);
     }
-    STDMETHODIMP GetDisplayNameOf(LPCITEMIDLIST item, SHGDNF flags, STRRET* name) override {
+    STDMETHODIMP GetDisplayNameOf(PCUITEMID_CHILD item, SHGDNF flags, STRRET* name) override {
         return inner_->GetDisplayNameOf(item, flags, name);
     }
-    STDMETHODIMP SetNameOf(HWND owner, LPCITEMIDLIST item, LPCWSTR name, SHGDNF flags, LPITEMIDLIST* out) override {
+    STDMETHODIMP SetNameOf(HWND owner, PCUITEMID_CHILD item, LPCWSTR name, SHGDNF flags, PITEMID_CHILD* out) override {
         return inner_->SetNameOf(owner, item, name, flags, out);
     }
 
@@ -89,7 +89,7 @@ private:
     ComPtr<IShellFolder> inner_;
 };
 
-HRESULT BindHoldingOneFolder(LPCITEMIDLIST absolute, IShellFolder** folder) {
+HRESULT BindHoldingOneFolder(PCIDLIST_ABSOLUTE absolute, IShellFolder** folder) {
     *folder = nullptr;
     ComPtr<IShellFolder> desktop;
     if (FAILED(SHGetDesktopFolder(desktop.put()))) return E_FAIL;
@@ -184,7 +184,7 @@ TEST_F(BackgroundFill, TheWindowAnswersWhileTheListingIsHeldAndTheSortedListFoll
 }
 
 TEST_F(BackgroundFill, TheChildToSelectIsSelectedWhenItArrivesAndKeepsItAfterSorting) {
-    UniquePidl item(PIDLClone(PIDLLast(PidlOfPath(held_ + L"\\held149.txt").get())));
+    UniqueChildPidl item(PIDLClone(PIDLLastChild(PidlOfPath(held_ + L"\\held149.txt").get())));
     HWND child = Open(held_, item.get());
     ASSERT_TRUE(WaitUntilHeld(child));
     Release();

@@ -477,7 +477,7 @@ TEST_F(Columns, AColumnWidthChangedInTheHeaderSurvivesARestart) {
 
 TEST_F(Columns, StoredColumnsWithAnUnusableOrderOpenInTheirOwnOrder) {
     HWND probe = Open(root_.path());
-    UniquePidl folder(PIDLClone(View(probe)->AbsoluteIDList));
+    UniqueAbsolutePidl folder(PIDLClone(View(probe)->AbsoluteIDList));
     CloseTab(probe);
     TViewState* state = AddState(folder.get());
     ASSERT_NE(state, nullptr);
@@ -545,7 +545,7 @@ TEST_F(Columns, AFolderOutsideTheFileSystemIgnoresTheDefaultState) {
     DefViewState().Load = true;
     DefViewState().SortIndex = 2;
     DefViewState().ColumnStates = {{0, 0, 50}};
-    UniquePidl computer;
+    UniqueAbsolutePidl computer;
     ASSERT_TRUE(SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, computer.put())));
     HWND child = OpenChildWindow(computer.release(), true, nullptr, ContentFolder);
     Pump();
@@ -557,7 +557,7 @@ TEST_F(Columns, AFolderOutsideTheFileSystemIgnoresTheDefaultState) {
 }
 
 TEST_F(Columns, ApplyingToAllFoldersOutsideTheFileSystemOnlyTellsSo) {
-    UniquePidl computer;
+    UniqueAbsolutePidl computer;
     ASSERT_TRUE(SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, computer.put())));
     HWND child = OpenChildWindow(computer.release(), true, nullptr, ContentFolder);
     Pump();
@@ -573,10 +573,10 @@ TEST_F(Columns, ARenamedFolderKeepsItsState) {
     ASSERT_TRUE(MakeDirectory(root_ / L"old"));
     HWND child = Open(root_ / L"old");
     View(child)->SetViewMode(2);
-    UniquePidl oldList(PIDLClone(View(child)->AbsoluteIDList));
+    UniqueAbsolutePidl oldList(PIDLClone(View(child)->AbsoluteIDList));
     CloseTab(child);
     ASSERT_TRUE(MoveFileW((root_ / L"old").c_str(), (root_ / L"new").c_str()));
-    UniquePidl newList = PidlOfPath(root_ / L"new");
+    UniqueAbsolutePidl newList = PidlOfPath(root_ / L"new");
     MoveState(oldList.get(), newList.get());
     child = Open(root_ / L"new");
     EXPECT_EQ(View(child)->ViewMode, 2);

@@ -116,8 +116,8 @@ TEST_F(FolderView, TheFirstItemHasTheFocusWhenNothingIsToBeSelected) {
 TEST_F(FolderView, AChildToSelectIsSelectedAndFocused) {
     ASSERT_TRUE(MakeFile(root_ / L"one.txt"));
     ASSERT_TRUE(MakeFile(root_ / L"two.txt"));
-    UniquePidl file = PidlOfPath(root_ / L"two.txt");
-    HWND child = Open(root_.path(), PIDLLast(file.get()));
+    UniqueAbsolutePidl file = PidlOfPath(root_ / L"two.txt");
+    HWND child = Open(root_.path(), PIDLLastChild(file.get()));
     EXPECT_EQ(SelectedNames(child), std::vector<std::wstring>{L"two.txt"});
     EXPECT_EQ(FocusedName(child), L"two.txt");
 }
@@ -249,12 +249,12 @@ TEST_F(FolderView, JapaneseNamesAreShownExactly) {
 // (it compares them through a narrow code page); the view must not.
 TEST_F(FolderView, JapaneseNamesOfOneLengthAreToldApart) {
     for (const wchar_t* name : {L"日本.txt", L"中国.txt", L"韓国.txt"}) ASSERT_TRUE(MakeFile(root_ / name));
-    UniquePidl wanted = PidlOfPath(root_ / L"中国.txt");
-    HWND child = Open(root_.path(), PIDLLast(wanted.get()));
+    UniqueAbsolutePidl wanted = PidlOfPath(root_ / L"中国.txt");
+    HWND child = Open(root_.path(), PIDLLastChild(wanted.get()));
     EXPECT_EQ(Sorted(Names(child)), Sorted({L"日本.txt", L"中国.txt", L"韓国.txt"}));
     EXPECT_EQ(SelectedNames(child), std::vector<std::wstring>{L"中国.txt"});
     TFolderView* view = View(child);
-    EXPECT_EQ(view->FindItem(PIDLLast(wanted.get())), IndexOf(child, L"中国.txt"));
+    EXPECT_EQ(view->FindItem(PIDLLastChild(wanted.get())), IndexOf(child, L"中国.txt"));
 
     view->NotifyEnabled = false;
     ASSERT_TRUE(DeleteFileW((root_ / L"日本.txt").c_str()));
@@ -268,9 +268,9 @@ TEST_F(FolderView, JapaneseNamesOfOneLengthAreToldApart) {
 TEST_F(FolderView, AFilesPathOpensItsFolderWithTheFileSelected) {
     ASSERT_TRUE(MakeFile(root_ / L"first.txt"));
     ASSERT_TRUE(MakeFile(root_ / L"wanted.txt"));
-    UniquePidl file = PidlOfPath(root_ / L"wanted.txt");
-    UniquePidl folder(PIDLParent(file.get()));
-    HWND child = OpenChildWindow(folder.release(), true, PIDLLast(file.get()), ContentFolder);
+    UniqueAbsolutePidl file = PidlOfPath(root_ / L"wanted.txt");
+    UniqueAbsolutePidl folder(PIDLParent(file.get()));
+    HWND child = OpenChildWindow(folder.release(), true, PIDLLastChild(file.get()), ContentFolder);
     Pump();
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(_wcsicmp(ShownPath(child).c_str(), root_.path().c_str()), 0);
@@ -434,7 +434,7 @@ TEST_F(FolderView, NavigatingALockedTabOpensANewActiveTab) {
 TEST_F(FolderView, AFolderThatCannotBeListedIsReplacedByItsParent) {
     ASSERT_TRUE(MakeDirectory(root_ / L"vanishing"));
     ASSERT_TRUE(MakeFile(root_ / L"other.txt"));
-    UniquePidl gone = PidlOfPath(root_ / L"vanishing");
+    UniqueAbsolutePidl gone = PidlOfPath(root_ / L"vanishing");
     ASSERT_TRUE(RemoveDirectoryW((root_ / L"vanishing").c_str()));
     FrameLink().interactive = true;
     HWND child = OpenChildWindow(gone.release(), true, nullptr, ContentFolder);
@@ -447,7 +447,7 @@ TEST_F(FolderView, AFolderThatCannotBeListedIsReplacedByItsParent) {
 
 TEST_F(FolderView, AFolderThatCannotBeListedClosesItsTabWhenAnotherTabShowsTheParent) {
     ASSERT_TRUE(MakeDirectory(root_ / L"vanishing"));
-    UniquePidl gone = PidlOfPath(root_ / L"vanishing");
+    UniqueAbsolutePidl gone = PidlOfPath(root_ / L"vanishing");
     ASSERT_TRUE(RemoveDirectoryW((root_ / L"vanishing").c_str()));
     ASSERT_TRUE(MakeDirectory(root_ / L"elsewhere"));
     HWND parentTab = Open(root_.path());
@@ -461,7 +461,7 @@ TEST_F(FolderView, AFolderThatCannotBeListedClosesItsTabWhenAnotherTabShowsThePa
 
 TEST_F(FolderView, AFolderThatCannotBeListedAtStartUpClosesItsTab) {
     ASSERT_TRUE(MakeDirectory(root_ / L"vanishing"));
-    UniquePidl gone = PidlOfPath(root_ / L"vanishing");
+    UniqueAbsolutePidl gone = PidlOfPath(root_ / L"vanishing");
     ASSERT_TRUE(RemoveDirectoryW((root_ / L"vanishing").c_str()));
     FrameLink().interactive = false;
     OpenChildWindow(gone.release(), true, nullptr, ContentFolder);
@@ -498,7 +498,7 @@ const HardFolderCase kHardFolders[] = {
 // the shell would refuse it.
 std::wstring g_refusedFolder;
 
-HRESULT BindRefusingOneFolder(LPCITEMIDLIST absolute, IShellFolder** folder) {
+HRESULT BindRefusingOneFolder(PCIDLIST_ABSOLUTE absolute, IShellFolder** folder) {
     *folder = nullptr;
     if (_wcsicmp(PathOfPidl(absolute).c_str(), g_refusedFolder.c_str()) == 0) return E_ACCESSDENIED;
     ComPtr<IShellFolder> desktop;
@@ -580,7 +580,7 @@ TEST_P(FolderViewHardFolders, AreEnteredOrRefusedWithTheViewLeftUsable) {
         SetFocus(view->ListView);
         const std::wstring tabText = TabText(TabIndexOf(child));
         const int backEntries = ChildViewOf(child)->BackList.Count();
-        UniquePidl folder(PIDLAppend(view->AbsoluteIDList, view->ItemIDList(IndexOf(child, name))));
+        UniqueAbsolutePidl folder(PIDLAppend(view->AbsoluteIDList, view->ItemIDList(IndexOf(child, name))));
 
         MessageBoxAnswerer answerer(IDOK, L"エラー");
         if (fromTheList)
@@ -792,7 +792,7 @@ TEST_F(FolderView, TheDesktopListsAFileMadeInItsFolderAndDropsItWhenDeleted) {
     const std::wstring file =
         std::wstring(desktopPath) + L"\\zeko-desktop-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
     const std::wstring name = file.substr(file.find_last_of(L'\\') + 1);
-    UniquePidl desktop;
+    UniqueAbsolutePidl desktop;
     ASSERT_TRUE(SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, desktop.put())));
     HWND child = OpenChildWindow(desktop.release(), true, nullptr, ContentFolder);
     Pump();

@@ -90,7 +90,7 @@ private:
         item.mask = LVIF_PARAM;
         item.iItem = index;
         if (!ListView_GetItem(list_, &item)) return {};
-        return names_.NameOf(reinterpret_cast<LPCITEMIDLIST>(item.lParam));
+        return names_.NameOf(TFolderView::ItemOfParam(item.lParam));
     }
 
     void Record(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -179,9 +179,9 @@ protected:
 
     // Navigates the child's view to `folder`, shown under the absolute list of `shownAs`.
     static void ShowWrapped(HWND child, TWrappedFolder* folder, const std::wstring& shownAs) {
-        UniquePidl target = PidlOfPath(shownAs);
+        UniqueAbsolutePidl target = PidlOfPath(shownAs);
         ASSERT_TRUE(target);
-        UniquePidl relative(PIDLClone(PIDLLast(target.get())));
+        UniqueChildPidl relative(PIDLClone(PIDLLastChild(target.get())));
         ComPtr<IShellFolder> parent = ParentBinding(folder);
         ListInPlaceOf(shownAs, folder->Path());
         View(child)->BrowseChild(parent.get(), target.release(), relative.get());

@@ -121,7 +121,7 @@ protected:
     // The cache entry of `name` read straight from the file: its colour and time stamp.
     COLORREF CachedColour(const std::wstring& name, FILETIME* stamp = nullptr) const {
         ComPtr<IShellImageStore> store = CreateOwnThumbnailStore();
-        UniquePidl folder = PidlOfPath(root_.path());
+        UniqueAbsolutePidl folder = PidlOfPath(root_.path());
         DWORD lock = 0;
         if (FAILED(store.as<IPersistFolder>()->Initialize(folder.get())) || FAILED(store->Open(STGM_READ, &lock)))
             return CLR_INVALID;
@@ -249,7 +249,7 @@ TEST_F(Thumbnails, TheCacheServesCurrentPicturesAndAChangedFileIsExtractedAgainA
     // current time stamp is what the view shows.
     {
         ComPtr<IShellImageStore> store = CreateOwnThumbnailStore();
-        UniquePidl folder = PidlOfPath(root_.path());
+        UniqueAbsolutePidl folder = PidlOfPath(root_.path());
         ASSERT_EQ(store.as<IPersistFolder>()->Initialize(folder.get()), S_OK);
         DWORD lock = 0;
         ASSERT_EQ(store->Open(STGM_WRITE, &lock), S_OK);
@@ -437,8 +437,8 @@ TEST_F(Thumbnails, LinkAndShareMarksAreDrawnOverThePicture) {
     ASSERT_TRUE(folder);
     ASSERT_TRUE(MakeDirectory(root_ / L"start"));
     HWND child = Open(root_ / L"start");
-    UniquePidl target = PidlOfPath(root_.path());
-    UniquePidl relative(PIDLClone(PIDLLast(target.get())));
+    UniqueAbsolutePidl target = PidlOfPath(root_.path());
+    UniqueChildPidl relative(PIDLClone(PIDLLastChild(target.get())));
     ComPtr<IShellFolder> parent = ParentBinding(folder.get());
     View(child)->BrowseChild(parent.get(), target.release(), relative.get());
     View(child)->SetViewMode(4);

@@ -16,7 +16,7 @@
 
 namespace {
 
-std::wstring PathOf(LPCITEMIDLIST pidl) {
+std::wstring PathOf(PCIDLIST_ABSOLUTE pidl) {
     wchar_t path[MAX_PATH] = {};
     if (!pidl || !SHGetPathFromIDListW(pidl, path)) return {};
     return path;
@@ -33,7 +33,7 @@ protected:
         ASSERT_TRUE(CreateDirectoryW(root_.c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryW((root_ + L"\\sub").c_str(), nullptr));
         ASSERT_NE(CreateFrame(), nullptr);
-        LPITEMIDLIST pidl = nullptr;
+        PIDLIST_ABSOLUTE pidl = nullptr;
         ASSERT_TRUE(SUCCEEDED(SHParseDisplayName(root_.c_str(), nullptr, &pidl, 0, nullptr)));
         child_ = OpenChildWindow(pidl, true, nullptr, ContentFolder);
         ASSERT_NE(child_, nullptr);

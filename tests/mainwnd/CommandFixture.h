@@ -34,13 +34,13 @@ inline void PumpPending() {
     }
 }
 
-inline UniquePidl PidlOfPath(const std::wstring& path) {
-    UniquePidl pidl;
+inline UniqueAbsolutePidl PidlOfPath(const std::wstring& path) {
+    UniqueAbsolutePidl pidl;
     SHParseDisplayName(path.c_str(), nullptr, pidl.put(), 0, nullptr);
     return pidl;
 }
 
-inline std::wstring PathOfPidl(LPCITEMIDLIST folder) {
+inline std::wstring PathOfPidl(PCIDLIST_ABSOLUTE folder) {
     wchar_t path[MAX_PATH] = {};
     if (!folder || !SHGetPathFromIDListW(folder, path)) return {};
     return path;

@@ -182,7 +182,7 @@ TEST_F(MenuWalk, ExitClosesTheFrame) {
 TEST_F(MenuWalk, TheShellIsAskedForTheActiveViewsFolder) {
     static std::wstring shown;
     Routing().shellExecute = [](SHELLEXECUTEINFOW* info) -> BOOL {
-        shown = PathOfPidl(static_cast<LPCITEMIDLIST>(info->lpIDList));
+        shown = PathOfPidl(static_cast<PCIDLIST_ABSOLUTE>(info->lpIDList));
         return TRUE;
     };
     ASSERT_NE(OpenTab(folder_), nullptr);

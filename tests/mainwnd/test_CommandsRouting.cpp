@@ -244,7 +244,7 @@ TEST_F(CommandRouting, ReopenLastOpensTheNewestAndDropsIt) {
     ASSERT_EQ(TabCount(), 1);
     EXPECT_EQ(ShownFolder(TabChild(0)), newer);
     ASSERT_EQ(App().closedFolders->Count(), 1);
-    EXPECT_EQ(PathOfPidl(App().closedFolders->Get(0)), older);
+    EXPECT_EQ(PathOfPidl(StoredFolder(App().closedFolders->Get(0))), older);
 }
 
 TEST_F(CommandRouting, LockedTabsSurviveCloseAllUnlessLockedTabsMayClose) {

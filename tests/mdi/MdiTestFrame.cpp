@@ -63,19 +63,19 @@ std::vector<std::wstring> MdiTest::MakeFolders(const std::wstring& prefix, int c
     return paths;
 }
 
-UniquePidl PidlOf(const std::wstring& path) {
-    UniquePidl pidl;
+UniqueAbsolutePidl PidlOf(const std::wstring& path) {
+    UniqueAbsolutePidl pidl;
     SHParseDisplayName(path.c_str(), nullptr, pidl.put(), 0, nullptr);
     return pidl;
 }
 
-std::wstring PathOf(LPCITEMIDLIST folder) {
+std::wstring PathOf(PCIDLIST_ABSOLUTE folder) {
     wchar_t path[MAX_PATH] = {};
     if (!folder || !SHGetPathFromIDListW(folder, path)) return {};
     return path;
 }
 
-bool IsFolder(LPCITEMIDLIST folder, const std::wstring& path) {
+bool IsFolder(PCIDLIST_ABSOLUTE folder, const std::wstring& path) {
     return folder && _wcsicmp(PathOf(folder).c_str(), path.c_str()) == 0;
 }
 

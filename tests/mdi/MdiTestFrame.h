@@ -35,11 +35,11 @@ private:
 };
 
 // The ID list of a path (null when it cannot be parsed).
-UniquePidl PidlOf(const std::wstring& path);
+UniqueAbsolutePidl PidlOf(const std::wstring& path);
 // Whether `folder` is the path `path`.
-bool IsFolder(LPCITEMIDLIST folder, const std::wstring& path);
+bool IsFolder(PCIDLIST_ABSOLUTE folder, const std::wstring& path);
 // The file-system path of an ID list, or empty.
-std::wstring PathOf(LPCITEMIDLIST folder);
+std::wstring PathOf(PCIDLIST_ABSOLUTE folder);
 // Dispatches whatever is queued for this thread.
 void PumpMessages();
 // Opens a child for `path`, activated or not; answers the new child.

@@ -168,8 +168,8 @@ TEST_F(ChildMessages, ADeletedListItemFreesItsIDListOnce) {
     ComPtr<IMalloc> real = App().malloc;
     SpyMalloc spy(real);
     App().malloc = ComPtr<IMalloc>(&spy);
-    LPITEMIDLIST item = PIDLClone(PIDLLast(ChildFolder(child)));
-    LPITEMIDLIST notAnItem = PIDLClone(PIDLLast(ChildFolder(child)));
+    LPITEMIDLIST item = PIDLClone(PIDLLastChild(ChildFolder(child)));
+    LPITEMIDLIST notAnItem = PIDLClone(PIDLLastChild(ChildFolder(child)));
     Notify(child, kFolderViewListId, LVN_DELETEITEM, reinterpret_cast<LPARAM>(item));
     // Another control's notification with the same code is none of the child's business.
     Notify(child, 1504, LVN_DELETEITEM, reinterpret_cast<LPARAM>(notAnItem));

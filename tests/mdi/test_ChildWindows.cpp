@@ -229,7 +229,7 @@ TEST_F(ChildWindow, ClosingRecordsTheFolderButNotSearchResults) {
     SendMessageW(folder, WM_CLOSE, 0, 0);
     PumpMessages();
     ASSERT_EQ(App().closedFolders->Count(), 1);
-    EXPECT_TRUE(IsFolder(App().closedFolders->Get(0), kSystem32));
+    EXPECT_TRUE(IsFolder(StoredFolder(App().closedFolders->Get(0)), kSystem32));
 }
 
 TEST_F(ChildWindow, ARefusedCloseRecordsNothing) {

@@ -16,14 +16,15 @@ const wchar_t* const kC = L"C:\\windows\\fonts";
 const wchar_t* const kD = L"C:\\users";
 
 void Close(const wchar_t* path) {
-    UniquePidl folder = PidlOf(path);
+    UniqueAbsolutePidl folder = PidlOf(path);
     ASSERT_TRUE(folder) << path;
     RecordClosed(folder.get());
 }
 
 std::vector<std::wstring> History() {
     std::vector<std::wstring> paths;
-    for (int i = 0; i < App().closedFolders->Count(); ++i) paths.push_back(PathOf(App().closedFolders->Get(i)));
+    for (int i = 0; i < App().closedFolders->Count(); ++i)
+        paths.push_back(PathOf(StoredFolder(App().closedFolders->Get(i))));
     return paths;
 }
 
@@ -56,7 +57,7 @@ TEST_F(ClosedFolderHistory, TheBoundDropsTheOldest) {
 }
 
 TEST_F(ClosedFolderHistory, TheHistoryKeepsItsOwnCopy) {
-    UniquePidl folder = PidlOf(kA);
+    UniqueAbsolutePidl folder = PidlOf(kA);
     RecordClosed(folder.get());
     ASSERT_EQ(App().closedFolders->Count(), 1);
     EXPECT_NE(App().closedFolders->Get(0), folder.get());

@@ -15,8 +15,45 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <type_traits>
+#include <utility>
 
 namespace {
+
+// The entry points say in their types which kind of list they take: a folder
+// from the desktop and a child inside it. Any other kind does not compile.
+template <class Folder, class Select>
+concept BrowsesTo = requires(TFolderView& view, Folder folder, Select select) {
+    view.BrowseTo(folder, true, select);
+};
+static_assert(BrowsesTo<PIDLIST_ABSOLUTE, PCUITEMID_CHILD>);
+static_assert(!BrowsesTo<PIDLIST_RELATIVE, PCUITEMID_CHILD>);
+static_assert(!BrowsesTo<PITEMID_CHILD, PCUITEMID_CHILD>);
+static_assert(!BrowsesTo<LPITEMIDLIST, PCUITEMID_CHILD>);
+static_assert(!BrowsesTo<PIDLIST_ABSOLUTE, PCIDLIST_ABSOLUTE>);
+static_assert(!BrowsesTo<PIDLIST_ABSOLUTE, PCUIDLIST_RELATIVE>);
+
+template <class Folder, class Select>
+concept OpensChildWindow = requires(Folder folder, Select select) {
+    OpenChildWindow(folder, true, select, ContentFolder);
+};
+static_assert(OpensChildWindow<PIDLIST_ABSOLUTE, PCUITEMID_CHILD>);
+static_assert(!OpensChildWindow<PIDLIST_RELATIVE, PCUITEMID_CHILD>);
+static_assert(!OpensChildWindow<PITEMID_CHILD, PCUITEMID_CHILD>);
+static_assert(!OpensChildWindow<LPITEMIDLIST, PCUITEMID_CHILD>);
+static_assert(!OpensChildWindow<PIDLIST_ABSOLUTE, PCIDLIST_ABSOLUTE>);
+
+template <class Folder>
+concept NavigatesTo = requires(Folder folder) { RequestNavigate(folder, OriginOther, TargetActive, nullptr); };
+static_assert(NavigatesTo<PCIDLIST_ABSOLUTE>);
+static_assert(!NavigatesTo<PCUITEMID_CHILD>);
+static_assert(!NavigatesTo<PCUIDLIST_RELATIVE>);
+
+// What the view hands out is a child, not a folder, and the child's folder is absolute.
+static_assert(std::is_same_v<decltype(std::declval<TFolderView&>().FocusedItem()), PCUITEMID_CHILD>);
+static_assert(!std::is_convertible_v<PCUITEMID_CHILD, PCIDLIST_ABSOLUTE>);
+static_assert(std::is_same_v<decltype(ChildFolder()), PCIDLIST_ABSOLUTE>);
+static_assert(!std::is_convertible_v<PCIDLIST_ABSOLUTE, PCUITEMID_CHILD>);
 
 class MDIHistory : public MdiTest {
 protected:
@@ -123,22 +160,22 @@ TEST_F(MDIHistory, TheBackEntryRemembersTheFocusedItem) {
     const std::wstring other = MakeFolder(L"other");
     HWND child = OpenFolderChild(parent);
     TFolderView* folderView = ChildFolderView(child);
-    UniquePidl bItem(PIDLClone(PIDLLast(PidlOf(b).get())));
+    UniqueChildPidl bItem(PIDLClone(PIDLLastChild(PidlOf(b).get())));
     folderView->SelectChild(bItem.get());
     Navigate(other);
     TMDIChildView* view = ChildViewOf(child);
     ASSERT_EQ(view->BackList.Count(), 1);
     const THistoryEntry* entry = view->BackList.Entry(0);
     ASSERT_TRUE(entry->focusedItem);
-    UniquePidl remembered(PIDLAppend(entry->folder.get(), entry->focusedItem.get()));
+    UniqueAbsolutePidl remembered(PIDLAppend(entry->folder.get(), entry->focusedItem.get()));
     EXPECT_TRUE(IsFolder(remembered.get(), b));
 
     GoHistory(*view, 0, true);
     PumpMessages();
     ASSERT_EQ(ShownPath(child), parent);
-    LPCITEMIDLIST focused = folderView->FocusedItem();
+    PCUITEMID_CHILD focused = folderView->FocusedItem();
     ASSERT_NE(focused, nullptr);
-    UniquePidl focusedPath(PIDLAppend(folderView->AbsoluteIDList, focused));
+    UniqueAbsolutePidl focusedPath(PIDLAppend(folderView->AbsoluteIDList, focused));
     EXPECT_TRUE(IsFolder(focusedPath.get(), b));
 }
 
@@ -306,7 +343,7 @@ TEST_F(MDIHistory, TheFolderTreeFollowsUnlessItStartedTheNavigation) {
     synced.clear();
     Frame().folderTree = CreateWindowExW(0, WC_STATICW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, frame_, nullptr,
                                          GetModuleHandleW(nullptr), nullptr);
-    Routes().syncFolderTree = [](LPCITEMIDLIST folder) { synced.push_back(PathOf(folder)); };
+    Routes().syncFolderTree = [](PCIDLIST_ABSOLUTE folder) { synced.push_back(PathOf(folder)); };
     std::vector<std::wstring> f = MakeFolders(L"f", 3);
     OpenFolderChild(f[0]);
     synced.clear();
@@ -327,7 +364,7 @@ TEST_F(MDIHistory, ARequestDuringARequestIsIgnored) {
     static int shown = 0;
     shown = 0;
     // The address bar navigating again from inside its own update.
-    Routes().showInAddressBar = [](LPCITEMIDLIST) {
+    Routes().showInAddressBar = [](PCIDLIST_ABSOLUTE) {
         ++shown;
         EXPECT_TRUE(InNavigate());
         RequestNavigate(PidlOf(f[2]).get(), OriginOther, TargetActive, nullptr);
@@ -376,7 +413,7 @@ TEST_F(MDIHistory, ActivatingAFolderChildShowsItsFolderInTheAddressBar) {
     shown.clear();
     Frame().addressBar = CreateWindowExW(0, WC_COMBOBOXEXW, L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, 0, 0, 200, 200,
                                          frame_, nullptr, GetModuleHandleW(nullptr), nullptr);
-    Routes().showInAddressBar = [](LPCITEMIDLIST folder) { shown.push_back(PathOf(folder)); };
+    Routes().showInAddressBar = [](PCIDLIST_ABSOLUTE folder) { shown.push_back(PathOf(folder)); };
     std::vector<std::wstring> f = MakeFolders(L"f", 2);
     HWND first = OpenFolderChild(f[0]);
     OpenFolderChild(f[1]);
@@ -416,7 +453,7 @@ protected:
 // The folder whose listing is refused as one the user may not read.
 std::wstring g_unreadable;
 
-HRESULT BindRefusingTheUnreadable(LPCITEMIDLIST absolute, IShellFolder** folder) {
+HRESULT BindRefusingTheUnreadable(PCIDLIST_ABSOLUTE absolute, IShellFolder** folder) {
     *folder = nullptr;
     if (IsFolder(absolute, g_unreadable)) return E_ACCESSDENIED;
     return PIDLBindFolder(absolute, folder) ? S_OK : E_FAIL;
@@ -427,7 +464,7 @@ TEST_F(MDINavigation, AFolderThatCannotBeEnteredLeavesTheAddressBarOnTheFolderSh
     shown.clear();
     Frame().addressBar = CreateWindowExW(0, WC_COMBOBOXEXW, L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, 0, 0, 200, 200,
                                          frame_, nullptr, GetModuleHandleW(nullptr), nullptr);
-    Routes().showInAddressBar = [](LPCITEMIDLIST folder) { shown.push_back(PathOf(folder)); };
+    Routes().showInAddressBar = [](PCIDLIST_ABSOLUTE folder) { shown.push_back(PathOf(folder)); };
     std::vector<std::wstring> f = MakeFolders(L"f", 2);
     HWND child = OpenFolderChild(f[0]);
     g_unreadable = f[1];
@@ -477,12 +514,12 @@ TEST_F(MDINavigation, AnOpenFolderFoundAgainSelectsTheItemAskedFor) {
     const std::wstring b = MakeFolder(L"parent\\b");
     HWND shown = OpenFolderChild(parent);
     OpenFolderChild(MakeFolder(L"other"));
-    UniquePidl bItem(PIDLClone(PIDLLast(PidlOf(b).get())));
+    UniqueChildPidl bItem(PIDLClone(PIDLLastChild(PidlOf(b).get())));
     EXPECT_EQ(OpenChildWindow(PidlOf(parent).release(), true, bItem.get(), ContentFolder), nullptr);
     EXPECT_EQ(ActiveChild(), shown);
     TFolderView* folderView = ChildFolderView(shown);
     ASSERT_NE(folderView->FocusedItem(), nullptr);
-    UniquePidl focused(PIDLAppend(folderView->AbsoluteIDList, folderView->FocusedItem()));
+    UniqueAbsolutePidl focused(PIDLAppend(folderView->AbsoluteIDList, folderView->FocusedItem()));
     EXPECT_TRUE(IsFolder(focused.get(), b));
 }
 
@@ -491,13 +528,13 @@ TEST_F(MDINavigation, ANewWindowFromTheAddressBarSelectsTheItemAskedFor) {
     MakeFolder(L"parent\\a");
     const std::wstring b = MakeFolder(L"parent\\b");
     OpenFolderChild(MakeFolder(L"other"));
-    UniquePidl bItem(PIDLClone(PIDLLast(PidlOf(b).get())));
+    UniqueChildPidl bItem(PIDLClone(PIDLLastChild(PidlOf(b).get())));
     RequestNavigate(PidlOf(parent).get(), OriginAddressBar, TargetNew, bItem.get());
     PumpMessages();
     ASSERT_EQ(TabCount(), 2);
     TFolderView* folderView = ChildFolderView(ActiveChild());
     ASSERT_NE(folderView->FocusedItem(), nullptr);
-    UniquePidl focused(PIDLAppend(folderView->AbsoluteIDList, folderView->FocusedItem()));
+    UniqueAbsolutePidl focused(PIDLAppend(folderView->AbsoluteIDList, folderView->FocusedItem()));
     EXPECT_TRUE(IsFolder(focused.get(), b));
 }
 

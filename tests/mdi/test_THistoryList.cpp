@@ -14,11 +14,11 @@ namespace {
 // that entries can be told apart without touching the shell.
 std::unique_ptr<THistoryEntry> Numbered(int number) {
     auto entry = std::make_unique<THistoryEntry>();
-    LPITEMIDLIST list = PIDLAlloc(sizeof(USHORT) + sizeof(int) + sizeof(USHORT));
-    list->mkid.cb = sizeof(USHORT) + sizeof(int);
-    memcpy(list->mkid.abID, &number, sizeof(int));
-    *reinterpret_cast<USHORT*>(reinterpret_cast<BYTE*>(list) + list->mkid.cb) = 0;
-    entry->folder.reset(list);
+    UniquePidl list(PIDLAlloc(sizeof(USHORT) + sizeof(int) + sizeof(USHORT)));
+    list.get()->mkid.cb = sizeof(USHORT) + sizeof(int);
+    memcpy(list.get()->mkid.abID, &number, sizeof(int));
+    *reinterpret_cast<USHORT*>(reinterpret_cast<BYTE*>(list.get()) + list.get()->mkid.cb) = 0;
+    entry->folder.reset(PIDLClone(StoredFolder(list.get())));
     return entry;
 }
 

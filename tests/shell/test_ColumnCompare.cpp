@@ -54,8 +54,9 @@ protected:
 
         ComPtr<IShellFolder> desktop;
         ASSERT_EQ(S_OK, SHGetDesktopFolder(desktop.put()));
-        UniquePidl pidl;
-        ASSERT_EQ(S_OK, desktop->ParseDisplayName(nullptr, nullptr, path_.data(), nullptr, pidl.put(), nullptr));
+        UniqueAbsolutePidl pidl;
+        ASSERT_EQ(S_OK, desktop->ParseDisplayName(nullptr, nullptr, path_.data(), nullptr,
+                                                  DesktopParseResult(pidl.put()), nullptr));
         ASSERT_EQ(S_OK, desktop->BindToObject(pidl.get(), nullptr, __uuidof(IShellFolder2), folder_.putVoid()));
         ListItems();
     }
@@ -71,12 +72,12 @@ protected:
         items_.clear();
         ComPtr<IEnumIDList> items;
         ASSERT_EQ(S_OK, folder_->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, items.put()));
-        UniquePidl item;
+        UniqueChildPidl item;
         while (items->Next(1, item.put(), nullptr) == S_OK) items_.push_back(std::move(item));
         ASSERT_EQ(items_.size(), 5u);
     }
 
-    std::wstring Name(LPCITEMIDLIST item) const {
+    std::wstring Name(PCUITEMID_CHILD item) const {
         STRRET name{};
         if (FAILED(folder_->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &name))) return {};
         return StrRetToText(&name, item);
@@ -94,28 +95,28 @@ protected:
     // The names in the order `compare` gives, ties broken by name as the view does.
     template <typename Compare>
     std::vector<std::wstring> SortedNames(Compare compare) const {
-        std::vector<LPCITEMIDLIST> sorted;
-        for (const UniquePidl& item : items_) sorted.push_back(item.get());
-        std::sort(sorted.begin(), sorted.end(), [&](LPCITEMIDLIST a, LPCITEMIDLIST b) {
+        std::vector<PCUITEMID_CHILD> sorted;
+        for (const UniqueChildPidl& item : items_) sorted.push_back(item.get());
+        std::sort(sorted.begin(), sorted.end(), [&](PCUITEMID_CHILD a, PCUITEMID_CHILD b) {
             const HRESULT hr = compare(a, b);
             EXPECT_TRUE(SUCCEEDED(hr)) << std::hex << hr;
             const auto order = static_cast<short>(HRESULT_CODE(hr));
             return order != 0 ? order < 0 : Name(a) < Name(b);
         });
         std::vector<std::wstring> names;
-        for (LPCITEMIDLIST item : sorted) names.push_back(Name(item));
+        for (PCUITEMID_CHILD item : sorted) names.push_back(Name(item));
         return names;
     }
 
     std::vector<std::wstring> ByMeaning(int column) const {
-        return SortedNames([&](LPCITEMIDLIST a, LPCITEMIDLIST b) {
+        return SortedNames([&](PCUITEMID_CHILD a, PCUITEMID_CHILD b) {
             return CompareByColumnMeaning(folder_.get(), column, a, b);
         });
     }
 
     std::wstring path_;
     ComPtr<IShellFolder2> folder_;
-    std::vector<UniquePidl> items_;
+    std::vector<UniqueChildPidl> items_;
 };
 
 using Names = std::vector<std::wstring>;
@@ -151,8 +152,8 @@ TEST_F(ColumnCompare, TheAttributesColumnOrdersFilesByTheirAttributeBits) {
 TEST_F(ColumnCompare, TheOrderIsTheSameBothWaysRound) {
     const int column = ColumnOf(kStorageSize);
     ASSERT_GT(column, 0);
-    for (const UniquePidl& a : items_) {
-        for (const UniquePidl& b : items_) {
+    for (const UniqueChildPidl& a : items_) {
+        for (const UniqueChildPidl& b : items_) {
             const HRESULT forward = CompareByColumnMeaning(folder_.get(), column, a.get(), b.get());
             const HRESULT backward = CompareByColumnMeaning(folder_.get(), column, b.get(), a.get());
             EXPECT_EQ(static_cast<short>(HRESULT_CODE(forward)), -static_cast<short>(HRESULT_CODE(backward)))
@@ -165,7 +166,7 @@ TEST_F(ColumnCompare, TheOrderIsTheSameBothWaysRound) {
 TEST_F(ColumnCompare, TheLayersComparisonOrdersBySizeOnEveryPlatform) {
     const int column = ColumnOf(kStorageSize);
     ASSERT_GT(column, 0);
-    const Names sorted = SortedNames([&](LPCITEMIDLIST a, LPCITEMIDLIST b) {
+    const Names sorted = SortedNames([&](PCUITEMID_CHILD a, PCUITEMID_CHILD b) {
         return CompareFileSystemItems(folder_.get(), column, a, b);
     });
     const Names files(sorted.begin() + 2, sorted.end());
@@ -176,7 +177,7 @@ TEST_F(ColumnCompare, TheLayersComparisonOrdersBySizeOnEveryPlatform) {
 TEST_F(ColumnCompare, TheCapabilityFlagMatchesWhetherTheFolderOrdersBySize) {
     const int column = ColumnOf(kStorageSize);
     ASSERT_GT(column, 0);
-    const Names sorted = SortedNames([&](LPCITEMIDLIST a, LPCITEMIDLIST b) {
+    const Names sorted = SortedNames([&](PCUITEMID_CHILD a, PCUITEMID_CHILD b) {
         return folder_->CompareIDs(column, a, b);
     });
     const bool bySize = Names(sorted.begin() + 2, sorted.end()) == Names{L"b.dat", L"c.bmp", L"a.txt"};

@@ -107,17 +107,18 @@ TEST_F(ImageExtractorTest, OnlyDecodableFilesGetAnExtractorAndDamagedOnesGiveNoP
 TEST_F(ImageExtractorTest, CapabilityLayerGivesPictureFilesOfAFolderAnExtractorAndFoldersNone) {
     ASSERT_TRUE(WritePicture(Path(L"blue.gif"), TestPicture::BlueGif30x30));
     ASSERT_TRUE(CreateDirectoryW(Path(L"sub.png").c_str(), nullptr));
-    UniquePidl folderList(ILCreateFromPathW(folder_.c_str()));
+    UniqueAbsolutePidl folderList(ILCreateFromPathW(folder_.c_str()));
     ComPtr<IShellFolder> folder;
     ASSERT_TRUE(PIDLBindFolder(folderList.get(), folder.put()));
 
     auto child = [&](const wchar_t* name) {
-        LPITEMIDLIST relative = nullptr;
-        folder->ParseDisplayName(nullptr, nullptr, const_cast<wchar_t*>(name), nullptr, &relative, nullptr);
-        return UniquePidl(relative);
+        PITEMID_CHILD relative = nullptr;
+        folder->ParseDisplayName(nullptr, nullptr, const_cast<wchar_t*>(name), nullptr, ChildParseResult(&relative),
+                                 nullptr);
+        return UniqueChildPidl(relative);
     };
-    UniquePidl picture = child(L"blue.gif");
-    UniquePidl subfolder = child(L"sub.png");
+    UniqueChildPidl picture = child(L"blue.gif");
+    UniqueChildPidl subfolder = child(L"sub.png");
     ASSERT_TRUE(picture);
     ASSERT_TRUE(subfolder);
 

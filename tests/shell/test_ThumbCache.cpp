@@ -62,7 +62,7 @@ protected:
     ComPtr<IShellImageStore> Store() const {
         ComPtr<IShellImageStore> store = CreateOwnThumbnailStore();
         ComPtr<IPersistFolder> persist = store.as<IPersistFolder>();
-        UniquePidl list(ILCreateFromPathW(folder_.c_str()));
+        UniqueAbsolutePidl list(ILCreateFromPathW(folder_.c_str()));
         EXPECT_TRUE(persist && SUCCEEDED(persist->Initialize(list.get())));
         return store;
     }
@@ -297,9 +297,9 @@ TEST_F(ThumbCacheTest, AFolderOutsideTheFileSystemHasNoStore) {
     ComPtr<IShellImageStore> store = CreateOwnThumbnailStore();
     ComPtr<IPersistFolder> persist = store.as<IPersistFolder>();
     ASSERT_TRUE(persist);
-    LPITEMIDLIST drives = nullptr;
+    PIDLIST_ABSOLUTE drives = nullptr;
     ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &drives), S_OK);
-    UniquePidl owner(drives);
+    UniqueAbsolutePidl owner(drives);
     EXPECT_TRUE(FAILED(persist->Initialize(drives)));
     DWORD lock = 0;
     EXPECT_TRUE(FAILED(store->Create(STGM_WRITE, &lock)));

@@ -125,7 +125,7 @@ TEST(InFolderNames, EveryNameIsTheOneTheFolderItselfGives) {
         RegSetValueExW(advanced, L"HideFileExt", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&hide), sizeof(hide));
         RegCloseKey(advanced);
 
-        LPITEMIDLIST absolute = ILCreateFromPathW(root.c_str());
+        PIDLIST_ABSOLUTE absolute = ILCreateFromPathW(root.c_str());
         ASSERT_NE(absolute, nullptr);
         ComPtr<IShellFolder> desktop, folder;
         ASSERT_HRESULT_SUCCEEDED(SHGetDesktopFolder(desktop.put()));
@@ -137,7 +137,7 @@ TEST(InFolderNames, EveryNameIsTheOneTheFolderItselfGives) {
                                       items.put()),
                   S_OK);
         int count = 0;
-        LPITEMIDLIST item = nullptr;
+        PITEMID_CHILD item = nullptr;
         while (items->Next(1, &item, nullptr) == S_OK) {
             STRRET text{};
             wchar_t expected[MAX_PATH] = {};

@@ -189,7 +189,7 @@ TEST_F(ContextMenuHost, TheVerbOfAChoiceIsAskedForOneBelowItsIdentifier) {
 }
 
 TEST_F(ContextMenuHost, InvokeRunsTheChoiceOneBelowItsIdentifierInTheFolder) {
-    UniquePidl windows;
+    UniqueAbsolutePidl windows;
     ASSERT_EQ(SHParseDisplayName(L"C:\\windows", nullptr, windows.put(), 0, nullptr), S_OK);
     TContextMenu host;
     ASSERT_TRUE(host.Build(&menu_));
@@ -210,7 +210,7 @@ TEST_F(ContextMenuHost, AFolderWithAJapaneseNameReachesTheShellWhole) {
     const std::wstring folder = std::wstring(temp) + L"zeko-menu-" + std::to_wstring(GetCurrentProcessId()) +
                                 L"-新しいフォルダ";
     std::filesystem::create_directories(folder);
-    UniquePidl pidl;
+    UniqueAbsolutePidl pidl;
     ASSERT_EQ(SHParseDisplayName(folder.c_str(), nullptr, pidl.put(), 0, nullptr), S_OK);
     TContextMenu host;
     ASSERT_TRUE(host.Build(&menu_));
@@ -247,7 +247,7 @@ TEST_F(ContextMenuHost, InvokeVerbPassesTheVerbsByName) {
 }
 
 TEST_F(ContextMenuHost, AFileSystemFolderHasAShellMenuWithItems) {
-    UniquePidl windows;
+    UniqueAbsolutePidl windows;
     ASSERT_EQ(SHParseDisplayName(L"C:\\windows", nullptr, windows.put(), 0, nullptr), S_OK);
     ComPtr<IContextMenu> shellMenu = ItemContextMenu(windows.get());
     ASSERT_TRUE(shellMenu);
