@@ -83,6 +83,12 @@ protected:
     }
 };
 
+// A stand-in for the address bar: the routes only need its window.
+HWND MakeAddressBar(HWND frame) {
+    return CreateWindowExW(0, WC_COMBOBOXEXW, L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, 0, 0, 200, 200, frame,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
 TEST_F(MDIHistory, TwentyFiveNavigationsKeepTwentyBackEntries) {
     std::vector<std::wstring> folders = MakeFolders(L"step", 26);
     HWND child = Walk(folders);
@@ -359,8 +365,7 @@ TEST_F(MDIHistory, TheFolderTreeFollowsUnlessItStartedTheNavigation) {
 TEST_F(MDIHistory, ARequestDuringARequestIsIgnored) {
     static std::vector<std::wstring> f;
     f = MakeFolders(L"f", 3);
-    Frame().addressBar = CreateWindowExW(0, WC_COMBOBOXEXW, L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, 0, 0, 200, 200,
-                                         frame_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    Frame().addressBar = MakeAddressBar(frame_);
     static int shown = 0;
     shown = 0;
     // The address bar navigating again from inside its own update.
@@ -378,8 +383,7 @@ TEST_F(MDIHistory, ARequestDuringARequestIsIgnored) {
 }
 
 TEST_F(MDIHistory, TheFocusGoesBackToTheAddressBar) {
-    Frame().addressBar = CreateWindowExW(0, WC_COMBOBOXEXW, L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, 0, 0, 200, 200,
-                                         frame_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    Frame().addressBar = MakeAddressBar(frame_);
     HWND edit = reinterpret_cast<HWND>(SendMessageW(Frame().addressBar, CBEM_GETEDITCONTROL, 0, 0));
     ASSERT_NE(edit, nullptr);
     std::vector<std::wstring> f = MakeFolders(L"f", 2);
@@ -394,8 +398,7 @@ TEST_F(MDIHistory, TheFocusGoesBackToTheAddressBar) {
 }
 
 TEST_F(MDIHistory, TheAddressBarShowsSearchResults) {
-    Frame().addressBar = CreateWindowExW(0, WC_COMBOBOXEXW, L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, 0, 0, 200, 200,
-                                         frame_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    Frame().addressBar = MakeAddressBar(frame_);
     OpenFolderChild(L"C:\\windows");
     ShowSearchResults(false);
     wchar_t text[64] = {};
@@ -411,8 +414,7 @@ TEST_F(MDIHistory, TheAddressBarShowsSearchResults) {
 TEST_F(MDIHistory, ActivatingAFolderChildShowsItsFolderInTheAddressBar) {
     static std::vector<std::wstring> shown;
     shown.clear();
-    Frame().addressBar = CreateWindowExW(0, WC_COMBOBOXEXW, L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, 0, 0, 200, 200,
-                                         frame_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    Frame().addressBar = MakeAddressBar(frame_);
     Routes().showInAddressBar = [](PCIDLIST_ABSOLUTE folder) { shown.push_back(PathOf(folder)); };
     std::vector<std::wstring> f = MakeFolders(L"f", 2);
     HWND first = OpenFolderChild(f[0]);
@@ -462,8 +464,7 @@ HRESULT BindRefusingTheUnreadable(PCIDLIST_ABSOLUTE absolute, IShellFolder** fol
 TEST_F(MDINavigation, AFolderThatCannotBeEnteredLeavesTheAddressBarOnTheFolderShown) {
     static std::vector<std::wstring> shown;
     shown.clear();
-    Frame().addressBar = CreateWindowExW(0, WC_COMBOBOXEXW, L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, 0, 0, 200, 200,
-                                         frame_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    Frame().addressBar = MakeAddressBar(frame_);
     Routes().showInAddressBar = [](PCIDLIST_ABSOLUTE folder) { shown.push_back(PathOf(folder)); };
     std::vector<std::wstring> f = MakeFolders(L"f", 2);
     HWND child = OpenFolderChild(f[0]);
@@ -603,8 +604,7 @@ TEST_F(MDINavigation, SearchResultsShowTheSearchIcon) {
     App().programDir = MakeFolder(L"program") + L"\\";
     MakeFolder(L"program\\icon");
     WriteIconFile(App().programDir + L"icon\\search.ico");
-    Frame().addressBar = CreateWindowExW(0, WC_COMBOBOXEXW, L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, 0, 0, 200, 200,
-                                         frame_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    Frame().addressBar = MakeAddressBar(frame_);
     HWND child = OpenFolderChild(L"C:\\windows");
     auto folderIcon = reinterpret_cast<HICON>(SendMessageW(child, WM_GETICON, ICON_SMALL, 0));
     ShowSearchResults(false);
