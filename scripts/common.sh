@@ -3,7 +3,7 @@
 
 ZEKO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${BUILD_DIR:-$ZEKO_ROOT/build}
-WINE=/usr/lib/wine/wine64
+WINE=$ZEKO_ROOT/scripts/wine.sh
 WINESERVER=/usr/lib/wine/wineserver
 
 PACKAGES="g++-mingw-w64-x86-64-posix wine64 xvfb fonts-wine fonts-ipafont-gothic
