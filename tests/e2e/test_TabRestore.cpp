@@ -193,7 +193,14 @@ TEST_F(TabRestore, WithoutSaveTabTheTabsGoToTheClosedFolderHistoryNewestFirst) {
     ZekoProcess again;
     HWND frame = WaitForVisibleFrame(again);
     ASSERT_NE(frame, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return TabChildren(frame).size() == 1; }, 60000)) << "the desktop alone";
+    // The desktop alone, once it has its caption: the start has then opened
+    // what it opens, and a command no longer arrives in the middle of it.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const std::vector<std::wstring> captions = TabCaptions(frame);
+            return captions.size() == 1 && !captions[0].empty();
+        },
+        60000));
     // The first and the last entry of the closed-folder menu, shown in the
     // active tab or a new one as the user's option says.
     const auto activeShows = [&](const std::wstring& name) {
