@@ -21,7 +21,7 @@ namespace {
 
 constexpr wchar_t kBenchKey[] = L"Software\\ZEKO2 bench startup";
 constexpr int kFilesPerFolder = 50;
-constexpr int kRounds = 5;
+constexpr int kRounds = 7;
 
 std::wstring ProgramPath() {
     wchar_t path[MAX_PATH];
@@ -55,20 +55,19 @@ void SeedSettings(const std::vector<std::wstring>& folders, int count) {
     list.SaveList(root.get(), L"PIDLs");
 }
 
-// There are `count` child windows, each with its caption and every item of
-// its folder in its list.
-bool AllTabsShown(HWND frame, int count) {
+// How far the frame is: 0 not yet, 1 every one of the `count` tabs shows its
+// folder's name, 2 every tab's list also holds all its folder's items.
+int TabsProgress(HWND frame, int count) {
     HWND client = FindWindowExW(frame, nullptr, L"MDIClient", nullptr);
-    int shown = 0;
+    int named = 0, listed = 0;
     for (HWND child = FindWindowExW(client, nullptr, kChildClassName, nullptr); child;
          child = FindWindowExW(client, child, kChildClassName, nullptr)) {
+        if (GetWindowTextLengthW(child) == 0) continue;
+        ++named;
         HWND list = FindWindowExW(child, nullptr, WC_LISTVIEWW, nullptr);
-        if (GetWindowTextLengthW(child) == 0 || !list ||
-            SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) != kFilesPerFolder)
-            return false;
-        ++shown;
+        if (list && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == kFilesPerFolder) ++listed;
     }
-    return shown == count;
+    return listed == count ? 2 : named == count ? 1 : 0;
 }
 
 struct FrameSearch {
@@ -89,35 +88,47 @@ BOOL CALLBACK FindFrame(HWND window, LPARAM lParam) {
     return TRUE;
 }
 
-// Milliseconds from the process start to every tab shown; negative when it
-// did not come within a minute.
-double TimeOneStart(int count) {
+struct StartTimes {
+    double named = -1;   // every tab shows its folder's name
+    double listed = -1;  // every tab lists all its items
+};
+
+double MillisecondsSince(const LARGE_INTEGER& start) {
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Milliseconds from the process start; negative for what did not come
+// within a minute.
+StartTimes TimeOneStart(int count) {
+    StartTimes times;
     const std::wstring exe = ProgramPath();
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW si{sizeof(si)};
     PROCESS_INFORMATION pi{};
-    LARGE_INTEGER frequency, start, now;
-    QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
+        return times;
     UniqueHandle process(pi.hProcess);
     CloseHandle(pi.hThread);
-    double elapsed = -1;
     FrameSearch search{pi.dwProcessId, nullptr};
     const ULONGLONG end = GetTickCount64() + 60000;
     while (GetTickCount64() < end) {
         if (!search.frame) EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&search));
-        if (search.frame && AllTabsShown(search.frame, count)) {
-            QueryPerformanceCounter(&now);
-            elapsed = 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+        const int progress = search.frame ? TabsProgress(search.frame, count) : 0;
+        if (progress >= 1 && times.named < 0) times.named = MillisecondsSince(start);
+        if (progress == 2) {
+            times.listed = MillisecondsSince(start);
             break;
         }
         Sleep(1);
     }
     if (search.frame) PostMessageW(search.frame, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) TerminateProcess(process.get(), 1);
-    return elapsed;
+    return times;
 }
 
 double Median(std::vector<double> values) {
@@ -132,7 +143,7 @@ double Median(std::vector<double> values) {
 void StartupBenchmark(const std::wstring& base) {
     SetEnvironmentVariableW(kSettingsKeyVariable, kBenchKey);
     const std::vector<std::wstring> folders = MakeFolders(base, 20);
-    std::vector<double> one, twenty;
+    std::vector<StartTimes> one, twenty;
     for (int round = 0; round < kRounds; ++round) {
         SeedSettings(folders, 1);
         one.push_back(TimeOneStart(1));
@@ -140,14 +151,23 @@ void StartupBenchmark(const std::wstring& base) {
         twenty.push_back(TimeOneStart(20));
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, kBenchKey);
-    std::printf("start-up until every restored tab lists its folder (%d files each), ms\n", kFilesPerFolder);
-    std::printf("%-10s", "tabs");
-    for (int round = 0; round < kRounds; ++round) std::printf(" %8s%d", "run ", round + 1);
-    std::printf(" %9s\n", "median");
-    for (const auto& [label, values] : {std::pair{"1", one}, std::pair{"20", twenty}}) {
-        std::printf("%-10s", label);
-        for (double value : values) std::printf(" %9.1f", value);
-        std::printf(" %9.1f\n", Median(values));
+    std::printf("start-up with restored tabs (%d files each), ms from the process start\n", kFilesPerFolder);
+    std::printf("%-22s", "tabs: every tab");
+    for (int round = 0; round < kRounds; ++round) std::printf("   run %d", round + 1);
+    std::printf("   median\n");
+    double medians[2][2] = {};
+    const std::vector<StartTimes>* runs[2] = {&one, &twenty};
+    const char* counts[2] = {"1", "20"};
+    for (int which = 0; which < 2; ++which) {
+        for (int stage = 0; stage < 2; ++stage) {
+            std::vector<double> values;
+            for (const StartTimes& times : *runs[which]) values.push_back(stage == 0 ? times.named : times.listed);
+            std::printf("%-3s %-18s", counts[which], stage == 0 ? "named" : "listed");
+            for (double value : values) std::printf(" %8.1f", value);
+            medians[which][stage] = Median(values);
+            std::printf(" %8.1f\n", medians[which][stage]);
+        }
     }
-    std::printf("20 tabs / 1 tab: %.2f\n", Median(twenty) / Median(one));
+    std::printf("20 tabs / 1 tab: named %.2f, listed %.2f\n", medians[1][0] / medians[0][0],
+                medians[1][1] / medians[0][1]);
 }
