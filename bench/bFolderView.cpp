@@ -424,8 +424,17 @@ IconFigures MeasureIcons(PIDLIST_ABSOLUTE pidl) {
 
 // bThumbnails.cpp, run instead of the folder figures with the argument --thumbnails.
 void ThumbnailBenchmark(const std::wstring& base);
+// bStartup.cpp, run instead with the argument --startup.
+void StartupBenchmark(const std::wstring& base);
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc > 1 && std::wstring(argv[1]) == L"--startup") {
+        CreateDirectoryW(L"C:\\zeko-bench", nullptr);
+        OleInitialize(nullptr);
+        StartupBenchmark(L"C:\\zeko-bench");
+        OleUninitialize();
+        return 0;
+    }
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_USEREX_CLASSES};
     InitCommonControlsEx(&icc);

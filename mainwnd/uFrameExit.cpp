@@ -5,6 +5,7 @@
 
 #include "app/uReg.h"
 #include "folderview/uFolderViewSettings.h"
+#include "mdi/uStartupTabs.h"
 #include "shell/uDdeServer.h"
 
 namespace {
@@ -61,6 +62,7 @@ bool RunExitSequence(bool forced) {
         GetWindowRect(Frame().sideBar, &side);
         SettingsWrite(root.get(), RootSettings::SideBaseWidth, static_cast<int>(side.right - side.left));
     }
+    SaveOpenTabs(root.get());
     StopDdeServer();
     SaveFrameSettings(root.get());
     SaveColors();

@@ -1,9 +1,11 @@
 #include "mainwnd/wMainWnd.h"
 
+#include "app/uCmdLineText.h"
 #include "app/uMessageLoop.h"
 #include "app/uReg.h"
 #include "mainwnd/uCommand.h"
 #include "mdi/uBarsRoute.h"
+#include "mdi/uStartupTabs.h"
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDIClient.h"
 #include "mdi/wMDITab.h"
@@ -14,6 +16,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -157,15 +160,15 @@ LRESULT OnCreate(HWND frame, const CREATESTRUCTW& create) {
     UniqueRegKey root;
     SettingsOpen(SettingsArea::Root, root);
     FrameConfig().minimizeTaskTray = SettingsRead(root.get(), RootSettings::MinimizeTaskTray);
+    StartupFolders startup = LoadStartupFolders(HasArguments(GetCommandLineW()));
 
     // Absent resources leave the tables empty; the loop then skips them.
     LoopTables().focus = LoadAcceleratorsW(create.hInstance, L"FOCUSACCEL");
     LoopTables().searchStop = LoadAcceleratorsW(create.hInstance, L"ESCACCEL");
     UseDefaultAccelerators(create.hInstance);
+    // The tabs open into the laid-out client, each at its final size.
     Relayout();
-    // From here on a folder that cannot be read may raise the shell's own
-    // dialogs; the folders that start-up opens come before this point.
-    FrameLink().interactive = true;
+    OpenStartupFolders(std::move(startup));
     return 0;
 }
 
