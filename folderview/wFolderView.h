@@ -227,6 +227,8 @@ private:
     void ComputeFileSystemFolder();
     void ApplyModeForFill(int mode);
     void SetListStyle(int mode);
+    // Image lists and the header's arrows at the DPI the list is shown at now.
+    void ApplyDpi();
     // A folder that cannot be enumerated: its parent takes its place (or the
     // tab closes when a tab shows the parent already); without `viaParent` the tab closes.
     void FallBackToParent(bool viaParent, bool report);
