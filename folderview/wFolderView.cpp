@@ -115,6 +115,7 @@ TFolderView::~TFolderView() {
         DestroyIcon(OwnIcon);
     }
     if (HWND header = IsWindow(ListView) ? ListView_GetHeader(ListView) : nullptr) Header_SetImageList(header, nullptr);
+    if (ListFont && IsWindow(ListView)) SendMessageW(ListView, WM_SETFONT, 0, FALSE);
     if (SortImages) ImageList_Destroy(SortImages);
 }
 
@@ -325,6 +326,15 @@ void TFolderView::ApplyDpi() {
         ApplyThumbnailLook();
     else
         ListView_SetImageList(ListView, large, LVSIL_NORMAL);
+    const UINT dpi = DpiOf(ListView);
+    LOGFONTW logFont{};
+    if ((ListFont || dpi != SystemDpi()) && IconTitleFontForDpi(logFont, dpi)) {
+        UniqueFont font(CreateFontIndirectW(&logFont));
+        if (font) {
+            SendMessageW(ListView, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+            ListFont = std::move(font);
+        }
+    }
     if (HWND header = ListView_GetHeader(ListView)) {
         HIMAGELIST previous = SortImages;
         SortImages = MakeSortImages(ListView);
