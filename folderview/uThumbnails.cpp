@@ -554,8 +554,10 @@ void TFolderView::EnterThumbnailMode() {
 void TFolderView::ApplyThumbnailLook() {
     // It holds no images: its size lays the items out.
     ListView_SetImageList(ListView, FolderViewImages().Thumbnails.get(), LVSIL_NORMAL);
+    // The pictures keep their stored side; the gap beside them holds part of
+    // a label, which grows with the DPI.
     const int side = ThumbnailSide();
-    ListView_SetIconSpacing(ListView, side + side / 4 + 1, 0);
+    ListView_SetIconSpacing(ListView, side + ScaleForDpi(side / 4 + 1, DpiOf(ListView)), 0);
 }
 
 // Pictures not yet written are handed over now, all of them: leaving the mode
