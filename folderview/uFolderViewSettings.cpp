@@ -2,6 +2,7 @@
 
 #include "app/uReg.h"
 #include "folderview/uViewStateStore.h"
+#include "shell/uDpi.h"
 
 #include <shlobj.h>
 
@@ -12,7 +13,6 @@ namespace names = FolderViewSettingNames;
 namespace {
 
 constexpr wchar_t kExplorerKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
-constexpr int kSmallImageSide = 16;
 constexpr int kImageGrowth = 16;
 
 // List-view style bits a folder view can take besides its fixed ones. The
@@ -55,10 +55,13 @@ void KeepUsable(FolderViewSettings& s) {
 void MakeImages(int thumbnailSide) {
     FolderViewImageSet& images = FolderViewImages();
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    images.Shortcut.reset(static_cast<HBITMAP>(LoadImageW(instance, L"SHORTCUT", IMAGE_BITMAP, 0, 0, 0)));
-    images.Hand.reset(static_cast<HBITMAP>(LoadImageW(instance, L"HAND", IMAGE_BITMAP, 0, 0, 0)));
+    // Shared by every view, so made for the DPI the process started with.
+    const UINT dpi = SystemDpi();
+    images.Shortcut.reset(LoadBitmapForDpi(instance, L"SHORTCUT", dpi));
+    images.Hand.reset(LoadBitmapForDpi(instance, L"HAND", dpi));
     images.Thumbnails.reset(ImageList_Create(thumbnailSide, thumbnailSide, ILC_COLOR32 | ILC_MASK, 0, kImageGrowth));
-    images.Small.reset(ImageList_Create(kSmallImageSide, kSmallImageSide, ILC_COLOR32 | ILC_MASK, 0, kImageGrowth));
+    const int smallSide = SmallIconSide(dpi);
+    images.Small.reset(ImageList_Create(smallSide, smallSide, ILC_COLOR32 | ILC_MASK, 0, kImageGrowth));
 }
 
 // The limit is the one the options dialog last stored, not a value kept since start-up.

@@ -84,7 +84,7 @@ FolderViewSettings& FolderViewConfig();
 struct FolderViewImageSet {
     // ThumbnailSize square, ILC_COLOR32 | ILC_MASK: thumbnail mode's image list.
     UniqueImageList Thumbnails;
-    // 16 x 16 of the same kind.
+    // The system's small icon side at the process's DPI, of the same kind.
     UniqueImageList Small;
     // Marks drawn on a thumbnail: "SHORTCUT" opaquely for a link, "HAND"
     // (white is left alone) for a shared item.

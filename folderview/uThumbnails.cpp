@@ -13,6 +13,7 @@
 #include "folderview/uItemOrder.h"
 #include "folderview/uViewResult.h"
 #include "shell/uCapabilities.h"
+#include "shell/uDpi.h"
 
 #include <algorithm>
 #include <array>
@@ -42,8 +43,13 @@ constexpr UINT kCacheFlushDelay = 2000;
 // most this long at a time and goes on after the messages that waited.
 constexpr ULONGLONG kFlushSlice = 20;
 constexpr UINT kFlushContinueDelay = 10;
+// At 96 DPI; placeholders are shared by every view, so they follow the DPI
+// the process started with.
 constexpr int kPlaceholderSize = 48;
 constexpr int kSmallIconSize = 16;
+// The hand sits this far above the bottom of a thumbnail, at 96 DPI.
+constexpr int kHandLift = 5;
+constexpr int kFrameWidth = 2;
 constexpr DWORD kColorDepth = 24;
 
 using PictureKind = TFolderView::PictureKind;
@@ -139,7 +145,7 @@ PlaceholderIcon Placeholder(IExtractIconW* icons, const wchar_t* location, int i
         if (found != shared.end()) return {found->second, true};
     }
     HICON large = nullptr, small = nullptr;
-    const UINT sizes = MAKELONG(kPlaceholderSize, kSmallIconSize);
+    const UINT sizes = MAKELONG(ScaleForDpi(kPlaceholderSize, SystemDpi()), ScaleForDpi(kSmallIconSize, SystemDpi()));
     HRESULT hr = icons->Extract(location, static_cast<UINT>(index), &large, &small, sizes);
     // S_FALSE leaves the extraction to the caller.
     if (hr == S_FALSE) hr = SHDefExtractIconW(location, index, flags, &large, &small, sizes);
@@ -548,8 +554,10 @@ void TFolderView::EnterThumbnailMode() {
 void TFolderView::ApplyThumbnailLook() {
     // It holds no images: its size lays the items out.
     ListView_SetImageList(ListView, FolderViewImages().Thumbnails.get(), LVSIL_NORMAL);
+    // The pictures keep their stored side; the gap beside them holds part of
+    // a label, which grows with the DPI.
     const int side = ThumbnailSide();
-    ListView_SetIconSpacing(ListView, side + side / 4 + 1, 0);
+    ListView_SetIconSpacing(ListView, side + ScaleForDpi(side / 4 + 1, DpiOf(ListView)), 0);
 }
 
 // Pictures not yet written are handed over now, all of them: leaving the mode
@@ -703,7 +711,9 @@ void TFolderView::DrawThumbnail(const NMLVCUSTOMDRAW& draw) {
     }
 
     const bool selected = (ListView_GetItemState(ListView, index, LVIS_SELECTED) & LVIS_SELECTED) != 0;
-    UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, 2, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_BTNFACE)));
+    const UINT dpi = DpiOf(ListView);
+    UniqueGdi<HPEN> pen(
+        CreatePen(PS_SOLID, ScaleForDpi(kFrameWidth, dpi), GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_BTNFACE)));
     HGDIOBJ oldPen = SelectObject(dc, pen.get());
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(HOLLOW_BRUSH));
     Rectangle(dc, area.left - 1, area.top - 1, area.left - 1 + side + 3, area.top - 1 + side + 3);
@@ -720,6 +730,6 @@ void TFolderView::DrawThumbnail(const NMLVCUSTOMDRAW& draw) {
     }
     if ((attributes & SFGAO_SHARE) && images.Hand) {
         const SIZE size = BitmapSize(images.Hand.get());
-        Blit(dc, area.left, area.bottom - size.cy - 5, images.Hand.get(), size, SRCAND);
+        Blit(dc, area.left, area.bottom - size.cy - ScaleForDpi(kHandLift, dpi), images.Hand.get(), size, SRCAND);
     }
 }

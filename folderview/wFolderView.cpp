@@ -10,6 +10,7 @@
 #include "folderview/uItemTasks.h"
 #include "shell/uCapabilities.h"
 #include "shell/uDirWatcher.h"
+#include "shell/uDpi.h"
 
 #include <shlwapi.h>
 
@@ -31,9 +32,23 @@ std::vector<TFolderView*>& LiveViews() {
     return views;
 }
 
-void SystemImageLists(HIMAGELIST& large, HIMAGELIST& small) {
-    large = small = nullptr;
-    Shell_GetImageLists(&large, &small);
+// The side of one header arrow at 96 DPI; "SORTBMP" holds two.
+constexpr int kSortArrowSide = 7;
+constexpr int kSortArrowCount = 2;
+
+void SystemImageLists(HWND list, HIMAGELIST& large, HIMAGELIST& small) {
+    const UINT dpi = DpiOf(list);
+    large = SystemImageListOfSide(LargeIconSide(dpi));
+    small = SystemImageListOfSide(SmallIconSide(dpi));
+}
+
+HIMAGELIST MakeSortImages(HWND list) {
+    const UINT dpi = DpiOf(list);
+    const int side = ScaleForDpi(kSortArrowSide, dpi);
+    UniqueBitmap strip(LoadBitmapForDpi(GetModuleHandleW(nullptr), L"SORTBMP", dpi, kSortArrowCount));
+    HIMAGELIST images = ImageList_Create(side, side, ILC_COLOR24 | ILC_MASK, kSortArrowCount, 0);
+    if (images && strip) ImageList_AddMasked(images, strip.get(), kSortBitmapMask);
+    return images;
 }
 
 }  // namespace
@@ -54,20 +69,13 @@ TFolderView::TFolderView(TFolderViewHost& host) {
     ListView_SetExtendedListViewStyle(ListView, settings.LVS_EX_FLAGS | kFixedExStyle);
     HookListView();
 
-    HIMAGELIST large, small;
-    SystemImageLists(large, small);
-    ListView_SetImageList(ListView, small, LVSIL_SMALL);
-    ListView_SetImageList(ListView, large, LVSIL_NORMAL);
     ViewMode = 3;
     RegisterColumnCommands();
 
     // The header answers with the list's identifier, so the child window
     // passes its notifications on as well.
-    if (HWND header = ListView_GetHeader(ListView)) {
-        SetWindowLongPtrW(header, GWLP_ID, kFolderViewListId);
-        SortImages = ImageList_LoadImageW(instance, L"SORTBMP", 7, 0, kSortBitmapMask, IMAGE_BITMAP, 0);
-        Header_SetImageList(header, SortImages);
-    }
+    if (HWND header = ListView_GetHeader(ListView)) SetWindowLongPtrW(header, GWLP_ID, kFolderViewListId);
+    ApplyDpi();
 
     StatusEnabled = true;
     NotifyEnabled = true;
@@ -107,6 +115,7 @@ TFolderView::~TFolderView() {
         DestroyIcon(OwnIcon);
     }
     if (HWND header = IsWindow(ListView) ? ListView_GetHeader(ListView) : nullptr) Header_SetImageList(header, nullptr);
+    if (ListFont && IsWindow(ListView)) SendMessageW(ListView, WM_SETFONT, 0, FALSE);
     if (SortImages) ImageList_Destroy(SortImages);
 }
 
@@ -302,11 +311,36 @@ void TFolderView::SetListStyle(int mode) {
     SetWindowLongPtrW(ListView, GWL_STYLE, (style & ~static_cast<LONG_PTR>(LVS_TYPEMASK)) | kModeStyles[mode]);
     if (mode == 0) {
         HIMAGELIST large, small;
-        SystemImageLists(large, small);
+        SystemImageLists(ListView, large, small);
         ListView_SetImageList(ListView, large, LVSIL_NORMAL);
         ListView_SetIconSpacing(ListView, -1, -1);
     }
     if (mode == 4) ApplyThumbnailLook();
+}
+
+void TFolderView::ApplyDpi() {
+    HIMAGELIST large, small;
+    SystemImageLists(ListView, large, small);
+    ListView_SetImageList(ListView, small, LVSIL_SMALL);
+    if (ViewMode == 4)
+        ApplyThumbnailLook();
+    else
+        ListView_SetImageList(ListView, large, LVSIL_NORMAL);
+    const UINT dpi = DpiOf(ListView);
+    LOGFONTW logFont{};
+    if ((ListFont || dpi != SystemDpi()) && IconTitleFontForDpi(logFont, dpi)) {
+        UniqueFont font(CreateFontIndirectW(&logFont));
+        if (font) {
+            SendMessageW(ListView, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+            ListFont = std::move(font);
+        }
+    }
+    if (HWND header = ListView_GetHeader(ListView)) {
+        HIMAGELIST previous = SortImages;
+        SortImages = MakeSortImages(ListView);
+        Header_SetImageList(header, SortImages);
+        if (previous) ImageList_Destroy(previous);
+    }
 }
 
 void TFolderView::ApplyModeForFill(int mode) {

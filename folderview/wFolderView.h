@@ -3,6 +3,7 @@
 // items of one shell folder inside a child window.
 
 #include "app/ComPtr.h"
+#include "app/Handles.h"
 #include "app/uPIDL.h"
 #include "folderview/uFolderViewHost.h"
 #include "folderview/uViewStates.h"
@@ -227,6 +228,8 @@ private:
     void ComputeFileSystemFolder();
     void ApplyModeForFill(int mode);
     void SetListStyle(int mode);
+    // Image lists and the header's arrows at the DPI the list is shown at now.
+    void ApplyDpi();
     // A folder that cannot be enumerated: its parent takes its place (or the
     // tab closes when a tab shows the parent already); without `viaParent` the tab closes.
     void FallBackToParent(bool viaParent, bool report);
@@ -341,6 +344,9 @@ private:
     void LeaveClipboardChain();
 
     HIMAGELIST SortImages = nullptr;  // the header's arrows, owned
+    // The label font once the list has been on a screen of another DPI than
+    // the system's; until then the control's own.
+    UniqueFont ListFont;
     bool BuildingColumns = false;     // header changes while columns are made are not the user's
     HICON OwnIcon = nullptr;          // the small icon last given to the child window
     std::unique_ptr<TDirWatcher> DirWatcher;

@@ -7,6 +7,7 @@
 #include "app/Global.h"
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/uViewStateStore.h"
+#include "shell/uDpi.h"
 #include "app/uCommandRegistry.h"
 #include "res/resource.h"
 
@@ -101,9 +102,12 @@ int TFolderView::ChooseViewState() {
     return FolderViewConfig().IniViewStyle;
 }
 
+// CharWidth is tenths of a pixel per character at 96 DPI: the list's font
+// grows with the DPI, so the column grows with it.
 int TFolderView::NewColumnWidth(int charCount) const {
-    const int width = FolderViewConfig().CharWidth * charCount / 10;
-    return width == 0 && Folder2 ? kDefaultColumnWidth : width;
+    const UINT dpi = DpiOf(ListView);
+    const int width = ScaleForDpi(FolderViewConfig().CharWidth * charCount, dpi) / 10;
+    return width == 0 && Folder2 ? ScaleForDpi(kDefaultColumnWidth, dpi) : width;
 }
 
 void TFolderView::AppendColumn(int column, int width) {

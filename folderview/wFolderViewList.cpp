@@ -56,6 +56,9 @@ LRESULT CALLBACK TFolderView::ListProc(HWND list, UINT message, WPARAM wParam, L
             return TRUE;
         }
         break;
+    case WM_DPICHANGED_AFTERPARENT:
+        view->ApplyDpi();
+        break;
     case WM_NOTIFY: {
         LRESULT result = 0;
         if (view->OnHeaderNotify(reinterpret_cast<const NMHDR*>(lParam), result, wParam, lParam)) return result;

@@ -3,6 +3,7 @@
 #include "mainwnd/wMainWnd.h"
 
 #include "res/resource.h"
+#include "shell/uDpi.h"
 
 #include <shellapi.h>
 
@@ -11,8 +12,10 @@ namespace {
 bool AddTrayIcon() {
     FrameState& state = Frame();
     if (!state.trayIcon) {
+        // The notification area shows small icons at the scale of the screen it is on.
+        const int side = SmallIconSide(DpiOf(FrameLink().window));
         state.trayIcon.reset(static_cast<HICON>(
-            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(AINICON), IMAGE_ICON, 16, 16, 0)));
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(AINICON), IMAGE_ICON, side, side, 0)));
     }
     NOTIFYICONDATAW data{sizeof(data)};
     data.hWnd = FrameLink().window;

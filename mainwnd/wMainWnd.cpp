@@ -237,6 +237,20 @@ void OnDestroy() {
     PostQuitMessage(0);
 }
 
+BOOL CALLBACK TellDpiChanged(HWND window, LPARAM) {
+    SendMessageW(window, WM_DPICHANGED_AFTERPARENT, 0, 0);
+    return TRUE;
+}
+
+// The frame takes the size the system suggests for the new monitor. Every
+// window inside is told itself: the older per-monitor mode (before
+// per-monitor v2) tells only the top-level window.
+void OnDpiChanged(HWND frame, const RECT& suggested) {
+    EnumChildWindows(frame, TellDpiChanged, 0);
+    SetWindowPos(frame, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
     // While a shell context menu is tracked, its owner-drawn items and
     // submenus are the menu's business, not the main menu's.
@@ -286,6 +300,9 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
     case WM_QUERYENDSESSION:
         RunExitSequence(true);
         return TRUE;
+    case WM_DPICHANGED:
+        OnDpiChanged(frame, *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_DESTROY:
         OnDestroy();
         return 0;

@@ -6,6 +6,7 @@
 #include "app/uPIDL.h"
 #include "app/uReg.h"
 #include "mdi/wMDIChild.h"
+#include "shell/uDpi.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -35,11 +36,14 @@ inline constexpr wchar_t MinWidth[] = L"MinWidth";
 inline constexpr wchar_t Font[] = L"Font";
 }  // namespace TabValue
 
-// The tab control is made this tall inside its container; the container shows
-// only its tab rows, so the control can grow rows without being resized.
+// The tab control is made this tall (at 96 DPI) inside its container; the
+// container shows only its tab rows, so the control can grow rows without
+// being resized.
 constexpr int kTabControlHeight = 300;
-// Gap between the top of the layout area and the tab bar.
+// Gap between the top of the layout area and the tab bar, at 96 DPI.
 constexpr int kTabBarInset = 3;
+// The side of the navigate-lock mark, at 96 DPI.
+constexpr int kLockMarkSide = 8;
 constexpr COLORREF kTransparentColor = RGB(255, 0, 255);
 // A tooltip shows at most 78 characters.
 constexpr int kTooltipBufferSize = 79;
@@ -120,30 +124,50 @@ void WriteSettings(const TabBarSettings& s) {
     SettingsWriteBool(key.get(), TabValue::FullPath, s.fullPath);
 }
 
-// The stored font when it can be made, else the system's icon title font.
-UniqueFont MakeFont(HKEY key) {
+// The stored font when it can be made (a stored font is the user's choice and
+// keeps its stored size at every DPI), else the system's icon title font at `dpi`.
+UniqueFont MakeFont(HKEY key, UINT dpi) {
     std::vector<LOGFONTW> stored = SettingsReadRecords<LOGFONTW>(key, TabValue::Font);
     if (!stored.empty() && UsableFont(stored.front())) {
         UniqueFont font(CreateFontIndirectW(&stored.front()));
         if (font) return font;
     }
     LOGFONTW iconTitle{};
-    if (!SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(iconTitle), &iconTitle, 0)) return {};
+    if (!IconTitleFontForDpi(iconTitle, dpi)) return {};
     return UniqueFont(CreateFontIndirectW(&iconTitle));
 }
 
-HIMAGELIST MakeImages(HINSTANCE instance) {
-    HIMAGELIST images = ImageList_Create(8, 8, ILC_COLOR24 | ILC_MASK, 1, 1);
-    UniqueBitmap square(static_cast<HBITMAP>(LoadImageW(instance, L"SIKAKUBMP", IMAGE_BITMAP, 0, 0, 0)));
+HIMAGELIST MakeImages(HINSTANCE instance, UINT dpi) {
+    const int side = ScaleForDpi(kLockMarkSide, dpi);
+    HIMAGELIST images = ImageList_Create(side, side, ILC_COLOR24 | ILC_MASK, 1, 1);
+    UniqueBitmap square(LoadBitmapForDpi(instance, L"SIKAKUBMP", dpi));
     if (images && square) ImageList_AddMasked(images, square.get(), kTransparentColor);
     return images;
 }
+
+// The font and the images of the tab control at the DPI it is shown at now.
+void ApplyDpi(HWND tabs) {
+    TabBarState& bar = TabBar();
+    const UINT dpi = DpiOf(tabs);
+    auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(tabs, GWLP_HINSTANCE));
+    HIMAGELIST previousImages = bar.images;
+    bar.images = MakeImages(instance, dpi);
+    TabCtrl_SetImageList(tabs, bar.images);
+    if (previousImages) ImageList_Destroy(previousImages);
+    UniqueRegKey key;
+    SettingsOpen(SettingsArea::Tab, key);
+    UniqueFont font = MakeFont(key.get(), dpi);
+    if (font) SendMessageW(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+    bar.font = std::move(font);
+}
+
+int TabControlHeight(HWND tabs) { return ScaleForDpi(kTabControlHeight, DpiOf(tabs)); }
 
 // The display rectangle the tab control has at its current width.
 RECT DisplayRect() {
     RECT client{};
     GetClientRect(TabBar().tabs, &client);
-    RECT display{0, 0, client.right, kTabControlHeight};
+    RECT display{0, 0, client.right, TabControlHeight(TabBar().tabs)};
     TabCtrl_AdjustRect(TabBar().tabs, FALSE, &display);
     return display;
 }
@@ -183,6 +207,12 @@ LRESULT CALLBACK TabBaseProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
             OnTooltipText(*reinterpret_cast<NMTTDISPINFOW*>(lParam));
         return 0;
     }
+    case WM_DPICHANGED_AFTERPARENT:
+        if (TabBar().tabs) {
+            ApplyDpi(TabBar().tabs);
+            RelayoutFrame();
+        }
+        break;
     case WM_DESTROY:
         WriteSettings(TabBar().settings);
         break;
@@ -252,12 +282,9 @@ HWND CreateTabBar(HWND frame) {
     bar.tabs = CreateWindowExW(0, WC_TABCONTROLW, L"",
                                static_cast<DWORD>(bar.settings.style) | WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS |
                                    WS_CLIPCHILDREN,
-                               0, 0, 0, kTabControlHeight, bar.container,
+                               0, 0, 0, ScaleForDpi(kTabControlHeight, DpiOf(frame)), bar.container,
                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kTabControlId)), instance, nullptr);
-    bar.images = MakeImages(instance);
-    TabCtrl_SetImageList(bar.tabs, bar.images);
-    bar.font = MakeFont(key.get());
-    if (bar.font) SendMessageW(bar.tabs, WM_SETFONT, reinterpret_cast<WPARAM>(bar.font.get()), FALSE);
+    ApplyDpi(bar.tabs);
     if (bar.settings.minWidth != 0) TabCtrl_SetMinTabWidth(bar.tabs, bar.settings.minWidth);
     AttachTabMouse(bar.tabs);
     return bar.container;
@@ -273,16 +300,17 @@ void TabBarLayout(const RECT& area) {
         if (client) MoveWindow(client, x, y, width, std::max<int>(0, area.bottom - y), TRUE);
         return;
     }
-    SetWindowPos(bar.tabs, nullptr, 0, 0, width, kTabControlHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(bar.tabs, nullptr, 0, 0, width, TabControlHeight(bar.tabs), SWP_NOZORDER | SWP_NOACTIVATE);
     bar.display = DisplayRect();
     const int rows = bar.display.top;
-    const int clientHeight = std::max<int>(0, area.bottom - y - rows - kTabBarInset);
+    const int inset = ScaleForDpi(kTabBarInset, DpiOf(bar.tabs));
+    const int clientHeight = std::max<int>(0, area.bottom - y - rows - inset);
     if (bar.settings.bottom) {
         if (client) MoveWindow(client, x, y, width, clientHeight, TRUE);
         MoveWindow(bar.container, x, area.bottom - rows, width, rows, TRUE);
     } else {
-        MoveWindow(bar.container, x, y + kTabBarInset, width, rows, TRUE);
-        if (client) MoveWindow(client, x, y + rows + kTabBarInset, width, clientHeight, TRUE);
+        MoveWindow(bar.container, x, y + inset, width, rows, TRUE);
+        if (client) MoveWindow(client, x, y + rows + inset, width, clientHeight, TRUE);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "app/ComObject.h"
 #include "app/uFrameLink.h"
 #include "mdi/wMDIChild.h"
+#include "shell/uDpi.h"
 
 #include <ole2.h>
 #include <windowsx.h>
@@ -15,7 +16,7 @@ namespace {
 
 constexpr UINT_PTR kSubclassId = 1504;
 // A drag starts once half the squared distance from the down point exceeds
-// this: about 8 pixels.
+// this: about 8 pixels at 96 DPI.
 constexpr int kDragThreshold = 30;
 
 // Idle, or a left press on a tab that may become a drag.
@@ -70,7 +71,9 @@ int TabAt(HWND tabs, LPARAM lParam) {
 bool FarEnough(POINT from, POINT to) {
     const int dx = to.x - from.x;
     const int dy = to.y - from.y;
-    return (dx * dx + dy * dy) / 2 > kDragThreshold;
+    // A squared distance grows with the square of the scale.
+    const UINT dpi = DpiOf(TabBar().tabs);
+    return (dx * dx + dy * dy) / 2 > ScaleForDpi(ScaleForDpi(kDragThreshold, dpi), dpi);
 }
 
 void ActivateTab(int index) {
@@ -141,7 +144,8 @@ constexpr int kDropMarkInset = 3;
 
 bool DropMarkRect(HWND tabs, int tab, RECT& rect) {
     if (tab < 0 || !TabCtrl_GetItemRect(tabs, tab, &rect)) return false;
-    InflateRect(&rect, -kDropMarkInset, -kDropMarkInset);
+    const int inset = ScaleForDpi(kDropMarkInset, DpiOf(tabs));
+    InflateRect(&rect, -inset, -inset);
     return true;
 }
 

@@ -1,0 +1,128 @@
+#include "shell/uDpi.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+#include <commoncontrols.h>
+
+namespace {
+
+using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
+using SystemParametersInfoForDpiFunction = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+
+// Both arrived with later systems than the program supports, so they are
+// looked up rather than imported.
+struct DpiServices {
+    GetDpiForWindowFunction dpiForWindow = nullptr;
+    GetSystemMetricsForDpiFunction metricsForDpi = nullptr;
+    SystemParametersInfoForDpiFunction parametersForDpi = nullptr;
+};
+
+const DpiServices& Services() {
+    static const DpiServices services = [] {
+        DpiServices found;
+        if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
+            found.dpiForWindow =
+                reinterpret_cast<GetDpiForWindowFunction>(GetProcAddress(user32, "GetDpiForWindow"));
+            found.metricsForDpi = reinterpret_cast<GetSystemMetricsForDpiFunction>(
+                GetProcAddress(user32, "GetSystemMetricsForDpi"));
+            found.parametersForDpi = reinterpret_cast<SystemParametersInfoForDpiFunction>(
+                GetProcAddress(user32, "SystemParametersInfoForDpi"));
+        }
+        return found;
+    }();
+    return services;
+}
+
+int MetricForDpi(int index, int px96, UINT dpi) {
+    if (Services().metricsForDpi) {
+        const int value = Services().metricsForDpi(index, dpi);
+        if (value > 0) return value;
+    }
+    return ScaleForDpi(px96, dpi);
+}
+
+int IconSide(HIMAGELIST list) {
+    int cx = 0, cy = 0;
+    return list && ImageList_GetIconSize(list, &cx, &cy) ? cx : 0;
+}
+
+}  // namespace
+
+UINT SystemDpi() {
+    static const UINT dpi = [] {
+        HDC screen = GetDC(nullptr);
+        const int logPixels = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+        if (screen) ReleaseDC(nullptr, screen);
+        return logPixels > 0 ? static_cast<UINT>(logPixels) : kBaseDpi;
+    }();
+    return dpi;
+}
+
+UINT DpiOf(HWND window) {
+    if (window && Services().dpiForWindow) {
+        const UINT dpi = Services().dpiForWindow(window);
+        if (dpi != 0) return dpi;
+    }
+    return SystemDpi();
+}
+
+int SmallIconSide(UINT dpi) { return MetricForDpi(SM_CXSMICON, 16, dpi); }
+
+int LargeIconSide(UINT dpi) { return MetricForDpi(SM_CXICON, 32, dpi); }
+
+HIMAGELIST SystemImageListOfSide(int side) {
+    // Smallest first, so the first list at least `side` is the nearest above.
+    static constexpr int kLists[] = {SHIL_SMALL, SHIL_LARGE, SHIL_EXTRALARGE};
+    HIMAGELIST nearestAbove = nullptr;
+    HIMAGELIST largest = nullptr;
+    for (int which : kLists) {
+        IImageList* list = nullptr;
+        if (FAILED(SHGetImageList(which, __uuidof(IImageList), reinterpret_cast<void**>(&list))) || !list) continue;
+        // The system keeps the lists for the life of the process; the reference is not ours to hold.
+        auto handle = reinterpret_cast<HIMAGELIST>(list);
+        list->Release();
+        const int listSide = IconSide(handle);
+        if (listSide == side) return handle;
+        if (listSide > side && (!nearestAbove || listSide < IconSide(nearestAbove))) nearestAbove = handle;
+        if (!largest || listSide > IconSide(largest)) largest = handle;
+    }
+    return nearestAbove ? nearestAbove : largest;
+}
+
+HBITMAP LoadBitmapForDpi(HINSTANCE instance, const wchar_t* name, UINT dpi, int images) {
+    auto original = static_cast<HBITMAP>(LoadImageW(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!original || dpi == kBaseDpi) return original;
+    BITMAP info{};
+    GetObjectW(original, sizeof(info), &info);
+    // Scaled image by image, so that a strip still divides into whole images.
+    const int width = images * ScaleForDpi(info.bmWidth / images, dpi);
+    const int height = ScaleForDpi(info.bmHeight, dpi);
+    HDC screen = GetDC(nullptr);
+    HDC from = CreateCompatibleDC(screen);
+    HDC to = CreateCompatibleDC(screen);
+    HBITMAP scaled = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    if (from && to && scaled) {
+        HGDIOBJ oldFrom = SelectObject(from, original);
+        HGDIOBJ oldTo = SelectObject(to, scaled);
+        SetStretchBltMode(to, COLORONCOLOR);
+        StretchBlt(to, 0, 0, width, height, from, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        SelectObject(from, oldFrom);
+        SelectObject(to, oldTo);
+    }
+    if (from) DeleteDC(from);
+    if (to) DeleteDC(to);
+    DeleteObject(original);
+    return scaled;
+}
+
+bool IconTitleFontForDpi(LOGFONTW& font, UINT dpi) {
+    if (Services().parametersForDpi &&
+        Services().parametersForDpi(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0, dpi))
+        return true;
+    // The system's font is made for the system's DPI.
+    if (!SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0)) return false;
+    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+    return true;
+}

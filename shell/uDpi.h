@@ -1,0 +1,39 @@
+#pragma once
+// The scale of the window a size belongs to. Every pixel size the program
+// computes is written for 96 DPI (100 %) and goes through ScaleForDpi with the
+// DPI of its window; sizes a user stored are pixels and are used as stored.
+
+#include <windows.h>
+#include <commctrl.h>
+
+inline constexpr UINT kBaseDpi = 96;
+
+// `px96` pixels at 96 DPI as pixels at `dpi`, rounded to the nearest.
+constexpr int ScaleForDpi(int px96, UINT dpi) {
+    const long long scaled = static_cast<long long>(px96) * dpi;
+    return static_cast<int>(scaled >= 0 ? (scaled + kBaseDpi / 2) / kBaseDpi : (scaled - kBaseDpi / 2) / kBaseDpi);
+}
+
+// The DPI of the monitor `window` is on as the platform reports it to a
+// per-monitor aware program (GetDpiForWindow); where the platform has no
+// per-window DPI, or for no window, the system's DPI.
+UINT DpiOf(HWND window);
+// The DPI the whole process started with (the screen's LOGPIXELSY).
+UINT SystemDpi();
+
+// The sides of the system's small and large icons at `dpi`.
+int SmallIconSide(UINT dpi);
+int LargeIconSide(UINT dpi);
+
+// The system image list whose icons are `side` pixels square, or the small or
+// large one nearest above it; the indexes of every system image list agree.
+// Shared: never destroyed by the caller.
+HIMAGELIST SystemImageListOfSide(int side);
+
+// A bitmap resource drawn for 96 DPI as `images` images side by side, each
+// stretched to `dpi` without blending (its edges stay hard, with no blur);
+// the caller owns it.
+HBITMAP LoadBitmapForDpi(HINSTANCE instance, const wchar_t* name, UINT dpi, int images = 1);
+
+// The icon title font (the system's font for item labels) at `dpi`.
+bool IconTitleFontForDpi(LOGFONTW& font, UINT dpi);

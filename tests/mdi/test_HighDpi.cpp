@@ -1,0 +1,129 @@
+// The frame on a screen at another scale than 100 %. CTest runs these once
+// more as a process of their own started at 144 DPI (ZEKO_TEST_DPI tells them
+// so); in the ordinary run they check the same at 96 DPI.
+
+#include "MdiTestFrame.h"
+
+#include "folderview/wFolderView.h"
+#include "mdi/wMDITab.h"
+#include "shell/uDpi.h"
+#include "tests/support/ZekoProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+UINT ExpectedDpi() {
+    const char* value = std::getenv("ZEKO_TEST_DPI");
+    return value ? static_cast<UINT>(std::atoi(value)) : kBaseDpi;
+}
+
+// Names that a new name column holds uncut at 96 DPI.
+const wchar_t* const kNames[] = {L"a.txt", L"notes.txt", L"report.txt"};
+
+class HighDpi : public MdiTest {
+protected:
+    void SetUp() override {
+        MdiTest::SetUp();
+        ASSERT_EQ(SystemDpi(), ExpectedDpi()) << "the process did not start at the DPI it was given";
+    }
+
+    TFolderView* OpenSmallFolder() {
+        const std::wstring folder = MakeFolder(L"small");
+        for (const wchar_t* name : kNames) std::ofstream(std::filesystem::path(folder) / name) << "x";
+        HWND child = OpenFolderChild(folder);
+        TFolderView* view = child ? ChildFolderView(child) : nullptr;
+        if (!view) return nullptr;
+        WaitUntil([&] { return ListView_GetItemCount(view->ListView) == static_cast<int>(std::size(kNames)); },
+                  20000);
+        return view;
+    }
+};
+
+// The height of the tab rows of a tab control with one tab, made with the
+// system's label font and mark at their 96 DPI sizes.
+int TabRowsAt96Dpi(HWND parent) {
+    HWND tabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD, 0, 0, 400, 300, parent, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    LOGFONTW logFont{};
+    IconTitleFontForDpi(logFont, kBaseDpi);
+    HFONT font = CreateFontIndirectW(&logFont);
+    SendMessageW(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    HIMAGELIST images = ImageList_Create(8, 8, ILC_COLOR24 | ILC_MASK, 1, 1);
+    TabCtrl_SetImageList(tabs, images);
+    wchar_t text[] = L"small";
+    TCITEMW item{};
+    item.mask = TCIF_TEXT | TCIF_IMAGE;
+    item.pszText = text;
+    item.iImage = 0;
+    TabCtrl_InsertItem(tabs, 0, &item);
+    RECT display{0, 0, 400, 300};
+    TabCtrl_AdjustRect(tabs, FALSE, &display);
+    DestroyWindow(tabs);
+    ImageList_Destroy(images);
+    DeleteObject(font);
+    return display.top;
+}
+
+}  // namespace
+
+TEST_F(HighDpi, TheNameColumnShowsTheLongestNameUncut) {
+    TFolderView* view = OpenSmallFolder();
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(ListView_GetItemCount(view->ListView), static_cast<int>(std::size(kNames)));
+    int longest = 0;
+    for (const wchar_t* name : kNames) longest = std::max(longest, ListView_GetStringWidth(view->ListView, name));
+    // The label starts after the small icon and a margin on each side of it.
+    const int iconSide = SmallIconSide(ExpectedDpi());
+    const int margins = ScaleForDpi(12, ExpectedDpi());
+    EXPECT_GE(ListView_GetColumnWidth(view->ListView, 0), longest + iconSide + margins);
+}
+
+TEST_F(HighDpi, SmallIconsFollowTheDpi) {
+    TFolderView* view = OpenSmallFolder();
+    ASSERT_NE(view, nullptr);
+    int cx = 0, cy = 0;
+    ASSERT_TRUE(ImageList_GetIconSize(ListView_GetImageList(view->ListView, LVSIL_SMALL), &cx, &cy));
+    EXPECT_EQ(cx, ScaleForDpi(16, ExpectedDpi()));
+    EXPECT_EQ(cy, ScaleForDpi(16, ExpectedDpi()));
+    HIMAGELIST arrows = reinterpret_cast<HIMAGELIST>(
+        SendMessageW(ListView_GetHeader(view->ListView), HDM_GETIMAGELIST, 0, 0));
+    ASSERT_TRUE(ImageList_GetIconSize(arrows, &cx, &cy));
+    EXPECT_EQ(cx, ScaleForDpi(7, ExpectedDpi()));
+    EXPECT_EQ(ImageList_GetImageCount(arrows), 2);
+}
+
+TEST_F(HighDpi, TheTabBarGrowsWithTheDpi) {
+    for (const std::wstring& folder : MakeFolders(L"tab", 3)) ASSERT_NE(OpenFolderChild(folder), nullptr);
+    const int rows = TabBar().display.top;
+    const int rowsAt96 = TabRowsAt96Dpi(frame_);
+    if (ExpectedDpi() > kBaseDpi)
+        EXPECT_GT(rows, rowsAt96);
+    else
+        EXPECT_EQ(rows, rowsAt96);
+    int cx = 0, cy = 0;
+    ASSERT_TRUE(ImageList_GetIconSize(TabBar().images, &cx, &cy));
+    EXPECT_EQ(cx, ScaleForDpi(8, ExpectedDpi()));
+}
+
+TEST_F(HighDpi, TheFrameTakesTheRectangleSuggestedForANewDpi) {
+    TFolderView* view = OpenSmallFolder();
+    ASSERT_NE(view, nullptr);
+    HWND header = ListView_GetHeader(view->ListView);
+    const LRESULT arrowsBefore = SendMessageW(header, HDM_GETIMAGELIST, 0, 0);
+    const HIMAGELIST tabImagesBefore = TabBar().images;
+    RECT suggested{40, 30, 40 + 700, 30 + 500};
+    SendMessageW(frame_, WM_DPICHANGED, MAKEWPARAM(ExpectedDpi(), ExpectedDpi()), reinterpret_cast<LPARAM>(&suggested));
+    RECT now{};
+    GetWindowRect(frame_, &now);
+    EXPECT_TRUE(EqualRect(&now, &suggested));
+    // The lists and the tab bar made their pictures again for the DPI they are at now.
+    EXPECT_NE(SendMessageW(header, HDM_GETIMAGELIST, 0, 0), arrowsBefore);
+    EXPECT_NE(TabBar().images, tabImagesBefore);
+}
