@@ -10,7 +10,7 @@ shift
 if [ -z "${WINEPREFIX:-}" ] || [ ! -f "$WINEPREFIX/.zeko-test-prefix" ]; then
     exec "$(dirname "$0")/wine-run.sh" "$@"
 fi
-wine=/usr/lib/wine/wine64
+wine="$(dirname "$0")/../scripts/wine.sh"
 key='HKEY_CURRENT_USER\Control Panel\Desktop'
 previous=$("$wine" reg query "$key" /v LogPixels 2>/dev/null </dev/null | tr -d '\r' |
     awk '$1 == "LogPixels" { print $3 }')
