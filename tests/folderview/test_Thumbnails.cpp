@@ -41,6 +41,15 @@ protected:
         return child;
     }
 
+    // a.bmp red and b.bmp green, shown with the cache on; null unless both pictures came.
+    HWND OpenRedAndGreenWithCache() {
+        FolderViewConfig().UseCache = true;
+        if (!WriteBmp(root_ / L"a.bmp", 30, 30, RGB(255, 0, 0)) || !WriteBmp(root_ / L"b.bmp", 30, 30, RGB(0, 255, 0)))
+            return nullptr;
+        HWND child = OpenInThumbnailMode(root_.path());
+        return WaitForPictures(child, {L"a.bmp", L"b.bmp"}) ? child : nullptr;
+    }
+
     static const TThumbSlot* Slot(HWND child, const std::wstring& name) {
         TFolderView* view = View(child);
         const int index = IndexOf(child, name);
@@ -228,11 +237,8 @@ TEST_F(Thumbnails, ItemsStandAPictureApartWhenTheModeIsEntered) {
 }
 
 TEST_F(Thumbnails, TheCacheServesCurrentPicturesAndAChangedFileIsExtractedAgainAndReplacesItsEntry) {
-    FolderViewConfig().UseCache = true;
-    ASSERT_TRUE(WriteBmp(root_ / L"a.bmp", 30, 30, RGB(255, 0, 0)));
-    ASSERT_TRUE(WriteBmp(root_ / L"b.bmp", 30, 30, RGB(0, 255, 0)));
-    HWND child = OpenInThumbnailMode(root_.path());
-    ASSERT_TRUE(WaitForPictures(child, {L"a.bmp", L"b.bmp"}));
+    HWND child = OpenRedAndGreenWithCache();
+    ASSERT_NE(child, nullptr);
     EXPECT_EQ(Slot(child, L"a.bmp")->Dirty, 1);
     EXPECT_FALSE(Exists(CacheFile())) << "written by the flush, not before";
     Flush(child);
@@ -305,11 +311,8 @@ TEST_F(Thumbnails, AFolderWhoseCacheCannotBeCreatedStillShowsPicturesAndNothingI
 // Pictures not yet written when the mode is left are still written, in the
 // background, after the view has let the cache go.
 TEST_F(Thumbnails, LeavingTheModeWritesThePendingPictures) {
-    FolderViewConfig().UseCache = true;
-    ASSERT_TRUE(WriteBmp(root_ / L"a.bmp", 30, 30, RGB(255, 0, 0)));
-    ASSERT_TRUE(WriteBmp(root_ / L"b.bmp", 30, 30, RGB(0, 255, 0)));
-    HWND child = OpenInThumbnailMode(root_.path());
-    ASSERT_TRUE(WaitForPictures(child, {L"a.bmp", L"b.bmp"}));
+    HWND child = OpenRedAndGreenWithCache();
+    ASSERT_NE(child, nullptr);
     TFolderView* view = View(child);
     view->SetViewMode(0);
     EXPECT_FALSE(view->ImageStore);

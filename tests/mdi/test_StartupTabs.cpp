@@ -11,6 +11,7 @@
 #include "folderview/wFolderView.h"
 #include "mdi/uStartupTabs.h"
 #include "mdi/wMDITab.h"
+#include "tests/support/ZekoProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -56,15 +57,8 @@ std::vector<bool> TabLocks() {
     return locks;
 }
 
-bool WaitFor(const std::function<bool()>& condition) {
-    const ULONGLONG end = GetTickCount64() + 30000;
-    while (!condition()) {
-        if (GetTickCount64() > end) return false;
-        PumpMessages();
-        Sleep(1);
-    }
-    return true;
-}
+// The fills and the replay's folders come through messages: this pumps them.
+bool WaitFor(const std::function<bool()>& condition) { return WaitUntil(condition, 30000); }
 
 // The frame is made by each test once it has written the settings that the
 // start reads.
