@@ -84,6 +84,14 @@ struct ImageListTraits {
 };
 using UniqueImageList = UniqueResource<HIMAGELIST, ImageListTraits>;
 
+// A device context made with CreateCompatibleDC (not one from GetDC).
+struct MemoryDCTraits {
+    static HDC invalid() { return nullptr; }
+    static bool valid(HDC dc) { return dc != nullptr; }
+    static void close(HDC dc) { DeleteDC(dc); }
+};
+using UniqueMemoryDC = UniqueResource<HDC, MemoryDCTraits>;
+
 struct GlobalTraits {
     static HGLOBAL invalid() { return nullptr; }
     static bool valid(HGLOBAL h) { return h != nullptr; }

@@ -1,5 +1,7 @@
 #include "shell/uDpi.h"
 
+#include "app/Handles.h"
+
 #include <shellapi.h>
 #include <shlobj.h>
 #include <commoncontrols.h>
@@ -91,30 +93,26 @@ HIMAGELIST SystemImageListOfSide(int side) {
 }
 
 HBITMAP LoadBitmapForDpi(HINSTANCE instance, const wchar_t* name, UINT dpi, int images) {
-    auto original = static_cast<HBITMAP>(LoadImageW(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (!original || dpi == kBaseDpi) return original;
+    UniqueBitmap original(static_cast<HBITMAP>(LoadImageW(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!original || dpi == kBaseDpi) return original.release();
     BITMAP info{};
-    GetObjectW(original, sizeof(info), &info);
+    GetObjectW(original.get(), sizeof(info), &info);
     // Scaled image by image, so that a strip still divides into whole images.
     const int width = images * ScaleForDpi(info.bmWidth / images, dpi);
     const int height = ScaleForDpi(info.bmHeight, dpi);
     HDC screen = GetDC(nullptr);
-    HDC from = CreateCompatibleDC(screen);
-    HDC to = CreateCompatibleDC(screen);
-    HBITMAP scaled = CreateCompatibleBitmap(screen, width, height);
+    UniqueMemoryDC from(CreateCompatibleDC(screen));
+    UniqueMemoryDC to(CreateCompatibleDC(screen));
+    UniqueBitmap scaled(CreateCompatibleBitmap(screen, width, height));
     ReleaseDC(nullptr, screen);
-    if (from && to && scaled) {
-        HGDIOBJ oldFrom = SelectObject(from, original);
-        HGDIOBJ oldTo = SelectObject(to, scaled);
-        SetStretchBltMode(to, COLORONCOLOR);
-        StretchBlt(to, 0, 0, width, height, from, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-        SelectObject(from, oldFrom);
-        SelectObject(to, oldTo);
-    }
-    if (from) DeleteDC(from);
-    if (to) DeleteDC(to);
-    DeleteObject(original);
-    return scaled;
+    if (!from || !to || !scaled) return nullptr;
+    HGDIOBJ oldFrom = SelectObject(from.get(), original.get());
+    HGDIOBJ oldTo = SelectObject(to.get(), scaled.get());
+    SetStretchBltMode(to.get(), COLORONCOLOR);
+    StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    SelectObject(from.get(), oldFrom);
+    SelectObject(to.get(), oldTo);
+    return scaled.release();
 }
 
 bool IconTitleFontForDpi(LOGFONTW& font, UINT dpi) {
