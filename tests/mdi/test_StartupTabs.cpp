@@ -84,7 +84,8 @@ protected:
     }
     void Start() {
         MdiTest::SetUp();
-        PumpMessages();
+        // The tabs behind the active one open once the frame has shown.
+        ASSERT_TRUE(WaitFor([] { return !StartupReplayPending(); }));
     }
 
     std::filesystem::path folders_;
