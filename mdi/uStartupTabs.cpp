@@ -33,9 +33,9 @@ constexpr UINT_PTR kReplayTimerId = 0x5A4B;
 struct ReplayState {
     StartupFolders startup;
     bool pending = false;
-    int first = 0;        // the folder opened at once
+    int first = 0;          // the folder opened at once
     HWND anchor = nullptr;  // its window, if it opened
-    int base = 0;         // tabs that stood before the replay
+    int base = 0;           // tabs that stood before the replay
 };
 
 ReplayState& Replay() {
