@@ -3,6 +3,7 @@
 #include "app/uCmdLineText.h"
 #include "app/uMessageLoop.h"
 #include "app/uReg.h"
+#include "favgroup/uFavoriteGroup.h"
 #include "mainwnd/uCommand.h"
 #include "mdi/uBarsRoute.h"
 #include "mdi/uStartupTabs.h"
@@ -134,6 +135,9 @@ void TakeSystemImageLists() {
 // come into the program; a missing one leaves its handle null.
 void CreateBarsAndPanes(HWND frame, HINSTANCE instance) {
     FrameLink().mdiClient = CreateMDIClient(frame, instance, FrameConfig().windowMode);
+    Routing().firstPane = FirstPane;
+    Routing().secondPane = SecondPane;
+    RegisterFavoriteGroups();
     CreateTabBar(frame);
 }
 

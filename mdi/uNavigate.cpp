@@ -8,6 +8,7 @@
 #include "mdi/uBarsRoute.h"
 #include "mdi/uChildShared.h"
 #include "mdi/wMDIChild.h"
+#include "mdi/wMDIClient.h"
 #include "mdi/wMDITab.h"
 
 namespace {
@@ -32,11 +33,6 @@ ChildStyles StylesForMode(bool split) {
     if (split) return {WS_EX_MDICHILD | WS_EX_TOOLWINDOW, WS_CHILD | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU};
     return {WS_EX_MDICHILD | WS_EX_WINDOWEDGE, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_OVERLAPPEDWINDOW};
 }
-
-// Where a new child stands. The split modes give it the rectangle of the pane
-// it will fill once the client keeps pane slots; until then every mode lets
-// the system choose.
-RECT NewChildRect() { return {CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT}; }
 
 // A folder that could not be entered leaves the view on the folder it left (or
 // on the parent), and the view's own report is held back while a request
@@ -73,7 +69,8 @@ HWND OpenChildWindow(PIDLIST_ABSOLUTE pidl, bool activate, PCUITEMID_CHILD selec
     const bool maximize = activate && !split && (activeMaximized || !active);
     if (activate) styles.style |= WS_VISIBLE;
     if (maximize) styles.style |= WS_MAXIMIZE;
-    const RECT place = NewChildRect();
+    const NewChildPlace pane = PlaceForNewChild(activate);
+    const RECT& place = pane.rect;
     auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(client, GWLP_HINSTANCE));
     // With WS_EX_MDICHILD the creation parameter arrives as the lParam of the
     // MDICREATESTRUCT that WM_CREATE sees.
@@ -101,6 +98,7 @@ HWND OpenChildWindow(PIDLIST_ABSOLUTE pidl, bool activate, PCUITEMID_CHILD selec
         SendMessageW(client, WM_MDIREFRESHMENU, 0, 0);
         if (FrameLink().window) DrawMenuBar(FrameLink().window);
     }
+    SettleNewChild(child, pane);
     return child;
 }
 
@@ -114,6 +112,8 @@ bool FindOpenFolder(PCIDLIST_ABSOLUTE pidl, bool activate, PCUITEMID_CHILD selec
             ActivateChild(child);
             if (selectItem)
                 if (TFolderView* folderView = ChildFolderView(child)) folderView->SelectChild(selectItem);
+        } else {
+            ShowInInactivePane(child);
         }
         return true;
     }

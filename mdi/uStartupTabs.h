@@ -24,11 +24,15 @@ struct StartupFolders {
 // StopCtrl is on. With DialogControl off, the shell's dialogs are allowed
 // from here on.
 StartupFolders LoadStartupFolders(bool startedWithArguments);
-// Opens the folders as tabs at the end of the row, in order, and allows the
-// shell's dialogs afterwards. A folder that cannot be listed any more closes
-// its tab, as every folder does while the dialogs are held back, and the
-// rest open.
+// Opens the folders as tabs at the end of the row, in order: the active one
+// at once, the others once the frame has shown (or when FinishStartupFolders
+// is called first). The shell's dialogs are allowed once all are open. A
+// folder that cannot be listed any more closes its tab, as every folder does
+// while the dialogs are held back, and the rest open.
 void OpenStartupFolders(StartupFolders startup);
+// Opens at once the start-up folders still waiting; nothing when none wait.
+void FinishStartupFolders();
+bool StartupReplayPending();
 // Exit: with SaveTab on stores the folder tabs in tab order with their locks
 // and the focused one; else records each in the closed-folder history.
 void SaveOpenTabs(HKEY root);

@@ -73,7 +73,9 @@ protected:
         // A dialog the command is there to show.
         const std::map<UINT, std::wstring> expected = {{IDM_ABOUT, L"バージョン情報"},
                                                        {IDM_KEYS_PROGRAM, L"全体のキーボード設定"},
-                                                       {IDM_KEYS_LIST, L"リストビューのキーボード設定"}};
+                                                       {IDM_KEYS_LIST, L"リストビューのキーボード設定"},
+                                                       {IDM_GROUP_ADD, L"お気に入りグループの追加"},
+                                                       {IDM_GROUP_ORGANIZE, L"お気に入りグループ"}};
         DialogWatcher watcher;
         int sent = 0;
         for (UINT id : ids) {

@@ -84,7 +84,8 @@ protected:
     }
     void Start() {
         MdiTest::SetUp();
-        PumpMessages();
+        // The tabs behind the active one open once the frame has shown.
+        ASSERT_TRUE(WaitFor([] { return !StartupReplayPending(); }));
     }
 
     std::filesystem::path folders_;
@@ -129,6 +130,51 @@ TEST_F(StartupTabs, TheSavedRowComesBackInOrderWhateverAddPosSays) {
     Start();
     EXPECT_EQ(TabPaths(), paths_);
     EXPECT_EQ(TabBar().settings.addPos, 0) << "the user's AddPos is back once the replay ends";
+}
+
+// The replay as the frame's creation starts it: the active folder (the
+// second) opens at once, the others wait for the frame to show.
+StartupFolders SecondActiveThirdLocked(const std::vector<std::wstring>& paths) {
+    StartupFolders startup;
+    for (const std::wstring& path : paths) {
+        startup.folders.push_back(PidlOf(path));
+        startup.locks.push_back(startup.locks.size() == 2);
+    }
+    startup.active = 1;
+    return startup;
+}
+
+TEST_F(StartupTabs, TheActiveTabOpensFirstAndTheOthersTakeTheirSavedPlacesAroundALaterTab) {
+    Start();
+    const std::wstring argument = (folders_ / L"argument").wstring();
+    std::filesystem::create_directories(argument);
+    FrameLink().interactive = false;
+    OpenStartupFolders(SecondActiveThirdLocked(paths_));
+    EXPECT_EQ(TabPaths(), std::vector<std::wstring>{paths_[1]});
+    EXPECT_FALSE(FrameLink().interactive);
+    // A command-line argument opens before the frame's first messages.
+    OpenChildWindow(PidlOf(argument).release(), true, nullptr, ContentFolder);
+    ASSERT_TRUE(WaitFor([] { return !StartupReplayPending(); }));
+    EXPECT_EQ(TabPaths(), (std::vector<std::wstring>{paths_[0], paths_[1], paths_[2], argument}));
+    EXPECT_EQ(TabLocks(), (std::vector<bool>{false, false, true, false}));
+    EXPECT_EQ(ActiveChild(), TabChild(3));
+    EXPECT_TRUE(FrameLink().interactive);
+}
+
+TEST_F(StartupTabs, AnExitBeforeTheTabsBehindTheActiveOneOpenSavesTheWholeRow) {
+    WriteRoot(RootSettings::SaveTab, true);
+    Start();
+    OpenStartupFolders(SecondActiveThirdLocked(paths_));
+    ASSERT_TRUE(StartupReplayPending());
+    UniqueRegKey root;
+    ASSERT_TRUE(SettingsCreate(SettingsArea::Root, root));
+    SaveOpenTabs(root.get());
+    TPIDLList saved(true);
+    saved.LoadList(root.get(), SettingsArea::PIDLs);
+    ASSERT_EQ(saved.Count(), 3);
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(IsFolder(StoredFolder(saved.Get(i)), paths_[i]));
+    EXPECT_EQ(SettingsRead(root.get(), RootSettings::ActiveTab), 1);
+    EXPECT_EQ(SettingsReadBinary(root.get(), RootSettings::NavigateLocks), (std::vector<std::uint8_t>{0, 0, 1}));
 }
 
 TEST_F(StartupTabs, ShellDialogsWaitForTheEndOfTheReplayUnlessDialogControlIsOff) {
