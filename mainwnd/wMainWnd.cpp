@@ -4,6 +4,7 @@
 #include "app/uMessageLoop.h"
 #include "app/uReg.h"
 #include "mainwnd/uCommand.h"
+#include "mainwnd/uSidePanes.h"
 #include "mdi/uBarsRoute.h"
 #include "mdi/uStartupTabs.h"
 #include "mdi/wMDIChild.h"
@@ -135,6 +136,7 @@ void TakeSystemImageLists() {
 void CreateBarsAndPanes(HWND frame, HINSTANCE instance) {
     FrameLink().mdiClient = CreateMDIClient(frame, instance, FrameConfig().windowMode);
     CreateTabBar(frame);
+    CreateSidePanes(frame, instance);
 }
 
 HWND FrameBarWindow(RouteBar bar) {

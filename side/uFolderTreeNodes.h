@@ -1,0 +1,112 @@
+#pragma once
+// What the folder tree's units share: the node records, the pane's state and
+// the operations on nodes. Only the side/wFolderTree2* units include this.
+
+#include "app/ComPtr.h"
+#include "app/uPIDL.h"
+#include "shell/uDirWatcher.h"
+#include "side/wFolderTree2.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <list>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// One node of the tree, kept in its item's lParam and owned by the pane.
+struct TTreeNode {
+    ComPtr<IShellFolder> folder;           // bound when first filled; the root's from the start
+    ComPtr<IShellIcon> icon;               // of folder, where it offers one
+    ComPtr<IShellIconOverlay> overlay;     // of folder, where it offers one
+    UniqueChildPidl item;                  // inside the parent's folder; the root's is empty
+    TTreeNode* parent = nullptr;
+    HTREEITEM handle = nullptr;
+    ULONG serial = 0;                      // names the node to tasks and watchers
+    bool filled = false;                   // its children were enumerated
+    bool taskQueued = false;               // its images and children flag are being looked up
+};
+
+// Children enumerated but not yet in the tree.
+struct PendingFill {
+    ULONG serial = 0;
+    std::vector<UniqueChildPidl> items;
+    size_t next = 0;
+};
+
+struct TreeWatch {
+    ULONG serial = 0;
+    std::unique_ptr<TDirWatcher> watcher;
+};
+
+struct FolderTreeState {
+    HWND pane = nullptr;
+    HWND tree = nullptr;
+    FolderTreeSettings settings;
+    ULONG nextSerial = 1;
+    std::unordered_map<ULONG, std::unique_ptr<TTreeNode>> nodes;
+    TTreeNode* root = nullptr;
+    ULONG notifyId = 0;
+    UniqueAbsolutePidl drivesPidl;
+    std::vector<PendingFill> fills;
+    std::list<TreeWatch> watches;  // most recently expanded first
+    size_t fillStep = 500;
+    bool fillStepPosted = false;
+};
+
+FolderTreeState& TreeState();
+
+// Private messages of the pane: the next step of a fill, a task's result
+// (lParam a TreeTaskResult), changes waiting at a watcher (lParam the node's serial).
+inline constexpr UINT WM_TREE_FILLSTEP = WM_APP + 0x70;
+inline constexpr UINT WM_TREE_TASKDONE = WM_APP + 0x71;
+inline constexpr UINT WM_TREE_WATCHER = WM_APP + 0x72;
+
+struct TreeTaskResult {
+    ULONG serial = 0;
+    int image = -1;
+    int selectedImage = -1;
+    UINT state = 0;
+    UINT stateMask = 0;
+    int children = 1;
+};
+
+TTreeNode* NodeOf(HTREEITEM item);
+TTreeNode* NodeBySerial(ULONG serial);
+UniqueAbsolutePidl NodeAbsolute(const TTreeNode& node);
+// A new node for `item` (taken over) under `parent`, at the end of its children.
+TTreeNode* InsertNode(TTreeNode& parent, PITEMID_CHILD item);
+void InsertRoot();
+// `a` against `b` by `folder`'s order, as CompareIDs column 0 answers.
+int CompareInFolder(IShellFolder* folder, PCUITEMID_CHILD a, PCUITEMID_CHILD b);
+void SortChildren(TTreeNode& node);
+// Enumerates and inserts the node's children once (the first step at least).
+void FillNode(TTreeNode& node);
+// Inserts whatever of the node's children still waits.
+void CompleteFill(TTreeNode& node);
+void DropFill(ULONG serial);
+void OnFillStep();
+// Collapses the node and forgets its children, to be enumerated again.
+void CollapseReset(TTreeNode& node);
+TTreeNode* FindChild(TTreeNode& node, PCUITEMID_CHILD item);
+// The node of `folder` among the filled levels, or null.
+TTreeNode* FindNode(PCIDLIST_ABSOLUTE folder);
+void RefreshNode(TTreeNode& node);
+// Text, images and children flag asked for again.
+void ResetNodeDisplay(TTreeNode& node, bool text);
+void SetChildrenOnDemand(TTreeNode& node);
+
+// Display and tasks.
+void OnGetDisplayInfo(NMTVDISPINFOW& info);
+void ApplyTaskResult(const TreeTaskResult& result);
+
+// Change notifications and watchers.
+void RegisterTreeNotify();
+void DeregisterTreeNotify();
+void OnTreeChangeNotify(HANDLE notification, DWORD processId);
+void WatchNode(TTreeNode& node);
+void UnwatchNode(ULONG serial);
+void OnWatcherSignal(ULONG serial);
