@@ -44,20 +44,20 @@ std::vector<UniqueChildPidl> EnumerateSorted(IShellFolder* folder) {
     return items;
 }
 
+// MinGW's headers give IShellIconOverlay no __uuidof, so it is asked by its IID.
+void QueryIconInterfaces(TTreeNode& node) {
+    node.icon = node.folder.as<IShellIcon>();
+    node.overlay.reset();
+    node.folder->QueryInterface(IID_IShellIconOverlay, node.overlay.putVoid());
+}
+
 bool BindNode(TTreeNode& node) {
     if (node.folder) return true;
     if (!node.parent || !node.parent->folder) return false;
     if (FAILED(node.parent->folder->BindToObject(node.item.get(), nullptr, IID_PPV_ARGS(node.folder.put()))))
         return false;
-    node.icon = node.folder.as<IShellIcon>();
-    node.overlay = node.folder.as<IShellIconOverlay>();
+    QueryIconInterfaces(node);
     return true;
-}
-
-PendingFill* PendingFillOf(ULONG serial) {
-    for (PendingFill& fill : TreeState().fills)
-        if (fill.serial == serial) return &fill;
-    return nullptr;
 }
 
 // Inserts up to `count` waiting children; true when none waits any more.
@@ -162,8 +162,7 @@ void InsertRoot() {
     FolderTreeState& state = TreeState();
     auto node = std::make_unique<TTreeNode>();
     node->folder = App().desktop;
-    node->icon = node->folder.as<IShellIcon>();
-    node->overlay = node->folder.as<IShellIconOverlay>();
+    QueryIconInterfaces(*node);
     node->item.reset(static_cast<PITEMID_CHILD>(PIDLAlloc(0)));
     node->serial = state.nextSerial++;
     std::wstring name = PIDLDisplayName(App().desktopPidl.get());

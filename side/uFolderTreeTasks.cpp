@@ -29,7 +29,9 @@ public:
         if (SUCCEEDED(parent_->GetAttributesOf(1, &item, &attributes))) {
             result.children = (attributes & SFGAO_HASSUBFOLDER) ? 1 : 0;
             result.stateMask = TVIS_OVERLAYMASK | TVIS_CUT;
-            if (auto overlay = parent_.as<IShellIconOverlay>()) {
+            ComPtr<IShellIconOverlay> overlay;
+            parent_->QueryInterface(IID_IShellIconOverlay, overlay.putVoid());
+            if (overlay) {
                 int index = 0;
                 if (overlay->GetOverlayIndex(item, &index) == S_OK) result.state |= INDEXTOOVERLAYMASK(index);
             } else if (attributes & SFGAO_SHARE) {
@@ -104,8 +106,14 @@ void OnGetDisplayInfo(NMTVDISPINFOW& info) {
         }
     }
     if (info.item.mask & TVIF_CHILDREN) {
-        info.item.cChildren = 1;
-        needTask = true;
+        // A level already listed knows whether it has children.
+        if (node->filled) {
+            info.item.cChildren = TreeView_GetChild(TreeState().tree, node->handle) ? 1 : 0;
+            info.item.mask |= TVIF_DI_SETITEM;
+        } else {
+            info.item.cChildren = 1;
+            needTask = true;
+        }
     }
     if (needTask) QueueTask(*node);
 }
@@ -121,10 +129,8 @@ void ApplyTaskResult(const TreeTaskResult& result) {
     item.iSelectedImage = result.selectedImage < 0 ? item.iImage : result.selectedImage;
     item.state = result.state;
     item.stateMask = result.stateMask;
+    item.mask |= TVIF_CHILDREN;
     // A level already listed knows better whether the node has children.
-    if (!node->filled) {
-        item.mask |= TVIF_CHILDREN;
-        item.cChildren = result.children;
-    }
+    item.cChildren = node->filled ? (TreeView_GetChild(TreeState().tree, node->handle) ? 1 : 0) : result.children;
     TreeView_SetItem(TreeState().tree, &item);
 }
