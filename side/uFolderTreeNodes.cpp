@@ -196,6 +196,8 @@ void FillNode(TTreeNode& node) {
     if (node.filled) return;
     node.filled = true;
     if (!BindNode(node)) return;
+    // Watched from the first listing on, so that a level still empty learns of its first folder.
+    WatchNode(node);
     FolderTreeState& state = TreeState();
     PendingFill fill;
     fill.serial = node.serial;

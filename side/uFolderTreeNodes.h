@@ -55,6 +55,8 @@ struct FolderTreeState {
     std::list<TreeWatch> watches;  // most recently expanded first
     size_t fillStep = 500;
     bool fillStepPosted = false;
+    // Timer 4006 runs: a keyboard selection waits to be opened.
+    bool selectionPending = false;
 };
 
 FolderTreeState& TreeState();

@@ -15,6 +15,8 @@
 
 #include <windowsx.h>
 
+#include <utility>
+
 namespace {
 
 constexpr int kTreeIdentifier = 1;
@@ -88,7 +90,8 @@ void OnSelectionChanged(const NMTREEVIEWW& change) {
         if (IsWindowVisible(state.tree)) OpenNode(NodeOf(change.itemNew.hItem), HeldOpenMode());
     } else if (change.action == TVC_BYKEYBOARD && !state.settings.syncEnter) {
         // Keys held down move the selection quickly: only where it rests opens.
-        SetTimer(state.pane, kTreeSelectTimerId, static_cast<UINT>(FrameConfig().delayTime), nullptr);
+        state.selectionPending =
+            SetTimer(state.pane, kTreeSelectTimerId, static_cast<UINT>(FrameConfig().delayTime), nullptr) != 0;
     }
 }
 
@@ -276,6 +279,7 @@ LRESULT OnCreate(HWND pane, const CREATESTRUCTW& create) {
 void OnDestroy() {
     FolderTreeState& state = TreeState();
     KillTimer(state.pane, kTreeSelectTimerId);
+    state.selectionPending = false;
     if (IShellTaskScheduler* scheduler = App().schedulers[0].get())
         scheduler->RemoveTasks(kTreeTaskOwner, ITSAT_DEFAULT_LPARAM, TRUE);
     DeregisterTreeNotify();
@@ -303,7 +307,8 @@ LRESULT CALLBACK FolderTreeProc(HWND pane, UINT message, WPARAM wParam, LPARAM l
         return 0;
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
     case WM_TIMER:
-        if (wParam == kTreeSelectTimerId) {
+        // A timer message that no keyboard selection armed opens nothing.
+        if (wParam == kTreeSelectTimerId && std::exchange(TreeState().selectionPending, false)) {
             KillTimer(pane, kTreeSelectTimerId);
             OpenSelectedByModifiers();
         }

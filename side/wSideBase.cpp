@@ -122,11 +122,12 @@ bool InThumbnailBand(HWND sideBase, int y) {
 
 int DraggedWidth(HWND sideBase, int x) { return std::max(x, Px(sideBase, kSideBaseMinWidth)); }
 
-// The lowest top a thumbnail pane may have keeps it kThumbnailMinHeight high;
-// the highest leaves the caption row and the lines above the pane.
+// The lowest top a thumbnail pane may have keeps it kThumbnailMinHeight high
+// above the bottom line; the highest leaves the caption row and the lines
+// above the pane.
 int DraggedThumbnailTop(HWND sideBase, int y) {
     const int height = Client(sideBase).bottom;
-    const int lowest = height - Px(sideBase, kThumbnailMinHeight) - 2;
+    const int lowest = height - Px(sideBase, kThumbnailMinHeight) - 1;
     const int highest = Px(sideBase, kCaptionRowHeight + 7);
     return std::max(std::min(y, lowest), std::min(highest, lowest));
 }
@@ -185,7 +186,8 @@ void OnLeftButtonUp(HWND sideBase, int x, int y) {
     } else if (HWND thumbnail = Pane(SidePane::Thumbnail)) {
         const RECT client = Client(sideBase);
         const int top = DraggedThumbnailTop(sideBase, y);
-        MoveWindow(thumbnail, 0, top, client.right - Px(sideBase, kSplitterWidth), client.bottom - top - 2, TRUE);
+        // Its height leaves the bottom line, where the layout keeps it, so the pane stays where it was dropped.
+        MoveWindow(thumbnail, 0, top, client.right - Px(sideBase, kSplitterWidth), client.bottom - top - 1, TRUE);
     }
     RelayoutFrame();
     InvalidateRect(sideBase, nullptr, TRUE);

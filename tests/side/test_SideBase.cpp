@@ -122,21 +122,26 @@ TEST_F(SideBase, ClosingPutsTheFocusInTheViewAndUnchecksTheSideButtonsOnBothTool
     EXPECT_FALSE(IsWindowVisible(Frame().sideBar)) << "and closes it when it is shown";
 }
 
-TEST_F(SideBase, ExitKeepsWidthPageAndThumbnailHeightAndTheNextStartShowsThem) {
+TEST_F(SideBase, ExitKeepsWidthPageAndThumbnailHeight) {
     ShowFolderPane();
     Send(IDM_THUMBNAIL_PANE);
     SetWindowPos(Frame().sideBar, nullptr, 0, 0, 230, HeightOf(Frame().sideBar), SWP_NOMOVE | SWP_NOZORDER);
     SetWindowPos(Frame().thumbnailPane, nullptr, 0, 0, 150, 64, SWP_NOMOVE | SWP_NOZORDER);
     ASSERT_TRUE(RunExitSequence(true));
-    PumpPending();
     EXPECT_EQ(ReadRoot(L"SideBaseWidth"), 230u);
     EXPECT_EQ(ReadRoot(L"SideBaseVisible"), 1u);
     EXPECT_EQ(ReadRoot(L"ThumbnailVisible"), 1u);
     EXPECT_EQ(ReadSetting(L"Thumbnail", L"Height"), 64u);
+}
 
-    Frame() = FrameState{};
-    frame_ = CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
-    ASSERT_NE(frame_, nullptr);
+class SideBaseStart : public FrameTest {};
+
+TEST_F(SideBaseStart, TheStoredPageWidthAndThumbnailPaneComeBack) {
+    WriteRoot(L"SideBaseVisible", 1);
+    WriteRoot(L"SideBaseWidth", 230);
+    WriteRoot(L"ThumbnailVisible", 1);
+    WriteSetting(L"Thumbnail", L"Height", 64);
+    ASSERT_NE(CreateFrame(), nullptr);
     ASSERT_TRUE(IsWindowVisible(Frame().sideBar));
     EXPECT_TRUE(IsWindowVisible(Frame().folderTreePane));
     EXPECT_EQ(WidthOf(Frame().sideBar), 230);
