@@ -54,13 +54,8 @@ void SaveSettings(const FolderTreeSettings& settings) {
     SettingsWriteInt(k, L"MClickOpenMethod", settings.middleClickOpenMethod);
 }
 
-BYTE HeldModifierSet() {
-    BYTE set = 0;
-    if (GetKeyState(VK_SHIFT) < 0) set |= 1;
-    if (GetKeyState(VK_CONTROL) < 0) set |= 2;
-    if (GetKeyState(VK_MENU) < 0) set |= 4;
-    return set;
-}
+// The modifier set (1 Shift, 2 Ctrl, 4 Alt) is the packed key code's modifier byte.
+BYTE HeldModifierSet() { return static_cast<BYTE>(HeldKeyModifiers() >> 8); }
 
 // The open mode the modifiers held now choose, or -1 for none.
 int HeldOpenMode() {
