@@ -24,25 +24,6 @@ private:
     HWND window_;
 };
 
-SHCONTF EnumFlags() {
-    SHCONTF flags = SHCONTF_FOLDERS;
-    if (TreeState().settings.showHidden) flags |= SHCONTF_INCLUDEHIDDEN;
-    return flags;
-}
-
-// The folder's sub-folders, in its own order; empty when it cannot be listed.
-std::vector<UniqueChildPidl> EnumerateSorted(IShellFolder* folder) {
-    std::vector<UniqueChildPidl> items;
-    ComPtr<IEnumIDList> enumerator;
-    if (!folder || folder->EnumObjects(TreeState().pane, EnumFlags(), enumerator.put()) != S_OK || !enumerator)
-        return items;
-    PITEMID_CHILD item = nullptr;
-    while (enumerator->Next(1, &item, nullptr) == S_OK) items.emplace_back(item);
-    std::stable_sort(items.begin(), items.end(), [folder](const UniqueChildPidl& a, const UniqueChildPidl& b) {
-        return CompareInFolder(folder, a.get(), b.get()) < 0;
-    });
-    return items;
-}
 
 // MinGW's headers give IShellIconOverlay no __uuidof, so it is asked by its IID.
 void QueryIconInterfaces(TTreeNode& node) {
@@ -69,7 +50,9 @@ bool InsertWaiting(PendingFill& fill, TTreeNode& node, size_t count) {
 
 void PostFillStep() {
     FolderTreeState& state = TreeState();
-    if (state.fillStepPosted || state.fills.empty()) return;
+    const bool waiting = std::any_of(state.fills.begin(), state.fills.end(),
+                                     [](const PendingFill& fill) { return fill.listed; });
+    if (state.fillStepPosted || !waiting) return;
     state.fillStepPosted = PostMessageW(state.pane, WM_TREE_FILLSTEP, 0, 0) != FALSE;
 }
 
@@ -98,7 +81,47 @@ bool StillThere(const TTreeNode& parent, const TTreeNode& child) {
     return path.empty() || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+void SetNoChildren(const TTreeNode& node) {
+    TVITEMW item{};
+    item.mask = TVIF_CHILDREN | TVIF_HANDLE;
+    item.hItem = node.handle;
+    item.cChildren = 0;
+    TreeView_SetItem(TreeState().tree, &item);
+}
+
+PendingFill* FillOf(ULONG serial) {
+    for (PendingFill& fill : TreeState().fills)
+        if (fill.serial == serial) return &fill;
+    return nullptr;
+}
+
+PendingFill* FillOfRequest(ULONG request) {
+    for (PendingFill& fill : TreeState().fills)
+        if (fill.request == request) return &fill;
+    return nullptr;
+}
+
 }  // namespace
+
+SHCONTF TreeEnumFlags() {
+    SHCONTF flags = SHCONTF_FOLDERS;
+    if (TreeState().settings.showHidden) flags |= SHCONTF_INCLUDEHIDDEN;
+    return flags;
+}
+
+std::vector<UniqueChildPidl> EnumerateSorted(IShellFolder* folder, SHCONTF flags, HWND owner) {
+    std::vector<UniqueChildPidl> items;
+    ComPtr<IEnumIDList> enumerator;
+    if (!folder || folder->EnumObjects(owner, flags, enumerator.put()) != S_OK || !enumerator) return items;
+    PITEMID_CHILD item = nullptr;
+    while (enumerator->Next(1, &item, nullptr) == S_OK) items.emplace_back(item);
+    std::stable_sort(items.begin(), items.end(), [folder](const UniqueChildPidl& a, const UniqueChildPidl& b) {
+        return CompareInFolder(folder, a.get(), b.get()) < 0;
+    });
+    return items;
+}
+
+bool TreeFilling() { return !TreeState().fills.empty(); }
 
 FolderTreeState& TreeState() {
     static FolderTreeState state;
@@ -201,34 +224,55 @@ void FillNode(TTreeNode& node) {
     FolderTreeState& state = TreeState();
     PendingFill fill;
     fill.serial = node.serial;
-    fill.items = EnumerateSorted(node.folder.get());
-    if (fill.items.empty()) {
-        TVITEMW item{};
-        item.mask = TVIF_CHILDREN | TVIF_HANDLE;
-        item.hItem = node.handle;
-        item.cChildren = 0;
-        TreeView_SetItem(state.tree, &item);
-        return;
-    }
-    // The first step goes in at once so that the level opens with its top
-    // filled; a long level finishes in later steps while the window answers.
-    {
-        RedrawOff quiet(state.tree);
-        if (InsertWaiting(fill, node, state.fillStep)) return;
+    fill.request = state.nextSerial++;
+    // A level of thousands of folders takes long to list and sort; the window
+    // answers meanwhile. Without a scheduler it is listed here.
+    if (!QueueListTask(node, fill.request)) {
+        fill.items = EnumerateSorted(node.folder.get(), TreeEnumFlags(), state.pane);
+        fill.listed = true;
     }
     state.fills.push_back(std::move(fill));
+    if (state.fills.back().listed) OnLevelListed(state.fills.back().request, state.fills.back().items);
+}
+
+void OnLevelListed(ULONG request, std::vector<UniqueChildPidl>& items) {
+    FolderTreeState& state = TreeState();
+    PendingFill* fill = FillOfRequest(request);
+    TTreeNode* node = fill ? NodeBySerial(fill->serial) : nullptr;
+    if (!fill || !node) return;
+    const ULONG serial = fill->serial;
+    if (&fill->items != &items) fill->items = std::move(items);
+    fill->listed = true;
+    if (fill->items.empty()) {
+        DropFill(serial);
+        SetNoChildren(*node);
+        return;
+    }
+    // The first step goes in at once; a long level finishes in later steps.
+    bool done = false;
+    {
+        RedrawOff quiet(state.tree);
+        done = InsertWaiting(*fill, *node, state.fillStep);
+    }
+    if (done) DropFill(serial);
     PostFillStep();
 }
 
 void CompleteFill(TTreeNode& node) {
     FolderTreeState& state = TreeState();
-    auto found = std::find_if(state.fills.begin(), state.fills.end(),
-                              [&](const PendingFill& fill) { return fill.serial == node.serial; });
-    if (found == state.fills.end()) return;
-    PendingFill fill = std::move(*found);
-    state.fills.erase(found);
-    RedrawOff quiet(state.tree);
-    InsertWaiting(fill, node, fill.items.size());
+    PendingFill* fill = FillOf(node.serial);
+    if (!fill) return;
+    // Whoever needs the whole level now does not wait for the background.
+    if (!fill->listed) {
+        fill->items = EnumerateSorted(node.folder.get(), TreeEnumFlags(), state.pane);
+        fill->listed = true;
+    }
+    {
+        RedrawOff quiet(state.tree);
+        InsertWaiting(*fill, node, fill->items.size());
+    }
+    DropFill(node.serial);
+    if (!TreeView_GetChild(state.tree, node.handle)) SetNoChildren(node);
 }
 
 void DropFill(ULONG serial) {
@@ -240,15 +284,15 @@ void DropFill(ULONG serial) {
 void OnFillStep() {
     FolderTreeState& state = TreeState();
     state.fillStepPosted = false;
-    if (state.fills.empty()) return;
-    PendingFill& fill = state.fills.front();
-    TTreeNode* node = NodeBySerial(fill.serial);
+    auto fill = std::find_if(state.fills.begin(), state.fills.end(), [](const PendingFill& each) { return each.listed; });
+    if (fill == state.fills.end()) return;
+    TTreeNode* node = NodeBySerial(fill->serial);
     bool done = true;
     if (node) {
         RedrawOff quiet(state.tree);
-        done = InsertWaiting(fill, *node, state.fillStep);
+        done = InsertWaiting(*fill, *node, state.fillStep);
     }
-    if (done) state.fills.erase(state.fills.begin());
+    if (done) state.fills.erase(fill);
     PostFillStep();
 }
 
@@ -340,7 +384,7 @@ void RefreshNode(TTreeNode& node) {
     FolderTreeState& state = TreeState();
     CompleteFill(node);
     IShellFolder* folder = node.folder.get();
-    std::vector<UniqueChildPidl> fresh = EnumerateSorted(folder);
+    std::vector<UniqueChildPidl> fresh = EnumerateSorted(folder, TreeEnumFlags(), state.pane);
     std::vector<bool> matched(fresh.size(), false);
     RedrawOff quiet(state.tree);
     for (TTreeNode* child : ChildrenOf(node)) {

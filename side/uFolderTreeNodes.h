@@ -30,9 +30,12 @@ struct TTreeNode {
     bool taskQueued = false;               // its images and children flag are being looked up
 };
 
-// Children enumerated but not yet in the tree.
+// A level being filled: listed on the scheduler's thread, then put into the
+// tree a step at a time.
 struct PendingFill {
     ULONG serial = 0;
+    ULONG request = 0;    // names this listing to the task that makes it
+    bool listed = false;  // the items below are the whole level, in order
     std::vector<UniqueChildPidl> items;
     size_t next = 0;
 };
@@ -66,6 +69,9 @@ FolderTreeState& TreeState();
 inline constexpr UINT WM_TREE_FILLSTEP = WM_APP + 0x70;
 inline constexpr UINT WM_TREE_TASKDONE = WM_APP + 0x71;
 inline constexpr UINT WM_TREE_WATCHER = WM_APP + 0x72;
+// A level listed in the background: wParam the listing's request, lParam its
+// items (a std::vector<UniqueChildPidl>, taken over by the pane).
+inline constexpr UINT WM_TREE_LISTED = WM_APP + 0x74;
 
 struct TreeTaskResult {
     ULONG serial = 0;
@@ -85,8 +91,19 @@ void InsertRoot();
 // `a` against `b` by `folder`'s order, as CompareIDs column 0 answers.
 int CompareInFolder(IShellFolder* folder, PCUITEMID_CHILD a, PCUITEMID_CHILD b);
 void SortChildren(TTreeNode& node);
-// Enumerates and inserts the node's children once (the first step at least).
+// The folder's sub-folders in its own order; empty when it cannot be listed.
+// Safe on the scheduler's thread (no owner window: nothing is asked of the user).
+std::vector<UniqueChildPidl> EnumerateSorted(IShellFolder* folder, SHCONTF flags, HWND owner);
+SHCONTF TreeEnumFlags();
+// Lists the node's children once, in the background; they go into the tree
+// in steps as soon as they are listed.
 void FillNode(TTreeNode& node);
+// Takes over `items` listed for `request`; a listing no longer waited for is left alone.
+void OnLevelListed(ULONG request, std::vector<UniqueChildPidl>& items);
+// Lists `node`'s level on the scheduler's thread; false when it cannot be queued.
+bool QueueListTask(const TTreeNode& node, ULONG request);
+// True while some level is still being listed or put into the tree.
+bool TreeFilling();
 // Inserts whatever of the node's children still waits.
 void CompleteFill(TTreeNode& node);
 void DropFill(ULONG serial);

@@ -56,6 +56,32 @@ private:
     volatile ULONG running_ = IRTIR_TASK_NOT_RUNNING;
 };
 
+// Lists one level on the scheduler's thread and hands the items to the pane.
+class TListTask : public ComObject<IRunnableTask> {
+public:
+    TListTask(HWND pane, ULONG request, IShellFolder* folder, SHCONTF flags)
+        : pane_(pane), request_(request), folder_(folder), flags_(flags) {}
+
+    HRESULT STDMETHODCALLTYPE Run() override {
+        running_ = IRTIR_TASK_RUNNING;
+        std::vector<UniqueChildPidl> items = EnumerateSorted(folder_.get(), flags_, nullptr);
+        SendMessageW(pane_, WM_TREE_LISTED, request_, reinterpret_cast<LPARAM>(&items));
+        running_ = IRTIR_TASK_FINISHED;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Kill(BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Suspend() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Resume() override { return E_NOTIMPL; }
+    ULONG STDMETHODCALLTYPE IsRunning() override { return running_; }
+
+private:
+    HWND pane_;
+    ULONG request_;
+    ComPtr<IShellFolder> folder_;
+    SHCONTF flags_;
+    volatile ULONG running_ = IRTIR_TASK_NOT_RUNNING;
+};
+
 void QueueTask(TTreeNode& node) {
     if (node.taskQueued || !node.parent || !node.parent->folder) return;
     IShellTaskScheduler* scheduler = App().schedulers[0].get();
@@ -87,6 +113,14 @@ bool FillQuickImages(const TTreeNode& node, NMTVDISPINFOW& info) {
 }
 
 }  // namespace
+
+bool QueueListTask(const TTreeNode& node, ULONG request) {
+    IShellTaskScheduler* scheduler = App().schedulers[0].get();
+    if (!scheduler || !node.folder) return false;
+    auto task = ComPtr<IRunnableTask>::attach(
+        new TListTask(TreeState().pane, request, node.folder.get(), TreeEnumFlags()));
+    return SUCCEEDED(scheduler->AddTask(task.get(), kTreeTaskOwner, 0, ITSAT_DEFAULT_PRIORITY));
+}
 
 void OnGetDisplayInfo(NMTVDISPINFOW& info) {
     TTreeNode* node = reinterpret_cast<TTreeNode*>(info.item.lParam);

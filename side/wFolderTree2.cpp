@@ -311,6 +311,9 @@ LRESULT CALLBACK FolderTreeProc(HWND pane, UINT message, WPARAM wParam, LPARAM l
     case WM_SIDEPANE_SHOW: ShowPane(wParam); return 0;
     case WM_TREE_CHANGENOTIFY: OnTreeChangeNotify(reinterpret_cast<HANDLE>(wParam), static_cast<DWORD>(lParam)); return 0;
     case WM_TREE_FILLSTEP: OnFillStep(); return 0;
+    case WM_TREE_LISTED:
+        OnLevelListed(static_cast<ULONG>(wParam), *reinterpret_cast<std::vector<UniqueChildPidl>*>(lParam));
+        return 0;
     case WM_TREE_TASKDONE: ApplyTaskResult(*reinterpret_cast<const TreeTaskResult*>(lParam)); return 0;
     case WM_TREE_WATCHER: OnWatcherSignal(static_cast<ULONG>(lParam)); return 0;
     case WM_DESTROY: OnDestroy(); return 0;
@@ -342,6 +345,8 @@ HWND FolderTreeControl() { return TreeState().tree; }
 FolderTreeSettings& FolderTreeConfig() { return TreeState().settings; }
 
 bool FolderTreeShowsHidden() { return TreeState().settings.showHidden; }
+
+bool FolderTreeFilling() { return TreeFilling(); }
 
 bool FolderTreeCommand(WORD command) {
     FolderTreeState& state = TreeState();

@@ -42,6 +42,8 @@ void SyncFolderTree(PCIDLIST_ABSOLUTE folder);
 // An item command for the tree; false when the tree does not carry it.
 bool FolderTreeCommand(WORD command);
 bool FolderTreeShowsHidden();
+// True while an opened level is still being listed or put into the tree.
+bool FolderTreeFilling();
 
 // How many folders the expansion of one level puts into the tree before it
 // lets the window answer again; the rest follow in further steps.
