@@ -56,7 +56,7 @@ struct FolderTreeState {
     UniqueAbsolutePidl drivesPidl;
     std::vector<PendingFill> fills;
     std::list<TreeWatch> watches;  // most recently expanded first
-    size_t fillStep = 500;
+    size_t fillStep = 250;
     bool fillStepPosted = false;
     // Timer 4006 runs: a keyboard selection waits to be opened.
     bool selectionPending = false;

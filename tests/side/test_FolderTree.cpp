@@ -22,7 +22,7 @@ protected:
         tracker_ = ContextMenuTrackerHook();
     }
     void TearDown() override {
-        SetTreeFillStep(500);
+        SetTreeFillStep(250);
         ContextMenuTrackerHook() = tracker_;
         SideTest::TearDown();
     }
