@@ -179,6 +179,27 @@ void PressKey(UINT key) {
     SendMessageW(tree, WM_KEYUP, key, 0xC0000001);
 }
 
+// Hidden, read-only, system and compressed folders in their colours; a later
+// attribute's colour wins.
+LRESULT OnCustomDraw(NMTVCUSTOMDRAW& draw) {
+    const FrameColors& colors = ColorConfig();
+    if (!colors.tvColorGroup) return CDRF_DODEFAULT;
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+    const auto* node = reinterpret_cast<const TTreeNode*>(draw.nmcd.lItemlParam);
+    if (!node || !node->parent || !node->parent->folder) return CDRF_DODEFAULT;
+    WIN32_FIND_DATAW data{};
+    if (FAILED(SHGetDataFromIDListW(node->parent->folder.get(), node->item.get(), SHGDFIL_FINDDATA, &data,
+                                    sizeof(data))))
+        return CDRF_DODEFAULT;
+    const DWORD attributes = data.dwFileAttributes;
+    if (attributes & FILE_ATTRIBUTE_HIDDEN) draw.clrText = colors.hidden;
+    if (attributes & FILE_ATTRIBUTE_READONLY) draw.clrText = colors.readOnly;
+    if (attributes & FILE_ATTRIBUTE_SYSTEM) draw.clrText = colors.system;
+    if (attributes & FILE_ATTRIBUTE_COMPRESSED) draw.clrText = colors.compressed;
+    return CDRF_NEWFONT;
+}
+
 LRESULT OnNotify(const NMHDR& header) {
     FolderTreeState& state = TreeState();
     if (header.hwndFrom != state.tree) return 0;
@@ -203,6 +224,7 @@ LRESULT OnNotify(const NMHDR& header) {
     case TVN_SELCHANGEDW: OnSelectionChanged(reinterpret_cast<const NMTREEVIEWW&>(header)); return 0;
     case TVN_KEYDOWN: return OnKeyDown(reinterpret_cast<const NMTVKEYDOWN&>(header)) ? TRUE : FALSE;
     case NM_RETURN: return TRUE;
+    case NM_CUSTOMDRAW: return OnCustomDraw(*reinterpret_cast<NMTVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
     case NM_RCLICK: OnRightClick(); return TRUE;
     case TVN_BEGINLABELEDITW: return OnBeginLabelEdit(reinterpret_cast<const NMTVDISPINFOW&>(header)) ? TRUE : FALSE;
     case TVN_ENDLABELEDITW: OnEndLabelEdit(reinterpret_cast<const NMTVDISPINFOW&>(header)); return FALSE;

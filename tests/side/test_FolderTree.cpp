@@ -236,6 +236,31 @@ TEST_F(FolderTree, TheContextMenusOwnItemOpensTheNodeInANewTab) {
     EXPECT_EQ(ActiveFolder(), root_ + L"\\b");
 }
 
+TEST_F(FolderTree, WithTheColourGroupOnAHiddenSystemFolderTakesTheLaterColour) {
+    MakeFolder(L"plain");
+    const std::wstring marked = MakeFolder(L"marked");
+    SetFileAttributesW(marked.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    ColorConfig().tvColorGroup = true;
+    ColorConfig().hidden = RGB(1, 2, 3);
+    ColorConfig().system = RGB(4, 5, 6);
+    ShowFolderPane();
+    auto drawnColour = [&](HTREEITEM item) {
+        TVITEMW query{};
+        query.mask = TVIF_PARAM | TVIF_HANDLE;
+        query.hItem = item;
+        TreeView_GetItem(tree_, &query);
+        NMTVCUSTOMDRAW draw{};
+        draw.nmcd.hdr = {tree_, 1, static_cast<UINT>(NM_CUSTOMDRAW)};
+        draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+        draw.nmcd.lItemlParam = query.lParam;
+        draw.clrText = RGB(9, 9, 9);
+        SendMessageW(Frame().folderTreePane, WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&draw));
+        return draw.clrText;
+    };
+    EXPECT_EQ(drawnColour(SyncTo(marked)), RGB(4, 5, 6));
+    EXPECT_EQ(drawnColour(SyncTo(root_ + L"\\plain")), RGB(9, 9, 9));
+}
+
 TEST_F(FolderTree, TheHomeCommandSelectsTheFirstNode) {
     MakeFolder(L"a");
     ShowFolderPane();
