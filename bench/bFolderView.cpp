@@ -424,6 +424,8 @@ IconFigures MeasureIcons(PIDLIST_ABSOLUTE pidl) {
 
 // bThumbnails.cpp, run instead of the folder figures with the argument --thumbnails.
 void ThumbnailBenchmark(const std::wstring& base);
+// bFolderTree.cpp, run with the argument --tree.
+void FolderTreeBenchmark(const std::wstring& base);
 // bStartup.cpp, run instead with the argument --startup.
 void StartupBenchmark(const std::wstring& base);
 
@@ -450,8 +452,11 @@ int wmain(int argc, wchar_t** argv) {
     // An argument limits the run to the folders whose names contain it.
     std::wstring only = argc > 1 ? argv[1] : L"";
     CreateDirectoryW(base.c_str(), nullptr);
-    if (only == L"--thumbnails") {
-        ThumbnailBenchmark(base);
+    if (only == L"--thumbnails" || only == L"--tree") {
+        if (only == L"--tree")
+            FolderTreeBenchmark(base);
+        else
+            ThumbnailBenchmark(base);
         RunExitSequence(true);
         ReleaseAppObjects();
         OleUninitialize();

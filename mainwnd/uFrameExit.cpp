@@ -5,6 +5,7 @@
 
 #include "app/uReg.h"
 #include "folderview/uFolderViewSettings.h"
+#include "mainwnd/uSidePanes.h"
 #include "mdi/uStartupTabs.h"
 #include "shell/uDdeServer.h"
 
@@ -62,6 +63,7 @@ bool RunExitSequence(bool forced) {
         GetWindowRect(Frame().sideBar, &side);
         SettingsWrite(root.get(), RootSettings::SideBaseWidth, static_cast<int>(side.right - side.left));
     }
+    SaveSidePanes();
     SaveOpenTabs(root.get());
     StopDdeServer();
     SaveFrameSettings(root.get());

@@ -16,6 +16,8 @@ bool Shown(HWND window) {
 
 int SideBasePage() {
     const FrameState& state = Frame();
+    // Closing the side bar hides only the bar; its page keeps its own style.
+    if (!Shown(state.sideBar)) return 0;
     if (Shown(state.folderTreePane)) return 1;
     if (Shown(state.favoritePane)) return 2;
     if (Shown(state.searchPane)) return 3;

@@ -5,6 +5,7 @@
 #include "app/uReg.h"
 #include "favgroup/uFavoriteGroup.h"
 #include "mainwnd/uCommand.h"
+#include "mainwnd/uSidePanes.h"
 #include "mdi/uBarsRoute.h"
 #include "mdi/uStartupTabs.h"
 #include "mdi/wMDIChild.h"
@@ -139,6 +140,7 @@ void CreateBarsAndPanes(HWND frame, HINSTANCE instance) {
     Routing().secondPane = SecondPane;
     RegisterFavoriteGroups();
     CreateTabBar(frame);
+    CreateSidePanes(frame, instance);
 }
 
 HWND FrameBarWindow(RouteBar bar) {

@@ -138,6 +138,11 @@
 #define IDM_INCREMENTAL_SEARCH 5229
 #define IDM_FILE_SELECT 5230
 
+// Side bar: the close button's command, and the folder tree's own item
+// at the top of a node's context menu.
+#define IDM_SIDE_CLOSE 8196
+#define IDM_TREE_OPEN_NEW_TAB 1606
+
 // Command ranges. The fixed vocabulary, with the item commands at its top;
 // then the dynamic identifiers, which carry an index or an item's identifier
 // as their offset from the first of their range.

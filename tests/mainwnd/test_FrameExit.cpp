@@ -43,7 +43,7 @@ TEST_F(FrameExit, BarsThatDoNotExistKeepTheirStoredValues) {
     ASSERT_NE(CreateFrame(), nullptr);
     SendMessageW(frame_, WM_CLOSE, 0, 0);
     for (const wchar_t* name : names) EXPECT_EQ(ReadRoot(name), 1u) << name;
-    EXPECT_FALSE(ReadRoot(L"SideBaseWidth").has_value()) << "written only when the side bar exists";
+    EXPECT_EQ(ReadRoot(L"SideBaseWidth"), 180u) << "the side bar always exists, at its default width";
 }
 
 TEST_F(FrameExit, AHiddenBarIsWrittenAsHidden) {
