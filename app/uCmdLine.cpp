@@ -81,6 +81,15 @@ bool OpenHandleArgument(const std::wstring& argument, bool activate) {
     return true;
 }
 
+bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
+    return text.size() >= prefix.size() && text.substr(0, prefix.size()) == prefix;
+}
+
+bool IsDriveRoot(std::wstring_view text) {
+    return text.size() >= 3 && ((text[0] | 0x20) >= L'a' && (text[0] | 0x20) <= L'z') && text[1] == L':' &&
+           text[2] == L'\\';
+}
+
 // The shell's path qualifier (shell32 ordinal 49) returns some paths unchanged
 // where it is only a stub; GetFullPathNameW anchors a relative path at the
 // current directory and folds "." and ".." the same way everywhere, so this
@@ -92,13 +101,14 @@ UniqueAbsolutePidl ListFromQualifiedPath(const std::wstring& path) {
     return UniqueAbsolutePidl(ILCreateFromPathW(qualified));
 }
 
-bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
-    return text.size() >= prefix.size() && text.substr(0, prefix.size()) == prefix;
-}
-
-bool IsDriveRoot(std::wstring_view text) {
-    return text.size() >= 3 && ((text[0] | 0x20) >= L'a' && (text[0] | 0x20) <= L'z') && text[1] == L':' &&
-           text[2] == L'\\';
+bool IsFolder(PCIDLIST_ABSOLUTE list) {
+    if (list->mkid.cb == 0) return true;
+    UniqueAbsolutePidl parentList(PIDLParent(list));
+    ComPtr<IShellFolder> parent;
+    if (!parentList || !PIDLBindFolder(parentList.get(), parent.put())) return false;
+    PCUITEMID_CHILD last = PIDLLastChild(list);
+    SFGAOF attributes = SFGAO_FOLDER;
+    return SUCCEEDED(parent->GetAttributesOf(1, &last, &attributes)) && (attributes & SFGAO_FOLDER);
 }
 
 // The name an argument is given to the shell's parser as, or nothing. The
@@ -115,6 +125,9 @@ std::optional<std::wstring> ParsableName(const std::wstring& argument) {
     } else if (StartsWith(name, L"\\\\?\\") && IsDriveRoot(name.substr(4))) {
         name.remove_prefix(4);
     }
+    // The file system drops the blanks that end a path, and so does a user's
+    // eye: "C:\data " names the folder C:\data.
+    while (!name.empty() && name.back() == L' ') name.remove_suffix(1);
     if (name.empty() || name.size() > kMaxArgumentLength) return std::nullopt;
     if (name.front() == L'/' || name.front() == L'-') return std::nullopt;
     if (StartsWith(name, L"\\\\?\\") || StartsWith(name, L"\\\\.\\") || StartsWith(name, L"\\??\\"))
@@ -218,9 +231,9 @@ bool OpenArgument(const std::wstring& argument, bool first) {
     HRESULT hr = desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, DesktopParseResult(parsed.put()),
                                            &attributes);
     if (FAILED(hr) || !parsed) {
-        if (UniqueAbsolutePidl list = ListFromQualifiedPath(*parsable))
-            OpenFolderWindow(std::move(list), activate, nullptr);
-        return false;
+        parsed = ListFromQualifiedPath(*parsable);
+        if (!parsed) return false;
+        attributes = IsFolder(parsed.get()) ? SFGAO_FOLDER : 0;
     }
     if (attributes & SFGAO_FOLDER) {
         OpenFolderWindow(std::move(parsed), activate, nullptr);

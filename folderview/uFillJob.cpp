@@ -19,6 +19,8 @@ constexpr size_t kFirstBatch = 64;
 constexpr size_t kLargestBatch = 2048;
 constexpr ULONGLONG kLongestBatchWait = 50;
 constexpr ULONG kEnumerationStep = 64;
+// A watch that has not started by then never will; the listing goes on without it.
+constexpr DWORD kLongestWatchArming = 30000;
 
 std::atomic<LONG> g_running{0};
 
@@ -198,6 +200,7 @@ void TFillJob::Run() {
         TItemCopies copies;
         last.result = g_binder.load()(request_.folder.get(), folder.put());
         if (SUCCEEDED(last.result) && !folder) last.result = E_FAIL;
+        if (request_.watchArmed) WaitForSingleObject(request_.watchArmed.get(), kLongestWatchArming);
         if (SUCCEEDED(last.result)) last.result = Enumerate(folder.get(), copies);
         if (last.result == S_OK) {
             std::vector<std::uint32_t> order(copies.Count());

@@ -7,6 +7,7 @@
 // thread, never the window. The view cancels a fill by dropping it: the
 // worker notices at its next step and ends on its own.
 
+#include "app/Handles.h"
 #include "app/uPIDL.h"
 #include "folderview/uViewResult.h"
 
@@ -44,6 +45,9 @@ struct TFillRequest {
     bool wantIcon = false;  // the folder's small icon comes with the last batch
     HWND list = nullptr;  // the view's list view, where batches are sent
     LONG generation = 0;
+    // Set once the view's watch on the folder sees changes; the listing waits
+    // for it, so that no change falls between the two.
+    UniqueHandle watchArmed;
 };
 
 class TInFolderNames;

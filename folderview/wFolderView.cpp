@@ -212,9 +212,18 @@ bool TFolderView::BindFolder(IShellFolder* parent, PCUIDLIST_RELATIVE relative) 
         InFolderNames = std::make_unique<TInFolderNames>(Folder.get(), FileSystemFolder);
         return static_cast<bool>(Folder);
     }
-    IShellFolder* source = parent && relative ? parent : App().desktop.get();
-    PCUIDLIST_RELATIVE name = parent && relative ? relative : AbsoluteIDList;
-    if (!source || FAILED(source->BindToObject(name, nullptr, IID_IShellFolder, Folder.putVoid())) || !Folder) {
+    // One walk from the desktop to the parent serves both: the parent tells
+    // whether the folder lies in the file system and binds it by its last
+    // name. Every walk asks the platform about each level on the way.
+    ComPtr<IShellFolder> container;
+    if (parent && relative && PIDLCount(relative) == 1) {
+        container = ComPtr<IShellFolder>(parent);
+    } else {
+        UniqueAbsolutePidl parentList(PIDLParent(AbsoluteIDList));
+        if (!parentList || !PIDLBindFolder(parentList.get(), container.put())) return false;
+    }
+    PCUITEMID_CHILD last = PIDLLastChild(AbsoluteIDList);
+    if (FAILED(container->BindToObject(last, nullptr, IID_IShellFolder, Folder.putVoid())) || !Folder) {
         Folder.reset();
         return false;
     }
@@ -224,20 +233,11 @@ bool TFolderView::BindFolder(IShellFolder* parent, PCUIDLIST_RELATIVE relative) 
         Folder.reset();
         return false;
     }
-    ComputeFileSystemFolder();
+    SFGAOF attributes = kFileSystemFolderBits;
+    FileSystemFolder = SUCCEEDED(container->GetAttributesOf(1, &last, &attributes)) &&
+                       (attributes & kFileSystemFolderBits) == kFileSystemFolderBits;
     InFolderNames = std::make_unique<TInFolderNames>(Folder.get(), FileSystemFolder);
     return true;
-}
-
-void TFolderView::ComputeFileSystemFolder() {
-    FileSystemFolder = false;
-    UniqueAbsolutePidl parentList(PIDLParent(AbsoluteIDList));
-    ComPtr<IShellFolder> parent;
-    if (!parentList || !PIDLBindFolder(parentList.get(), parent.put())) return;
-    PCUITEMID_CHILD last = PIDLLastChild(AbsoluteIDList);
-    SFGAOF attributes = kFileSystemFolderBits;
-    if (SUCCEEDED(parent->GetAttributesOf(1, &last, &attributes)))
-        FileSystemFolder = (attributes & kFileSystemFolderBits) == kFileSystemFolderBits;
 }
 
 void TFolderView::FallBackToParent(bool viaParent, bool report) {
@@ -329,6 +329,13 @@ void TFolderView::ApplyDpi() {
     else
         ListView_SetImageList(ListView, large, LVSIL_NORMAL);
     const UINT dpi = DpiOf(ListView);
+    // Columns keep their share of the text when the window moves to a monitor
+    // of another scale; what they show then is remembered in pixels again.
+    if (ShownDpi && dpi != ShownDpi && ViewMode == 3) {
+        for (int i = 0, count = static_cast<int>(Columns.size()); i < count; ++i)
+            ListView_SetColumnWidth(ListView, i, MulDiv(ListView_GetColumnWidth(ListView, i), dpi, ShownDpi));
+    }
+    ShownDpi = dpi;
     LOGFONTW logFont{};
     if ((ListFont || dpi != SystemDpi()) && IconTitleFontForDpi(logFont, dpi)) {
         UniqueFont font(CreateFontIndirectW(&logFont));

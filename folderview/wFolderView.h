@@ -225,7 +225,6 @@ private:
     bool Navigate(PIDLIST_ABSOLUTE pidl, bool report, PCUITEMID_CHILD selectChild, IShellFolder* parent,
                   PCUIDLIST_RELATIVE relative);
     bool BindFolder(IShellFolder* parent, PCUIDLIST_RELATIVE relative);
-    void ComputeFileSystemFolder();
     void ApplyModeForFill(int mode);
     void SetListStyle(int mode);
     // Image lists and the header's arrows at the DPI the list is shown at now.
@@ -347,6 +346,7 @@ private:
     // The label font once the list has been on a screen of another DPI than
     // the system's; until then the control's own.
     UniqueFont ListFont;
+    UINT ShownDpi = 0;  // the DPI the list's sizes were last made for
     bool BuildingColumns = false;     // header changes while columns are made are not the user's
     HICON OwnIcon = nullptr;          // the small icon last given to the child window
     std::unique_ptr<TDirWatcher> DirWatcher;

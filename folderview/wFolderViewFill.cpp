@@ -8,6 +8,7 @@
 
 #include "folderview/uFillJob.h"
 #include "folderview/uFolderViewSettings.h"
+#include "shell/uDirWatcher.h"
 
 #include <algorithm>
 #include <climits>
@@ -63,15 +64,24 @@ void TFolderView::StartFill(bool report, PCUITEMID_CHILD selectChild, bool apply
     request.wantIcon = applyState;
     request.list = ListView;
     request.generation = Generation;
-    std::shared_ptr<TFillJob> job = Folder && request.folder ? TFillJob::Start(std::move(request)) : nullptr;
-    if (!job) {
+    if (!Folder || !request.folder) {
         SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
         EntryFailed(E_FAIL, interactive, report, hadFocus);
         return;
     }
-    // Registered before the listing starts, so that no change falls between
-    // the two; what comes during the fill waits for its end.
+    // Watched before the listing starts, so that no change falls between the
+    // two; what comes during the fill waits for its end. The worker, not this
+    // thread, waits for the watch to begin.
     RegisterChangeNotify();
+    if (DirWatcher) request.watchArmed = DirWatcher->ArmedEvent();
+    std::shared_ptr<TFillJob> job = TFillJob::Start(std::move(request));
+    if (!job) {
+        DeregisterChangeNotify();
+        SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
+        EntryFailed(E_FAIL, interactive, report, hadFocus);
+        return;
+    }
+    const ULONGLONG listingStarted = GetTickCount64();
     NotifyEnabled = true;
 
     fill_.job = job;
@@ -82,19 +92,22 @@ void TFolderView::StartFill(bool report, PCUITEMID_CHILD selectChild, bool apply
     fill_.select = std::move(select);
     fill_.restore = std::move(restore);
     fill_.waitingInline = true;
-    job->WaitDone(g_synchronousFill);
+    // The view gets ready while the worker lists; a folder listed by the end
+    // of the short wait, counted from the listing's start, goes in sorted in
+    // one step. A failed listing leads to another fill, which sets its own mode.
+    if (applyState) ApplyModeForFill(mode);
+    ShellIcon = Folder.as<IShellIcon>();
+    // MinGW's headers give IShellIconOverlay no __uuidof, so it is asked by its IID.
+    IconOverlay.reset();
+    Folder->QueryInterface(IID_IShellIconOverlay, IconOverlay.putVoid());
+    const ULONGLONG spent = GetTickCount64() - listingStarted;
+    job->WaitDone(spent < g_synchronousFill ? static_cast<DWORD>(g_synchronousFill - spent) : 0);
     if (fill_.job != job) return;
     fill_.waitingInline = false;
     if (fill_.finished && fill_.result != S_OK) {
         FailFill();
         return;
     }
-
-    if (applyState) ApplyModeForFill(mode);
-    ShellIcon = Folder.as<IShellIcon>();
-    // MinGW's headers give IShellIconOverlay no __uuidof, so it is asked by its IID.
-    IconOverlay.reset();
-    Folder->QueryInterface(IID_IShellIconOverlay, IconOverlay.putVoid());
     if (fill_.finished) {
         RunFillStep(ULLONG_MAX);
         return;

@@ -92,7 +92,8 @@ void TFolderView::RegisterChangeNotify() {
     if (PlatformCapabilities().changeNotifyFromOutside) return;
     const std::wstring path = PIDLFileSystemPath(AbsoluteIDList);
     if (!path.empty() && IsDirectory(path))
-        DirWatcher = TDirWatcher::Start(path, ChildWindow, WM_CHANGENOTIFY_CHILD, 0, kDirWatcherSignal);
+        DirWatcher = TDirWatcher::Start(path, ChildWindow, WM_CHANGENOTIFY_CHILD, 0, kDirWatcherSignal,
+                                        TDirWatcher::RecyclePeriod, TDirWatcher::Arming::Return);
 }
 
 void TFolderView::DeregisterChangeNotify() {

@@ -125,7 +125,7 @@ std::vector<RawChange> ParseBuffer(Reader& reader, DWORD bytes) {
 }  // namespace
 
 std::unique_ptr<TDirWatcher> TDirWatcher::Start(const std::wstring& folder, HWND window, UINT message,
-                                                WPARAM wParam, LPARAM lParam, DWORD recyclePeriod) {
+                                                WPARAM wParam, LPARAM lParam, DWORD recyclePeriod, Arming arming) {
     std::unique_ptr<TDirWatcher> watcher(new TDirWatcher());
     watcher->folder_ = folder;
     watcher->recyclePeriod_ = recyclePeriod;
@@ -146,13 +146,19 @@ std::unique_ptr<TDirWatcher> TDirWatcher::Start(const std::wstring& folder, HWND
     watcher->message_ = message;
     watcher->wParam_ = wParam;
     watcher->lParam_ = lParam;
-    // Changes made right after Start returns must be seen: the reads are
-    // issued before it returns.
-    UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!ready) return nullptr;
-    watcher->thread_ = std::thread([w = watcher.get(), event = ready.get()] { w->Run(event); });
-    WaitForSingleObject(ready.get(), INFINITE);
+    watcher->armed_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!watcher->armed_) return nullptr;
+    watcher->thread_ = std::thread([w = watcher.get()] { w->Run(); });
+    // Under load a new thread may wait long for its first turn; a caller on
+    // the GUI thread rather waits for it elsewhere.
+    if (arming == Arming::Wait) WaitForSingleObject(watcher->armed_.get(), INFINITE);
     return watcher;
+}
+
+UniqueHandle TDirWatcher::ArmedEvent() const {
+    HANDLE copy = nullptr;
+    DuplicateHandle(GetCurrentProcess(), armed_.get(), GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
+    return UniqueHandle(copy);
 }
 
 TDirWatcher::~TDirWatcher() {
@@ -190,7 +196,7 @@ void TDirWatcher::Queue(DirChange change) {
     if (wasEmpty && window_) PostMessageW(window_, message_, wParam_, lParam_);
 }
 
-void TDirWatcher::Run(HANDLE ready) {
+void TDirWatcher::Run() {
     Reader folder;
     folder.path = folder_;
     folder.directory = std::move(folderHandle_);
@@ -201,7 +207,7 @@ void TDirWatcher::Run(HANDLE ready) {
     parent.filter = kParentFilter;
     folder.Issue();
     parent.Issue();
-    SetEvent(ready);
+    SetEvent(armed_.get());
 
     // The folder itself went away or got a new name: nothing more to watch.
     bool finished = false;

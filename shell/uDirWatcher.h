@@ -45,11 +45,16 @@ public:
     // recycling in Run).
     static constexpr DWORD RecyclePeriod = 1000;
 
+    // Whether Start returns only once the watcher sees changes, or at once
+    // (the caller then waits on ArmedEvent where it matters).
+    enum class Arming { Wait, Return };
+
     // Watches `folder` (a directory path); null when it cannot be opened.
     // `window` gets `message` (wParam, lParam) posted when changes wait.
     // `recyclePeriod` is RecyclePeriod but where a test must see many renewals.
     static std::unique_ptr<TDirWatcher> Start(const std::wstring& folder, HWND window, UINT message,
-                                              WPARAM wParam, LPARAM lParam, DWORD recyclePeriod = RecyclePeriod);
+                                              WPARAM wParam, LPARAM lParam, DWORD recyclePeriod = RecyclePeriod,
+                                              Arming arming = Arming::Wait);
     ~TDirWatcher();
     TDirWatcher(const TDirWatcher&) = delete;
     TDirWatcher& operator=(const TDirWatcher&) = delete;
@@ -60,11 +65,14 @@ public:
     // not yet answered the signal would get.
     std::vector<DirChange> PendingChanges();
     const std::wstring& Folder() const { return folder_; }
+    // An event of the caller's own, set once changes are seen: a change made
+    // after it is set is reported. It outlives the watcher.
+    UniqueHandle ArmedEvent() const;
 
 private:
     TDirWatcher() = default;
-    // Sets `ready` once its reads are issued.
-    void Run(HANDLE ready);
+    // Sets armed_ once its reads are issued.
+    void Run();
     void Queue(DirChange change);
 
     std::wstring folder_;
@@ -73,6 +81,7 @@ private:
     UniqueHandle folderHandle_;
     UniqueHandle parentHandle_;
     UniqueHandle stopEvent_;
+    UniqueHandle armed_;
     HWND window_ = nullptr;
     UINT message_ = 0;
     WPARAM wParam_ = 0;

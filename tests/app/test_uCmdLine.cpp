@@ -317,6 +317,22 @@ TEST_F(CmdLine, VeryLongPathOpensNothing) {
     EXPECT_TRUE(OpenedFolders().empty());
 }
 
+// Names the desktop's parser refuses as they stand but that still name a
+// folder or a file: the blanks a quoted argument ends with, and a file named
+// relative to the current folder.
+TEST_F(CmdLine, TrailingBlanksAndRelativeFileNamesOpenAsTheirPlainPaths) {
+    OpenArgument(japanese_ + L"  ", true);
+    ASSERT_TRUE(SetCurrentDirectoryW(japanese_.c_str()));
+    OpenArgument(L"文書.txt", false);
+    ASSERT_EQ(OpenedFolders().size(), 2u);
+    EXPECT_EQ(OpenedPath(0), japanese_);
+    EXPECT_FALSE(OpenedFolders()[0].selectItem);
+    EXPECT_EQ(OpenedPath(1), japanese_);
+    ASSERT_TRUE(OpenedFolders()[1].selectItem);
+    UniqueAbsolutePidl whole(PIDLAppend(OpenedFolders()[1].folder.get(), OpenedFolders()[1].selectItem.get()));
+    EXPECT_EQ(PathOf(whole.get()), file_);
+}
+
 TEST_F(CmdLine, UrlIsDroppedBeforeParsing) {
     ComPtr<IShellFolder> real = App().desktop;
     ParseRecordingDesktop recorder(real);
