@@ -80,9 +80,13 @@ LRESULT CALLBACK TFolderView::ListProc(HWND list, UINT message, WPARAM wParam, L
 // right-click, and not every list view passes these on to the child window.
 bool TFolderView::OnHeaderNotify(const NMHDR* header, LRESULT& result, WPARAM wParam, LPARAM lParam) {
     if (!header || header->hwndFrom != ListView_GetHeader(ListView)) return false;
-    if (header->code == NM_RCLICK && ViewMode == 3) {
+    if (header->code == NM_RCLICK) {
         // Taken here alone, so that a list view that does pass it on cannot open the menu twice.
-        ChooseColumns();
+        // Outside details mode the header is not shown, and its click is the list's.
+        if (ViewMode == 3)
+            ChooseColumns();
+        else
+            ShowContextMenu(true);
         result = TRUE;
         return true;
     }

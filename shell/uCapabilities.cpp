@@ -4,6 +4,7 @@
 
 #include "shell/ShellGuids.h"
 #include "shell/uColumnCompare.h"
+#include "shell/uFileVerbs.h"
 #include "shell/uImageExtractor.h"
 #include "shell/uTaskScheduler.h"
 #include "shell/uThumbCache.h"
@@ -189,4 +190,22 @@ ComPtr<IExtractImage> CreateImageExtractor(IShellFolder* folder, PCUITEMID_CHILD
         return extractor;
     if (!path.empty()) return CreateOwnImageExtractor(path);
     return {};
+}
+
+ComPtr<IContextMenu> CreateItemsMenu(HWND owner, IShellFolder* folder, PCIDLIST_ABSOLUTE folderList, UINT count,
+                                     PCUITEMID_CHILD* items) {
+    ComPtr<IContextMenu> menu;
+    if (!folder || count == 0) return menu;
+    if (FAILED(folder->GetUIObjectOf(owner, count, items, IID_IContextMenu, nullptr, menu.putVoid()))) menu.reset();
+    if (PlatformCapabilities().shellEditVerbs || !menu) return menu;
+    return WrapItemVerbs(menu, folder, folderList, count, items);
+}
+
+ComPtr<IContextMenu> CreateBackgroundMenu(IShellFolder* folder, PCIDLIST_ABSOLUTE folderList) {
+    ComPtr<IContextMenu> menu;
+    if (!folder) return menu;
+    if (FAILED(folder->CreateViewObject(nullptr, IID_IContextMenu, menu.putVoid()))) menu.reset();
+    if (PlatformCapabilities().shellEditVerbs) return menu;
+    // Our paste serves even where the folder offers no background menu at all.
+    return WrapBackgroundVerbs(menu, folderList);
 }

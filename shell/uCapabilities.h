@@ -105,3 +105,11 @@ HRESULT CompareFileSystemItems(IShellFolder* folder, UINT column, PCUITEMID_CHIL
 // files of the file system get ours where the platform's folders offer no
 // extractor; other items only what their folder offers.
 ComPtr<IExtractImage> CreateImageExtractor(IShellFolder* folder, PCUITEMID_CHILD relative, HWND owner);
+
+// The context menu of `count` items of `folder` (whose absolute list is
+// `folderList`): the folder's own, or where the shell's edit verbs are inert,
+// ours over it for file-system items. Empty when there is none.
+ComPtr<IContextMenu> CreateItemsMenu(HWND owner, IShellFolder* folder, PCIDLIST_ABSOLUTE folderList, UINT count,
+                                     PCUITEMID_CHILD* items);
+// The same for the folder's background (no window is passed to the folder).
+ComPtr<IContextMenu> CreateBackgroundMenu(IShellFolder* folder, PCIDLIST_ABSOLUTE folderList);

@@ -1,0 +1,424 @@
+#include "shell/uFileVerbs.h"
+
+#include "app/Handles.h"
+#include "app/uFrameLink.h"
+#include "app/uPIDL.h"
+
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <string_view>
+
+namespace {
+
+constexpr wchar_t kErrorCaption[] = L"エラー";
+constexpr wchar_t kPropertiesCaption[] = L"プロパティ";
+constexpr wchar_t kPasteFailed[] = L"貼り付けできませんでした。\n貼り付け先に書き込めるか確かめてください。";
+constexpr wchar_t kLinkFailed[] = L"ショートカットを作成できませんでした。";
+constexpr wchar_t kDropEffectFormat[] = L"Preferred DropEffect";
+constexpr wchar_t kShellIdListFormat[] = L"Shell IDList Array";
+constexpr int kMaxNameAttempts = 1000;
+
+std::wstring ParentOf(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+std::wstring NameOf(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+std::wstring Join(const std::wstring& folder, const std::wstring& name) {
+    if (!folder.empty() && folder.back() == L'\\') return folder + name;
+    return folder + L"\\" + name;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsDirectory(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A path list for SHFileOperationW: each path ended by a zero, one more zero after the last.
+std::wstring DoubleZeroList(const std::vector<std::wstring>& paths) {
+    std::wstring list;
+    for (const std::wstring& path : paths) {
+        list += path;
+        list += L'\0';
+    }
+    list += L'\0';
+    return list;
+}
+
+std::string Narrow(const wchar_t* text) {
+    const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) return {};
+    std::string narrow(static_cast<size_t>(size - 1), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow.data(), size, nullptr, nullptr);
+    return narrow;
+}
+
+HGLOBAL GlobalCopy(const void* data, size_t bytes) {
+    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes));
+    if (!block) return nullptr;
+    {
+        GlobalMemoryLock<BYTE> lock(block.get());
+        if (!lock.get()) return nullptr;
+        memcpy(lock.get(), data, bytes);
+    }
+    return block.release();
+}
+
+// The CF_HDROP block: a DROPFILES header, then the paths, each ended by a zero, and one zero more.
+HGLOBAL MakeHDrop(const std::vector<std::wstring>& paths) {
+    const std::wstring list = DoubleZeroList(paths);
+    std::vector<BYTE> bytes(sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* header = reinterpret_cast<DROPFILES*>(bytes.data());
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    memcpy(bytes.data() + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
+    return GlobalCopy(bytes.data(), bytes.size());
+}
+
+// The shell's CIDA: the count, the offsets of the parent and of each item, then the lists.
+HGLOBAL MakeIdListArray(PCIDLIST_ABSOLUTE parent, const std::vector<UniqueChildPidl>& items) {
+    const UINT count = static_cast<UINT>(items.size());
+    std::vector<BYTE> bytes(sizeof(UINT) * (count + 2));
+    auto append = [&](LPCITEMIDLIST list, UINT slot) {
+        const UINT offset = static_cast<UINT>(bytes.size());
+        memcpy(bytes.data() + sizeof(UINT) * (slot + 1), &offset, sizeof(offset));
+        const UINT size = PIDLSize(list);
+        const auto* raw = reinterpret_cast<const BYTE*>(list);
+        bytes.insert(bytes.end(), raw, raw + size);
+    };
+    memcpy(bytes.data(), &count, sizeof(count));
+    append(parent, 0);
+    for (UINT i = 0; i < count; ++i) append(items[i].get(), i + 1);
+    return GlobalCopy(bytes.data(), bytes.size());
+}
+
+class ClipboardSession {
+public:
+    explicit ClipboardSession(HWND owner) {
+        // Another program may hold the clipboard for a moment.
+        for (int attempt = 0; attempt < 10 && !open_; ++attempt) {
+            open_ = OpenClipboard(owner) != FALSE;
+            if (!open_) Sleep(20);
+        }
+    }
+    ~ClipboardSession() {
+        if (open_) CloseClipboard();
+    }
+    ClipboardSession(const ClipboardSession&) = delete;
+    ClipboardSession& operator=(const ClipboardSession&) = delete;
+    bool open() const { return open_; }
+
+private:
+    bool open_ = false;
+};
+
+bool PutOnClipboard(HWND owner, PCIDLIST_ABSOLUTE parent, const std::vector<UniqueChildPidl>& items,
+                    const std::vector<std::wstring>& paths, DWORD effect) {
+    ClipboardSession clipboard(owner);
+    if (!clipboard.open() || !EmptyClipboard()) return false;
+    UniqueGlobal drop(MakeHDrop(paths));
+    UniqueGlobal ids(MakeIdListArray(parent, items));
+    UniqueGlobal preferred(GlobalCopy(&effect, sizeof(effect)));
+    if (!drop || !ids || !preferred) return false;
+    // The clipboard owns each block it takes.
+    if (SetClipboardData(CF_HDROP, drop.get())) drop.release();
+    if (SetClipboardData(RegisterClipboardFormatW(kShellIdListFormat), ids.get())) ids.release();
+    if (SetClipboardData(RegisterClipboardFormatW(kDropEffectFormat), preferred.get())) preferred.release();
+    return true;
+}
+
+struct ClipboardFiles {
+    std::vector<std::wstring> paths;
+    DWORD effect = DROPEFFECT_COPY;
+};
+
+// The files on the clipboard; none when it holds something else.
+ClipboardFiles ReadClipboardFiles(HWND owner) {
+    ClipboardFiles files;
+    ClipboardSession clipboard(owner);
+    if (!clipboard.open()) return files;
+    if (auto drop = static_cast<HDROP>(GetClipboardData(CF_HDROP))) {
+        const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+        for (UINT i = 0; i < count; ++i) {
+            const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+            std::wstring path(length + 1, L'\0');
+            DragQueryFileW(drop, i, path.data(), length + 1);
+            path.resize(length);
+            if (!path.empty()) files.paths.push_back(path);
+        }
+    }
+    if (HANDLE preferred = GetClipboardData(RegisterClipboardFormatW(kDropEffectFormat))) {
+        GlobalMemoryLock<DWORD> lock(preferred);
+        if (lock.get() && lock.size() >= sizeof(DWORD) && (*lock.get() & DROPEFFECT_MOVE)) files.effect = DROPEFFECT_MOVE;
+    }
+    return files;
+}
+
+void ReportError(HWND owner, const wchar_t* text) { MessageBoxW(owner, text, kErrorCaption, MB_ICONERROR | MB_OK); }
+
+// A name in `folder` that is free: `candidate(attempt)` for the first attempt that is.
+template <typename Candidate>
+std::wstring FreeName(const std::wstring& folder, Candidate candidate) {
+    for (int attempt = 1; attempt <= kMaxNameAttempts; ++attempt) {
+        std::wstring path = Join(folder, candidate(attempt));
+        if (!PathExists(path)) return path;
+    }
+    return {};
+}
+
+bool CreateShortcutTo(const std::wstring& target, const std::wstring& linkPath) {
+    ComPtr<IShellLinkW> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.putVoid())))
+        return false;
+    link->SetPath(target.c_str());
+    link->SetWorkingDirectory(ParentOf(target).c_str());
+    ComPtr<IPersistFile> file = link.as<IPersistFile>();
+    if (!file || FAILED(file->Save(linkPath.c_str(), TRUE))) return false;
+    SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW | SHCNF_FLUSH, linkPath.c_str(), nullptr);
+    return true;
+}
+
+// Shortcuts to `targets` in `folder`; false when one could not be made.
+bool CreateShortcuts(const std::vector<std::wstring>& targets, const std::wstring& folder) {
+    bool all = true;
+    for (const std::wstring& target : targets) {
+        const std::wstring name = NameOf(target);
+        const std::wstring path = FreeName(folder, [&](int attempt) { return ShortcutName(name, attempt); });
+        if (path.empty() || !CreateShortcutTo(target, path)) all = false;
+    }
+    return all;
+}
+
+// Copies or moves the clipboard's files into `folder`. A copy into the folder
+// a file comes from gets a new name ("... - コピー"); the platform here cannot
+// make one itself and would otherwise copy the file onto itself.
+bool PasteFiles(HWND owner, const ClipboardFiles& files, const std::wstring& folder) {
+    const bool move = files.effect == DROPEFFECT_MOVE;
+    std::vector<std::wstring> from, to;
+    for (const std::wstring& source : files.paths) {
+        const std::wstring name = NameOf(source);
+        std::wstring target = Join(folder, name);
+        if (SamePath(ParentOf(source), folder) || SamePath(source, folder)) {
+            if (move) continue;
+            const bool directory = IsDirectory(source);
+            target = FreeName(folder, [&](int attempt) { return CopyName(name, directory, attempt); });
+            if (target.empty()) continue;
+        }
+        from.push_back(source);
+        to.push_back(target);
+    }
+    if (from.empty()) return true;
+    const std::wstring fromList = DoubleZeroList(from);
+    const std::wstring toList = DoubleZeroList(to);
+    SHFILEOPSTRUCTW operation{};
+    operation.hwnd = owner;
+    operation.wFunc = move ? FO_MOVE : FO_COPY;
+    operation.pFrom = fromList.c_str();
+    operation.pTo = toList.c_str();
+    operation.fFlags = FOF_ALLOWUNDO | FOF_MULTIDESTFILES | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI;
+    const int result = SHFileOperationW(&operation);
+    if (operation.fAnyOperationsAborted) return true;
+    if (result != 0) return false;
+    // Copies of what is no longer there must not be pasted again.
+    if (move) {
+        ClipboardSession clipboard(owner);
+        if (clipboard.open()) EmptyClipboard();
+    }
+    return true;
+}
+
+std::wstring FormatFileTime(const FILETIME& time) {
+    FILETIME local{};
+    SYSTEMTIME system{};
+    if (!FileTimeToLocalFileTime(&time, &local) || !FileTimeToSystemTime(&local, &system)) return {};
+    wchar_t text[64] = {};
+    swprintf(text, 64, L"%04u/%02u/%02u %02u:%02u:%02u", system.wYear, system.wMonth, system.wDay, system.wHour,
+             system.wMinute, system.wSecond);
+    return text;
+}
+
+// The platform shows no properties of a file here: a small summary of ours.
+void ShowProperties(HWND owner, const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return;
+    SHFILEINFOW info{};
+    SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_TYPENAME);
+    const ULONGLONG size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    std::wstring attributes;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) attributes += L"読み取り専用 ";
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) attributes += L"隠しファイル ";
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) attributes += L"システム ";
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_ARCHIVE) attributes += L"アーカイブ ";
+    std::wstring text = L"名前:\t" + NameOf(path) + L"\n種類:\t" + info.szTypeName + L"\n場所:\t" + ParentOf(path);
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        text += L"\nサイズ:\t" + std::to_wstring(size) + L" バイト";
+    text += L"\n作成日時:\t" + FormatFileTime(data.ftCreationTime);
+    text += L"\n更新日時:\t" + FormatFileTime(data.ftLastWriteTime);
+    text += L"\nアクセス日時:\t" + FormatFileTime(data.ftLastAccessTime);
+    text += L"\n属性:\t" + (attributes.empty() ? std::wstring(L"なし") : attributes);
+    MessageBoxW(owner, text.c_str(), kPropertiesCaption, MB_ICONINFORMATION | MB_OK);
+}
+
+// The shell's menu with the edit verbs answered by us. The other commands,
+// and the owner-drawn submenus' messages, go to the shell's menu.
+class TFileVerbMenu final : public IContextMenu3 {
+public:
+    TFileVerbMenu(ComPtr<IContextMenu> shellMenu, PCIDLIST_ABSOLUTE folderList, std::wstring folderPath)
+        : shell_(std::move(shellMenu)), folderList_(PIDLClone(folderList)), folderPath_(std::move(folderPath)) {
+        if (shell_) {
+            shell2_ = shell_.as<IContextMenu2>();
+            shell3_ = shell_.as<IContextMenu3>();
+        }
+    }
+    void AddItem(PCUITEMID_CHILD item, std::wstring path) {
+        items_.emplace_back(PIDLClone(item));
+        paths_.push_back(std::move(path));
+    }
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IContextMenu) ||
+            (IsEqualIID(iid, IID_IContextMenu2) && shell2_) || (IsEqualIID(iid, IID_IContextMenu3) && shell3_))
+            *object = static_cast<IContextMenu3*>(this);
+        if (!*object) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+    STDMETHODIMP_(ULONG) Release() override {
+        const LONG left = InterlockedDecrement(&references_);
+        if (left == 0) delete this;
+        return static_cast<ULONG>(left);
+    }
+
+    STDMETHODIMP QueryContextMenu(HMENU menu, UINT index, UINT first, UINT last, UINT flags) override {
+        if (shell_) return shell_->QueryContextMenu(menu, index, first, last, flags);
+        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+    }
+    STDMETHODIMP InvokeCommand(CMINVOKECOMMANDINFO* info) override {
+        if (!info) return E_INVALIDARG;
+        HWND owner = info->hwnd ? info->hwnd : FrameLink().window;
+        const std::string verb = VerbOf(*info);
+        if (const HRESULT ours = InvokeOwn(verb, owner); ours != S_FALSE) return ours;
+        return shell_ ? shell_->InvokeCommand(info) : E_FAIL;
+    }
+    STDMETHODIMP GetCommandString(UINT_PTR command, UINT type, UINT* reserved, CHAR* name, UINT size) override {
+        return shell_ ? shell_->GetCommandString(command, type, reserved, name, size) : E_NOTIMPL;
+    }
+    STDMETHODIMP HandleMenuMsg(UINT message, WPARAM wParam, LPARAM lParam) override {
+        return shell2_ ? shell2_->HandleMenuMsg(message, wParam, lParam) : E_NOTIMPL;
+    }
+    STDMETHODIMP HandleMenuMsg2(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+        return shell3_ ? shell3_->HandleMenuMsg2(message, wParam, lParam, result) : E_NOTIMPL;
+    }
+
+private:
+    ~TFileVerbMenu() = default;
+
+    std::string VerbOf(const CMINVOKECOMMANDINFO& info) const {
+        const auto& extended = reinterpret_cast<const CMINVOKECOMMANDINFOEX&>(info);
+        if (info.cbSize >= sizeof(CMINVOKECOMMANDINFOEX) && (info.fMask & CMIC_MASK_UNICODE) && extended.lpVerbW &&
+            !IS_INTRESOURCE(extended.lpVerbW))
+            return Narrow(extended.lpVerbW);
+        if (!IS_INTRESOURCE(info.lpVerb)) return info.lpVerb;
+        char verb[1040] = {};
+        if (!shell_ || FAILED(shell_->GetCommandString(reinterpret_cast<UINT_PTR>(info.lpVerb), GCS_VERBA, nullptr,
+                                                       verb, sizeof(verb))))
+            return {};
+        verb[sizeof(verb) - 1] = '\0';
+        return verb;
+    }
+
+    // S_FALSE: not one of ours.
+    HRESULT InvokeOwn(const std::string& verb, HWND owner) {
+        auto is = [&](const char* name) { return lstrcmpiA(verb.c_str(), name) == 0; };
+        if (items_.empty()) {
+            if (is("paste") || is("pastelink")) {
+                const ClipboardFiles files = ReadClipboardFiles(owner);
+                if (files.paths.empty()) return S_OK;
+                if (is("pastelink")) {
+                    if (!CreateShortcuts(files.paths, folderPath_)) ReportError(owner, kLinkFailed);
+                } else if (!PasteFiles(owner, files, folderPath_)) {
+                    ReportError(owner, kPasteFailed);
+                }
+                return S_OK;
+            }
+            return S_FALSE;
+        }
+        if (is("cut") || is("copy"))
+            return PutOnClipboard(owner, folderList_.get(), items_, paths_, is("cut") ? DROPEFFECT_MOVE : DROPEFFECT_COPY)
+                       ? S_OK
+                       : E_FAIL;
+        if (is("link")) {
+            if (!CreateShortcuts(paths_, folderPath_)) ReportError(owner, kLinkFailed);
+            return S_OK;
+        }
+        if (is("properties")) {
+            ShowProperties(owner, paths_.front());
+            return S_OK;
+        }
+        return S_FALSE;
+    }
+
+    LONG references_ = 1;
+    ComPtr<IContextMenu> shell_;
+    ComPtr<IContextMenu2> shell2_;
+    ComPtr<IContextMenu3> shell3_;
+    UniqueAbsolutePidl folderList_;
+    std::wstring folderPath_;
+    std::vector<UniqueChildPidl> items_;
+    std::vector<std::wstring> paths_;
+};
+
+}  // namespace
+
+std::wstring CopyName(const std::wstring& name, bool directory, int attempt) {
+    const size_t dot = directory ? std::wstring::npos : name.rfind(L'.');
+    const bool hasExtension = dot != std::wstring::npos && dot > 0;
+    const std::wstring base = hasExtension ? name.substr(0, dot) : name;
+    const std::wstring extension = hasExtension ? name.substr(dot) : std::wstring();
+    std::wstring copy = base + L" - コピー";
+    if (attempt > 1) copy += L" (" + std::to_wstring(attempt) + L")";
+    return copy + extension;
+}
+
+std::wstring ShortcutName(const std::wstring& name, int attempt) {
+    std::wstring link = name + L" - ショートカット";
+    if (attempt > 1) link += L" (" + std::to_wstring(attempt) + L")";
+    return link + L".lnk";
+}
+
+ComPtr<IContextMenu> WrapItemVerbs(ComPtr<IContextMenu> shellMenu, IShellFolder* folder, PCIDLIST_ABSOLUTE folderList,
+                                   UINT count, PCUITEMID_CHILD* items) {
+    const std::wstring folderPath = PIDLFileSystemPath(folderList);
+    if (!folder || count == 0 || folderPath.empty()) return shellMenu;
+    auto* menu = new TFileVerbMenu(shellMenu, folderList, folderPath);
+    ComPtr<IContextMenu> wrapped = ComPtr<IContextMenu>::attach(menu);
+    for (UINT i = 0; i < count; ++i) {
+        UniqueAbsolutePidl absolute(PIDLAppend(folderList, items[i]));
+        const std::wstring path = absolute ? PIDLFileSystemPath(absolute.get()) : std::wstring();
+        if (path.empty()) return shellMenu;
+        menu->AddItem(items[i], path);
+    }
+    return wrapped;
+}
+
+ComPtr<IContextMenu> WrapBackgroundVerbs(ComPtr<IContextMenu> shellMenu, PCIDLIST_ABSOLUTE folderList) {
+    std::wstring folderPath = PIDLFileSystemPath(folderList);
+    if (folderPath.empty() || !IsDirectory(folderPath)) return shellMenu;
+    return ComPtr<IContextMenu>::attach(new TFileVerbMenu(shellMenu, folderList, std::move(folderPath)));
+}
