@@ -364,6 +364,10 @@ private:
     void NewFolder();
     void ExtendedRename();
     POINT ContextMenuPoint(bool byMouse) const;
+    // Drags (see wFolderViewDrop.cpp).
+    void RegisterDropTarget();
+    void RevokeDropTarget();
+    void StartDrag();
     void ShowItemMenu(POINT point);
     void ShowBackgroundMenu(POINT point);
 

@@ -85,6 +85,12 @@ LRESULT TFolderView::OnNotify(NMHDR* header) {
             ExecuteCommand(IDM_GO_UP);
         return 0;
     }
+    case LVN_BEGINRDRAG:
+        if (FolderViewConfig().AllowRDrag) StartDrag();
+        return 0;
+    case LVN_BEGINDRAG:
+        StartDrag();
+        return 0;
     case NM_RCLICK:
         if (header->hwndFrom == ListView) ShowContextMenu(true);
         return 0;

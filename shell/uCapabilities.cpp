@@ -209,3 +209,29 @@ ComPtr<IContextMenu> CreateBackgroundMenu(IShellFolder* folder, PCIDLIST_ABSOLUT
     // Our paste serves even where the folder offers no background menu at all.
     return WrapBackgroundVerbs(menu, folderList);
 }
+
+ComPtr<IDropTarget> CreateItemDropTarget(PCIDLIST_ABSOLUTE item) {
+    ComPtr<IDropTarget> target;
+    if (!item) return target;
+    if (!PlatformCapabilities().shellEditVerbs)
+        if ((target = FileDropTarget(item))) return target;
+    if (item->mkid.cb == 0) {
+        ComPtr<IShellFolder> desktop;
+        if (SUCCEEDED(SHGetDesktopFolder(desktop.put())))
+            desktop->CreateViewObject(nullptr, IID_IDropTarget, target.putVoid());
+        return target;
+    }
+    ComPtr<IShellFolder> parent;
+    PCUITEMID_CHILD last = nullptr;
+    if (FAILED(SHBindToParent(item, IID_IShellFolder, parent.putVoid(), &last)) || !parent) return target;
+    if (FAILED(parent->GetUIObjectOf(nullptr, 1, &last, IID_IDropTarget, nullptr, target.putVoid()))) target.reset();
+    return target;
+}
+
+ComPtr<IDropTarget> CreateBackgroundDropTarget(IShellFolder* folder, PCIDLIST_ABSOLUTE folderList) {
+    ComPtr<IDropTarget> target;
+    if (!PlatformCapabilities().shellEditVerbs)
+        if ((target = FileDropTarget(folderList))) return target;
+    if (folder && FAILED(folder->CreateViewObject(nullptr, IID_IDropTarget, target.putVoid()))) target.reset();
+    return target;
+}

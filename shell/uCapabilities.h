@@ -113,3 +113,9 @@ ComPtr<IContextMenu> CreateItemsMenu(HWND owner, IShellFolder* folder, PCIDLIST_
                                      PCUITEMID_CHILD* items);
 // The same for the folder's background (no window is passed to the folder).
 ComPtr<IContextMenu> CreateBackgroundMenu(IShellFolder* folder, PCIDLIST_ABSOLUTE folderList);
+
+// The drop target of the item `item` (absolute; the desktop for the empty
+// list), or of the background of `folder`: the shell's, or where a folder's
+// drop is inert, ours for file-system folders. Empty where nothing can be dropped.
+ComPtr<IDropTarget> CreateItemDropTarget(PCIDLIST_ABSOLUTE item);
+ComPtr<IDropTarget> CreateBackgroundDropTarget(IShellFolder* folder, PCIDLIST_ABSOLUTE folderList);

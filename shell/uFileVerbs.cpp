@@ -1,8 +1,10 @@
 #include "shell/uFileVerbs.h"
 
+#include "app/ComObject.h"
 #include "app/Handles.h"
 #include "app/uFrameLink.h"
 #include "app/uPIDL.h"
+#include "shell/uContextMenuHost.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>
@@ -20,6 +22,7 @@ constexpr wchar_t kLinkFailed[] = L"ショートカットを作成できませ�
 constexpr wchar_t kDropEffectFormat[] = L"Preferred DropEffect";
 constexpr wchar_t kShellIdListFormat[] = L"Shell IDList Array";
 constexpr int kMaxNameAttempts = 1000;
+constexpr UINT kDropMenuCancel = 100;
 
 std::wstring ParentOf(const std::wstring& path) {
     const size_t slash = path.find_last_of(L'\\');
@@ -202,16 +205,23 @@ bool CreateShortcuts(const std::vector<std::wstring>& targets, const std::wstrin
     return all;
 }
 
-// Copies or moves the clipboard's files into `folder`. A copy into the folder
-// a file comes from gets a new name ("... - コピー"); the platform here cannot
-// make one itself and would otherwise copy the file onto itself.
-bool PasteFiles(HWND owner, const ClipboardFiles& files, const std::wstring& folder) {
-    const bool move = files.effect == DROPEFFECT_MOVE;
+}  // namespace
+
+// A copy into the folder a file comes from gets a new name ("... - コピー"); the
+// platform here cannot make one itself and would otherwise copy the file onto
+// itself. A move there has nothing to do.
+bool TransferFiles(HWND owner, const std::vector<std::wstring>& paths, DWORD effect, const std::wstring& folder) {
+    if (effect & DROPEFFECT_LINK) return CreateShortcuts(paths, folder);
+    const bool move = (effect & DROPEFFECT_MOVE) != 0;
     std::vector<std::wstring> from, to;
-    for (const std::wstring& source : files.paths) {
+    for (const std::wstring& source : paths) {
         const std::wstring name = NameOf(source);
         std::wstring target = Join(folder, name);
-        if (SamePath(ParentOf(source), folder) || SamePath(source, folder)) {
+        // Into itself or below itself: the platform would recurse without end.
+        if (SamePath(source, folder) || (folder.size() > source.size() && SamePath(folder.substr(0, source.size()), source) &&
+                                         folder[source.size()] == L'\\'))
+            continue;
+        if (SamePath(ParentOf(source), folder)) {
             if (move) continue;
             const bool directory = IsDirectory(source);
             target = FreeName(folder, [&](int attempt) { return CopyName(name, directory, attempt); });
@@ -230,10 +240,15 @@ bool PasteFiles(HWND owner, const ClipboardFiles& files, const std::wstring& fol
     operation.pTo = toList.c_str();
     operation.fFlags = FOF_ALLOWUNDO | FOF_MULTIDESTFILES | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI;
     const int result = SHFileOperationW(&operation);
-    if (operation.fAnyOperationsAborted) return true;
-    if (result != 0) return false;
+    return operation.fAnyOperationsAborted || result == 0;
+}
+
+namespace {
+
+bool PasteFiles(HWND owner, const ClipboardFiles& files, const std::wstring& folder) {
+    if (!TransferFiles(owner, files.paths, files.effect, folder)) return false;
     // Copies of what is no longer there must not be pasted again.
-    if (move) {
+    if (files.effect == DROPEFFECT_MOVE) {
         ClipboardSession clipboard(owner);
         if (clipboard.open()) EmptyClipboard();
     }
@@ -384,6 +399,105 @@ private:
     std::vector<std::wstring> paths_;
 };
 
+// The files a drag carries; none when it carries something else.
+std::vector<std::wstring> DraggedFiles(IDataObject* data) {
+    std::vector<std::wstring> paths;
+    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (!data || FAILED(data->GetData(&format, &medium))) return paths;
+    if (medium.tymed == TYMED_HGLOBAL) {
+        auto drop = static_cast<HDROP>(medium.hGlobal);
+        const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+        for (UINT i = 0; i < count; ++i) {
+            const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+            std::wstring path(length + 1, L'\0');
+            DragQueryFileW(drop, i, path.data(), length + 1);
+            path.resize(length);
+            if (!path.empty()) paths.push_back(path);
+        }
+    }
+    ReleaseStgMedium(&medium);
+    return paths;
+}
+
+bool SameDrive(const std::wstring& a, const std::wstring& b) {
+    return a.size() >= 2 && b.size() >= 2 && a[1] == L':' && b[1] == L':' && towupper(a[0]) == towupper(b[0]);
+}
+
+// The right-drag menu's choice: an effect, or none when cancelled.
+DWORD AskDropEffect(DWORD allowed, DWORD preferred, POINTL point) {
+    UniqueMenu menu(CreatePopupMenu());
+    if (!menu) return DROPEFFECT_NONE;
+    const struct {
+        DWORD effect;
+        const wchar_t* text;
+    } entries[] = {{DROPEFFECT_COPY, L"ここにコピー(&C)"},
+                   {DROPEFFECT_MOVE, L"ここに移動(&M)"},
+                   {DROPEFFECT_LINK, L"ショートカットをここに作成(&S)"}};
+    for (const auto& entry : entries)
+        if (allowed & entry.effect) AppendMenuW(menu.get(), MF_STRING, entry.effect, entry.text);
+    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu.get(), MF_STRING, kDropMenuCancel, L"キャンセル");
+    if (preferred) SetMenuDefaultItem(menu.get(), preferred, FALSE);
+    const UINT choice = ContextMenuTrackerHook()(menu.get(), point.x, point.y, FrameLink().window);
+    return choice == kDropMenuCancel ? DROPEFFECT_NONE : choice;
+}
+
+// A file-system folder's drop target where the platform's reports a drop and
+// does nothing: files are copied, moved or linked by the keys held, and a
+// right-button drop asks which.
+class TFileDropTarget final : public ComObject<IDropTarget> {
+public:
+    explicit TFileDropTarget(std::wstring folder) : folder_(std::move(folder)) {}
+
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL, DWORD* effect) override {
+        paths_ = DraggedFiles(data);
+        if (effect) *effect = Choose(keys, *effect);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL, DWORD* effect) override {
+        if (effect) *effect = Choose(keys, *effect);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragLeave() override {
+        paths_.clear();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) override {
+        paths_ = DraggedFiles(data);
+        const DWORD allowed = effect ? *effect : DROPEFFECT_COPY;
+        DWORD chosen = Choose(keys, allowed);
+        if (chosen != DROPEFFECT_NONE && (keys & MK_RBUTTON)) chosen = AskDropEffect(allowed, chosen, point);
+        if (effect) *effect = chosen;
+        if (chosen == DROPEFFECT_NONE) return S_OK;
+        if (!TransferFiles(FrameLink().window, paths_, chosen, folder_)) {
+            ReportError(FrameLink().window, kPasteFailed);
+            if (effect) *effect = DROPEFFECT_NONE;
+        }
+        paths_.clear();
+        return S_OK;
+    }
+
+private:
+    DWORD Choose(DWORD keys, DWORD allowed) const {
+        if (paths_.empty()) return DROPEFFECT_NONE;
+        DWORD wanted = SameDrive(paths_.front(), folder_) ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
+        if ((keys & MK_ALT) || ((keys & MK_CONTROL) && (keys & MK_SHIFT)))
+            wanted = DROPEFFECT_LINK;
+        else if (keys & MK_CONTROL)
+            wanted = DROPEFFECT_COPY;
+        else if (keys & MK_SHIFT)
+            wanted = DROPEFFECT_MOVE;
+        if (allowed & wanted) return wanted;
+        for (DWORD fallback : {DROPEFFECT_COPY, DROPEFFECT_MOVE, DROPEFFECT_LINK})
+            if (allowed & fallback) return fallback;
+        return DROPEFFECT_NONE;
+    }
+
+    std::wstring folder_;
+    std::vector<std::wstring> paths_;
+};
+
 }  // namespace
 
 std::wstring CopyName(const std::wstring& name, bool directory, int attempt) {
@@ -421,4 +535,10 @@ ComPtr<IContextMenu> WrapBackgroundVerbs(ComPtr<IContextMenu> shellMenu, PCIDLIS
     std::wstring folderPath = PIDLFileSystemPath(folderList);
     if (folderPath.empty() || !IsDirectory(folderPath)) return shellMenu;
     return ComPtr<IContextMenu>::attach(new TFileVerbMenu(shellMenu, folderList, std::move(folderPath)));
+}
+
+ComPtr<IDropTarget> FileDropTarget(PCIDLIST_ABSOLUTE folderList) {
+    std::wstring folder = PIDLFileSystemPath(folderList);
+    if (folder.empty() || !IsDirectory(folder)) return ComPtr<IDropTarget>();
+    return ComPtr<IDropTarget>::attach(new TFileDropTarget(std::move(folder)));
 }

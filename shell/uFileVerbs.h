@@ -22,6 +22,15 @@ ComPtr<IContextMenu> WrapItemVerbs(ComPtr<IContextMenu> shellMenu, IShellFolder*
 // over `shellMenu` (which may be empty); `shellMenu` itself outside the file system.
 ComPtr<IContextMenu> WrapBackgroundVerbs(ComPtr<IContextMenu> shellMenu, PCIDLIST_ABSOLUTE folderList);
 
+// A drop target that copies, moves or links dropped files into the
+// file-system folder `folderList`; empty for any other folder.
+ComPtr<IDropTarget> FileDropTarget(PCIDLIST_ABSOLUTE folderList);
+
+// Copies (DROPEFFECT_COPY), moves (DROPEFFECT_MOVE) or links (DROPEFFECT_LINK)
+// `paths` into the file-system folder `folder`, undoably. False when the
+// platform refused (a folder that cannot be written, a file held open).
+bool TransferFiles(HWND owner, const std::vector<std::wstring>& paths, DWORD effect, const std::wstring& folder);
+
 // Exposed for the tests: the name the `attempt`-th (1-based) copy of `name`
 // made in the same folder gets, "a - コピー.txt", "a - コピー (2).txt", ...;
 // a shortcut's name, "a.txt - ショートカット.lnk", "... (2).lnk", ...
