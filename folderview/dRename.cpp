@@ -8,6 +8,7 @@
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/uItemNames.h"
 #include "res/resource.h"
+#include "shell/uUndo.h"
 
 #include <shellapi.h>
 
@@ -95,7 +96,8 @@ bool OnOk(HWND dialog, const RenameDialogState& state) {
     operation.pFrom = from.c_str();
     operation.pTo = to.c_str();
     operation.fFlags = FOF_ALLOWUNDO;
-    SHFileOperationW(&operation);
+    if (SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted)
+        RecordUndo({UndoKind::Rename, {{state.folder + state.name, state.folder + name}}});
     return true;
 }
 

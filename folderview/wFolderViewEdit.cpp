@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "shell/uCapabilities.h"
 #include "shell/uContextMenuHost.h"
+#include "shell/uUndo.h"
 
 #include <algorithm>
 #include <set>
@@ -156,6 +157,8 @@ void TFolderView::FinishLabelEdit(const NMLVDISPINFOW& info) {
     }
     UniqueChildPidl renamed;
     if (FAILED(Folder->SetNameOf(ListView, item, typed.c_str(), kRenameFlags, renamed.put())) || !renamed) return;
+    if (const std::wstring newName = ParsingName(renamed.get()); !folderPath.empty() && !newName.empty())
+        RecordUndo({UndoKind::Rename, {{JoinPath(folderPath, oldName), JoinPath(folderPath, newName)}}});
     // A change notification may have been quicker: the item is listed under its new name already.
     if (FindItem(renamed.get()) >= 0) return;
     const int now = ItemIDList(index) == item ? index : FindItem(item);
@@ -182,6 +185,10 @@ void TFolderView::RenameWhatAppears(const std::function<void()>& invoke) {
     if (appeared.size() != 1) return;
     UniqueChildPidl child = ParseChild(appeared.front());
     if (!child) return;
+    const std::wstring made = JoinPath(folderPath, appeared.front());
+    const DWORD attributes = GetFileAttributesW(made.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        RecordUndo({UndoKind::NewFolder, {{std::wstring(), made}}});
     UniqueAbsolutePidl absolute(PIDLAppend(AbsoluteIDList, child.get()));
     AddOrUpdate(absolute.get());
     const int index = FindItem(child.get());

@@ -7,6 +7,7 @@
 #include "folderview/uFolderViewSettings.h"
 #include "mdi/uStartupTabs.h"
 #include "shell/uDdeServer.h"
+#include "shell/uUndo.h"
 
 namespace {
 
@@ -67,6 +68,7 @@ bool RunExitSequence(bool forced) {
     SaveFrameSettings(root.get());
     SaveColors();
     SaveFolderViewSettings();
+    ReleaseHostedView();
 
     DestroyWindow(frame);
     return true;

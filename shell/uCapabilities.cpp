@@ -43,6 +43,7 @@ Capabilities DecideCapabilities() {
 
     const bool wine = RunningOnWine();
     caps.shellEditVerbs = !wine;
+    caps.shellUndo = !wine;
     caps.ddeUnicodeExecute = !wine;
     caps.changeNotifyFromOutside = !wine;
     caps.fileSystemFolderExtras = !wine;

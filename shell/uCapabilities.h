@@ -25,6 +25,9 @@ struct Capabilities {
     // report success and do nothing, and file-system items need our own
     // implementation of them.
     bool shellEditVerbs = false;
+    // The undo command of a shell view's background menu undoes the last shell
+    // operation; when false it does nothing and the program keeps its own record.
+    bool shellUndo = false;
     // DDE XTYP_EXECUTE carries UTF-16 text intact between two processes; when
     // false only the first character arrives (XTYP_POKE still carries it intact).
     bool ddeUnicodeExecute = false;

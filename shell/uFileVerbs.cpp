@@ -5,6 +5,7 @@
 #include "app/uFrameLink.h"
 #include "app/uPIDL.h"
 #include "shell/uContextMenuHost.h"
+#include "shell/uUndo.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>
@@ -197,11 +198,16 @@ bool CreateShortcutTo(const std::wstring& target, const std::wstring& linkPath) 
 // Shortcuts to `targets` in `folder`; false when one could not be made.
 bool CreateShortcuts(const std::vector<std::wstring>& targets, const std::wstring& folder) {
     bool all = true;
+    UndoRecord made{UndoKind::Copy, {}};
     for (const std::wstring& target : targets) {
         const std::wstring name = NameOf(target);
         const std::wstring path = FreeName(folder, [&](int attempt) { return ShortcutName(name, attempt); });
-        if (path.empty() || !CreateShortcutTo(target, path)) all = false;
+        if (path.empty() || !CreateShortcutTo(target, path))
+            all = false;
+        else
+            made.paths.emplace_back(target, path);
     }
+    RecordUndo(std::move(made));
     return all;
 }
 
@@ -240,7 +246,11 @@ bool TransferFiles(HWND owner, const std::vector<std::wstring>& paths, DWORD eff
     operation.pTo = toList.c_str();
     operation.fFlags = FOF_ALLOWUNDO | FOF_MULTIDESTFILES | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI;
     const int result = SHFileOperationW(&operation);
-    return operation.fAnyOperationsAborted || result == 0;
+    if (result != 0 || operation.fAnyOperationsAborted) return result == 0;
+    UndoRecord record{move ? UndoKind::Move : UndoKind::Copy, {}};
+    for (size_t i = 0; i < from.size(); ++i) record.paths.emplace_back(from[i], to[i]);
+    RecordUndo(std::move(record));
+    return true;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include "folderview/uItemNames.h"
 #include "res/resource.h"
+#include "shell/uUndo.h"
 #include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/ZekoProcess.h"
 
@@ -252,6 +253,38 @@ TEST_F(ItemOperations, ExtendedRenameWithAnEmptyExtensionKeepsTheDot) {
     ASSERT_TRUE(typed);
     EXPECT_TRUE(Exists(root_ / L"b."));
     EXPECT_FALSE(Exists(root_ / L"report.txt"));
+}
+
+TEST_F(ItemOperations, UndoReversesTheLastPasteRenameAndNewFolder) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"to"));
+    ASSERT_TRUE(MakeFile(root_ / L"a.txt"));
+    HWND source = Open(root_.path());
+    HWND target = Open(root_ / L"to");
+    SelectNames(source, {L"a.txt"});
+    View(source)->ExecuteCommand(IDM_CUT);
+    View(target)->ExecuteCommand(IDM_PASTE);
+    ASSERT_TRUE(Exists(root_ / L"to\\a.txt"));
+    UndoLastOperation(frame_);
+    EXPECT_TRUE(Exists(root_ / L"a.txt"));
+    EXPECT_FALSE(Exists(root_ / L"to\\a.txt"));
+    EXPECT_TRUE(WaitForName(source, L"a.txt"));
+
+    Select(source, L"a.txt");
+    View(source)->ExecuteCommand(IDM_RENAME);
+    TypeLabel(source, L"b.txt");
+    ASSERT_TRUE(Exists(root_ / L"b.txt"));
+    UndoLastOperation(frame_);
+    EXPECT_TRUE(Exists(root_ / L"a.txt"));
+    EXPECT_FALSE(Exists(root_ / L"b.txt"));
+
+    View(target)->ExecuteCommand(IDM_NEW_FOLDER);
+    ASSERT_EQ(Names(target).size(), 1u);
+    SendMessageW(ListView_GetEditControl(View(target)->ListView), WM_KEYDOWN, VK_ESCAPE, 0);
+    UndoLastOperation(frame_);
+    EXPECT_TRUE(WaitForNames(target, [](const std::vector<std::wstring>& names) { return names.empty(); }));
+    // Once is all: a second undo has nothing left to reverse.
+    UndoLastOperation(frame_);
+    EXPECT_TRUE(Exists(root_ / L"a.txt"));
 }
 
 TEST(ItemNames, SplitFileNameAtTheLastDot) {
