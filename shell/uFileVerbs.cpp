@@ -18,6 +18,7 @@ namespace {
 
 constexpr wchar_t kErrorCaption[] = L"エラー";
 constexpr wchar_t kPropertiesCaption[] = L"プロパティ";
+constexpr wchar_t kRenameText[] = L"名前の変更(&M)";
 constexpr wchar_t kPasteFailed[] = L"貼り付けできませんでした。\n貼り付け先に書き込めるか確かめてください。";
 constexpr wchar_t kLinkFailed[] = L"ショートカットを作成できませんでした。";
 constexpr wchar_t kDropEffectFormat[] = L"Preferred DropEffect";
@@ -330,9 +331,24 @@ public:
         return static_cast<ULONG>(left);
     }
 
+    // Where the shell's item menu offers no rename, ours does: the folder
+    // view turns the verb into its own rename in place.
     STDMETHODIMP QueryContextMenu(HMENU menu, UINT index, UINT first, UINT last, UINT flags) override {
-        if (shell_) return shell_->QueryContextMenu(menu, index, first, last, flags);
-        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+        UINT used = 0;
+        if (shell_) {
+            const HRESULT hr = shell_->QueryContextMenu(menu, index, first, last, flags);
+            if (FAILED(hr)) return hr;
+            used = HRESULT_CODE(hr);
+        }
+        renameOffset_ = kNoOffset;
+        if (items_.empty() || !(flags & CMF_CANRENAME) || (flags & CMF_DEFAULTONLY) || first + used > last ||
+            OffersVerb(menu, first, "rename"))
+            return MAKE_HRESULT(SEVERITY_SUCCESS, 0, used);
+        const int shellItems = GetMenuItemCount(menu);
+        InsertMenuW(menu, std::min<UINT>(index + used, static_cast<UINT>(shellItems)), MF_BYPOSITION | MF_STRING,
+                    first + used, kRenameText);
+        renameOffset_ = used;
+        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, used + 1);
     }
     STDMETHODIMP InvokeCommand(CMINVOKECOMMANDINFO* info) override {
         if (!info) return E_INVALIDARG;
@@ -342,6 +358,11 @@ public:
         return shell_ ? shell_->InvokeCommand(info) : E_FAIL;
     }
     STDMETHODIMP GetCommandString(UINT_PTR command, UINT type, UINT* reserved, CHAR* name, UINT size) override {
+        if (command == renameOffset_ && renameOffset_ != kNoOffset) {
+            if (type != GCS_VERBA || !name || size == 0) return E_INVALIDARG;
+            lstrcpynA(name, "rename", static_cast<int>(size));
+            return S_OK;
+        }
         return shell_ ? shell_->GetCommandString(command, type, reserved, name, size) : E_NOTIMPL;
     }
     STDMETHODIMP HandleMenuMsg(UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -354,12 +375,25 @@ public:
 private:
     ~TFileVerbMenu() = default;
 
+    bool OffersVerb(HMENU menu, UINT first, const char* wanted) const {
+        for (int i = 0; shell_ && i < GetMenuItemCount(menu); ++i) {
+            const UINT id = GetMenuItemID(menu, i);
+            char verb[1040] = {};
+            if (id == 0 || id == static_cast<UINT>(-1) || id < first) continue;
+            if (SUCCEEDED(shell_->GetCommandString(id - first, GCS_VERBA, nullptr, verb, sizeof(verb))) &&
+                lstrcmpiA(verb, wanted) == 0)
+                return true;
+        }
+        return false;
+    }
+
     std::string VerbOf(const CMINVOKECOMMANDINFO& info) const {
         const auto& extended = reinterpret_cast<const CMINVOKECOMMANDINFOEX&>(info);
         if (info.cbSize >= sizeof(CMINVOKECOMMANDINFOEX) && (info.fMask & CMIC_MASK_UNICODE) && extended.lpVerbW &&
             !IS_INTRESOURCE(extended.lpVerbW))
             return Narrow(extended.lpVerbW);
         if (!IS_INTRESOURCE(info.lpVerb)) return info.lpVerb;
+        if (reinterpret_cast<UINT_PTR>(info.lpVerb) == renameOffset_ && renameOffset_ != kNoOffset) return "rename";
         char verb[1040] = {};
         if (!shell_ || FAILED(shell_->GetCommandString(reinterpret_cast<UINT_PTR>(info.lpVerb), GCS_VERBA, nullptr,
                                                        verb, sizeof(verb))))
@@ -392,6 +426,8 @@ private:
             if (!CreateShortcuts(paths_, folderPath_)) ReportError(owner, kLinkFailed);
             return S_OK;
         }
+        // The view renames in place before a verb is invoked; there is nothing else to do.
+        if (is("rename")) return S_OK;
         if (is("properties")) {
             ShowProperties(owner, paths_.front());
             return S_OK;
@@ -399,7 +435,9 @@ private:
         return S_FALSE;
     }
 
+    static constexpr UINT_PTR kNoOffset = ~static_cast<UINT_PTR>(0);
     LONG references_ = 1;
+    UINT_PTR renameOffset_ = kNoOffset;
     ComPtr<IContextMenu> shell_;
     ComPtr<IContextMenu2> shell2_;
     ComPtr<IContextMenu3> shell3_;

@@ -28,17 +28,15 @@ POINTL Screen(HWND window, POINT client) {
 }
 
 // A point of the list's background, away from its items and its edges.
-POINTL Background(HWND child) {
-    HWND list = FolderViewTest::View(child)->ListView;
+POINTL Background(HWND list) {
     RECT client{};
     GetClientRect(list, &client);
     return Screen(list, POINT{client.right / 2, client.bottom - 60});
 }
 
-POINTL OverItem(HWND child, const std::wstring& name) {
-    HWND list = FolderViewTest::View(child)->ListView;
+POINTL OverItem(HWND list, int index) {
     RECT item{};
-    ListView_GetItemRect(list, FolderViewTest::IndexOf(child, name), &item, LVIR_LABEL);
+    ListView_GetItemRect(list, index, &item, LVIR_LABEL);
     return Screen(list, POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2});
 }
 
@@ -68,12 +66,12 @@ TEST_F(FolderViewDrop, KeysChooseCopyOrMoveOntoAnotherViewsBackground) {
     IDropTarget* drop = View(target)->DropTarget.get();
 
     EXPECT_EQ(DragAndDrop(drop, DataOf(root_ / L"from\\copied & 日本.txt").get(), MK_LBUTTON | MK_CONTROL,
-                          Background(target)),
+                          Background(View(target)->ListView)),
               static_cast<DWORD>(DROPEFFECT_COPY));
     EXPECT_TRUE(Exists(root_ / L"to\\copied & 日本.txt"));
     EXPECT_TRUE(Exists(root_ / L"from\\copied & 日本.txt"));
 
-    EXPECT_EQ(DragAndDrop(drop, DataOf(root_ / L"from\\moved.txt").get(), MK_LBUTTON, Background(target)),
+    EXPECT_EQ(DragAndDrop(drop, DataOf(root_ / L"from\\moved.txt").get(), MK_LBUTTON, Background(View(target)->ListView)),
               static_cast<DWORD>(DROPEFFECT_MOVE));
     EXPECT_TRUE(Exists(root_ / L"to\\moved.txt"));
     EXPECT_FALSE(Exists(root_ / L"from\\moved.txt"));
@@ -86,7 +84,7 @@ TEST_F(FolderViewDrop, AFolderItemTakesTheDropIntoItself) {
     ASSERT_TRUE(MakeFile(root_ / L"elsewhere\\a.txt"));
     HWND child = Open(root_.path());
     DragAndDrop(View(child)->DropTarget.get(), DataOf(root_ / L"elsewhere\\a.txt").get(), MK_LBUTTON | MK_CONTROL,
-                OverItem(child, L"inner"));
+                OverItem(View(child)->ListView, IndexOf(child, L"inner")));
     EXPECT_TRUE(Exists(root_ / L"inner\\a.txt"));
 }
 
@@ -103,16 +101,16 @@ TEST_F(FolderViewDrop, OwnDragIsRefusedOnOwnBackgroundUnlessTheRightButtonAsks) 
     Select(child, L"self.txt");
     ComPtr<IDataObject> data = DataOf(root_ / L"self.txt");
     view->SelfDrag = true;
-    EXPECT_EQ(DragAndDrop(view->DropTarget.get(), data.get(), MK_LBUTTON, Background(child)),
+    EXPECT_EQ(DragAndDrop(view->DropTarget.get(), data.get(), MK_LBUTTON, Background(view->ListView)),
               static_cast<DWORD>(DROPEFFECT_NONE));
     // Its own selected item is no target either.
-    EXPECT_EQ(DragAndDrop(view->DropTarget.get(), data.get(), MK_LBUTTON, OverItem(child, L"self.txt"), false),
+    EXPECT_EQ(DragAndDrop(view->DropTarget.get(), data.get(), MK_LBUTTON, OverItem(view->ListView, IndexOf(child, L"self.txt")), false),
               static_cast<DWORD>(DROPEFFECT_NONE));
 
     const ContextMenuTracker saved = ContextMenuTrackerHook();
     ContextMenuTrackerHook() = CancelDropMenu;
     g_menuItems = 0;
-    DragAndDrop(view->DropTarget.get(), data.get(), MK_RBUTTON, Background(child));
+    DragAndDrop(view->DropTarget.get(), data.get(), MK_RBUTTON, Background(view->ListView));
     ContextMenuTrackerHook() = saved;
     view->SelfDrag = false;
     EXPECT_GT(g_menuItems, 0u) << "the right-button drop asks";

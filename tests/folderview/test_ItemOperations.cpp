@@ -26,8 +26,7 @@ std::vector<std::wstring> Sorted(std::vector<std::wstring> names) {
     return names;
 }
 
-void SelectNames(HWND child, const std::vector<std::wstring>& names) {
-    HWND list = FolderViewTest::View(child)->ListView;
+void SelectNames(HWND list, const std::vector<std::wstring>& names) {
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     for (const std::wstring& name : names) {
         const int index = [&] {
@@ -43,16 +42,13 @@ void SelectNames(HWND child, const std::vector<std::wstring>& names) {
     }
 }
 
-bool IsCut(HWND child, const std::wstring& name) {
-    const int index = FolderViewTest::IndexOf(child, name);
-    return index >= 0 && (ListView_GetItemState(FolderViewTest::View(child)->ListView, index, LVIS_CUT) & LVIS_CUT);
-}
+bool IsCut(HWND list, int index) { return index >= 0 && (ListView_GetItemState(list, index, LVIS_CUT) & LVIS_CUT); }
 
 bool ClipboardHoldsFiles() { return IsClipboardFormatAvailable(CF_HDROP) != FALSE; }
 
 // Types `name` into the list's label edit and ends it as Return does.
-void TypeLabel(HWND child, const std::wstring& name) {
-    HWND edit = ListView_GetEditControl(FolderViewTest::View(child)->ListView);
+void TypeLabel(HWND list, const std::wstring& name) {
+    HWND edit = ListView_GetEditControl(list);
     ASSERT_NE(edit, nullptr);
     SetWindowTextW(edit, name.c_str());
     SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
@@ -63,7 +59,7 @@ TEST_F(ItemOperations, CopyThenPasteInAnotherFolderCopiesTheFile) {
     ASSERT_TRUE(MakeFile(root_ / L"資料 & メモ.txt", 10));
     HWND source = Open(root_.path());
     HWND target = Open(root_ / L"to");
-    SelectNames(source, {L"資料 & メモ.txt"});
+    SelectNames(View(source)->ListView, {L"資料 & メモ.txt"});
     View(source)->ExecuteCommand(IDM_COPY);
     View(target)->ExecuteCommand(IDM_PASTE);
     EXPECT_TRUE(Exists(root_ / L"to\\資料 & メモ.txt"));
@@ -74,7 +70,7 @@ TEST_F(ItemOperations, CopyThenPasteInAnotherFolderCopiesTheFile) {
 TEST_F(ItemOperations, PasteIntoTheSameFolderMakesNamedCopiesAndOverwritesNothing) {
     ASSERT_TRUE(MakeFile(root_ / L"a b.txt", 3));
     HWND child = Open(root_.path());
-    SelectNames(child, {L"a b.txt"});
+    SelectNames(View(child)->ListView, {L"a b.txt"});
     View(child)->ExecuteCommand(IDM_COPY);
     View(child)->ExecuteCommand(IDM_PASTE);
     View(child)->ExecuteCommand(IDM_PASTE);
@@ -89,11 +85,11 @@ TEST_F(ItemOperations, CutMarksTheItemsUntilThePasteMovesThem) {
     ASSERT_TRUE(MakeFile(root_ / L"stays.txt"));
     HWND source = Open(root_.path());
     HWND target = Open(root_ / L"to");
-    SelectNames(source, {L"moved.txt"});
+    SelectNames(View(source)->ListView, {L"moved.txt"});
     View(source)->ExecuteCommand(IDM_CUT);
     Pump();
-    EXPECT_TRUE(IsCut(source, L"moved.txt"));
-    EXPECT_FALSE(IsCut(source, L"stays.txt"));
+    EXPECT_TRUE(IsCut(View(source)->ListView, IndexOf(source, L"moved.txt")));
+    EXPECT_FALSE(IsCut(View(source)->ListView, IndexOf(source, L"stays.txt")));
 
     View(target)->ExecuteCommand(IDM_PASTE);
     EXPECT_TRUE(Exists(root_ / L"to\\moved.txt"));
@@ -108,13 +104,13 @@ TEST_F(ItemOperations, CutMarksTheItemsUntilThePasteMovesThem) {
 TEST_F(ItemOperations, EscapeAfterACutEndsTheMarksAndEmptiesTheClipboard) {
     ASSERT_TRUE(MakeFile(root_ / L"a.txt"));
     HWND child = Open(root_.path());
-    SelectNames(child, {L"a.txt"});
+    SelectNames(View(child)->ListView, {L"a.txt"});
     View(child)->ExecuteCommand(IDM_CUT);
     Pump();
-    ASSERT_TRUE(IsCut(child, L"a.txt"));
+    ASSERT_TRUE(IsCut(View(child)->ListView, IndexOf(child, L"a.txt")));
     ASSERT_TRUE(ClipboardHoldsFiles());
     SendMessageW(View(child)->ListView, WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsCut(child, L"a.txt"); }, kWait));
+    EXPECT_TRUE(WaitUntil([&] { return !IsCut(View(child)->ListView, IndexOf(child, L"a.txt")); }, kWait));
     EXPECT_FALSE(ClipboardHoldsFiles());
     EXPECT_TRUE(Exists(root_ / L"a.txt"));
 }
@@ -140,7 +136,7 @@ TEST_F(ItemOperations, ShortcutsAreMadeBesideTheItemsAndByPaste) {
     ASSERT_TRUE(MakeFile(root_ / L"target.txt"));
     HWND source = Open(root_.path());
     HWND target = Open(root_ / L"to");
-    SelectNames(source, {L"target.txt"});
+    SelectNames(View(source)->ListView, {L"target.txt"});
     View(source)->ExecuteCommand(IDM_CREATE_SHORTCUT);
     EXPECT_TRUE(Exists(root_ / L"target.txt - ショートカット.lnk"));
     View(source)->ExecuteCommand(IDM_COPY);
@@ -154,7 +150,7 @@ TEST_F(ItemOperations, RenameInPlaceRenamesTheFile) {
     HWND child = Open(root_.path());
     Select(child, L"old.txt");
     View(child)->ExecuteCommand(IDM_RENAME);
-    TypeLabel(child, L"新しい名前.txt");
+    TypeLabel(View(child)->ListView, L"新しい名前.txt");
     EXPECT_TRUE(Exists(root_ / L"新しい名前.txt"));
     EXPECT_FALSE(Exists(root_ / L"old.txt"));
     EXPECT_TRUE(WaitForName(child, L"新しい名前.txt"));
@@ -169,7 +165,7 @@ TEST_F(ItemOperations, RenameInPlaceRefusesBadAndTakenNamesWithAMessage) {
         Select(child, L"keep.txt");
         View(child)->ExecuteCommand(IDM_RENAME);
         MessageBoxAnswerer answer(IDOK, L"エラー");
-        TypeLabel(child, name);
+        TypeLabel(View(child)->ListView, name);
         EXPECT_TRUE(answer.Answered()) << Joined({name});
         EXPECT_TRUE(Exists(root_ / L"keep.txt")) << Joined({name});
         EXPECT_TRUE(Exists(root_ / L"taken.txt"));
@@ -187,7 +183,7 @@ TEST_F(ItemOperations, NewFolderIsMadeSelectedAndPutIntoRename) {
     ASSERT_NE(edit, nullptr);
     const std::wstring made = SelectedNames(child).at(0);
     EXPECT_NE(GetFileAttributesW((root_ / made).c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
-    TypeLabel(child, L"作った");
+    TypeLabel(View(child)->ListView, L"作った");
     EXPECT_TRUE(Exists(root_ / L"作った"));
 }
 
@@ -195,7 +191,7 @@ TEST_F(ItemOperations, DeleteSendsTheSelectionAway) {
     ASSERT_TRUE(MakeFile(root_ / L"gone.txt"));
     ASSERT_TRUE(MakeFile(root_ / L"kept.txt"));
     HWND child = Open(root_.path());
-    SelectNames(child, {L"gone.txt"});
+    SelectNames(View(child)->ListView, {L"gone.txt"});
     std::atomic<bool> done{false};
     // The shell asks first; whatever its dialog is called, its default button agrees.
     std::thread confirm([&] {
@@ -220,7 +216,7 @@ TEST_F(ItemOperations, DeleteSendsTheSelectionAway) {
 TEST_F(ItemOperations, SelectAllAndInvertSelection) {
     for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) ASSERT_TRUE(MakeFile(root_ / name));
     HWND child = Open(root_.path());
-    SelectNames(child, {L"b.txt"});
+    SelectNames(View(child)->ListView, {L"b.txt"});
     View(child)->ExecuteCommand(IDM_INVERT_SELECTION);
     EXPECT_EQ(Sorted(SelectedNames(child)), (std::vector<std::wstring>{L"a.txt", L"c.txt"}));
     View(child)->ExecuteCommand(IDM_SELECT_ALL);
@@ -260,7 +256,7 @@ TEST_F(ItemOperations, UndoReversesTheLastPasteRenameAndNewFolder) {
     ASSERT_TRUE(MakeFile(root_ / L"a.txt"));
     HWND source = Open(root_.path());
     HWND target = Open(root_ / L"to");
-    SelectNames(source, {L"a.txt"});
+    SelectNames(View(source)->ListView, {L"a.txt"});
     View(source)->ExecuteCommand(IDM_CUT);
     View(target)->ExecuteCommand(IDM_PASTE);
     ASSERT_TRUE(Exists(root_ / L"to\\a.txt"));
@@ -271,7 +267,7 @@ TEST_F(ItemOperations, UndoReversesTheLastPasteRenameAndNewFolder) {
 
     Select(source, L"a.txt");
     View(source)->ExecuteCommand(IDM_RENAME);
-    TypeLabel(source, L"b.txt");
+    TypeLabel(View(source)->ListView, L"b.txt");
     ASSERT_TRUE(Exists(root_ / L"b.txt"));
     UndoLastOperation(frame_);
     EXPECT_TRUE(Exists(root_ / L"a.txt"));
