@@ -213,6 +213,17 @@ TEST_F(ItemOperations, DeleteSendsTheSelectionAway) {
     EXPECT_TRUE(WaitForNoName(child, L"gone.txt"));
 }
 
+TEST_F(ItemOperations, PropertiesOfAFileNameItAndItsSize) {
+    ASSERT_TRUE(MakeFile(root_ / L"info.txt", 1234));
+    HWND child = Open(root_.path());
+    Select(child, L"info.txt");
+    MessageBoxAnswerer answer(IDOK, L"プロパティ");
+    View(child)->ExecuteCommand(IDM_PROPERTIES);
+    ASSERT_TRUE(answer.Answered());
+    EXPECT_NE(answer.Text().find(L"info.txt"), std::wstring::npos);
+    EXPECT_NE(answer.Text().find(L"1234"), std::wstring::npos);
+}
+
 TEST_F(ItemOperations, SelectAllAndInvertSelection) {
     for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) ASSERT_TRUE(MakeFile(root_ / name));
     HWND child = Open(root_.path());
