@@ -364,6 +364,8 @@ private:
     void NewFolder();
     void ExtendedRename();
     POINT ContextMenuPoint(bool byMouse) const;
+    // False when the middle button is left to the list (MClick 3).
+    bool OnMiddleButton(bool down, POINT point);
     // Drags (see wFolderViewDrop.cpp).
     void RegisterDropTarget();
     void RevokeDropTarget();

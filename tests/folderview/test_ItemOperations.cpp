@@ -5,6 +5,7 @@
 
 #include "FolderViewFixture.h"
 
+#include "folderview/uFolderViewSettings.h"
 #include "folderview/uItemNames.h"
 #include "res/resource.h"
 #include "shell/uUndo.h"
@@ -222,6 +223,23 @@ TEST_F(ItemOperations, PropertiesOfAFileNameItAndItsSize) {
     ASSERT_TRUE(answer.Answered());
     EXPECT_NE(answer.Text().find(L"info.txt"), std::wstring::npos);
     EXPECT_NE(answer.Text().find(L"1234"), std::wstring::npos);
+}
+
+TEST_F(ItemOperations, TheMiddleButtonOpensTheItemUnderItByMClick) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"sub"));
+    ASSERT_TRUE(MakeFile(root_ / L"other.txt"));
+    HWND child = Open(root_.path());
+    HWND list = View(child)->ListView;
+    SelectNames(list, {L"other.txt"});
+    RECT item{};
+    ASSERT_TRUE(ListView_GetItemRect(list, IndexOf(child, L"sub"), &item, LVIR_LABEL));
+    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    ASSERT_EQ(FolderViewConfig().MClick, 1);
+    SendMessageW(list, WM_MBUTTONDOWN, MK_MBUTTON, at);
+    EXPECT_EQ(SelectedNames(child), (std::vector<std::wstring>{L"sub"}));
+    SendMessageW(list, WM_MBUTTONUP, 0, at);
+    EXPECT_TRUE(WaitUntil([&] { return Children().size() == 2; }, kWait));
+    EXPECT_EQ(ShownPath(child), root_.path()) << "MClick 1 opens a new tab, not in place";
 }
 
 TEST_F(ItemOperations, SelectAllAndInvertSelection) {
