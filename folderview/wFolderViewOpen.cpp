@@ -54,7 +54,7 @@ void TFolderView::ExecuteCommand(WORD command) {
 }
 
 // The selected items, the focused one first when it is selected, then the
-// others in list order; with `withChecked`, checked items join them.
+// others in list order.
 std::vector<int> TFolderView::SelectedIndexes() const {
     std::vector<int> indexes;
     const int focused = ListView_GetNextItem(ListView, -1, LVNI_FOCUSED);
@@ -141,14 +141,7 @@ void TFolderView::InvokeDefaultVerb() {
         if (settings.AlertCount != 0 && items.size() >= settings.AlertCount &&
             MessageBoxW(Host->DialogOwner(), kTooManyFiles, kWarningCaption, MB_ICONWARNING | MB_OKCANCEL) != IDOK)
             return;
-        if (CheckBoxes) {
-            const int count = ItemCount();
-            for (int i = 0; i < count; ++i) {
-                if (ListView_GetCheckState(ListView, i) &&
-                    std::find(items.begin(), items.end(), i) == items.end())
-                    items.push_back(i);
-            }
-        }
+        items = VerbItemIndexes();
     } else {
         const int focused = ListView_GetNextItem(ListView, -1, LVNI_FOCUSED);
         if (!settings.FocuseExecute || focused < 0) return;
