@@ -69,6 +69,7 @@ TFolderView::TFolderView(TFolderViewHost& host) {
     CheckBoxes = (settings.LVS_EX_FLAGS & LVS_EX_CHECKBOXES) != 0;
     ListView_SetExtendedListViewStyle(ListView, settings.LVS_EX_FLAGS | kFixedExStyle);
     HookListView();
+    RegisterDropTarget();
 
     ViewMode = 3;
     RegisterColumnCommands();
@@ -100,7 +101,7 @@ TFolderView::TFolderView(TFolderViewHost& host) {
 
 TFolderView::~TFolderView() {
     std::erase(LiveViews(), this);
-    if (DropTarget) RevokeDragDrop(ListView);
+    RevokeDropTarget();
     CancelFill();
     RemoveAllTasks();
     UnhookListView();

@@ -16,6 +16,7 @@
 #include <shobjidl.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <unordered_set>
 #include <vector>
@@ -83,6 +84,9 @@ public:
     void GoUp(bool inNewTab, bool activate);
     void SelectChild(PCUITEMID_CHILD relative);
     void ExecuteCommand(WORD command);
+    // The context menu of the selected items, or of the background without
+    // one: at the cursor, or by keyboard at the first selected item.
+    void ShowContextMenu(bool byMouse);
     // Open mode: 0 in this view, 1 new active tab, 2 new background tab.
     void OpenSelection(int mode);
     void OnChangeNotify(HANDLE notification, DWORD processId);
@@ -173,6 +177,8 @@ public:
     std::vector<PCUITEMID_CHILD> CutItems;
     HWND NextViewer = nullptr;
     bool InClipboardChain = false;
+    // The clipboard's sequence number when the view joined the chain.
+    DWORD CutClipboardSequence = 0;
 
 private:
     // A change notification that came while a fill ran, kept for its end.
@@ -341,6 +347,30 @@ private:
     void InvokeDefaultVerb();
     std::vector<int> SelectedIndexes() const;
     void LeaveClipboardChain();
+
+    // Item operations (see wFolderViewEdit.cpp) and context menus (wFolderViewMenu.cpp).
+    std::vector<int> VerbItemIndexes() const;
+    ComPtr<IContextMenu> VerbItemsMenu() const;
+    void InvokeItemVerb(int verb);
+    void InvokeBackgroundVerb(int verb);
+    // `items` are the items' own lists, not copied.
+    void MarkCutItems(const std::vector<PCUITEMID_CHILD>& items);
+    void SelectAllItems(bool invert);
+    void StartRename();
+    bool RefuseLabelEdit(const NMLVDISPINFOW& info) const;
+    void FinishLabelEdit(const NMLVDISPINFOW& info);
+    void RenameWhatAppears(const std::function<void()>& invoke);
+    void NewFolder();
+    void ExtendedRename();
+    POINT ContextMenuPoint(bool byMouse) const;
+    // False when the middle button is left to the list (MClick 3).
+    bool OnMiddleButton(bool down, POINT point);
+    // Drags (see wFolderViewDrop.cpp).
+    void RegisterDropTarget();
+    void RevokeDropTarget();
+    void StartDrag();
+    void ShowItemMenu(POINT point);
+    void ShowBackgroundMenu(POINT point);
 
     HIMAGELIST SortImages = nullptr;  // the header's arrows, owned
     // The label font once the list has been on a screen of another DPI than

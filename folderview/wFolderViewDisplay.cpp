@@ -85,6 +85,20 @@ LRESULT TFolderView::OnNotify(NMHDR* header) {
             ExecuteCommand(IDM_GO_UP);
         return 0;
     }
+    case LVN_BEGINRDRAG:
+        if (FolderViewConfig().AllowRDrag) StartDrag();
+        return 0;
+    case LVN_BEGINDRAG:
+        StartDrag();
+        return 0;
+    case NM_RCLICK:
+        if (header->hwndFrom == ListView) ShowContextMenu(true);
+        return 0;
+    case LVN_BEGINLABELEDITW:
+        return RefuseLabelEdit(*reinterpret_cast<NMLVDISPINFOW*>(header)) ? TRUE : FALSE;
+    case LVN_ENDLABELEDITW:
+        FinishLabelEdit(*reinterpret_cast<NMLVDISPINFOW*>(header));
+        return 0;
     case LVN_COLUMNCLICK:
         OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header));
         return 0;
@@ -98,6 +112,11 @@ LRESULT TFolderView::OnNotify(NMHDR* header) {
         const auto* key = reinterpret_cast<NMLVKEYDOWN*>(header);
         if (const WORD command = ListKeyCommand(PackedKeyFromKeyDown(key->wVKey))) {
             ExecuteCommand(command);
+            return 1;
+        }
+        // Esc ends a pending cut: emptying the clipboard takes the marks away.
+        if (InClipboardChain && key->wVKey == VK_ESCAPE && PackedKeyFromKeyDown(key->wVKey) == VK_ESCAPE) {
+            OleSetClipboard(nullptr);
             return 1;
         }
         return 0;

@@ -3,7 +3,13 @@
 
 #include "folderview/wFolderView.h"
 
+#include "folderview/uFolderViewSettings.h"
 #include "folderview/uViewResult.h"
+#include "res/resource.h"
+
+#include <windowsx.h>
+
+#include <iterator>
 
 namespace {
 
@@ -56,6 +62,11 @@ LRESULT CALLBACK TFolderView::ListProc(HWND list, UINT message, WPARAM wParam, L
             return TRUE;
         }
         break;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        if (view->OnMiddleButton(message == WM_MBUTTONDOWN, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
+            return 0;
+        break;
     case WM_DPICHANGED_AFTERPARENT:
         view->ApplyDpi();
         break;
@@ -80,9 +91,13 @@ LRESULT CALLBACK TFolderView::ListProc(HWND list, UINT message, WPARAM wParam, L
 // right-click, and not every list view passes these on to the child window.
 bool TFolderView::OnHeaderNotify(const NMHDR* header, LRESULT& result, WPARAM wParam, LPARAM lParam) {
     if (!header || header->hwndFrom != ListView_GetHeader(ListView)) return false;
-    if (header->code == NM_RCLICK && ViewMode == 3) {
+    if (header->code == NM_RCLICK) {
         // Taken here alone, so that a list view that does pass it on cannot open the menu twice.
-        ChooseColumns();
+        // Outside details mode the header is not shown, and its click is the list's.
+        if (ViewMode == 3)
+            ChooseColumns();
+        else
+            ShowContextMenu(true);
         result = TRUE;
         return true;
     }
@@ -90,5 +105,29 @@ bool TFolderView::OnHeaderNotify(const NMHDR* header, LRESULT& result, WPARAM wP
     // The list view takes a new width first; the state then reads it back.
     result = CallWindowProcW(ListViewProc, ListView, WM_NOTIFY, wParam, lParam);
     OnHeaderItemChanged();
+    return true;
+}
+
+// The middle button opens what it is released over, by the MClick setting;
+// pressed, it makes the item under it the one the opening acts on.
+bool TFolderView::OnMiddleButton(bool down, POINT point) {
+    static constexpr WORD kOpenCommands[] = {IDM_OPEN, IDM_OPEN_NEW_TAB, IDM_OPEN_BACKGROUND};
+    const BYTE method = FolderViewConfig().MClick;
+    if (method >= std::size(kOpenCommands)) return false;
+    LVHITTESTINFO hit{point};
+    const int index = ListView_HitTest(ListView, &hit);
+    const bool onItem = index >= 0 && (hit.flags & LVHT_ONITEM);
+    const bool selected = onItem && (ListView_GetItemState(ListView, index, LVIS_SELECTED) & LVIS_SELECTED);
+    if (down) {
+        if (!onItem) {
+            ListView_SetItemState(ListView, -1, 0, LVIS_SELECTED);
+        } else if (!selected) {
+            FocusAndSelect(index);
+        } else {
+            ListView_SetItemState(ListView, index, LVIS_FOCUSED, LVIS_FOCUSED);
+        }
+        return true;
+    }
+    if (selected) ExecuteCommand(kOpenCommands[method]);
     return true;
 }

@@ -6,6 +6,7 @@
 #include "app/Global.h"
 #include "folderview/uFolderViewSettings.h"
 #include "res/resource.h"
+#include "shell/uContextMenuHost.h"
 
 #include <shellapi.h>
 
@@ -27,6 +28,19 @@ void TFolderView::ExecuteCommand(WORD command) {
     case IDM_OPEN_BACKGROUND: OpenSelection(2); break;
     case IDM_REFRESH: RefreshView(RefreshFull); break;
     case IDM_OPEN_ASSOCIATION: InvokeDefaultVerb(); break;
+    case IDM_PROPERTIES: InvokeItemVerb(VerbProperties); break;
+    case IDM_DELETE: InvokeItemVerb(VerbDelete); break;
+    case IDM_RENAME: StartRename(); break;
+    case IDM_SELECT_ALL: SelectAllItems(false); break;
+    case IDM_INVERT_SELECTION: SelectAllItems(true); break;
+    case IDM_COPY: InvokeItemVerb(VerbCopy); break;
+    case IDM_NEW_FOLDER: NewFolder(); break;
+    case IDM_EXTENDED_RENAME: ExtendedRename(); break;
+    case IDM_PASTE: InvokeBackgroundVerb(VerbPaste); break;
+    case IDM_CUT: InvokeItemVerb(VerbCut); break;
+    case IDM_CONTEXT_MENU: ShowContextMenu(false); break;
+    case IDM_CREATE_SHORTCUT: InvokeItemVerb(VerbLink); break;
+    case IDM_PASTE_SHORTCUT: InvokeBackgroundVerb(VerbPasteLink); break;
     default:
         // Main-window commands go to the frame, which routes them back to
         // the pane they are aimed at.
@@ -40,7 +54,7 @@ void TFolderView::ExecuteCommand(WORD command) {
 }
 
 // The selected items, the focused one first when it is selected, then the
-// others in list order; with `withChecked`, checked items join them.
+// others in list order.
 std::vector<int> TFolderView::SelectedIndexes() const {
     std::vector<int> indexes;
     const int focused = ListView_GetNextItem(ListView, -1, LVNI_FOCUSED);
@@ -127,14 +141,7 @@ void TFolderView::InvokeDefaultVerb() {
         if (settings.AlertCount != 0 && items.size() >= settings.AlertCount &&
             MessageBoxW(Host->DialogOwner(), kTooManyFiles, kWarningCaption, MB_ICONWARNING | MB_OKCANCEL) != IDOK)
             return;
-        if (CheckBoxes) {
-            const int count = ItemCount();
-            for (int i = 0; i < count; ++i) {
-                if (ListView_GetCheckState(ListView, i) &&
-                    std::find(items.begin(), items.end(), i) == items.end())
-                    items.push_back(i);
-            }
-        }
+        items = VerbItemIndexes();
     } else {
         const int focused = ListView_GetNextItem(ListView, -1, LVNI_FOCUSED);
         if (!settings.FocuseExecute || focused < 0) return;
@@ -170,7 +177,7 @@ LRESULT TFolderView::OnClipboardChain(UINT message, WPARAM wParam, LPARAM lParam
     }
     if (message != WM_DRAWCLIPBOARD) return 0;
     if (NextViewer) SendMessageW(NextViewer, message, wParam, lParam);
-    if (!InClipboardChain) return 0;
+    if (!InClipboardChain || GetClipboardSequenceNumber() == CutClipboardSequence) return 0;
     const int count = ItemCount();
     for (int i = 0; i < count; ++i) {
         if (std::find(CutItems.begin(), CutItems.end(), ItemIDList(i)) != CutItems.end())

@@ -13,6 +13,7 @@
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDITab.h"
 #include "res/resource.h"
+#include "shell/uUndo.h"
 
 #include <shlobj.h>
 
@@ -193,6 +194,7 @@ bool RunTableCommand(HWND frame, WORD command) {
     FolderViewSettings& views = FolderViewConfig();
     switch (command) {
     case IDM_EXIT: SendMessageW(frame, WM_CLOSE, 0, 0); return true;
+    case IDM_UNDO: UndoLastOperation(frame); return true;
     case IDM_STATUS_BAR: ToggleWindow(Frame().statusBar); return true;
     case IDM_SIDE_TOOLBAR: ToggleWindow(Frame().sideToolBar); return true;
     case IDM_NEXT_TAB: NextTab(true); return true;

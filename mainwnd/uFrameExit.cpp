@@ -8,6 +8,7 @@
 #include "mainwnd/uSidePanes.h"
 #include "mdi/uStartupTabs.h"
 #include "shell/uDdeServer.h"
+#include "shell/uUndo.h"
 
 namespace {
 
@@ -69,6 +70,7 @@ bool RunExitSequence(bool forced) {
     SaveFrameSettings(root.get());
     SaveColors();
     SaveFolderViewSettings();
+    ReleaseHostedView();
 
     DestroyWindow(frame);
     return true;

@@ -6,7 +6,10 @@
 
 #include "app/ComObject.h"
 #include "app/uFrameLink.h"
+#include "folderview/wFolderView.h"
 #include "mdi/wMDIChild.h"
+#include "shell/hOledd.h"
+#include "shell/uCapabilities.h"
 #include "shell/uDpi.h"
 
 #include <ole2.h>
@@ -176,39 +179,30 @@ void SetDropMark(int tab) {
     if (DropMarkRect(tabs, mark, rect)) InvalidateRect(tabs, &rect, TRUE);
 }
 
-// Marks the tab a drag hovers over and activates it once the drag has stayed
-// there longer than DragTime. Dropping does nothing yet: every effect is none.
-class TabDropTarget final : public ComObject<IDropTarget> {
-public:
-
-    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL point, DWORD* effect) override {
-        hoverTab_ = -1;
-        Hover(point);
-        if (effect) *effect = DROPEFFECT_NONE;
-        return S_OK;
+// Hands a drag over a tab to the drop target of the tab's folder, which
+// decides the effect and does the drop; marks the tab while it accepts, and
+// activates it once the drag has stayed there longer than DragTime.
+class TabDropTarget final : public TForwardingDropTarget {
+protected:
+    ComPtr<IDropTarget> Resolve(POINT screen) override {
+        HWND tabs = TabBar().tabs;
+        target_ = -1;
+        if (!tabs) return ComPtr<IDropTarget>();
+        POINT point = screen;
+        ScreenToClient(tabs, &point);
+        target_ = TabAt(tabs, point);
+        // A search-results tab shows no folder and takes nothing.
+        TFolderView* view = target_ >= 0 ? ChildFolderView(TabChild(target_)) : nullptr;
+        if (!view || !view->Folder || !view->AbsoluteIDList) return ComPtr<IDropTarget>();
+        return CreateBackgroundDropTarget(view->Folder.get(), view->AbsoluteIDList);
     }
-    HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL point, DWORD* effect) override {
-        Hover(point);
-        if (effect) *effect = DROPEFFECT_NONE;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE DragLeave() override {
-        hoverTab_ = -1;
-        SetDropMark(-1);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Drop(IDataObject*, DWORD, POINTL, DWORD* effect) override {
-        hoverTab_ = -1;
-        SetDropMark(-1);
-        if (effect) *effect = DROPEFFECT_NONE;
-        return S_OK;
-    }
-
-private:
-    void Hover(POINTL screen) {
+    // The tab under the pointer is marked whether or not its folder takes the
+    // drag: the mark also shows which tab a longer hover will bring forward.
+    void Mark(bool) override {}
+    void Moving(POINT screen) override {
         HWND tabs = TabBar().tabs;
         if (!tabs) return;
-        POINT point{screen.x, screen.y};
+        POINT point = screen;
         ScreenToClient(tabs, &point);
         const int tab = TabAt(tabs, point);
         SetDropMark(tab);
@@ -226,6 +220,24 @@ private:
         }
     }
 
+public:
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) override {
+        hoverTab_ = -1;
+        return TForwardingDropTarget::DragEnter(data, keys, point, effect);
+    }
+    HRESULT STDMETHODCALLTYPE DragLeave() override {
+        hoverTab_ = -1;
+        SetDropMark(-1);
+        return TForwardingDropTarget::DragLeave();
+    }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) override {
+        hoverTab_ = -1;
+        SetDropMark(-1);
+        return TForwardingDropTarget::Drop(data, keys, point, effect);
+    }
+
+private:
+    int target_ = -1;
     int hoverTab_ = -1;
     DWORD since_ = 0;
     bool activated_ = false;

@@ -137,6 +137,8 @@
 #define IDM_PAGE_BOTTOM 5228
 #define IDM_INCREMENTAL_SEARCH 5229
 #define IDM_FILE_SELECT 5230
+// The item menu's own entry above the shell's, for one folder.
+#define IDM_CONTEXT_OPEN_NEW_TAB 1607
 
 // Side bar: the close button's command, and the folder tree's own item
 // at the top of a node's context menu.
@@ -164,6 +166,16 @@
 #define IDM_LAUNCH_LAST 19999
 #define IDM_SCRIPT_FIRST 20000
 #define IDM_SCRIPT_LAST 24999
+
+// The extended rename dialog IDD_RENAME (a named resource) and its controls.
+#define IDC_RENAME_ICON 7060
+#define IDC_RENAME_OLD 7061
+#define IDC_RENAME_BASE 7062
+#define IDC_RENAME_ABORT_ALL 7063
+#define IDC_RENAME_SPLIT 7064
+#define IDC_RENAME_FOLDER 7065
+#define IDC_RENAME_EXTENSION 7066
+#define IDC_RENAME_WHOLE 7067
 
 // The about box.
 #define IDC_VERSION_ICON 7248

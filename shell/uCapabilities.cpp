@@ -4,6 +4,7 @@
 
 #include "shell/ShellGuids.h"
 #include "shell/uColumnCompare.h"
+#include "shell/uFileVerbs.h"
 #include "shell/uImageExtractor.h"
 #include "shell/uTaskScheduler.h"
 #include "shell/uThumbCache.h"
@@ -42,6 +43,7 @@ Capabilities DecideCapabilities() {
 
     const bool wine = RunningOnWine();
     caps.shellEditVerbs = !wine;
+    caps.shellUndo = !wine;
     caps.ddeUnicodeExecute = !wine;
     caps.changeNotifyFromOutside = !wine;
     caps.fileSystemFolderExtras = !wine;
@@ -189,4 +191,48 @@ ComPtr<IExtractImage> CreateImageExtractor(IShellFolder* folder, PCUITEMID_CHILD
         return extractor;
     if (!path.empty()) return CreateOwnImageExtractor(path);
     return {};
+}
+
+ComPtr<IContextMenu> CreateItemsMenu(HWND owner, IShellFolder* folder, PCIDLIST_ABSOLUTE folderList, UINT count,
+                                     PCUITEMID_CHILD* items) {
+    ComPtr<IContextMenu> menu;
+    if (!folder || count == 0) return menu;
+    if (FAILED(folder->GetUIObjectOf(owner, count, items, IID_IContextMenu, nullptr, menu.putVoid()))) menu.reset();
+    if (PlatformCapabilities().shellEditVerbs || !menu) return menu;
+    return WrapItemVerbs(menu, folder, folderList, count, items);
+}
+
+ComPtr<IContextMenu> CreateBackgroundMenu(IShellFolder* folder, PCIDLIST_ABSOLUTE folderList) {
+    ComPtr<IContextMenu> menu;
+    if (!folder) return menu;
+    if (FAILED(folder->CreateViewObject(nullptr, IID_IContextMenu, menu.putVoid()))) menu.reset();
+    if (PlatformCapabilities().shellEditVerbs) return menu;
+    // Our paste serves even where the folder offers no background menu at all.
+    return WrapBackgroundVerbs(menu, folderList);
+}
+
+ComPtr<IDropTarget> CreateItemDropTarget(PCIDLIST_ABSOLUTE item) {
+    ComPtr<IDropTarget> target;
+    if (!item) return target;
+    if (!PlatformCapabilities().shellEditVerbs)
+        if ((target = FileDropTarget(item))) return target;
+    if (item->mkid.cb == 0) {
+        ComPtr<IShellFolder> desktop;
+        if (SUCCEEDED(SHGetDesktopFolder(desktop.put())))
+            desktop->CreateViewObject(nullptr, IID_IDropTarget, target.putVoid());
+        return target;
+    }
+    ComPtr<IShellFolder> parent;
+    PCUITEMID_CHILD last = nullptr;
+    if (FAILED(SHBindToParent(item, IID_IShellFolder, parent.putVoid(), &last)) || !parent) return target;
+    if (FAILED(parent->GetUIObjectOf(nullptr, 1, &last, IID_IDropTarget, nullptr, target.putVoid()))) target.reset();
+    return target;
+}
+
+ComPtr<IDropTarget> CreateBackgroundDropTarget(IShellFolder* folder, PCIDLIST_ABSOLUTE folderList) {
+    ComPtr<IDropTarget> target;
+    if (!PlatformCapabilities().shellEditVerbs)
+        if ((target = FileDropTarget(folderList))) return target;
+    if (folder && FAILED(folder->CreateViewObject(nullptr, IID_IDropTarget, target.putVoid()))) target.reset();
+    return target;
 }

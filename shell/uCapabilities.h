@@ -25,6 +25,9 @@ struct Capabilities {
     // report success and do nothing, and file-system items need our own
     // implementation of them.
     bool shellEditVerbs = false;
+    // The undo command of a shell view's background menu undoes the last shell
+    // operation; when false it does nothing and the program keeps its own record.
+    bool shellUndo = false;
     // DDE XTYP_EXECUTE carries UTF-16 text intact between two processes; when
     // false only the first character arrives (XTYP_POKE still carries it intact).
     bool ddeUnicodeExecute = false;
@@ -105,3 +108,17 @@ HRESULT CompareFileSystemItems(IShellFolder* folder, UINT column, PCUITEMID_CHIL
 // files of the file system get ours where the platform's folders offer no
 // extractor; other items only what their folder offers.
 ComPtr<IExtractImage> CreateImageExtractor(IShellFolder* folder, PCUITEMID_CHILD relative, HWND owner);
+
+// The context menu of `count` items of `folder` (whose absolute list is
+// `folderList`): the folder's own, or where the shell's edit verbs are inert,
+// ours over it for file-system items. Empty when there is none.
+ComPtr<IContextMenu> CreateItemsMenu(HWND owner, IShellFolder* folder, PCIDLIST_ABSOLUTE folderList, UINT count,
+                                     PCUITEMID_CHILD* items);
+// The same for the folder's background (no window is passed to the folder).
+ComPtr<IContextMenu> CreateBackgroundMenu(IShellFolder* folder, PCIDLIST_ABSOLUTE folderList);
+
+// The drop target of the item `item` (absolute; the desktop for the empty
+// list), or of the background of `folder`: the shell's, or where a folder's
+// drop is inert, ours for file-system folders. Empty where nothing can be dropped.
+ComPtr<IDropTarget> CreateItemDropTarget(PCIDLIST_ABSOLUTE item);
+ComPtr<IDropTarget> CreateBackgroundDropTarget(IShellFolder* folder, PCIDLIST_ABSOLUTE folderList);

@@ -4,6 +4,7 @@
 #include "tests/mainwnd/CommandFixture.h"
 
 #include "res/resource.h"
+#include "shell/uContextMenuHost.h"
 
 #include <map>
 
@@ -38,6 +39,9 @@ BOOL WINAPI RecordShellExecute(SHELLEXECUTEINFOW* info) {
     return TRUE;
 }
 
+// The context menu command shows a menu and waits in its loop; the walk closes it at once.
+UINT CloseMenuAtOnce(HMENU, int, int, HWND) { return 0; }
+
 enum class Tabs { None, OneFolder, Search };
 
 class MenuWalk : public CommandTest {
@@ -47,7 +51,19 @@ protected:
         folder_ = MakeFolder(L"walk");
         Routing().shellExecute = RecordShellExecute;
         g_shellVerbs.clear();
+        savedTracker_ = ContextMenuTrackerHook();
+        ContextMenuTrackerHook() = CloseMenuAtOnce;
+        // Files another test left on the clipboard would be pasted into the walk's folder.
+        if (OpenClipboard(frame_)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
     }
+    void TearDown() override {
+        ContextMenuTrackerHook() = savedTracker_;
+        CommandTest::TearDown();
+    }
+    ContextMenuTracker savedTracker_ = nullptr;
 
     // Back to the state under test: the frame shown and only the wanted tab.
     void Reset(Tabs tabs) {

@@ -1,0 +1,136 @@
+// Drops onto the folder view and onto a tab, through their registered drop
+// targets with the shell's own data object of real files: the effect follows
+// the keys, the view's own drag is refused on its own background, and the
+// files land on disk.
+
+#include "FolderViewFixture.h"
+
+#include "mdi/wMDITab.h"
+#include "shell/uContextMenuHost.h"
+
+namespace {
+
+using FolderViewDrop = FolderViewTest;
+
+ComPtr<IDataObject> DataOf(const std::wstring& path) {
+    ComPtr<IDataObject> data;
+    UniqueAbsolutePidl absolute = PidlOfPath(path);
+    ComPtr<IShellFolder> parent;
+    PCUITEMID_CHILD last = nullptr;
+    if (absolute && SUCCEEDED(SHBindToParent(absolute.get(), IID_IShellFolder, parent.putVoid(), &last)))
+        parent->GetUIObjectOf(nullptr, 1, &last, IID_IDataObject, nullptr, data.putVoid());
+    return data;
+}
+
+POINTL Screen(HWND window, POINT client) {
+    ClientToScreen(window, &client);
+    return POINTL{client.x, client.y};
+}
+
+// A point of the list's background, away from its items and its edges.
+POINTL Background(HWND list) {
+    RECT client{};
+    GetClientRect(list, &client);
+    return Screen(list, POINT{client.right / 2, client.bottom - 60});
+}
+
+POINTL OverItem(HWND list, int index) {
+    RECT item{};
+    ListView_GetItemRect(list, index, &item, LVIR_LABEL);
+    return Screen(list, POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2});
+}
+
+// Enters, moves and drops; the effect the target reported on the last move.
+DWORD DragAndDrop(IDropTarget* target, IDataObject* data, DWORD keys, POINTL point, bool drop = true) {
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    target->DragEnter(data, keys, point, &effect);
+    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    target->DragOver(keys, point, &effect);
+    const DWORD shown = effect;
+    if (!drop) {
+        target->DragLeave();
+        return shown;
+    }
+    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    target->Drop(data, keys & ~(MK_LBUTTON | MK_RBUTTON), point, &effect);
+    return shown;
+}
+
+TEST_F(FolderViewDrop, KeysChooseCopyOrMoveOntoAnotherViewsBackground) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"from"));
+    ASSERT_TRUE(MakeDirectory(root_ / L"to"));
+    ASSERT_TRUE(MakeFile(root_ / L"from\\copied & 日本.txt"));
+    ASSERT_TRUE(MakeFile(root_ / L"from\\moved.txt"));
+    HWND target = Open(root_ / L"to");
+    ASSERT_TRUE(View(target)->DropTarget);
+    IDropTarget* drop = View(target)->DropTarget.get();
+
+    EXPECT_EQ(DragAndDrop(drop, DataOf(root_ / L"from\\copied & 日本.txt").get(), MK_LBUTTON | MK_CONTROL,
+                          Background(View(target)->ListView)),
+              static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_TRUE(Exists(root_ / L"to\\copied & 日本.txt"));
+    EXPECT_TRUE(Exists(root_ / L"from\\copied & 日本.txt"));
+
+    EXPECT_EQ(DragAndDrop(drop, DataOf(root_ / L"from\\moved.txt").get(), MK_LBUTTON, Background(View(target)->ListView)),
+              static_cast<DWORD>(DROPEFFECT_MOVE));
+    EXPECT_TRUE(Exists(root_ / L"to\\moved.txt"));
+    EXPECT_FALSE(Exists(root_ / L"from\\moved.txt"));
+    EXPECT_TRUE(WaitForName(target, L"moved.txt"));
+}
+
+TEST_F(FolderViewDrop, AFolderItemTakesTheDropIntoItself) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"inner"));
+    ASSERT_TRUE(MakeDirectory(root_ / L"elsewhere"));
+    ASSERT_TRUE(MakeFile(root_ / L"elsewhere\\a.txt"));
+    HWND child = Open(root_.path());
+    DragAndDrop(View(child)->DropTarget.get(), DataOf(root_ / L"elsewhere\\a.txt").get(), MK_LBUTTON | MK_CONTROL,
+                OverItem(View(child)->ListView, IndexOf(child, L"inner")));
+    EXPECT_TRUE(Exists(root_ / L"inner\\a.txt"));
+}
+
+UINT g_menuItems = 0;
+UINT CancelDropMenu(HMENU menu, int, int, HWND) {
+    g_menuItems = static_cast<UINT>(GetMenuItemCount(menu));
+    return 0;
+}
+
+TEST_F(FolderViewDrop, OwnDragIsRefusedOnOwnBackgroundUnlessTheRightButtonAsks) {
+    ASSERT_TRUE(MakeFile(root_ / L"self.txt"));
+    HWND child = Open(root_.path());
+    TFolderView* view = View(child);
+    Select(child, L"self.txt");
+    ComPtr<IDataObject> data = DataOf(root_ / L"self.txt");
+    view->SelfDrag = true;
+    EXPECT_EQ(DragAndDrop(view->DropTarget.get(), data.get(), MK_LBUTTON, Background(view->ListView)),
+              static_cast<DWORD>(DROPEFFECT_NONE));
+    // Its own selected item is no target either.
+    EXPECT_EQ(DragAndDrop(view->DropTarget.get(), data.get(), MK_LBUTTON, OverItem(view->ListView, IndexOf(child, L"self.txt")), false),
+              static_cast<DWORD>(DROPEFFECT_NONE));
+
+    const ContextMenuTracker saved = ContextMenuTrackerHook();
+    ContextMenuTrackerHook() = CancelDropMenu;
+    g_menuItems = 0;
+    DragAndDrop(view->DropTarget.get(), data.get(), MK_RBUTTON, Background(view->ListView));
+    ContextMenuTrackerHook() = saved;
+    view->SelfDrag = false;
+    EXPECT_GT(g_menuItems, 0u) << "the right-button drop asks";
+    EXPECT_EQ(Names(child), (std::vector<std::wstring>{L"self.txt"}));
+}
+
+TEST_F(FolderViewDrop, ADropOnATabGoesIntoThatTabsFolder) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"tab"));
+    ASSERT_TRUE(MakeFile(root_ / L"a.txt"));
+    Open(root_ / L"tab");
+    Open(root_.path());
+    HWND tabs = TabBar().tabs;
+    ASSERT_TRUE(TabBar().dropTarget);
+    RECT item{};
+    ASSERT_TRUE(TabCtrl_GetItemRect(tabs, 0, &item));
+    const POINTL point = Screen(tabs, POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2});
+    EXPECT_EQ(DragAndDrop(TabBar().dropTarget.get(), DataOf(root_ / L"a.txt").get(), MK_LBUTTON | MK_CONTROL, point),
+              static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_TRUE(Exists(root_ / L"tab\\a.txt"));
+    EXPECT_EQ(TabBar().dropMark, -1);
+}
+
+}  // namespace
