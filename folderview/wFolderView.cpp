@@ -8,6 +8,7 @@
 #include "folderview/uFillJob.h"
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/uItemTasks.h"
+#include "folderview/uStatusInfo.h"
 #include "shell/uCapabilities.h"
 #include "shell/uDirWatcher.h"
 #include "shell/uDpi.h"
@@ -296,9 +297,7 @@ void TFolderView::OnTimer(UINT_PTR id) {
         FlushThumbnailCache();
         return;
     }
-    // The status bar that this timer serves is not built yet; a timer left
-    // running would fire for nothing forever.
-    if (id == kStatusTimerId) KillTimer(ChildWindow, id);
+    if (id == kStatusTimerId) UpdateStatus(*this);
 }
 
 void TFolderView::RemoveAllTasks() {

@@ -10,6 +10,7 @@
 #include "folderview/wFolderView.h"
 #include "mainwnd/uCommandShared.h"
 #include "mainwnd/wMainWnd.h"
+#include "mainwnd/wStatusBar.h"
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDITab.h"
 #include "res/resource.h"
@@ -193,7 +194,7 @@ bool RunTableCommand(HWND frame, WORD command) {
     FolderViewSettings& views = FolderViewConfig();
     switch (command) {
     case IDM_EXIT: SendMessageW(frame, WM_CLOSE, 0, 0); return true;
-    case IDM_STATUS_BAR: ToggleWindow(Frame().statusBar); return true;
+    case IDM_STATUS_BAR: ToggleStatusBar(frame); return true;
     case IDM_SIDE_TOOLBAR: ToggleWindow(Frame().sideToolBar); return true;
     case IDM_NEXT_TAB: NextTab(true); return true;
     case IDM_PREVIOUS_TAB: NextTab(false); return true;

@@ -4,6 +4,7 @@
 #include "app/uMessageLoop.h"
 #include "app/uReg.h"
 #include "mainwnd/uCommand.h"
+#include "mainwnd/wStatusBar.h"
 #include "mdi/uBarsRoute.h"
 #include "mdi/uStartupTabs.h"
 #include "mdi/wMDIChild.h"
@@ -69,6 +70,7 @@ void LayoutFrame(HWND frame, WPARAM sizeKind, int width, int height) {
 
     int statusHeight = 0;
     if (HasVisibleStyle(state.statusBar)) {
+        SetStatusBarParts(state.statusBar);
         SendMessageW(state.statusBar, WM_SIZE, sizeKind, MAKELPARAM(width, height));
         RECT status{};
         GetWindowRect(state.statusBar, &status);
@@ -135,6 +137,9 @@ void TakeSystemImageLists() {
 void CreateBarsAndPanes(HWND frame, HINSTANCE instance) {
     FrameLink().mdiClient = CreateMDIClient(frame, instance, FrameConfig().windowMode);
     CreateTabBar(frame);
+    UniqueRegKey root;
+    SettingsOpen(SettingsArea::Root, root);
+    if (ReadBarVisible(root.get(), RootSettings::StatusBarVisible)) CreateStatusBar(frame);
 }
 
 HWND FrameBarWindow(RouteBar bar) {

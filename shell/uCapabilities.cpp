@@ -1,10 +1,12 @@
 #include "shell/uCapabilities.h"
 
+#include "app/Handles.h"
 #include "app/uPIDL.h"
 
 #include "shell/ShellGuids.h"
 #include "shell/uColumnCompare.h"
 #include "shell/uImageExtractor.h"
+#include "shell/uInfoTip.h"
 #include "shell/uTaskScheduler.h"
 #include "shell/uThumbCache.h"
 
@@ -189,4 +191,15 @@ ComPtr<IExtractImage> CreateImageExtractor(IShellFolder* folder, PCUITEMID_CHILD
         return extractor;
     if (!path.empty()) return CreateOwnImageExtractor(path);
     return {};
+}
+
+std::wstring ItemInfoTip(IShellFolder* folder, PCUITEMID_CHILD relative, DWORD flags) {
+    if (!folder || !relative) return {};
+    ComPtr<IQueryInfo> query;
+    if (SUCCEEDED(folder->GetUIObjectOf(nullptr, 1, &relative, IID_IQueryInfo, nullptr, query.putVoid())) && query) {
+        UniqueCoTaskText tip;
+        if (SUCCEEDED(query->GetInfoTip(flags, tip.put())) && tip && tip.get()[0]) return tip.get();
+    }
+    if (PlatformCapabilities().fileSystemFolderExtras) return {};
+    return FileSystemInfoTip(folder, relative);
 }

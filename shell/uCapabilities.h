@@ -105,3 +105,9 @@ HRESULT CompareFileSystemItems(IShellFolder* folder, UINT column, PCUITEMID_CHIL
 // files of the file system get ours where the platform's folders offer no
 // extractor; other items only what their folder offers.
 ComPtr<IExtractImage> CreateImageExtractor(IShellFolder* folder, PCUITEMID_CHILD relative, HWND owner);
+
+// The description of item `relative` of `folder` for a tip or the status
+// line (IQueryInfo::GetInfoTip with `flags`), or empty. Where the platform's
+// file-system folders describe nothing, a file-system item gets ours (its
+// type, size and date on lines of their own). Any thread.
+std::wstring ItemInfoTip(IShellFolder* folder, PCUITEMID_CHILD relative, DWORD flags);
