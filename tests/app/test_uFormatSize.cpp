@@ -28,7 +28,7 @@ TEST(FormatSize, EachRangeKeepsThreeDigitsCutNotRounded) {
         {1000 * kKilo, L"1000KB"},
         {kMega - 1, L"1023KB"},
         {kMega, L"1.00MB"},
-        {kMega + kMega / 20, L"1.05MB"},       // a zero after the point stays
+        {kMega + kMega / 20, L"1.04MB"},       // 1.0499..: cut, and the zero after the point stays
         {kGiga - 1, L"1023MB"},
         {5 * kGiga, L"5.00GB"},
         {2048 * kGiga, L"2048GB"},             // no unit above GB
