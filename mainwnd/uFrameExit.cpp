@@ -4,6 +4,7 @@
 #include "mainwnd/wMainWnd.h"
 
 #include "app/uReg.h"
+#include "bars/wCoolBar.h"
 #include "folderview/uFolderViewSettings.h"
 #include "mdi/uStartupTabs.h"
 #include "shell/uDdeServer.h"
@@ -63,6 +64,7 @@ bool RunExitSequence(bool forced) {
         SettingsWrite(root.get(), RootSettings::SideBaseWidth, static_cast<int>(side.right - side.left));
     }
     SaveOpenTabs(root.get());
+    SaveCoolBar(Frame().rebar);
     StopDdeServer();
     SaveFrameSettings(root.get());
     SaveColors();

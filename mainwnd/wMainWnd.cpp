@@ -3,6 +3,7 @@
 #include "app/uCmdLineText.h"
 #include "app/uMessageLoop.h"
 #include "app/uReg.h"
+#include "bars/wCoolBar.h"
 #include "mainwnd/uCommand.h"
 #include "mainwnd/wStatusBar.h"
 #include "mdi/uBarsRoute.h"
@@ -136,6 +137,7 @@ void TakeSystemImageLists() {
 // come into the program; a missing one leaves its handle null.
 void CreateBarsAndPanes(HWND frame, HINSTANCE instance) {
     FrameLink().mdiClient = CreateMDIClient(frame, instance, FrameConfig().windowMode);
+    Frame().rebar = CreateCoolBar(frame, kRebarId);
     CreateTabBar(frame);
     UniqueRegKey root;
     SettingsOpen(SettingsArea::Root, root);
