@@ -197,6 +197,7 @@ bool RunTableCommand(HWND frame, WORD command) {
     case IDM_EXIT: SendMessageW(frame, WM_CLOSE, 0, 0); return true;
     case IDM_STATUS_BAR: ToggleStatusBar(frame); return true;
     case IDM_LOCK_TOOLBARS: ToggleBandLock(Frame().rebar); return true;
+    case IDM_ADDRESS_BAR: ToggleAddressBar(); return true;
     case IDM_SIDE_TOOLBAR: ToggleWindow(Frame().sideToolBar); return true;
     case IDM_NEXT_TAB: NextTab(true); return true;
     case IDM_PREVIOUS_TAB: NextTab(false); return true;

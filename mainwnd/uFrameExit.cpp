@@ -4,6 +4,7 @@
 #include "mainwnd/wMainWnd.h"
 
 #include "app/uReg.h"
+#include "bars/wAddressBar.h"
 #include "bars/wCoolBar.h"
 #include "folderview/uFolderViewSettings.h"
 #include "mdi/uStartupTabs.h"
@@ -65,6 +66,7 @@ bool RunExitSequence(bool forced) {
     }
     SaveOpenTabs(root.get());
     SaveCoolBar(Frame().rebar);
+    SaveAddressBar();
     StopDdeServer();
     SaveFrameSettings(root.get());
     SaveColors();

@@ -166,7 +166,7 @@ void SaveBarVisibility(HKEY root) {
     SaveShown(root, RootSettings::ToolBarVisible, state.toolBar);
     SaveShown(root, RootSettings::SideToolBarVisible, state.sideToolBar);
     SaveShown(root, RootSettings::LinkBarVisible, state.linkBar);
-    SaveShown(root, RootSettings::AddressBarVisible, state.addressBar);
+    SaveShown(root, RootSettings::AddressBarVisible, state.addressContainer ? state.addressContainer : state.addressBar);
     SaveShown(root, RootSettings::SearchBarVisible, state.searchBar);
     SaveShown(root, RootSettings::StatusBarVisible, state.statusBar);
     SaveShown(root, RootSettings::ThumbnailVisible, state.thumbnailPane);

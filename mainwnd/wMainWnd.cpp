@@ -141,6 +141,7 @@ void CreateBarsAndPanes(HWND frame, HINSTANCE instance) {
     CreateTabBar(frame);
     UniqueRegKey root;
     SettingsOpen(SettingsArea::Root, root);
+    if (ReadBarVisible(root.get(), RootSettings::AddressBarVisible)) CreateFrameAddressBar();
     if (ReadBarVisible(root.get(), RootSettings::StatusBarVisible)) CreateStatusBar(frame);
 }
 

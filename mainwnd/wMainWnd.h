@@ -93,6 +93,10 @@ bool ConfirmAction(int kind);
 // (when the Exit switch is on); false when the answer was no and nothing changed.
 bool RunExitSequence(bool forced);
 
+// The address bar in the rebar's band: made, or its band shown or hidden (command 5010).
+void CreateFrameAddressBar();
+void ToggleAddressBar();
+
 // Registers the frame's class and the child windows' class.
 void RegisterFrameClasses(HINSTANCE instance);
 // First settings load: the root values the frame needs before it exists, its
