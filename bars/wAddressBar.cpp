@@ -8,6 +8,7 @@
 #include "bars/wCoolBar.h"
 #include "mdi/uBarsRoute.h"
 #include "mdi/wMDIChild.h"
+#include "shell/uCapabilities.h"
 #include "shell/uDpi.h"
 
 #include <commctrl.h>
@@ -25,6 +26,7 @@ namespace AddressBarSettings {
 inline constexpr IntSetting OpenShift{L"OpenShift", 0};
 inline constexpr IntSetting NewWindowShift{L"NewWindowShift", 1};
 inline constexpr IntSetting BackGroundShift{L"BackGroundShift", 3};
+inline constexpr BoolSetting AutoComplete{L"AutoComplete", true};
 }  // namespace AddressBarSettings
 
 struct AddressBarState {
@@ -128,6 +130,10 @@ AddressBarWindows CreateAddressBar(HWND rebar) {
     State().combo = windows.combo;
     SendMessageW(windows.combo, CBEM_SETIMAGELIST, 0,
                  reinterpret_cast<LPARAM>(SystemImageListOfSide(SmallIconSide(dpi))));
+    UniqueRegKey key;
+    SettingsOpen(SettingsArea::AddressBar, key);
+    if (SettingsRead(key.get(), AddressBarSettings::AutoComplete))
+        AttachPathCompletion(reinterpret_cast<HWND>(SendMessageW(windows.combo, CBEM_GETEDITCONTROL, 0, 0)));
     RECT combo{};
     GetWindowRect(windows.combo, &combo);
     Routes().showInAddressBar = ShowFolder;

@@ -7,11 +7,14 @@
 #include "shell/uColumnCompare.h"
 #include "shell/uImageExtractor.h"
 #include "shell/uInfoTip.h"
+#include "shell/uPathCompletion.h"
 #include "shell/uTaskScheduler.h"
 #include "shell/uThumbCache.h"
 
 #include <windows.h>
 #include <objbase.h>
+#include <shldisp.h>
+#include <shlguid.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -49,6 +52,7 @@ Capabilities DecideCapabilities() {
     caps.fileSystemFolderExtras = !wine;
     caps.fileSystemColumnCompare = !wine;
     caps.fastInFolderNames = !wine;
+    caps.shellAutoComplete = !wine;
 
     if (SUCCEEDED(comInit)) CoUninitialize();
     return caps;
@@ -202,4 +206,20 @@ std::wstring ItemInfoTip(IShellFolder* folder, PCUITEMID_CHILD relative, DWORD f
     }
     if (PlatformCapabilities().fileSystemFolderExtras) return {};
     return FileSystemInfoTip(folder, relative);
+}
+
+void AttachPathCompletion(HWND edit) {
+    if (!edit) return;
+    if (PlatformCapabilities().shellAutoComplete) {
+        SHAutoComplete(edit, SHACF_FILESYSTEM);
+        return;
+    }
+    ComPtr<IAutoComplete2> complete;
+    if (FAILED(CoCreateInstance(CLSID_AutoComplete, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IAutoComplete2),
+                                complete.putVoid())))
+        return;
+    // The autocomplete object keeps the edit field and the list for the field's lifetime.
+    ComPtr<IEnumString> names = CreateChildNameList();
+    if (SUCCEEDED(complete->Init(edit, names.get(), nullptr, nullptr)))
+        complete->SetOptions(ACO_AUTOSUGGEST | ACO_AUTOAPPEND);
 }
