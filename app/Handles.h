@@ -99,6 +99,14 @@ struct GlobalTraits {
 };
 using UniqueGlobal = UniqueResource<HGLOBAL, GlobalTraits>;
 
+// A text the shell allocated with the COM task allocator for us to free.
+struct CoTaskTextTraits {
+    static wchar_t* invalid() { return nullptr; }
+    static bool valid(wchar_t* h) { return h != nullptr; }
+    static void close(wchar_t* h) { CoTaskMemFree(h); }
+};
+using UniqueCoTaskText = UniqueResource<wchar_t*, CoTaskTextTraits>;
+
 // Keeps a global memory block locked for the lifetime of the object.
 template <typename T>
 class GlobalMemoryLock {

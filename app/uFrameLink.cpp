@@ -1,5 +1,7 @@
 #include "app/uFrameLink.h"
 
+#include <commctrl.h>
+
 FrameSettings& FrameConfig() {
     static FrameSettings settings;
     return settings;
@@ -17,4 +19,14 @@ FrameWindows& FrameLink() {
 
 void RelayoutFrame() {
     if (FrameLink().relayout) FrameLink().relayout();
+}
+
+bool StatusBarShown() {
+    const HWND status = FrameLink().statusBar;
+    return status && IsWindow(status) && IsWindowVisible(status);
+}
+
+void SetStatusText(StatusPart part, const wchar_t* text) {
+    if (!StatusBarShown()) return;
+    SendMessageW(FrameLink().statusBar, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(text ? text : L""));
 }

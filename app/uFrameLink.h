@@ -51,6 +51,8 @@ struct FrameWindows {
     bool interactive = false;
     // Lays the frame's children out again; a bar whose height changed calls it.
     void (*relayout)() = nullptr;
+    // The status bar at the frame's foot, null until it is first shown.
+    HWND statusBar = nullptr;
 };
 
 FrameSettings& FrameConfig();
@@ -59,3 +61,11 @@ FrameWindows& FrameLink();
 
 // The frame's relayout, when a frame has registered one.
 void RelayoutFrame();
+
+// Parts of the status bar, left to right.
+enum StatusPart { StatusPartText = 0, StatusPartSize = 1, StatusPartFilter = 2 };
+// Whether the status bar exists and is shown.
+bool StatusBarShown();
+// Sets the text of `part` (null clears it), only while the status bar is
+// shown: a text sent while it is hidden is lost. Any thread.
+void SetStatusText(StatusPart part, const wchar_t* text);

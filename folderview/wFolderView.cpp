@@ -8,6 +8,7 @@
 #include "folderview/uFillJob.h"
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/uItemTasks.h"
+#include "folderview/uStatusInfo.h"
 #include "folderview/wThumbnail.h"
 #include "shell/uCapabilities.h"
 #include "shell/uDirWatcher.h"
@@ -299,7 +300,7 @@ void TFolderView::OnTimer(UINT_PTR id) {
         return;
     }
     if (id == kStatusTimerId) {
-        KillTimer(ChildWindow, id);
+        UpdateStatus(*this);
         RefreshThumbnailPaneFor(this);
     }
 }

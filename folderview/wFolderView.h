@@ -163,6 +163,9 @@ public:
     WORD SortColumn = 0;
     bool SortAscending = true;
     bool StatusEnabled = true;
+    // Raised by every status request; a status task still computing for an
+    // older one gives up.
+    LONG StatusRequest = 0;
     bool NotifyEnabled = true;
     bool SelfDrag = false;
     bool FileSystemFolder = false;

@@ -6,6 +6,7 @@
 #include "app/uFrameLink.h"
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/uItemTasks.h"
+#include "folderview/uStatusInfo.h"
 #include "input/uKeyAssign.h"
 #include "res/resource.h"
 
@@ -71,6 +72,9 @@ LRESULT TFolderView::OnNotify(NMHDR* header) {
             RestartStatusTimer();
         return 0;
     }
+    case LVN_GETINFOTIPW:
+        if (header->hwndFrom == ListView) FillInfoTip(*this, *reinterpret_cast<NMLVGETINFOTIPW*>(header));
+        return 0;
     case NM_CUSTOMDRAW:
         if (header->hwndFrom != ListView) return CDRF_DODEFAULT;
         return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));

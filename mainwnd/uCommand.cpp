@@ -6,10 +6,12 @@
 #include "app/uMessageLoop.h"
 #include "app/uPIDL.h"
 #include "app/uReg.h"
+#include "bars/wCoolBar.h"
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/wFolderView.h"
 #include "mainwnd/uCommandShared.h"
 #include "mainwnd/wMainWnd.h"
+#include "mainwnd/wStatusBar.h"
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDITab.h"
 #include "res/resource.h"
@@ -195,7 +197,9 @@ bool RunTableCommand(HWND frame, WORD command) {
     switch (command) {
     case IDM_EXIT: SendMessageW(frame, WM_CLOSE, 0, 0); return true;
     case IDM_UNDO: UndoLastOperation(frame); return true;
-    case IDM_STATUS_BAR: ToggleWindow(Frame().statusBar); return true;
+    case IDM_STATUS_BAR: ToggleStatusBar(frame); return true;
+    case IDM_LOCK_TOOLBARS: ToggleBandLock(Frame().rebar); return true;
+    case IDM_ADDRESS_BAR: ToggleAddressBar(); return true;
     case IDM_SIDE_TOOLBAR: ToggleWindow(Frame().sideToolBar); return true;
     case IDM_NEXT_TAB: NextTab(true); return true;
     case IDM_PREVIOUS_TAB: NextTab(false); return true;

@@ -4,6 +4,8 @@
 #include "mainwnd/wMainWnd.h"
 
 #include "app/uReg.h"
+#include "bars/wAddressBar.h"
+#include "bars/wCoolBar.h"
 #include "folderview/uFolderViewSettings.h"
 #include "mainwnd/uSidePanes.h"
 #include "mdi/uStartupTabs.h"
@@ -66,6 +68,8 @@ bool RunExitSequence(bool forced) {
     }
     SaveSidePanes();
     SaveOpenTabs(root.get());
+    SaveCoolBar(Frame().rebar);
+    SaveAddressBar();
     StopDdeServer();
     SaveFrameSettings(root.get());
     SaveColors();

@@ -92,6 +92,7 @@ void LoadFirstSettings() {
     if (settings.windowMode < 0 || settings.windowMode > kLastWindowMode)
         settings.windowMode = RootSettings::WindowMode.def;
     LoadPlacement(root.get());
+    Frame().barVisibilityTrusted = SettingsRead(root.get(), BarVisibilitySaved);
     LoadColors();
 }
 
@@ -152,9 +153,14 @@ void SaveColors() {
 
 // A bar whose window does not exist (not created, or its creation failed)
 // leaves its stored value alone: writing it as hidden would lose the user's
-// choice for the next start.
+// choice for the next start. Only an untrusted "hidden" goes, so that the
+// bar's default holds once it is built.
 void SaveShown(HKEY root, const BoolSetting& setting, HWND bar) {
-    if (bar && IsWindow(bar)) SettingsWrite(root, setting, Shown(bar));
+    if (bar && IsWindow(bar)) {
+        SettingsWrite(root, setting, Shown(bar));
+    } else if (!Frame().barVisibilityTrusted && SettingsTryReadInt(root, setting.name) == 0u) {
+        RegDeleteValueW(root, setting.name);
+    }
 }
 
 void SaveBarVisibility(HKEY root) {
@@ -162,12 +168,18 @@ void SaveBarVisibility(HKEY root) {
     SaveShown(root, RootSettings::ToolBarVisible, state.toolBar);
     SaveShown(root, RootSettings::SideToolBarVisible, state.sideToolBar);
     SaveShown(root, RootSettings::LinkBarVisible, state.linkBar);
-    SaveShown(root, RootSettings::AddressBarVisible, state.addressBar);
+    SaveShown(root, RootSettings::AddressBarVisible, state.addressContainer ? state.addressContainer : state.addressBar);
     SaveShown(root, RootSettings::SearchBarVisible, state.searchBar);
     SaveShown(root, RootSettings::StatusBarVisible, state.statusBar);
     SaveShown(root, RootSettings::ThumbnailVisible, state.thumbnailPane);
     if (state.sideBar && IsWindow(state.sideBar))
         SettingsWrite(root, RootSettings::SideBaseVisible, SideBasePage());
+    SettingsWrite(root, BarVisibilitySaved, true);
+}
+
+bool ReadBarVisible(HKEY root, const BoolSetting& setting) {
+    const bool stored = SettingsRead(root, setting);
+    return stored || Frame().barVisibilityTrusted ? stored : setting.def;
 }
 
 void SaveWindowPlacement(HKEY root) {

@@ -3,9 +3,11 @@
 #include "app/uCmdLineText.h"
 #include "app/uMessageLoop.h"
 #include "app/uReg.h"
+#include "bars/wCoolBar.h"
 #include "favgroup/uFavoriteGroup.h"
 #include "mainwnd/uCommand.h"
 #include "mainwnd/uSidePanes.h"
+#include "mainwnd/wStatusBar.h"
 #include "mdi/uBarsRoute.h"
 #include "mdi/uStartupTabs.h"
 #include "mdi/wMDIChild.h"
@@ -71,6 +73,7 @@ void LayoutFrame(HWND frame, WPARAM sizeKind, int width, int height) {
 
     int statusHeight = 0;
     if (HasVisibleStyle(state.statusBar)) {
+        SetStatusBarParts(state.statusBar);
         SendMessageW(state.statusBar, WM_SIZE, sizeKind, MAKELPARAM(width, height));
         RECT status{};
         GetWindowRect(state.statusBar, &status);
@@ -139,8 +142,13 @@ void CreateBarsAndPanes(HWND frame, HINSTANCE instance) {
     Routing().firstPane = FirstPane;
     Routing().secondPane = SecondPane;
     RegisterFavoriteGroups();
+    Frame().rebar = CreateCoolBar(frame, kRebarId);
     CreateTabBar(frame);
     CreateSidePanes(frame, instance);
+    UniqueRegKey root;
+    SettingsOpen(SettingsArea::Root, root);
+    if (ReadBarVisible(root.get(), RootSettings::AddressBarVisible)) CreateFrameAddressBar();
+    if (ReadBarVisible(root.get(), RootSettings::StatusBarVisible)) CreateStatusBar(frame);
 }
 
 HWND FrameBarWindow(RouteBar bar) {

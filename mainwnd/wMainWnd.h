@@ -26,6 +26,11 @@ inline constexpr BoolSetting Favorite{L"Favorite", true};
 inline constexpr BoolSetting DelFavorite{L"DelFavorite", true};
 }  // namespace ConfirmSettings
 
+// Written beside the bars' visibility values by every exit that has bars.
+// Builds before the bars wrote each bar as hidden at exit; in a profile
+// without this mark a stored "hidden" is not the user's choice.
+inline constexpr BoolSetting BarVisibilitySaved{L"BarVisibilitySaved", false};
+
 enum ConfirmKind { ConfirmExit = 0, ConfirmAddFavorite = 1, ConfirmDeleteFavorite = 2 };
 
 // The frame's placement as read at start-up; a coordinate the settings do not
@@ -64,6 +69,8 @@ struct FrameState {
     HIMAGELIST smallImages = nullptr;
     HWND rememberedFocus = nullptr;
     bool sideToolBarLeft = true;
+    // The profile's bar visibility values were written by a build with bars.
+    bool barVisibilityTrusted = false;
     // The frame is hidden and its icon stands in the notification area.
     bool inTray = false;
     UniqueIcon trayIcon;
@@ -86,6 +93,10 @@ bool ConfirmAction(int kind);
 // (when the Exit switch is on); false when the answer was no and nothing changed.
 bool RunExitSequence(bool forced);
 
+// The address bar in the rebar's band: made, or its band shown or hidden (command 5010).
+void CreateFrameAddressBar();
+void ToggleAddressBar();
+
 // Registers the frame's class and the child windows' class.
 void RegisterFrameClasses(HINSTANCE instance);
 // First settings load: the root values the frame needs before it exists, its
@@ -94,6 +105,9 @@ void LoadFirstSettings();
 // Exit-sequence writes of the frame's own values; each its own step so the
 // order stays that of the sequence.
 void SaveBarVisibility(HKEY root);
+// A bar's stored visibility; a stored "hidden" counts only in a profile that
+// an exit with bars has marked (see BarVisibilitySaved).
+bool ReadBarVisible(HKEY root, const BoolSetting& setting);
 void SaveWindowPlacement(HKEY root);
 void SaveFrameSettings(HKEY root);
 void LoadColors();

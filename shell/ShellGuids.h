@@ -59,6 +59,9 @@ struct IShellImageStore : public IUnknown {
 __CRT_UUID_DECL(IShellImageStore, 0x48C8118C, 0xB924, 0x11D1, 0x98, 0xD5, 0x00, 0xC0, 0x4F, 0xB6, 0x87, 0xDA)
 #endif
 
+// The list half of a completion source, which MinGW declares without its identifier for __uuidof.
+__CRT_UUID_DECL(IACList, 0x77A130B0, 0x94FD, 0x11D0, 0xA5, 0x44, 0x00, 0xC0, 0x4F, 0xD7, 0xD0, 0x62)
+
 // {B725F130-47EF-101A-A5F1-02608C9EEBAC}: the property set of an item's
 // storage (name, type, size, times, attributes), and the IDs of the
 // properties in it that are compared as numbers.

@@ -1,16 +1,21 @@
 #include "shell/uCapabilities.h"
 
+#include "app/Handles.h"
 #include "app/uPIDL.h"
 
 #include "shell/ShellGuids.h"
 #include "shell/uColumnCompare.h"
 #include "shell/uFileVerbs.h"
 #include "shell/uImageExtractor.h"
+#include "shell/uInfoTip.h"
+#include "shell/uPathCompletion.h"
 #include "shell/uTaskScheduler.h"
 #include "shell/uThumbCache.h"
 
 #include <windows.h>
 #include <objbase.h>
+#include <shldisp.h>
+#include <shlguid.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -49,6 +54,7 @@ Capabilities DecideCapabilities() {
     caps.fileSystemFolderExtras = !wine;
     caps.fileSystemColumnCompare = !wine;
     caps.fastInFolderNames = !wine;
+    caps.shellAutoComplete = !wine;
 
     if (SUCCEEDED(comInit)) CoUninitialize();
     return caps;
@@ -235,4 +241,31 @@ ComPtr<IDropTarget> CreateBackgroundDropTarget(IShellFolder* folder, PCIDLIST_AB
         if ((target = FileDropTarget(folderList))) return target;
     if (folder && FAILED(folder->CreateViewObject(nullptr, IID_IDropTarget, target.putVoid()))) target.reset();
     return target;
+}
+
+std::wstring ItemInfoTip(IShellFolder* folder, PCUITEMID_CHILD relative, DWORD flags) {
+    if (!folder || !relative) return {};
+    ComPtr<IQueryInfo> query;
+    if (SUCCEEDED(folder->GetUIObjectOf(nullptr, 1, &relative, IID_IQueryInfo, nullptr, query.putVoid())) && query) {
+        UniqueCoTaskText tip;
+        if (SUCCEEDED(query->GetInfoTip(flags, tip.put())) && tip && tip.get()[0]) return tip.get();
+    }
+    if (PlatformCapabilities().fileSystemFolderExtras) return {};
+    return FileSystemInfoTip(folder, relative);
+}
+
+void AttachPathCompletion(HWND edit) {
+    if (!edit) return;
+    if (PlatformCapabilities().shellAutoComplete) {
+        SHAutoComplete(edit, SHACF_FILESYSTEM);
+        return;
+    }
+    ComPtr<IAutoComplete2> complete;
+    if (FAILED(CoCreateInstance(CLSID_AutoComplete, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IAutoComplete2),
+                                complete.putVoid())))
+        return;
+    // The autocomplete object keeps the edit field and the list for the field's lifetime.
+    ComPtr<IEnumString> names = CreateChildNameList();
+    if (SUCCEEDED(complete->Init(edit, names.get(), nullptr, nullptr)))
+        complete->SetOptions(ACO_AUTOSUGGEST | ACO_AUTOAPPEND);
 }

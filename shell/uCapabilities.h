@@ -49,6 +49,10 @@ struct Capabilities {
     // values for every file (whether its extension is hidden), which makes a
     // list of a hundred thousand names take seconds.
     bool fastInFolderNames = false;
+    // The shell's completion of file-system paths in an edit field
+    // (SHAutoComplete) suggests anything; when false it suggests nothing and
+    // ours is attached instead.
+    bool shellAutoComplete = false;
 };
 
 // Decided on the first call (COM need not be initialised yet), the same object after.
@@ -122,3 +126,13 @@ ComPtr<IContextMenu> CreateBackgroundMenu(IShellFolder* folder, PCIDLIST_ABSOLUT
 // drop is inert, ours for file-system folders. Empty where nothing can be dropped.
 ComPtr<IDropTarget> CreateItemDropTarget(PCIDLIST_ABSOLUTE item);
 ComPtr<IDropTarget> CreateBackgroundDropTarget(IShellFolder* folder, PCIDLIST_ABSOLUTE folderList);
+
+// The description of item `relative` of `folder` for a tip or the status
+// line (IQueryInfo::GetInfoTip with `flags`), or empty. Where the platform's
+// file-system folders describe nothing, a file-system item gets ours (its
+// type, size and date on lines of their own). Any thread.
+std::wstring ItemInfoTip(IShellFolder* folder, PCUITEMID_CHILD relative, DWORD flags);
+
+// Completes the file-system path typed into `edit`: the shell's completion,
+// or ours (the typed folder's children) where the shell's suggests nothing.
+void AttachPathCompletion(HWND edit);

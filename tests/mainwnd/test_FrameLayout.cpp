@@ -5,6 +5,7 @@
 #include "tests/mainwnd/FrameFixture.h"
 
 #include "mdi/wMDITab.h"
+#include "res/resource.h"
 
 #include <commctrl.h>
 
@@ -37,7 +38,10 @@ HWND MakeToolbar(HWND parent, int buttonWidth) {
 
 class FrameLayout : public FrameTest {
 protected:
+    // Every bar starts hidden; a test shows the ones it lays out.
     void SetUp() override {
+        WriteRoot(BarVisibilitySaved.name, 1);
+        WriteRoot(L"StatusBarVisible", 0);
         ASSERT_NE(CreateFrame(), nullptr);
         SetWindowPos(frame_, nullptr, 0, 0, 800, 600, SWP_NOZORDER | SWP_NOMOVE);
         ASSERT_NE(FrameLink().mdiClient, nullptr);
@@ -69,10 +73,9 @@ TEST_F(FrameLayout, ResizingTheFrameLaysTheClientOutAgain) {
 }
 
 TEST_F(FrameLayout, TheStatusBarTakesTheBottomOfTheFrame) {
-    HWND status = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, frame_, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
-    Frame().statusBar = status;
-    Relayout();
+    SendMessageW(frame_, WM_COMMAND, IDM_STATUS_BAR, 0);
+    HWND status = Frame().statusBar;
+    ASSERT_NE(status, nullptr);
     const RECT client = ClientOf(frame_);
     const RECT statusRect = RectInFrame(frame_, status);
     const RECT mdi = RectInFrame(frame_, FrameLink().mdiClient);
@@ -80,10 +83,9 @@ TEST_F(FrameLayout, TheStatusBarTakesTheBottomOfTheFrame) {
     EXPECT_EQ(statusRect.bottom, client.bottom);
     EXPECT_EQ(mdi.bottom, statusRect.top);
 
-    ShowWindow(status, SW_HIDE);
-    Relayout();
+    SendMessageW(frame_, WM_COMMAND, IDM_STATUS_BAR, 0);
+    EXPECT_FALSE(IsWindowVisible(status));
     EXPECT_EQ(RectInFrame(frame_, FrameLink().mdiClient).bottom, client.bottom) << "a hidden status bar takes no room";
-    Frame().statusBar = nullptr;
 }
 
 TEST_F(FrameLayout, TheRebarPushesEverythingBelowIt) {
