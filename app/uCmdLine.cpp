@@ -24,6 +24,8 @@ constexpr DWORD kConnectPatience = 30000;
 constexpr size_t kMaxArgumentLength = 32767;
 // The path qualifier of the shell works in a buffer of this many characters.
 constexpr DWORD kQualifiedPathLength = 1040;
+constexpr wchar_t kErrorCaption[] = L"エラー";
+constexpr wchar_t kPathTooLongText[] = L"フォルダを開けません。パスが長すぎます。";
 
 void OpenInChildWindow(PIDLIST_ABSOLUTE folder, bool activate, PCUITEMID_CHILD selectItem) {
     OpenChildWindow(folder, activate, selectItem, ContentFolder);
@@ -99,6 +101,25 @@ UniqueAbsolutePidl ListFromQualifiedPath(const std::wstring& path) {
     DWORD length = GetFullPathNameW(path.c_str(), kQualifiedPathLength, qualified, nullptr);
     if (length == 0 || length >= kQualifiedPathLength) return {};
     return UniqueAbsolutePidl(ILCreateFromPathW(qualified));
+}
+
+// True when `path`, qualified, names something on disk that is past the
+// length the shell's parser takes: the user is told why it does not open.
+bool ExistsPastShellLength(const std::wstring& path) {
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed <= MAX_PATH) return false;
+    std::wstring qualified(needed, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, qualified.data(), nullptr);
+    if (length == 0 || length >= needed) return false;
+    qualified.resize(length);
+    const std::wstring longForm =
+        StartsWith(qualified, L"\\\\") ? L"\\\\?\\UNC\\" + qualified.substr(2) : L"\\\\?\\" + qualified;
+    return GetFileAttributesW(longForm.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void TellPathTooLong(const std::wstring& path) {
+    const std::wstring text = std::wstring(kPathTooLongText) + L"\r\n\r\n" + path;
+    MessageBoxW(FrameLink().window, text.c_str(), kErrorCaption, MB_OK | MB_ICONERROR);
 }
 
 bool IsFolder(PCIDLIST_ABSOLUTE list) {
@@ -232,7 +253,10 @@ bool OpenArgument(const std::wstring& argument, bool first) {
                                            &attributes);
     if (FAILED(hr) || !parsed) {
         parsed = ListFromQualifiedPath(*parsable);
-        if (!parsed) return false;
+        if (!parsed) {
+            if (ExistsPastShellLength(*parsable)) TellPathTooLong(*parsable);
+            return false;
+        }
         attributes = IsFolder(parsed.get()) ? SFGAO_FOLDER : 0;
     }
     if (attributes & SFGAO_FOLDER) {

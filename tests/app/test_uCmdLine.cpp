@@ -7,6 +7,7 @@
 #include "app/uPIDL.h"
 #include "mainwnd/wMainWnd.h"
 #include "shell/uCapabilities.h"
+#include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/ZekoProcess.h"
 
 #include <gtest/gtest.h>
@@ -331,6 +332,28 @@ TEST_F(CmdLine, TrailingBlanksAndRelativeFileNamesOpenAsTheirPlainPaths) {
     ASSERT_TRUE(OpenedFolders()[1].selectItem);
     UniqueAbsolutePidl whole(PIDLAppend(OpenedFolders()[1].folder.get(), OpenedFolders()[1].selectItem.get()));
     EXPECT_EQ(PathOf(whole.get()), file_);
+}
+
+// The shell's parser stops short of such a path, but the folder is there: the
+// user is told why nothing opens.
+TEST_F(CmdLine, AnExistingFolderPastTheShellsLengthIsRefusedWithAReason) {
+    struct Made {
+        std::vector<std::wstring> folders;
+        ~Made() {
+            for (auto it = folders.rbegin(); it != folders.rend(); ++it) RemoveDirectoryW(it->c_str());
+        }
+    } made;
+    std::wstring folder = japanese_;
+    while (folder.size() <= MAX_PATH) {
+        folder += L"\\" + std::wstring(70, L'長');
+        made.folders.push_back(L"\\\\?\\" + folder);
+        ASSERT_TRUE(CreateDirectoryW(made.folders.back().c_str(), nullptr));
+    }
+    MessageBoxAnswerer answerer(IDOK, L"エラー");
+    OpenArgument(folder, true);
+    ASSERT_TRUE(answerer.Answered());
+    EXPECT_EQ(answerer.Text().rfind(L"フォルダを開けません。パスが長すぎます。", 0), 0u) << answerer.Text();
+    EXPECT_TRUE(OpenedFolders().empty());
 }
 
 TEST_F(CmdLine, UrlIsDroppedBeforeParsing) {
