@@ -6,6 +6,7 @@
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/uViewResult.h"
 #include "folderview/wFolderView.h"
+#include "shell/uOneShotTask.h"
 
 #include <algorithm>
 #include <string>
@@ -74,24 +75,21 @@ LRESULT TaskResult::Apply(TFolderView& view) {
 // What every item task shares: the view, the item, the generation it was made
 // in, and the bookkeeping of IRunnableTask. Kill, Suspend and Resume are not
 // supported: each task is a single short shell call.
-class TItemRunnableTask : public ComObject<IRunnableTask> {
+class TItemRunnableTask : public TOneShotTask {
 public:
     TItemRunnableTask(TFolderView& view, int index, PCUITEMID_CHILD item)
         : view_(view), list_(view.ListView), index_(index), item_(PIDLClone(item)), generation_(view.Generation) {}
 
-    STDMETHODIMP Run() override {
-        InterlockedExchange(&state_, IRTIR_TASK_RUNNING);
-        if (item_) Execute();
-        InterlockedExchange(&state_, IRTIR_TASK_FINISHED);
-        return S_OK;
+protected:
+    // The work for an item that could be copied, on the scheduler's thread.
+    virtual void ExecuteForItem() = 0;
+
+private:
+    void Execute() final {
+        if (item_) ExecuteForItem();
     }
-    STDMETHODIMP Kill(BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP Suspend() override { return E_NOTIMPL; }
-    STDMETHODIMP Resume() override { return E_NOTIMPL; }
-    STDMETHODIMP_(ULONG) IsRunning() override { return static_cast<ULONG>(InterlockedCompareExchange(&state_, 0, 0)); }
 
 protected:
-    virtual void Execute() = 0;
 
     // Asked before every shell call: work for a folder the view has left is
     // wasted. The view removes its tasks before it goes, so it outlives this.
@@ -114,7 +112,6 @@ private:
     int index_;
     UniqueChildPidl item_;
     LONG generation_;
-    LONG state_ = IRTIR_TASK_NOT_RUNNING;
 };
 
 class TImageRunnableTask final : public TItemRunnableTask {
@@ -128,7 +125,7 @@ public:
           showHidden_(FolderViewConfig().ShowHidden) {}
 
 private:
-    void Execute() override {
+    void ExecuteForItem() override {
         if (!Current()) return;
         int image = -1;
         if (fastResult_ == E_PENDING && shellIcon_ && shellIcon_->GetIconOf(Item(), 0, &image) != S_OK) image = -1;
@@ -159,7 +156,7 @@ public:
         : TItemRunnableTask(view, index, item), overlay_(view.IconOverlay) {}
 
 private:
-    void Execute() override {
+    void ExecuteForItem() override {
         if (!overlay_ || !Current()) return;
         int overlay = 0;
         if (FAILED(overlay_->GetOverlayIndex(Item(), &overlay))) return;
@@ -179,7 +176,7 @@ public:
         : TItemRunnableTask(view, index, item), folder_(view.Folder2), column_(column), subItem_(subItem) {}
 
 private:
-    void Execute() override {
+    void ExecuteForItem() override {
         if (!folder_ || !Current()) return;
         SHELLDETAILS details{};
         if (FAILED(folder_->GetDetailsOf(Item(), static_cast<UINT>(column_), &details))) return;

@@ -9,6 +9,7 @@
 #include "folderview/uViewResult.h"
 #include "folderview/wFolderView.h"
 #include "shell/uCapabilities.h"
+#include "shell/uOneShotTask.h"
 
 #include <shlobj.h>
 
@@ -54,7 +55,7 @@ std::uint64_t ItemSize(IShellFolder* folder, PCIDLIST_ABSOLUTE folderList, PCUIT
 // Everything is taken from the list on the GUI thread when the task is made
 // (copies of the ID lists it needs), so the worker never reads a list that
 // may change or free its items meanwhile.
-class TStatusTask final : public ComObject<IRunnableTask> {
+class TStatusTask final : public TOneShotTask {
 public:
     TStatusTask(TFolderView& view, std::vector<UniqueChildPidl> sized, int count, int selected)
         : view_(view),
@@ -68,17 +69,6 @@ public:
           generation_(view.Generation),
           request_(view.StatusRequest) {}
 
-    STDMETHODIMP Run() override {
-        InterlockedExchange(&state_, IRTIR_TASK_RUNNING);
-        Compute();
-        InterlockedExchange(&state_, IRTIR_TASK_FINISHED);
-        return S_OK;
-    }
-    STDMETHODIMP Kill(BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP Suspend() override { return E_NOTIMPL; }
-    STDMETHODIMP Resume() override { return E_NOTIMPL; }
-    STDMETHODIMP_(ULONG) IsRunning() override { return static_cast<ULONG>(InterlockedCompareExchange(&state_, 0, 0)); }
-
 private:
     // A newer status request, or a navigation, makes this one's work useless.
     bool Overtaken() const {
@@ -86,7 +76,7 @@ private:
                InterlockedCompareExchange(&view_.Generation, 0, 0) != generation_;
     }
 
-    void Compute() {
+    void Execute() override {
         if (!folder_) return;
         std::uint64_t total = 0;
         for (const UniqueChildPidl& item : sized_) {
@@ -121,7 +111,6 @@ private:
     bool describe_;
     LONG generation_;
     LONG request_;
-    LONG state_ = IRTIR_TASK_NOT_RUNNING;
 };
 
 // The ID lists whose sizes the status sums: the selection, or with none

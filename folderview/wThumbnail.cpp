@@ -6,6 +6,7 @@
 #include "app/uReg.h"
 #include "folderview/wFolderView.h"
 #include "shell/uCapabilities.h"
+#include "shell/uOneShotTask.h"
 
 #include <commctrl.h>
 
@@ -33,31 +34,23 @@ ThumbnailPaneState& State() {
 }
 
 // Extracts one picture on the scheduler's thread and hands it to the pane.
-class TPaneTask : public ComObject<IRunnableTask> {
+class TPaneTask : public TOneShotTask {
 public:
     TPaneTask(HWND pane, LONG generation, ComPtr<IExtractImage> extractor)
         : pane_(pane), generation_(generation), extractor_(std::move(extractor)) {}
 
-    HRESULT STDMETHODCALLTYPE Run() override {
-        running_ = IRTIR_TASK_RUNNING;
+private:
+    void Execute() override {
         HBITMAP bitmap = nullptr;
         if (extractor_->Extract(&bitmap) == S_OK && bitmap &&
             !SendMessageW(pane_, WM_THUMBNAIL_PICTURE, static_cast<WPARAM>(generation_),
                           reinterpret_cast<LPARAM>(bitmap)))
             DeleteObject(bitmap);
-        running_ = IRTIR_TASK_FINISHED;
-        return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Kill(BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Suspend() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Resume() override { return E_NOTIMPL; }
-    ULONG STDMETHODCALLTYPE IsRunning() override { return running_; }
 
-private:
     HWND pane_;
     LONG generation_;
     ComPtr<IExtractImage> extractor_;
-    volatile ULONG running_ = IRTIR_TASK_NOT_RUNNING;
 };
 
 IShellTaskScheduler* Scheduler() { return App().schedulers[1].get(); }

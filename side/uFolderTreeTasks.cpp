@@ -6,6 +6,7 @@
 
 #include "app/ComObject.h"
 #include "app/Global.h"
+#include "shell/uOneShotTask.h"
 
 #include <shlwapi.h>
 
@@ -13,13 +14,13 @@ namespace {
 
 // Looks up one node's images, marks and children flag on the scheduler's
 // thread and hands them to the pane, which applies them while the node lives.
-class TTreeTask : public ComObject<IRunnableTask> {
+class TTreeTask : public TOneShotTask {
 public:
     TTreeTask(HWND pane, ULONG serial, IShellFolder* parent, PCUITEMID_CHILD item)
         : pane_(pane), serial_(serial), parent_(parent), item_(PIDLClone(item)) {}
 
-    HRESULT STDMETHODCALLTYPE Run() override {
-        running_ = IRTIR_TASK_RUNNING;
+private:
+    void Execute() override {
         TreeTaskResult result;
         result.serial = serial_;
         PCUITEMID_CHILD item = item_.get();
@@ -40,46 +41,30 @@ public:
             if (attributes & SFGAO_HIDDEN) result.state |= TVIS_CUT;
         }
         SendMessageW(pane_, WM_TREE_TASKDONE, 0, reinterpret_cast<LPARAM>(&result));
-        running_ = IRTIR_TASK_FINISHED;
-        return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Kill(BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Suspend() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Resume() override { return E_NOTIMPL; }
-    ULONG STDMETHODCALLTYPE IsRunning() override { return running_; }
 
-private:
     HWND pane_;
     ULONG serial_;
     ComPtr<IShellFolder> parent_;
     UniqueChildPidl item_;
-    volatile ULONG running_ = IRTIR_TASK_NOT_RUNNING;
 };
 
 // Lists one level on the scheduler's thread and hands the items to the pane.
-class TListTask : public ComObject<IRunnableTask> {
+class TListTask : public TOneShotTask {
 public:
     TListTask(HWND pane, ULONG request, IShellFolder* folder, SHCONTF flags)
         : pane_(pane), request_(request), folder_(folder), flags_(flags) {}
 
-    HRESULT STDMETHODCALLTYPE Run() override {
-        running_ = IRTIR_TASK_RUNNING;
+private:
+    void Execute() override {
         std::vector<UniqueChildPidl> items = EnumerateSorted(folder_.get(), flags_, nullptr);
         SendMessageW(pane_, WM_TREE_LISTED, request_, reinterpret_cast<LPARAM>(&items));
-        running_ = IRTIR_TASK_FINISHED;
-        return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Kill(BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Suspend() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Resume() override { return E_NOTIMPL; }
-    ULONG STDMETHODCALLTYPE IsRunning() override { return running_; }
 
-private:
     HWND pane_;
     ULONG request_;
     ComPtr<IShellFolder> folder_;
     SHCONTF flags_;
-    volatile ULONG running_ = IRTIR_TASK_NOT_RUNNING;
 };
 
 void QueueTask(TTreeNode& node) {
