@@ -21,6 +21,8 @@ namespace {
 constexpr wchar_t kHostClass[] = L"ABBaseClass";
 constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 constexpr int kDropDownHeight = 200;
+// Posted to the host: show the folder that waits in the state.
+constexpr UINT kShowPendingMessage = WM_APP + 1;
 
 namespace AddressBarSettings {
 inline constexpr IntSetting OpenShift{L"OpenShift", 0};
@@ -30,7 +32,12 @@ inline constexpr BoolSetting AutoComplete{L"AutoComplete", true};
 }  // namespace AddressBarSettings
 
 struct AddressBarState {
+    HWND host = nullptr;
     HWND combo = nullptr;
+    // The folder to show once the host gets to it, and the edit field's text
+    // when it was asked for: a text shown meanwhile by another route wins.
+    UniqueAbsolutePidl pending;
+    std::wstring textWhenAsked;
     AddressModifiers modifiers;
     bool modifiersRead = false;
 };
@@ -59,8 +66,15 @@ void ReadModifiers() {
     modifiers.background = static_cast<BYTE>(SettingsRead(key.get(), AddressBarSettings::BackGroundShift));
 }
 
+std::wstring EditText() {
+    wchar_t text[kAddressTextLength] = {};
+    if (HWND field = reinterpret_cast<HWND>(SendMessageW(State().combo, CBEM_GETEDITCONTROL, 0, 0)))
+        GetWindowTextW(field, text, ARRAYSIZE(text));
+    return text;
+}
+
 // The edit field shows the folder as the address bar's parsing name, with its icon.
-void ShowFolder(PCIDLIST_ABSOLUTE folder) {
+void ShowFolderNow(PCIDLIST_ABSOLUTE folder) {
     std::wstring text;
     ComPtr<IShellFolder> parent;
     PCUITEMID_CHILD last = nullptr;
@@ -72,13 +86,27 @@ void ShowFolder(PCIDLIST_ABSOLUTE folder) {
     RouteShowTextInAddressBar(PIDLIconIndex(folder, false, false), text.c_str());
 }
 
+void ShowPendingFolder() {
+    UniqueAbsolutePidl folder = std::move(State().pending);
+    if (folder && EditText() == State().textWhenAsked) ShowFolderNow(folder.get());
+}
+
+// The parsing name and the icon take a walk through the shell along the
+// folder's whole path; the navigation that reports the folder goes on without
+// waiting for them. Of several folders reported meanwhile the last is shown.
+void ShowFolder(PCIDLIST_ABSOLUTE folder) {
+    AddressBarState& state = State();
+    const bool posted = static_cast<bool>(state.pending);
+    state.pending.reset(PIDLClone(folder));
+    if (posted) return;
+    state.textWhenAsked = EditText();
+    if (!PostMessageW(state.host, kShowPendingMessage, 0, 0)) ShowPendingFolder();
+}
+
 // Enter in the edit field, with no list entry chosen.
 void OnEndEdit(const NMCBEENDEDITW& edit) {
     if (edit.iWhy != CBENF_RETURN || edit.iNewSelection != CB_ERR) return;
-    wchar_t text[kAddressTextLength] = {};
-    if (HWND field = reinterpret_cast<HWND>(SendMessageW(State().combo, CBEM_GETEDITCONTROL, 0, 0)))
-        GetWindowTextW(field, text, ARRAYSIZE(text));
-    OpenTypedAddress(text, HeldModifiers());
+    OpenTypedAddress(EditText().c_str(), HeldModifiers());
 }
 
 LRESULT CALLBACK HostProc(HWND host, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -87,6 +115,9 @@ LRESULT CALLBACK HostProc(HWND host, UINT message, WPARAM wParam, LPARAM lParam)
         if (State().combo)
             SetWindowPos(State().combo, nullptr, 0, 0, LOWORD(lParam),
                          ScaleForDpi(kDropDownHeight, DpiOf(host)), SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    case kShowPendingMessage:
+        ShowPendingFolder();
         return 0;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
@@ -127,6 +158,7 @@ AddressBarWindows CreateAddressBar(HWND rebar) {
         DestroyWindow(windows.host);
         return {};
     }
+    State().host = windows.host;
     State().combo = windows.combo;
     SendMessageW(windows.combo, CBEM_SETIMAGELIST, 0,
                  reinterpret_cast<LPARAM>(SystemImageListOfSide(SmallIconSide(dpi))));
