@@ -100,7 +100,7 @@ void ShowFolder(PCIDLIST_ABSOLUTE folder) {
     state.pending.reset(PIDLClone(folder));
     if (posted) return;
     state.textWhenAsked = EditText();
-    if (!PostMessageW(state.host, kShowPendingMessage, 0, 0)) ShowPendingFolder();
+    if (!state.host || !PostMessageW(state.host, kShowPendingMessage, 0, 0)) ShowPendingFolder();
 }
 
 // Enter in the edit field, with no list entry chosen.
@@ -160,6 +160,8 @@ AddressBarWindows CreateAddressBar(HWND rebar) {
     }
     State().host = windows.host;
     State().combo = windows.combo;
+    // A folder left waiting by a bar destroyed before its message came.
+    State().pending.reset();
     SendMessageW(windows.combo, CBEM_SETIMAGELIST, 0,
                  reinterpret_cast<LPARAM>(SystemImageListOfSide(SmallIconSide(dpi))));
     UniqueRegKey key;
