@@ -196,15 +196,17 @@ TEST_F(ItemOperations, DeleteSendsTheSelectionAway) {
     std::atomic<bool> done{false};
     // The shell asks first; whatever its dialog is called, its default button agrees.
     std::thread confirm([&] {
-        while (!done) {
-            HWND box = FindWindowW(L"#32770", nullptr);
-            DWORD process = 0;
-            if (box && GetWindowThreadProcessId(box, &process) && process == GetCurrentProcessId()) {
-                PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
-                PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-            }
-            Sleep(50);
-        }
+        WaitUntil(
+            [&] {
+                HWND box = FindWindowW(L"#32770", nullptr);
+                DWORD process = 0;
+                if (box && GetWindowThreadProcessId(box, &process) && process == GetCurrentProcessId()) {
+                    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+                    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                }
+                return done.load();
+            },
+            kWait);
     });
     View(child)->ExecuteCommand(IDM_DELETE);
     done = true;
@@ -260,18 +262,17 @@ TEST_F(ItemOperations, ExtendedRenameWithAnEmptyExtensionKeepsTheDot) {
     Select(child, L"report.txt");
     std::atomic<bool> typed{false};
     std::thread hand([&] {
-        const DWORD start = GetTickCount();
-        while (GetTickCount() - start < kWait) {
-            HWND dialog = FindWindowW(L"#32770", L"リネーム");
-            if (dialog && IsWindowVisible(GetDlgItem(dialog, IDC_RENAME_BASE))) {
+        WaitUntil(
+            [&] {
+                HWND dialog = FindWindowW(L"#32770", L"リネーム");
+                if (!dialog || !IsWindowVisible(GetDlgItem(dialog, IDC_RENAME_BASE))) return false;
                 SetDlgItemTextW(dialog, IDC_RENAME_BASE, L"b");
                 SetDlgItemTextW(dialog, IDC_RENAME_EXTENSION, L"");
                 typed = true;
                 PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                return;
-            }
-            Sleep(20);
-        }
+                return true;
+            },
+            kWait);
     });
     View(child)->ExecuteCommand(IDM_EXTENDED_RENAME);
     hand.join();
