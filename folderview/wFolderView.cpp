@@ -370,6 +370,9 @@ void TFolderView::ApplyModeForFill(int mode) {
 
 void TFolderView::SetViewMode(int mode) {
     if (mode < 0 || mode > 4) return;
+    // While the list may paint, it repaints every item it moves or changes
+    // one at a time, which on a large folder holds the window for seconds.
+    SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
     RemoveAllTasks();
     if (ViewMode == 4 && mode != 4) LeaveThumbnailMode();
     if (mode == 4) EnterThumbnailMode();
@@ -380,6 +383,7 @@ void TFolderView::SetViewMode(int mode) {
     // Items already in the list keep the places they had under the old
     // spacing until they are arranged again; thumbnails would overlap.
     ListView_Arrange(ListView, LVA_DEFAULT);
+    SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
     UpdateState();
     InvalidateRect(ListView, nullptr, TRUE);
 }
