@@ -8,6 +8,7 @@
 #include "folderview/uFillJob.h"
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/uItemTasks.h"
+#include "folderview/uListDisposal.h"
 #include "folderview/uStatusInfo.h"
 #include "folderview/wThumbnail.h"
 #include "shell/uCapabilities.h"
@@ -120,6 +121,8 @@ TFolderView::~TFolderView() {
     if (HWND header = IsWindow(ListView) ? ListView_GetHeader(ListView) : nullptr) Header_SetImageList(header, nullptr);
     if (ListFont && IsWindow(ListView)) SendMessageW(ListView, WM_SETFONT, 0, FALSE);
     if (SortImages) ImageList_Destroy(SortImages);
+    // Destroyed with the tab, a list of many items would hold the window while it lets go of them.
+    DisposeListView(ListView);
 }
 
 TFolderView* TFolderView::OfList(HWND window) {

@@ -2,6 +2,7 @@
 
 #include "app/Global.h"
 #include "app/uFrameLink.h"
+#include "folderview/uListDisposal.h"
 #include "folderview/wFolderView.h"
 #include "mdi/uBarsRoute.h"
 #include "mdi/uChildShared.h"
@@ -173,8 +174,10 @@ bool OnNotify(HWND hwnd, NMHDR* header, LRESULT& result) {
     result = 0;
     if (header->idFrom != kFolderViewListId && header->idFrom != kSearchListId) return false;
     if (header->code == LVN_DELETEITEM) {
-        // Each list item owns the ID list in its lParam.
-        UniquePidl item(reinterpret_cast<LPITEMIDLIST>(reinterpret_cast<NMLISTVIEW*>(header)->lParam));
+        // Each list item owns the ID list in its lParam; a list let go in slices frees its own.
+        if (!ListBeingDisposed(header->hwndFrom)) {
+            UniquePidl item(reinterpret_cast<LPITEMIDLIST>(reinterpret_cast<NMLISTVIEW*>(header)->lParam));
+        }
         return true;
     }
     TMDIChildView* view = ChildViewOf(hwnd);

@@ -7,6 +7,7 @@
 #include "app/Handles.h"
 #include "folderview/uFillJob.h"
 #include "folderview/uFolderViewSettings.h"
+#include "folderview/uListDisposal.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDITab.h"
@@ -174,6 +175,20 @@ TEST_F(FolderView, ViewModesSetTheListStyle) {
     view->SetViewMode(2);
     EXPECT_EQ(ListView_GetColumnWidth(view->ListView, 0), 150);
     EXPECT_EQ(Names(child), std::vector<std::wstring>{L"a.txt"});
+}
+
+TEST_F(FolderView, ClosingATabOfManyItemsLetsItsListGoAfterTheTabIsGone) {
+    for (int i = 0; i < 40; ++i) ASSERT_TRUE(MakeFile(root_ / (L"item" + std::to_wstring(i) + L".txt")));
+    const int limit = SetListDisposalLimit(10);
+    HWND child = Open(root_.path());
+    ASSERT_NE(child, nullptr);
+    HWND list = View(child)->ListView;
+    SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+    const bool heldBack = !IsWindow(child) && IsWindow(list) && !IsWindowVisible(list) && ListBeingDisposed(list);
+    const bool gone = WaitUntil([&] { return !IsWindow(list); }, 30000);
+    SetListDisposalLimit(limit);
+    EXPECT_TRUE(heldBack);
+    EXPECT_TRUE(gone);
 }
 
 TEST_F(FolderView, TheInitialViewStyleChoosesTheModeOfAFill) {

@@ -1,0 +1,19 @@
+#pragma once
+// Letting go of a list view of many items without holding the window. The
+// platform's list view may free its rows in a time that grows with the square
+// of their number (seconds for 100,000 on some systems), and it does that in
+// one go when the window is destroyed. A large list is therefore taken off its
+// parent, hidden, and emptied from its last row a slice at a time while the
+// thread is idle; once empty, it is destroyed.
+
+#include <windows.h>
+
+// Takes a large `list` over: the ID lists in its items' lParams are freed
+// here, not by its parent. A list of few items is left to go with its parent.
+void DisposeListView(HWND list);
+
+// True while `list` is being emptied: its notifications are not its parent's concern.
+bool ListBeingDisposed(HWND list);
+
+// Lists with more items than this go slice by slice; tests lower it. Answers the limit it replaces.
+int SetListDisposalLimit(int items);
