@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -319,25 +320,32 @@ std::vector<double> MeasureModeSwitches(PIDLIST_ABSOLUTE large) {
     if (!view) return stalls;
     PumpUntil([&] { return !view->Filling(); }, 120000);
     PumpFor(300);
-    for (int mode : {0, 1, 2, 4, 3}) {
+    auto largestStall = [](const std::function<void()>& action) {
         StallProbe probe;
         probe.window = CreateProbeWindow();
         g_probe = &probe;
         HANDLE ticker = CreateThread(nullptr, 0, Ticker, &probe, 0, nullptr);
         PumpFor(20);
-        view->SetViewMode(mode);
-        PumpFor(500);
+        action();
         probe.running = false;
         WaitForSingleObject(ticker, 2000);
         CloseHandle(ticker);
         DestroyWindow(probe.window);
-        stalls.push_back(probe.largest);
+        return probe.largest;
+    };
+    for (int mode : {0, 1, 2, 4, 3}) {
+        stalls.push_back(largestStall([&] {
+            view->SetViewMode(mode);
+            PumpFor(500);
+        }));
     }
-    // Closing the tab: the list lets go of every item while the window waits.
+    // Closing the tab, until the list has let go of every item.
     PumpFor(300);
-    const double closing = Now();
-    SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
-    stalls.push_back(Now() - closing);
+    HWND list = view->ListView;
+    stalls.push_back(largestStall([&] {
+        SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+        PumpUntil([&] { return !IsWindow(list); }, 120000);
+    }));
     PumpFor(50);
     return stalls;
 }
