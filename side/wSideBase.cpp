@@ -98,8 +98,9 @@ void OnPaint(HWND sideBase) {
     const POINT frameLine[] = {{0, top}, {right, top}, {right, bottom}, {-1, bottom}};
     Polyline(dc, frameLine, 4);
     if (HWND thumbnail = Pane(SidePane::Thumbnail); Shown(thumbnail)) {
-        const int thumbHeight = Client(thumbnail).bottom;
-        for (int y : {client.bottom - thumbHeight - 6, client.bottom - thumbHeight - 2}) {
+        // The two lines edge the band that resizes the pane.
+        const int thumbTop = client.bottom - Client(thumbnail).bottom - 1;
+        for (int y : {thumbTop - Px(sideBase, kThumbnailBand), thumbTop - 1}) {
             MoveToEx(dc, 0, y, nullptr);
             LineTo(dc, right, y);
         }
