@@ -6,6 +6,7 @@
 #include "app/uReg.h"
 #include "folderview/wFolderView.h"
 #include "shell/uCapabilities.h"
+#include "shell/uDpi.h"
 #include "shell/uOneShotTask.h"
 
 #include <commctrl.h>
@@ -162,7 +163,8 @@ HWND CreateThumbnailPane(HWND sideBase, HINSTANCE instance) {
     }
     UniqueRegKey key;
     SettingsOpen(kThumbnailArea, key);
-    const int height = SettingsReadInt(key.get(), L"Height", kDefaultHeight);
+    // A stored height is pixels, used as stored; only the default follows the DPI.
+    const int height = SettingsReadInt(key.get(), L"Height", ScaleForDpi(kDefaultHeight, DpiOf(sideBase)));
     state.pane = CreateWindowExW(0, kThumbnailClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
                                  0, 0, 0, height, sideBase, nullptr, instance, nullptr);
     return state.pane;

@@ -1,39 +1,74 @@
 #!/usr/bin/env bash
-# Redraws hand.bmp: the shared-item mark drawn over a thumbnail, a 16 x 16 open
-# hand held out from below on white. It is combined with the picture by AND,
-# so white leaves the picture as it is and the hand tints and outlines it.
+# Redraws the shared-item mark drawn over a thumbnail, an open hand held out
+# from below on white: hand.bmp at 100 % (16 x 16), hand_150.bmp drawn anew at
+# 150 % (24 x 24) and hand_200.bmp, the 100 % drawing with every pixel doubled.
+# It is combined with the picture by AND, so white leaves the picture as it is
+# and the hand tints and outlines it.
 set -euo pipefail
 cd "$(dirname "$0")"
-rows=(
-"................"
-"................"
-"......#.#.#....."
-".....#o#o#o#...."
-".....#o#o#o#.#.."
-".....#o#o#o##o#."
-"..##.#ooooo#o#.."
-".#oo##ooooooo#.."
-"..#oo#ooooooo#.."
-"...#ooooooooo#.."
-"....#ooooooo#..."
-".....#ooooo#...."
-".....#sssss#...."
-".....#sssss#...."
-".....#######...."
-"................"
-)
-{
-    echo "P3 16 16 255"
-    for line in "${rows[@]}"; do
-        for ((i = 0; i < 16; i++)); do
-            case "${line:$i:1}" in
-            "#") echo "32 32 32" ;;
-            "o") echo "255 224 176" ;;
-            "s") echo "64 96 192" ;;
-            *) echo "255 255 255" ;;
-            esac
+
+# $1: output name without extension; the rest: the rows.
+draw() {
+    local name=$1
+    shift
+    local width=${#1} height=$#
+    {
+        echo "P3 $width $height 255"
+        for line in "$@"; do
+            for ((i = 0; i < width; i++)); do
+                case "${line:$i:1}" in
+                "#") echo "32 32 32" ;;
+                "o") echo "255 224 176" ;;
+                "s") echo "64 96 192" ;;
+                *) echo "255 255 255" ;;
+                esac
+            done
         done
-    done
-} >hand.ppm
-convert hand.ppm -type TrueColor BMP3:hand.bmp
-rm hand.ppm
+    } >"$name.ppm"
+    convert "$name.ppm" -type TrueColor BMP3:"$name.bmp"
+}
+
+draw hand \
+    "................" \
+    "................" \
+    "......#.#.#....." \
+    ".....#o#o#o#...." \
+    ".....#o#o#o#.#.." \
+    ".....#o#o#o##o#." \
+    "..##.#ooooo#o#.." \
+    ".#oo##ooooooo#.." \
+    "..#oo#ooooooo#.." \
+    "...#ooooooooo#.." \
+    "....#ooooooo#..." \
+    ".....#ooooo#...." \
+    ".....#sssss#...." \
+    ".....#sssss#...." \
+    ".....#######...." \
+    "................"
+draw hand_150 \
+    "........................" \
+    "........................" \
+    "........................" \
+    "........##.##.##........" \
+    ".......#oo#oo#oo#......." \
+    ".......#oo#oo#oo#......." \
+    ".......#oo#oo#oo#..##..." \
+    ".......#oo#oo#oo#.#oo#.." \
+    ".......#oo#oo#oo##oo#..." \
+    "....##.#oooooooo#oo#...." \
+    "...#oo##ooooooooooo#...." \
+    "....#oo#ooooooooooo#...." \
+    ".....#ooooooooooooo#...." \
+    ".....#ooooooooooooo#...." \
+    "......#oooooooooooo#...." \
+    "......#ooooooooooo#....." \
+    ".......#ooooooooo#......" \
+    ".......#oooooooo#......." \
+    ".......#ssssssss#......." \
+    ".......#ssssssss#......." \
+    ".......#ssssssss#......." \
+    ".......##########......." \
+    "........................" \
+    "........................"
+convert hand.ppm -scale 200% -type TrueColor BMP3:hand_200.bmp
+rm hand.ppm hand_150.ppm

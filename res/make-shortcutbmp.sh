@@ -1,38 +1,73 @@
 #!/usr/bin/env bash
-# Redraws shortcut.bmp: the link mark drawn over a thumbnail, a 16 x 16 white
-# box with a dark frame and a bent arrow pointing up and right. It is copied
-# as it is, so it has no transparent colour.
+# Redraws the link mark drawn over a thumbnail, a white box with a dark frame
+# and a bent arrow pointing up and right: shortcut.bmp at 100 % (16 x 16),
+# shortcut_150.bmp drawn anew at 150 % (24 x 24) and shortcut_200.bmp, the
+# 100 % drawing with every pixel doubled. It is copied as it is, so it has no
+# transparent colour.
 set -euo pipefail
 cd "$(dirname "$0")"
-rows=(
-"################"
-"#..............#"
-"#.......aaaaaa.#"
-"#........aaaaa.#"
-"#.......aaaaaa.#"
-"#......aaaa.aa.#"
-"#.....aaaa...a.#"
-"#....aaaa......#"
-"#...aaaa.......#"
-"#...aaa........#"
-"#..aaa.........#"
-"#..aaa.........#"
-"#..aaa.........#"
-"#..............#"
-"#..............#"
-"################"
-)
-{
-    echo "P3 16 16 255"
-    for line in "${rows[@]}"; do
-        for ((i = 0; i < 16; i++)); do
-            case "${line:$i:1}" in
-            "#") echo "64 64 64" ;;
-            "a") echo "0 0 160" ;;
-            *) echo "255 255 255" ;;
-            esac
+
+# $1: output name without extension; the rest: the rows.
+draw() {
+    local name=$1
+    shift
+    local width=${#1} height=$#
+    {
+        echo "P3 $width $height 255"
+        for line in "$@"; do
+            for ((i = 0; i < width; i++)); do
+                case "${line:$i:1}" in
+                "#") echo "64 64 64" ;;
+                "a") echo "0 0 160" ;;
+                *) echo "255 255 255" ;;
+                esac
+            done
         done
-    done
-} >shortcut.ppm
-convert shortcut.ppm -type TrueColor BMP3:shortcut.bmp
-rm shortcut.ppm
+    } >"$name.ppm"
+    convert "$name.ppm" -type TrueColor BMP3:"$name.bmp"
+}
+
+draw shortcut \
+    "################" \
+    "#..............#" \
+    "#.......aaaaaa.#" \
+    "#........aaaaa.#" \
+    "#.......aaaaaa.#" \
+    "#......aaaa.aa.#" \
+    "#.....aaaa...a.#" \
+    "#....aaaa......#" \
+    "#...aaaa.......#" \
+    "#...aaa........#" \
+    "#..aaa.........#" \
+    "#..aaa.........#" \
+    "#..aaa.........#" \
+    "#..............#" \
+    "#..............#" \
+    "################"
+draw shortcut_150 \
+    "########################" \
+    "#......................#" \
+    "#......................#" \
+    "#...........aaaaaaaaa..#" \
+    "#............aaaaaaaa..#" \
+    "#............aaaaaaaa..#" \
+    "#...........aaaaaaaaa..#" \
+    "#..........aaaaaaaaaa..#" \
+    "#.........aaaaaa.aaaa..#" \
+    "#........aaaaaa...aaa..#" \
+    "#.......aaaaaa.....aa..#" \
+    "#......aaaaaa.......a..#" \
+    "#.....aaaaaa...........#" \
+    "#....aaaaaa............#" \
+    "#....aaaaa.............#" \
+    "#....aaaa..............#" \
+    "#....aaaa..............#" \
+    "#....aaaa..............#" \
+    "#....aaaa..............#" \
+    "#....aaaa..............#" \
+    "#......................#" \
+    "#......................#" \
+    "#......................#" \
+    "########################"
+convert shortcut.ppm -scale 200% -type TrueColor BMP3:shortcut_200.bmp
+rm shortcut.ppm shortcut_150.ppm

@@ -1,29 +1,52 @@
 #!/usr/bin/env bash
-# Redraws sikaku.bmp: the tab bar's navigate-lock mark, a small 8 x 8 square on
-# the transparent colour magenta (0xFF00FF).
+# Redraws the tab bar's navigate-lock mark, a small square on the transparent
+# colour magenta (0xFF00FF): sikaku.bmp at 100 % (8 x 8), sikaku_150.bmp drawn
+# anew at 150 % (12 x 12) and sikaku_200.bmp, the 100 % drawing with every
+# pixel doubled.
 set -euo pipefail
 cd "$(dirname "$0")"
-rows=(
-"........"
-".######."
-".#oooo#."
-".#oooo#."
-".#oooo#."
-".#oooo#."
-".######."
-"........"
-)
-{
-    echo "P3 8 8 255"
-    for line in "${rows[@]}"; do
-        for ((i = 0; i < 8; i++)); do
-            case "${line:$i:1}" in
-            "#") echo "96 32 32" ;;
-            "o") echo "224 64 48" ;;
-            *) echo "255 0 255" ;;
-            esac
+
+# $1: output name without extension; the rest: the rows.
+draw() {
+    local name=$1
+    shift
+    local width=${#1} height=$#
+    {
+        echo "P3 $width $height 255"
+        for line in "$@"; do
+            for ((i = 0; i < width; i++)); do
+                case "${line:$i:1}" in
+                "#") echo "96 32 32" ;;
+                "o") echo "224 64 48" ;;
+                *) echo "255 0 255" ;;
+                esac
+            done
         done
-    done
-} >sikaku.ppm
-convert sikaku.ppm -type TrueColor BMP3:sikaku.bmp
-rm sikaku.ppm
+    } >"$name.ppm"
+    convert "$name.ppm" -type TrueColor BMP3:"$name.bmp"
+}
+
+draw sikaku \
+    "........" \
+    ".######." \
+    ".#oooo#." \
+    ".#oooo#." \
+    ".#oooo#." \
+    ".#oooo#." \
+    ".######." \
+    "........"
+draw sikaku_150 \
+    "............" \
+    "............" \
+    "..########.." \
+    "..#oooooo#.." \
+    "..#oooooo#.." \
+    "..#oooooo#.." \
+    "..#oooooo#.." \
+    "..#oooooo#.." \
+    "..#oooooo#.." \
+    "..########.." \
+    "............" \
+    "............"
+convert sikaku.ppm -scale 200% -type TrueColor BMP3:sikaku_200.bmp
+rm sikaku.ppm sikaku_150.ppm

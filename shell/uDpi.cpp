@@ -6,6 +6,8 @@
 #include <shlobj.h>
 #include <commoncontrols.h>
 
+#include <string>
+
 namespace {
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
@@ -47,6 +49,41 @@ int MetricForDpi(int index, int px96, UINT dpi) {
 int IconSide(HIMAGELIST list) {
     int cx = 0, cy = 0;
     return list && ImageList_GetIconSize(list, &cx, &cy) ? cx : 0;
+}
+
+// The scales our bitmaps are drawn at besides 100 %, largest first, and the
+// suffix of the resource name that holds each drawing.
+struct DrawnScale {
+    UINT dpi;
+    const wchar_t* suffix;
+};
+constexpr DrawnScale kDrawnScales[] = {{192, L"_200"}, {144, L"_150"}};
+
+UniqueBitmap LoadDrawing(HINSTANCE instance, const std::wstring& name) {
+    return UniqueBitmap(static_cast<HBITMAP>(LoadImageW(instance, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+}
+
+SIZE BitmapSize(HBITMAP bitmap) {
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof(info), &info);
+    return {info.bmWidth, info.bmHeight};
+}
+
+// Stretched without blending, which keeps the drawing's edges hard.
+HBITMAP Stretched(HBITMAP drawing, SIZE from, SIZE to) {
+    HDC screen = GetDC(nullptr);
+    UniqueMemoryDC source(CreateCompatibleDC(screen));
+    UniqueMemoryDC target(CreateCompatibleDC(screen));
+    UniqueBitmap scaled(CreateCompatibleBitmap(screen, to.cx, to.cy));
+    ReleaseDC(nullptr, screen);
+    if (!source || !target || !scaled) return nullptr;
+    HGDIOBJ oldSource = SelectObject(source.get(), drawing);
+    HGDIOBJ oldTarget = SelectObject(target.get(), scaled.get());
+    SetStretchBltMode(target.get(), COLORONCOLOR);
+    StretchBlt(target.get(), 0, 0, to.cx, to.cy, source.get(), 0, 0, from.cx, from.cy, SRCCOPY);
+    SelectObject(source.get(), oldSource);
+    SelectObject(target.get(), oldTarget);
+    return scaled.release();
 }
 
 }  // namespace
@@ -93,26 +130,21 @@ HIMAGELIST SystemImageListOfSide(int side) {
 }
 
 HBITMAP LoadBitmapForDpi(HINSTANCE instance, const wchar_t* name, UINT dpi, int images) {
-    UniqueBitmap original(static_cast<HBITMAP>(LoadImageW(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    if (!original || dpi == kBaseDpi) return original.release();
-    BITMAP info{};
-    GetObjectW(original.get(), sizeof(info), &info);
-    // Scaled image by image, so that a strip still divides into whole images.
-    const int width = images * ScaleForDpi(info.bmWidth / images, dpi);
-    const int height = ScaleForDpi(info.bmHeight, dpi);
-    HDC screen = GetDC(nullptr);
-    UniqueMemoryDC from(CreateCompatibleDC(screen));
-    UniqueMemoryDC to(CreateCompatibleDC(screen));
-    UniqueBitmap scaled(CreateCompatibleBitmap(screen, width, height));
-    ReleaseDC(nullptr, screen);
-    if (!from || !to || !scaled) return nullptr;
-    HGDIOBJ oldFrom = SelectObject(from.get(), original.get());
-    HGDIOBJ oldTo = SelectObject(to.get(), scaled.get());
-    SetStretchBltMode(to.get(), COLORONCOLOR);
-    StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-    SelectObject(from.get(), oldFrom);
-    SelectObject(to.get(), oldTo);
-    return scaled.release();
+    UniqueBitmap drawing = LoadDrawing(instance, name);
+    if (!drawing) return nullptr;
+    const SIZE original = BitmapSize(drawing.get());
+    // Image by image, so that a strip still divides into whole images.
+    const SIZE wanted{images * ScaleForDpi(original.cx / images, dpi), ScaleForDpi(original.cy, dpi)};
+    for (const DrawnScale& scale : kDrawnScales) {
+        if (dpi < scale.dpi || IS_INTRESOURCE(name)) continue;
+        if (UniqueBitmap larger = LoadDrawing(instance, std::wstring(name) + scale.suffix)) {
+            drawing = std::move(larger);
+            break;
+        }
+    }
+    const SIZE drawn = BitmapSize(drawing.get());
+    if (drawn.cx == wanted.cx && drawn.cy == wanted.cy) return drawing.release();
+    return Stretched(drawing.get(), drawn, wanted);
 }
 
 bool IconTitleFontForDpi(LOGFONTW& font, UINT dpi) {

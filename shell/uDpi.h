@@ -30,9 +30,12 @@ int LargeIconSide(UINT dpi);
 // Shared: never destroyed by the caller.
 HIMAGELIST SystemImageListOfSide(int side);
 
-// A bitmap resource drawn for 96 DPI as `images` images side by side, each
-// stretched to `dpi` without blending (its edges stay hard, with no blur);
-// the caller owns it.
+// A bitmap resource of `images` images side by side at `dpi`, each image
+// ScaleForDpi of its 96-DPI side. `name` holds the drawing for 100 %; where
+// the resources `name`_150 and `name`_200 hold drawings for 150 % and 200 %,
+// the one of the largest scale not above `dpi` is taken. Only a DPI between
+// the drawn scales stretches that drawing, without blending (its edges stay
+// hard, with no blur). The caller owns it.
 HBITMAP LoadBitmapForDpi(HINSTANCE instance, const wchar_t* name, UINT dpi, int images = 1);
 
 // The icon title font (the system's font for item labels) at `dpi`.

@@ -98,8 +98,9 @@ void OnPaint(HWND sideBase) {
     const POINT frameLine[] = {{0, top}, {right, top}, {right, bottom}, {-1, bottom}};
     Polyline(dc, frameLine, 4);
     if (HWND thumbnail = Pane(SidePane::Thumbnail); Shown(thumbnail)) {
-        const int thumbHeight = Client(thumbnail).bottom;
-        for (int y : {client.bottom - thumbHeight - 6, client.bottom - thumbHeight - 2}) {
+        // The two lines edge the band that resizes the pane.
+        const int thumbTop = client.bottom - Client(thumbnail).bottom - 1;
+        for (int y : {thumbTop - Px(sideBase, kThumbnailBand), thumbTop - 1}) {
             MoveToEx(dc, 0, y, nullptr);
             LineTo(dc, right, y);
         }
@@ -313,10 +314,13 @@ HWND CreateSideBase(HWND frame, HINSTANCE instance) {
     }
     UniqueRegKey root;
     SettingsOpen(SettingsArea::Root, root);
-    int width = SettingsRead(root.get(), RootSettings::SideBaseWidth);
+    // A stored width is pixels, used as stored; only the default follows the DPI.
+    const UINT dpi = DpiOf(frame);
+    int width = SettingsReadInt(root.get(), RootSettings::SideBaseWidth.name,
+                                ScaleForDpi(RootSettings::SideBaseWidth.def, dpi));
     // A stored width below the splitter's own minimum could only come from an
     // edited registry; the splitter would never have left it.
-    width = std::max(width, ScaleForDpi(kSideBaseMinWidth, DpiOf(frame)));
+    width = std::max(width, ScaleForDpi(kSideBaseMinWidth, dpi));
     return CreateWindowExW(0, kSideBaseClassName, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, width, 0,
                            frame, nullptr, instance, nullptr);
 }

@@ -4,6 +4,7 @@
 
 #include "MdiTestFrame.h"
 
+#include "app/Handles.h"
 #include "folderview/wFolderView.h"
 #include "mdi/wMDITab.h"
 #include "shell/uDpi.h"
@@ -13,9 +14,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 namespace {
 
@@ -69,6 +72,38 @@ int TabRowsAt96Dpi(HWND parent) {
     ImageList_Destroy(images);
     DeleteObject(font);
     return display.top;
+}
+
+// Image `index` of `images` drawn on white, rows of 0x00RRGGBB pixels.
+std::vector<std::vector<DWORD>> DrawnImage(HIMAGELIST images, int index) {
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(images, &cx, &cy);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    UniqueBitmap canvas(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
+    std::vector<std::vector<DWORD>> rows;
+    if (!canvas || !dc) return rows;
+    HGDIOBJ old = SelectObject(dc.get(), canvas.get());
+    RECT all{0, 0, cx, cy};
+    FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ImageList_Draw(images, index, dc.get(), 0, 0, ILD_TRANSPARENT);
+    GdiFlush();
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    for (int y = 0; y < cy; ++y) rows.emplace_back(pixels + y * cx, pixels + (y + 1) * cx);
+    SelectObject(dc.get(), old);
+    return rows;
+}
+
+bool IsArrow(DWORD pixel) { return ((pixel >> 16) & 0xFF) < 128; }
+// The lock mark's dark red frame, not its light red inside nor the white around it.
+bool IsLockFrame(DWORD pixel) { return ((pixel >> 16) & 0xFF) < 160 && ((pixel >> 8) & 0xFF) < 64; }
+
+// The frame pixels in one run from the first one along `line`.
+int FrameRun(const std::vector<DWORD>& line) {
+    const auto first = std::find_if(line.begin(), line.end(), IsLockFrame);
+    return static_cast<int>(std::find_if_not(first, line.end(), IsLockFrame) - first);
 }
 
 }  // namespace
@@ -126,4 +161,35 @@ TEST_F(HighDpi, TheFrameTakesTheRectangleSuggestedForANewDpi) {
     // The lists and the tab bar made their pictures again for the DPI they are at now.
     EXPECT_NE(SendMessageW(header, HDM_GETIMAGELIST, 0, 0), arrowsBefore);
     EXPECT_NE(TabBar().images, tabImagesBefore);
+}
+
+// A drawing stretched from 100 % to 150 % doubles every other pixel line;
+// the pictures drawn for the DPI keep their lines as even as at 100 %.
+TEST_F(HighDpi, OurBitmapsAreDrawnForTheDpiNotStretched) {
+    TFolderView* view = OpenSmallFolder();
+    ASSERT_NE(view, nullptr);
+    auto arrows = reinterpret_cast<HIMAGELIST>(SendMessageW(ListView_GetHeader(view->ListView), HDM_GETIMAGELIST, 0, 0));
+    std::vector<int> widths;
+    for (const std::vector<DWORD>& row : DrawnImage(arrows, 0)) {
+        const int dark = static_cast<int>(std::count_if(row.begin(), row.end(), IsArrow));
+        if (dark > 0) widths.push_back(dark);
+    }
+    // The ascending arrow: one pixel at its tip, two more on every row, the whole image wide at its base.
+    ASSERT_FALSE(widths.empty());
+    EXPECT_EQ(widths.front(), 1);
+    for (size_t row = 1; row < widths.size(); ++row) EXPECT_EQ(widths[row], widths[row - 1] + 2) << "row " << row;
+    EXPECT_EQ(widths.back(), ScaleForDpi(7, ExpectedDpi()));
+
+    // The lock mark's frame is as thick on every side.
+    const std::vector<std::vector<DWORD>> mark = DrawnImage(TabBar().images, 0);
+    ASSERT_FALSE(mark.empty());
+    const size_t middle = mark.size() / 2;
+    const std::vector<DWORD>& across = mark[middle];
+    std::vector<DWORD> down;
+    for (const std::vector<DWORD>& row : mark) down.push_back(row[middle]);
+    const int left = FrameRun(across);
+    ASSERT_GT(left, 0);
+    EXPECT_EQ(FrameRun({across.rbegin(), across.rend()}), left);
+    EXPECT_EQ(FrameRun(down), left);
+    EXPECT_EQ(FrameRun({down.rbegin(), down.rend()}), left);
 }

@@ -41,13 +41,14 @@ TEST(Dpi, TheSystemImageListOfASideHasThatSideOrTheNearestAbove) {
 }
 
 TEST(Dpi, AStripOfBitmapsScalesImageByImage) {
-    // "SORTBMP" holds two 7 x 7 arrows; at 150 % each is 11 wide, not 21 / 2.
-    UniqueBitmap strip(LoadBitmapForDpi(GetModuleHandleW(nullptr), L"SORTBMP", 144, 2));
+    // "SORTBMP" holds two 7 x 7 arrows; at 175 % the 150 % drawing is
+    // stretched so that each is 12 wide, not 24.5 / 2.
+    UniqueBitmap strip(LoadBitmapForDpi(GetModuleHandleW(nullptr), L"SORTBMP", 168, 2));
     ASSERT_TRUE(strip);
     BITMAP info{};
     ASSERT_TRUE(GetObjectW(strip.get(), sizeof(info), &info));
-    EXPECT_EQ(info.bmWidth, 22);
-    EXPECT_EQ(info.bmHeight, 11);
+    EXPECT_EQ(info.bmWidth, 24);
+    EXPECT_EQ(info.bmHeight, 12);
     UniqueBitmap square(LoadBitmapForDpi(GetModuleHandleW(nullptr), L"SIKAKUBMP", 192));
     ASSERT_TRUE(GetObjectW(square.get(), sizeof(info), &info));
     EXPECT_EQ(info.bmWidth, 16);
