@@ -124,6 +124,9 @@ void SetBandIdealWidth(HWND rebar, RebarBand band, int width) {
     info.fMask = RBBIM_IDEALSIZE;
     info.cxIdeal = width;
     SendMessageW(rebar, RB_SETBANDINFOW, index, reinterpret_cast<LPARAM>(&info));
+    // The rebar lays a band out again on its next change of size only; shown
+    // again, the band gains or loses its chevron at once.
+    if (!(BandInfo(rebar, index, RBBIM_STYLE).fStyle & RBBS_HIDDEN)) SendMessageW(rebar, RB_SHOWBAND, index, TRUE);
 }
 
 void SetBandChildHeight(HWND rebar, RebarBand band, int height) {
