@@ -131,19 +131,33 @@ PCIDLIST_ABSOLUTE EntryFolder(int index) {
     return reinterpret_cast<PCIDLIST_ABSOLUTE>(item.lParam);
 }
 
-// Each entry owns its folder (freed on CBEN_DELETEITEM); text and icon are
-// asked for only when the entry is drawn.
+bool FolderNameAndIcon(PCIDLIST_ABSOLUTE folder, SHFILEINFOW& file) {
+    return SHGetFileInfoW(reinterpret_cast<const wchar_t*>(folder), 0, &file, sizeof(file),
+                          SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) != 0;
+}
+
+// Each entry owns its folder (freed on CBEN_DELETEITEM); its text and icon
+// are asked for only when the entry is drawn, where the control can ask.
 void FillList() {
     HWND combo = State().combo;
     AddressEntries entries = TopAddressEntries();
     if (const TFolderView* view = ActiveFolderView(); view && view->AbsoluteIDList)
         MergeAncestors(entries, view->AbsoluteIDList);
+    const bool onDemand = PlatformCapabilities().comboExTextCallback;
     for (AddressEntry& entry : entries) {
         COMBOBOXEXITEMW item{};
         item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_INDENT | CBEIF_LPARAM;
-        item.pszText = LPSTR_TEXTCALLBACKW;
-        item.iImage = I_IMAGECALLBACK;
-        item.iSelectedImage = I_IMAGECALLBACK;
+        SHFILEINFOW file{};
+        if (onDemand) {
+            item.pszText = LPSTR_TEXTCALLBACKW;
+            item.iImage = I_IMAGECALLBACK;
+            item.iSelectedImage = I_IMAGECALLBACK;
+        } else {
+            FolderNameAndIcon(entry.folder.get(), file);
+            item.pszText = file.szDisplayName;
+            item.iImage = file.iIcon;
+            item.iSelectedImage = file.iIcon;
+        }
         item.iIndent = entry.indent;
         item.lParam = reinterpret_cast<LPARAM>(entry.folder.get());
         item.iItem = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
@@ -163,11 +177,8 @@ void EmptyList() {
 void OnGetDisplayInfo(NMCOMBOBOXEXW& info) {
     COMBOBOXEXITEMW& item = info.ceItem;
     PCIDLIST_ABSOLUTE folder = EntryFolder(static_cast<int>(item.iItem));
-    if (!folder) return;
     SHFILEINFOW file{};
-    UINT flags = SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
-    if (item.mask & CBEIF_TEXT) flags |= SHGFI_DISPLAYNAME;
-    if (!SHGetFileInfoW(reinterpret_cast<const wchar_t*>(folder), 0, &file, sizeof(file), flags)) return;
+    if (!folder || !FolderNameAndIcon(folder, file)) return;
     if ((item.mask & CBEIF_TEXT) && item.pszText && item.cchTextMax > 0)
         lstrcpynW(item.pszText, file.szDisplayName, item.cchTextMax);
     item.iImage = file.iIcon;

@@ -102,15 +102,24 @@ TEST_F(FrameAddressBar, ChoosingAnAncestorInTheListOpensItInTheActiveTab) {
     SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
     int chosen = -1;
     for (int i = 0, count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0)); i < count && chosen < 0; ++i) {
+        wchar_t text[MAX_PATH] = {};
         COMBOBOXEXITEMW item{};
-        item.mask = CBEIF_LPARAM | CBEIF_INDENT;
+        item.mask = CBEIF_LPARAM | CBEIF_INDENT | CBEIF_TEXT;
         item.iItem = i;
+        item.pszText = text;
+        item.cchTextMax = MAX_PATH;
         SendMessageW(combo, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
         wchar_t path[MAX_PATH] = {};
         if (SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(item.lParam), path) &&
             lstrcmpiW(path, windows.c_str()) == 0) {
             chosen = i;
             EXPECT_EQ(item.iIndent, 3) << "desktop 0, My Computer 1, the drive 2";
+            SHFILEINFOW file{};
+            SHGetFileInfoW(reinterpret_cast<const wchar_t*>(item.lParam), 0, &file, sizeof(file),
+                           SHGFI_PIDL | SHGFI_DISPLAYNAME);
+            // Where the control asks for the text as it draws, it keeps none to compare.
+            if (item.pszText != LPSTR_TEXTCALLBACKW)
+                EXPECT_STREQ(item.pszText, file.szDisplayName) << "the entry shows the folder's whole name";
         }
     }
     ASSERT_GE(chosen, 0) << "the active folder's parent is listed";
