@@ -274,6 +274,12 @@ LRESULT CALLBACK HostProc(HWND host, UINT message, WPARAM wParam, LPARAM lParam)
     case kOpenChosenMessage:
         OpenChosen();
         return 0;
+    case WM_DPICHANGED_AFTERPARENT:
+        if (host == State().host && State().goButton) {
+            MakeGoButtonImages(State().goButton, State().goImages);
+            Layout();
+        }
+        return 0;
     case WM_COMMAND:
         if (reinterpret_cast<HWND>(lParam) == State().combo) OnComboCommand(HIWORD(wParam));
         else if (reinterpret_cast<HWND>(lParam) == State().goButton && LOWORD(wParam) == kGoButtonCommand) OnGo();

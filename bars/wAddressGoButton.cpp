@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 namespace {
 
 constexpr DWORD kGoStyle = WS_CHILD | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER;
@@ -12,17 +14,23 @@ constexpr COLORREF kTransparent = RGB(255, 0, 255);
 
 }  // namespace
 
+void MakeGoButtonImages(HWND button, UniqueImageList& images) {
+    const UINT dpi = DpiOf(button);
+    const int side = ScaleForDpi(kImageSide, dpi);
+    UniqueImageList made(ImageList_Create(side, side, ILC_COLOR24 | ILC_MASK, 1, 0));
+    if (UniqueBitmap bitmap(LoadBitmapForDpi(GetModuleHandleW(nullptr), L"GOBMP", dpi)); bitmap && made)
+        ImageList_AddMasked(made.get(), bitmap.get(), kTransparent);
+    SendMessageW(button, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(made.get()));
+    SendMessageW(button, TB_AUTOSIZE, 0, 0);
+    images = std::move(made);
+}
+
 HWND CreateGoButton(HWND host, UniqueImageList& images) {
     HWND button = CreateWindowExW(WS_EX_TOOLWINDOW, TOOLBARCLASSNAMEW, nullptr, kGoStyle, 0, 0, 0, 0, host, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
     if (!button) return nullptr;
     SendMessageW(button, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    const UINT dpi = DpiOf(host);
-    const int side = ScaleForDpi(kImageSide, dpi);
-    images.reset(ImageList_Create(side, side, ILC_COLOR24 | ILC_MASK, 1, 0));
-    if (UniqueBitmap bitmap(LoadBitmapForDpi(GetModuleHandleW(nullptr), L"GOBMP", dpi)); bitmap && images)
-        ImageList_AddMasked(images.get(), bitmap.get(), kTransparent);
-    SendMessageW(button, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
+    MakeGoButtonImages(button, images);
     TBBUTTON go{};
     go.iBitmap = 0;
     go.idCommand = kGoButtonCommand;
