@@ -2,12 +2,17 @@
 
 #include "app/ComPtr.h"
 #include "app/Handles.h"
+#include "app/uCommandRegistry.h"
 #include "app/uPIDL.h"
 #include "app/uReg.h"
 #include "bars/uAddressInput.h"
+#include "bars/uAddressList.h"
+#include "bars/wAddressGoButton.h"
 #include "bars/wCoolBar.h"
+#include "folderview/wFolderView.h"
 #include "mdi/uBarsRoute.h"
 #include "mdi/wMDIChild.h"
+#include "res/resource.h"
 #include "shell/uCapabilities.h"
 #include "shell/uDpi.h"
 
@@ -23,17 +28,26 @@ constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPC
 constexpr int kDropDownHeight = 200;
 // Posted to the host: show the folder that waits in the state.
 constexpr UINT kShowPendingMessage = WM_APP + 1;
+// Posted to the host: open the list entry chosen, once the list has closed.
+constexpr UINT kOpenChosenMessage = WM_APP + 2;
 
 namespace AddressBarSettings {
 inline constexpr IntSetting OpenShift{L"OpenShift", 0};
 inline constexpr IntSetting NewWindowShift{L"NewWindowShift", 1};
 inline constexpr IntSetting BackGroundShift{L"BackGroundShift", 3};
 inline constexpr BoolSetting AutoComplete{L"AutoComplete", true};
+inline constexpr BoolSetting ShowGoButton{L"ShowGoButton", true};
 }  // namespace AddressBarSettings
 
 struct AddressBarState {
     HWND host = nullptr;
     HWND combo = nullptr;
+    HWND goButton = nullptr;
+    UniqueImageList goImages;
+    bool showGoButton = AddressBarSettings::ShowGoButton.def;
+    // The list entry chosen and the modifiers held then, until it is opened.
+    UniqueAbsolutePidl chosen;
+    BYTE chosenModifiers = 0;
     // The folder to show once the host gets to it, and the edit field's text
     // when it was asked for: a text shown meanwhile by another route wins.
     UniqueAbsolutePidl pending;
@@ -109,22 +123,170 @@ void OnEndEdit(const NMCBEENDEDITW& edit) {
     OpenTypedAddress(EditText().c_str(), HeldModifiers());
 }
 
+PCIDLIST_ABSOLUTE EntryFolder(int index) {
+    COMBOBOXEXITEMW item{};
+    item.mask = CBEIF_LPARAM;
+    item.iItem = index;
+    if (!SendMessageW(State().combo, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
+    return reinterpret_cast<PCIDLIST_ABSOLUTE>(item.lParam);
+}
+
+bool FolderNameAndIcon(PCIDLIST_ABSOLUTE folder, SHFILEINFOW& file) {
+    return SHGetFileInfoW(reinterpret_cast<const wchar_t*>(folder), 0, &file, sizeof(file),
+                          SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) != 0;
+}
+
+// Each entry owns its folder (freed on CBEN_DELETEITEM); its text and icon
+// are asked for only when the entry is drawn, where the control can ask.
+void FillList() {
+    HWND combo = State().combo;
+    AddressEntries entries = TopAddressEntries();
+    if (const TFolderView* view = ActiveFolderView(); view && view->AbsoluteIDList)
+        MergeAncestors(entries, view->AbsoluteIDList);
+    const bool onDemand = PlatformCapabilities().comboExTextCallback;
+    for (AddressEntry& entry : entries) {
+        COMBOBOXEXITEMW item{};
+        item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_INDENT | CBEIF_LPARAM;
+        SHFILEINFOW file{};
+        if (onDemand) {
+            item.pszText = LPSTR_TEXTCALLBACKW;
+            item.iImage = I_IMAGECALLBACK;
+            item.iSelectedImage = I_IMAGECALLBACK;
+        } else {
+            FolderNameAndIcon(entry.folder.get(), file);
+            item.pszText = file.szDisplayName;
+            item.iImage = file.iIcon;
+            item.iSelectedImage = file.iIcon;
+        }
+        item.iIndent = entry.indent;
+        item.lParam = reinterpret_cast<LPARAM>(entry.folder.get());
+        item.iItem = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+        if (SendMessageW(combo, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) >= 0) entry.folder.release();
+    }
+}
+
+void FreeEntry(const NMCOMBOBOXEXW& deleted) {
+    UniqueAbsolutePidl owned(reinterpret_cast<PIDLIST_ABSOLUTE>(deleted.ceItem.lParam));
+}
+
+void EmptyList() {
+    for (int index = static_cast<int>(SendMessageW(State().combo, CB_GETCOUNT, 0, 0)); index-- > 0;)
+        SendMessageW(State().combo, CBEM_DELETEITEM, index, 0);
+}
+
+void OnGetDisplayInfo(NMCOMBOBOXEXW& info) {
+    COMBOBOXEXITEMW& item = info.ceItem;
+    PCIDLIST_ABSOLUTE folder = EntryFolder(static_cast<int>(item.iItem));
+    SHFILEINFOW file{};
+    if (!folder || !FolderNameAndIcon(folder, file)) return;
+    if ((item.mask & CBEIF_TEXT) && item.pszText && item.cchTextMax > 0)
+        lstrcpynW(item.pszText, file.szDisplayName, item.cchTextMax);
+    item.iImage = file.iIcon;
+    item.iSelectedImage = file.iIcon;
+    item.mask |= CBEIF_DI_SETITEM;
+}
+
+// The choice is opened once the list has closed: the navigation sets the
+// edit field, which the closing list would otherwise overwrite.
+void OnSelectEnd() {
+    const int index = static_cast<int>(SendMessageW(State().combo, CB_GETCURSEL, 0, 0));
+    PCIDLIST_ABSOLUTE folder = index >= 0 ? EntryFolder(index) : nullptr;
+    if (!folder) return;
+    State().chosen.reset(PIDLClone(folder));
+    State().chosenModifiers = HeldModifiers();
+    PostMessageW(State().host, kOpenChosenMessage, 0, 0);
+}
+
+void OpenChosen() {
+    UniqueAbsolutePidl folder = std::move(State().chosen);
+    const int mode = ChooseOpenMode(State().chosenModifiers, State().modifiers);
+    if (folder && mode >= 0) RequestNavigate(folder.get(), OriginAddressBar, mode, nullptr);
+}
+
+void OnDragBegin() {
+    const TFolderView* view = ActiveFolderView();
+    if (!view || !view->AbsoluteIDList) return;
+    ComPtr<IDataObject> data = FolderDataObject(view->AbsoluteIDList, State().host);
+    if (!data) return;
+    DWORD effect = DROPEFFECT_NONE;
+    SHDoDragDrop(State().host, data.get(), nullptr, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
+}
+
+void Layout() {
+    RECT client{};
+    GetClientRect(State().host, &client);
+    LayoutAddressBand(State().combo, State().goButton, client.right, client.bottom,
+                      ScaleForDpi(kDropDownHeight, DpiOf(State().host)));
+}
+
+// Command 5132.
+void ToggleGoButton(UINT, HWND) {
+    AddressBarState& state = State();
+    state.showGoButton = !state.showGoButton;
+    if (!state.goButton) return;
+    ShowWindow(state.goButton, state.showGoButton ? SW_SHOWNA : SW_HIDE);
+    Layout();
+}
+
+void CheckGoButton(HMENU toolbarsMenu) {
+    CheckMenuItem(toolbarsMenu, IDM_GO_BUTTON,
+                  MF_BYCOMMAND | (State().goButton && State().showGoButton ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// The go button stands for Enter in the edit field.
+void OnGo() {
+    HWND field = reinterpret_cast<HWND>(SendMessageW(State().combo, CBEM_GETEDITCONTROL, 0, 0));
+    if (!field) return;
+    SendMessageW(field, WM_KEYDOWN, VK_RETURN, 0);
+    SendMessageW(field, WM_KEYUP, VK_RETURN, 0);
+}
+
+void OnComboCommand(WORD code) {
+    switch (code) {
+    case CBN_DROPDOWN: FillList(); break;
+    case CBN_CLOSEUP: EmptyList(); break;
+    case CBN_SELENDOK: OnSelectEnd(); break;
+    }
+}
+
+void OnHostNotify(NMHDR& header) {
+    if (header.hwndFrom == State().goButton) {
+        if (header.code == NM_RCLICK) ShowBandMenu(POINT{-1, -1});
+        return;
+    }
+    if (header.hwndFrom != State().combo) return;
+    switch (header.code) {
+    case CBEN_ENDEDITW: OnEndEdit(reinterpret_cast<const NMCBEENDEDITW&>(header)); break;
+    case CBEN_GETDISPINFOW: OnGetDisplayInfo(reinterpret_cast<NMCOMBOBOXEXW&>(header)); break;
+    case CBEN_DELETEITEM: FreeEntry(reinterpret_cast<const NMCOMBOBOXEXW&>(header)); break;
+    case CBEN_DRAGBEGINW: OnDragBegin(); break;
+    }
+}
+
 LRESULT CALLBACK HostProc(HWND host, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SIZE:
-        if (State().combo)
-            SetWindowPos(State().combo, nullptr, 0, 0, LOWORD(lParam),
-                         ScaleForDpi(kDropDownHeight, DpiOf(host)), SWP_NOZORDER | SWP_NOACTIVATE);
+        if (host == State().host) Layout();
         return 0;
     case kShowPendingMessage:
         ShowPendingFolder();
         return 0;
-    case WM_NOTIFY: {
-        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->hwndFrom == State().combo && header->code == CBEN_ENDEDITW)
-            OnEndEdit(*reinterpret_cast<const NMCBEENDEDITW*>(lParam));
+    case kOpenChosenMessage:
+        OpenChosen();
+        return 0;
+    case WM_DPICHANGED_AFTERPARENT:
+        if (host == State().host && State().goButton) {
+            MakeGoButtonImages(State().goButton, State().goImages);
+            Layout();
+        }
+        return 0;
+    case WM_COMMAND:
+        if (reinterpret_cast<HWND>(lParam) == State().combo) OnComboCommand(HIWORD(wParam));
+        else if (reinterpret_cast<HWND>(lParam) == State().goButton && LOWORD(wParam) == kGoButtonCommand) OnGo();
+        return 0;
+    case WM_NOTIFY:
+        OnHostNotify(*reinterpret_cast<NMHDR*>(lParam));
         break;
-    }
     }
     return DefWindowProcW(host, message, wParam, lParam);
 }
@@ -168,10 +330,17 @@ AddressBarWindows CreateAddressBar(HWND rebar) {
     SettingsOpen(SettingsArea::AddressBar, key);
     if (SettingsRead(key.get(), AddressBarSettings::AutoComplete))
         AttachPathCompletion(reinterpret_cast<HWND>(SendMessageW(windows.combo, CBEM_GETEDITCONTROL, 0, 0)));
+    State().showGoButton = SettingsRead(key.get(), AddressBarSettings::ShowGoButton);
+    State().goButton = CreateGoButton(windows.host, State().goImages);
+    if (State().goButton && State().showGoButton) ShowWindow(State().goButton, SW_SHOWNA);
+    windows.goButton = State().goButton;
+    SetCommandHandler(IDM_GO_BUTTON, IDM_GO_BUTTON, ToggleGoButton);
+    SetMenuPreparer(IDM_TOOLBARS_MENU, CheckGoButton);
     RECT combo{};
     GetWindowRect(windows.combo, &combo);
     Routes().showInAddressBar = ShowFolder;
     AttachBar(rebar, windows.host, BandAddressBar, combo.bottom - combo.top);
+    Layout();
     return windows;
 }
 
@@ -183,6 +352,25 @@ void SaveAddressBar() {
     SettingsWrite(key.get(), AddressBarSettings::OpenShift, modifiers.open);
     SettingsWrite(key.get(), AddressBarSettings::NewWindowShift, modifiers.newWindow);
     SettingsWrite(key.get(), AddressBarSettings::BackGroundShift, modifiers.background);
+    SettingsWrite(key.get(), AddressBarSettings::ShowGoButton, State().showGoButton);
+    if (State().goButton && IsWindow(State().goButton)) {
+        SendMessageW(State().goButton, TB_SETIMAGELIST, 0, 0);
+        State().goImages.reset();
+    }
+}
+
+AddressBarWindows AddressBarParts() {
+    return {State().host, State().combo, State().goButton};
+}
+
+ComPtr<IDataObject> FolderDataObject(PCIDLIST_ABSOLUTE folder, HWND owner) {
+    ComPtr<IDataObject> data;
+    ComPtr<IShellFolder> parent;
+    PCUITEMID_CHILD last = nullptr;
+    // The desktop itself is its own parent, and its empty list the item.
+    if (!folder || FAILED(SHBindToParent(folder, IID_IShellFolder, parent.putVoid(), &last)) || !last) return data;
+    parent->GetUIObjectOf(owner, 1, &last, IID_IDataObject, nullptr, data.putVoid());
+    return data;
 }
 
 bool OpenTypedAddress(const wchar_t* text, BYTE held) {

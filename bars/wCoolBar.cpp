@@ -1,8 +1,10 @@
 #include "bars/wCoolBar.h"
 
 #include "app/Handles.h"
+#include "app/uFrameLink.h"
 #include "app/uReg.h"
 #include "shell/uDpi.h"
+#include "res/resource.h"
 
 #include <commctrl.h>
 
@@ -16,6 +18,27 @@ constexpr UINT kLayoutMask = RBBIM_STYLE | RBBIM_SIZE | RBBIM_ID;
 constexpr int kMinChildWidth = 50;
 
 const wchar_t* const kCaptions[kRebarBandCount] = {nullptr, L"リンク", L"アドレス", L"検索"};
+
+BandHandlers g_handlers[kRebarBandCount];
+
+const BandHandlers* HandlersOfBand(UINT id) { return id < kRebarBandCount ? &g_handlers[id] : nullptr; }
+
+bool AnyMultiLine() {
+    for (const BandHandlers& handlers : g_handlers)
+        if (handlers.multiLine && handlers.multiLine()) return true;
+    return false;
+}
+
+HMENU FindSubmenu(HMENU menu, UINT id) {
+    for (int i = 0, count = menu ? GetMenuItemCount(menu) : 0; i < count; ++i) {
+        MENUITEMINFOW info{sizeof(info)};
+        info.fMask = MIIM_ID | MIIM_SUBMENU;
+        if (!GetMenuItemInfoW(menu, i, TRUE, &info) || !info.hSubMenu) continue;
+        if (info.wID == id) return info.hSubMenu;
+        if (HMENU inner = FindSubmenu(info.hSubMenu, id)) return inner;
+    }
+    return nullptr;
+}
 
 std::wstring PositionName(const wchar_t* stem, int position) { return stem + std::to_wstring(position); }
 
@@ -101,6 +124,9 @@ void SetBandIdealWidth(HWND rebar, RebarBand band, int width) {
     info.fMask = RBBIM_IDEALSIZE;
     info.cxIdeal = width;
     SendMessageW(rebar, RB_SETBANDINFOW, index, reinterpret_cast<LPARAM>(&info));
+    // The rebar lays a band out again on its next change of size only; shown
+    // again, the band gains or loses its chevron at once.
+    if (!(BandInfo(rebar, index, RBBIM_STYLE).fStyle & RBBS_HIDDEN)) SendMessageW(rebar, RB_SHOWBAND, index, TRUE);
 }
 
 void SetBandChildHeight(HWND rebar, RebarBand band, int height) {
@@ -148,4 +174,41 @@ void SaveCoolBar(HWND rebar) {
         SettingsWriteInt(key.get(), PositionName(L"cx", n).c_str(), static_cast<int>(info.cx));
         SettingsWriteInt(key.get(), PositionName(L"wID", n).c_str(), static_cast<int>(info.wID));
     }
+}
+
+void SetBandHandlers(RebarBand band, const BandHandlers& handlers) {
+    if (band < kRebarBandCount) g_handlers[band] = handlers;
+}
+
+bool OnCoolBarNotify(const NMHDR& header) {
+    switch (header.code) {
+    case RBN_HEIGHTCHANGE:
+        return true;
+    case RBN_LAYOUTCHANGED:
+        return AnyMultiLine();
+    case RBN_CHILDSIZE: {
+        const auto& size = reinterpret_cast<const NMREBARCHILDSIZE&>(header);
+        const BandHandlers* handlers = HandlersOfBand(size.wID);
+        if (handlers && handlers->childResized && handlers->multiLine && handlers->multiLine())
+            handlers->childResized();
+        return false;
+    }
+    case RBN_CHEVRONPUSHED: {
+        const auto& chevron = reinterpret_cast<const NMREBARCHEVRON&>(header);
+        if (const BandHandlers* handlers = HandlersOfBand(chevron.wID); handlers && handlers->chevronPushed)
+            handlers->chevronPushed(chevron);
+        return false;
+    }
+    }
+    return false;
+}
+
+void ShowBandMenu(POINT screen) {
+    HWND frame = FrameLink().window;
+    HMENU submenu = frame ? FindSubmenu(GetMenu(frame), IDM_TOOLBARS_MENU) : nullptr;
+    if (!submenu) return;
+    if (screen.x == -1 && screen.y == -1) GetCursorPos(&screen);
+    // Tracked for the frame, which prepares the check marks as it does for
+    // the main menu and carries out the chosen command.
+    TrackPopupMenu(submenu, TPM_RIGHTBUTTON, screen.x, screen.y, 0, frame, nullptr);
 }

@@ -7,6 +7,7 @@
 #include "app/uSettings.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <array>
 
@@ -53,3 +54,24 @@ void ToggleBandLock(HWND rebar);
 bool BandsLocked(HWND rebar);
 // Writes Styel n, cx n and wID n for the four positions.
 void SaveCoolBar(HWND rebar);
+
+// What a bar does with the rebar's notifications about its band; a bar
+// registers them when it is created. Any of them may be null.
+struct BandHandlers {
+    // The band's chevron was pressed: the bar shows what does not fit.
+    void (*chevronPushed)(const NMREBARCHEVRON& chevron) = nullptr;
+    // The bar wraps its buttons into several rows, so the rebar's layout
+    // changes move the frame below it too.
+    bool (*multiLine)() = nullptr;
+    // The band's child was resized by the rebar.
+    void (*childResized)() = nullptr;
+};
+void SetBandHandlers(RebarBand band, const BandHandlers& handlers);
+// Hands a notification of the rebar to the bar of its band; true when the
+// frame must be laid out again.
+bool OnCoolBarNotify(const NMHDR& header);
+
+// The main menu's toolbar submenu (show and hide the bands, lock them, the go
+// button) at `screen`, or at the cursor for a point of (-1, -1) as a
+// context-menu key reports it. Its commands go to the frame.
+void ShowBandMenu(POINT screen);

@@ -18,6 +18,7 @@
 #include "shell/uDdeServer.h"
 
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <utility>
@@ -208,7 +209,16 @@ void OnSysCommand(HWND frame, WPARAM command, LPARAM lParam) {
 // A rebar that grows or shrinks (a band wrapped to a new row) moves
 // everything below it.
 void OnNotify(const NMHDR& header) {
-    if (header.idFrom == kRebarId && header.code == RBN_HEIGHTCHANGE) Relayout();
+    if (header.idFrom == kRebarId && OnCoolBarNotify(header)) Relayout();
+}
+
+// A right click on the rebar or a band's own background (which passes it on)
+// offers the bands to show or hide; false for any other window.
+bool OnContextMenu(HWND clicked, LPARAM point) {
+    HWND rebar = Frame().rebar;
+    if (!rebar || !clicked || (clicked != rebar && !IsChild(rebar, clicked))) return false;
+    ShowBandMenu(POINT{GET_X_LPARAM(point), GET_Y_LPARAM(point)});
+    return true;
 }
 
 // Gives the focus back to the window that had it when the frame was left.
@@ -305,6 +315,9 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
         break;
     case WM_NOTIFY:
         OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+        break;
+    case WM_CONTEXTMENU:
+        if (OnContextMenu(reinterpret_cast<HWND>(wParam), lParam)) return 0;
         break;
     case WM_TRAYNOTIFY:
         return OnTrayNotify(frame, wParam, lParam);

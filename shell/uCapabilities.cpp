@@ -55,6 +55,7 @@ Capabilities DecideCapabilities() {
     caps.fileSystemColumnCompare = !wine;
     caps.fastInFolderNames = !wine;
     caps.shellAutoComplete = !wine;
+    caps.comboExTextCallback = !wine;
 
     if (SUCCEEDED(comInit)) CoUninitialize();
     return caps;

@@ -53,6 +53,10 @@ struct Capabilities {
     // (SHAutoComplete) suggests anything; when false it suggests nothing and
     // ours is attached instead.
     bool shellAutoComplete = false;
+    // An extended combo box asks for an entry's text (LPSTR_TEXTCALLBACKW) in
+    // UTF-16 and keeps all of it; when false it reads the answer as ANSI, so
+    // only the first character shows, and entries are given their text at once.
+    bool comboExTextCallback = false;
 };
 
 // Decided on the first call (COM need not be initialised yet), the same object after.

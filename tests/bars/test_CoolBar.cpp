@@ -135,4 +135,45 @@ TEST_F(CoolBar, LockingRemovesEveryGripperAndUnlockingBringsThemBack) {
     }
 }
 
+// Whether a chevron lies anywhere in the band's row at `position`.
+bool HasChevron(HWND rebar, int position) {
+    RECT band{};
+    SendMessageW(rebar, RB_GETRECT, position, reinterpret_cast<LPARAM>(&band));
+    for (int x = band.left; x < band.right; ++x) {
+        RBHITTESTINFO hit{{x, (band.top + band.bottom) / 2}};
+        if (SendMessageW(rebar, RB_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == position && hit.flags == RBHT_CHEVRON)
+            return true;
+    }
+    return false;
+}
+
+UINT g_chevronBand = ~0u;
+WNDPROC g_parentProc = nullptr;
+
+LRESULT CALLBACK FrameLikeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NOTIFY) OnCoolBarNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    return CallWindowProcW(g_parentProc, window, message, wParam, lParam);
+}
+
+TEST_F(CoolBar, AChevronShowsWhenItsBandIsCutAndItsPushReachesTheBarOfTheBand) {
+    g_parentProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(parent_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FrameLikeProc)));
+    Create();
+    SendMessageW(rebar_, WM_SIZE, 0, 0);
+    AttachBar(rebar_, MakeChild(), BandToolBar, 20);
+    BandHandlers handlers;
+    handlers.chevronPushed = [](const NMREBARCHEVRON& chevron) { g_chevronBand = chevron.wID; };
+    SetBandHandlers(BandToolBar, handlers);
+    const int position = static_cast<int>(SendMessageW(rebar_, RB_IDTOINDEX, BandToolBar, 0));
+
+    SetBandIdealWidth(rebar_, BandToolBar, 50);
+    EXPECT_FALSE(HasChevron(rebar_, position)) << "the buttons fit";
+    SetBandIdealWidth(rebar_, BandToolBar, 5000);
+    EXPECT_TRUE(HasChevron(rebar_, position)) << "the band is narrower than its buttons";
+
+    SendMessageW(rebar_, RB_PUSHCHEVRON, position, 0);
+    EXPECT_EQ(g_chevronBand, static_cast<UINT>(BandToolBar));
+    SetBandHandlers(BandToolBar, {});
+}
+
 }  // namespace
