@@ -90,9 +90,11 @@ HWND Holder() {
 
 }  // namespace
 
+bool LetGoInSlices(HWND list) { return IsWindow(list) && ListView_GetItemCount(list) > State().limit; }
+
 void DisposeListView(HWND list) {
     DisposalState& state = State();
-    if (!IsWindow(list) || ListView_GetItemCount(list) <= state.limit) return;
+    if (!LetGoInSlices(list)) return;
     HWND holder = Holder();
     if (!holder) return;
     ShowWindow(list, SW_HIDE);

@@ -8,6 +8,9 @@
 
 #include <windows.h>
 
+// True when `list` holds enough items to be let go in slices.
+bool LetGoInSlices(HWND list);
+
 // Takes a large `list` over: the ID lists in its items' lParams are freed
 // here, not by its parent. A list of few items is left to go with its parent.
 void DisposeListView(HWND list);

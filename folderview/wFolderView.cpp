@@ -64,22 +64,10 @@ TFolderView::TFolderView(TFolderViewHost& host) {
     Generation = 0;
 
     const FolderViewSettings& settings = FolderViewConfig();
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    ListView = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"FolderView", settings.LVS_FLAGS | kListStyle, 0, 0,
-                               0, 0, ChildWindow, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kFolderViewListId)),
-                               instance, nullptr);
     CheckBoxes = (settings.LVS_EX_FLAGS & LVS_EX_CHECKBOXES) != 0;
-    ListView_SetExtendedListViewStyle(ListView, settings.LVS_EX_FLAGS | kFixedExStyle);
-    HookListView();
-    RegisterDropTarget();
-
     ViewMode = 3;
+    CreateList(settings.LVS_FLAGS | kListStyle, RECT{});
     RegisterColumnCommands();
-
-    // The header answers with the list's identifier, so the child window
-    // passes its notifications on as well.
-    if (HWND header = ListView_GetHeader(ListView)) SetWindowLongPtrW(header, GWLP_ID, kFolderViewListId);
-    ApplyDpi();
 
     StatusEnabled = true;
     NotifyEnabled = true;
@@ -87,6 +75,21 @@ TFolderView::TFolderView(TFolderViewHost& host) {
     Sorting = false;
     NextViewer = nullptr;
     InClipboardChain = false;
+}
+
+void TFolderView::CreateList(DWORD style, const RECT& place) {
+    ListView = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"FolderView", style, place.left, place.top,
+                               place.right - place.left, place.bottom - place.top, ChildWindow,
+                               reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kFolderViewListId)),
+                               GetModuleHandleW(nullptr), nullptr);
+    ListView_SetExtendedListViewStyle(ListView, FolderViewConfig().LVS_EX_FLAGS | kFixedExStyle);
+    HookListView();
+    RegisterDropTarget();
+
+    // The header answers with the list's identifier, so the child window
+    // passes its notifications on as well.
+    if (HWND header = ListView_GetHeader(ListView)) SetWindowLongPtrW(header, GWLP_ID, kFolderViewListId);
+    ApplyDpi();
 
     const FrameColors& colors = ColorConfig();
     if (colors.lvSetBKColor) {
@@ -99,6 +102,28 @@ TFolderView::TFolderView(TFolderViewHost& host) {
         image.pszImage = const_cast<wchar_t*>(colors.bkImagePath.c_str());
         ListView_SetBkImage(ListView, &image);
     }
+}
+
+// Emptied in place, a list of many items holds the window while it lets go of
+// them; it goes in slices instead, and a new list of the same look takes its place.
+void TFolderView::EmptyList() {
+    if (!LetGoInSlices(ListView)) {
+        ListView_DeleteAllItems(ListView);
+        return;
+    }
+    HWND old = ListView;
+    RECT place{};
+    GetWindowRect(old, &place);
+    MapWindowPoints(nullptr, ChildWindow, reinterpret_cast<POINT*>(&place), 2);
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(old, GWL_STYLE));
+    RevokeDropTarget();
+    UnhookListView();
+    if (HWND header = ListView_GetHeader(old)) Header_SetImageList(header, nullptr);
+    if (ListFont) SendMessageW(old, WM_SETFONT, 0, FALSE);
+    DisposeListView(old);
+    CreateList(style, place);
+    if (ViewMode == 2) ListView_SetColumnWidth(ListView, 0, FolderViewConfig().ListWidth);
+    if (ViewMode == 3) BuildColumns();
 }
 
 TFolderView::~TFolderView() {
@@ -178,7 +203,7 @@ bool TFolderView::Navigate(PIDLIST_ABSOLUTE pidl, bool report, PCUITEMID_CHILD s
 
     if (!BindFolder(parentRef.get(), relativeCopy.get())) {
         DeregisterChangeNotify();
-        ListView_DeleteAllItems(ListView);
+        EmptyList();
         EntryFailed(HRESULT_FROM_WIN32(ERROR_CANT_ACCESS_FILE), Host->Interactive() && !fallingBack_, report, false);
         return true;
     }
@@ -197,7 +222,7 @@ void TFolderView::Relocate(PIDLIST_ABSOLUTE pidl, PCUITEMID_CHILD selectChild) {
     PIDLFree(AbsoluteIDList);
     AbsoluteIDList = target.release();
     if (!BindFolder(nullptr, nullptr)) {
-        ListView_DeleteAllItems(ListView);
+        EmptyList();
         return;
     }
     FillView(true, select.get());

@@ -235,6 +235,9 @@ private:
                   PCUIDLIST_RELATIVE relative);
     bool BindFolder(IShellFolder* parent, PCUIDLIST_RELATIVE relative);
     void ApplyModeForFill(int mode);
+    // The list window, as the view makes it at first and anew for a large list.
+    void CreateList(DWORD style, const RECT& place);
+    void EmptyList();
     void SetListStyle(int mode);
     // Image lists and the header's arrows at the DPI the list is shown at now.
     void ApplyDpi();

@@ -47,8 +47,8 @@ void TFolderView::StartFill(bool report, PCUITEMID_CHILD selectChild, bool apply
     CancelFill();
     const bool hadFocus = GetFocus() == ListView;
     if (hadFocus) SetFocus(ChildWindow);
+    EmptyList();
     SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
-    ListView_DeleteAllItems(ListView);
     Thumbs.clear();
     DeregisterChangeNotify();
 

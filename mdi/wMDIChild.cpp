@@ -173,11 +173,11 @@ bool AnswerMatters(UINT code) {
 bool OnNotify(HWND hwnd, NMHDR* header, LRESULT& result) {
     result = 0;
     if (header->idFrom != kFolderViewListId && header->idFrom != kSearchListId) return false;
+    // A list being let go in slices frees its own items, and is no view's any more.
+    if (ListBeingDisposed(header->hwndFrom)) return true;
     if (header->code == LVN_DELETEITEM) {
-        // Each list item owns the ID list in its lParam; a list let go in slices frees its own.
-        if (!ListBeingDisposed(header->hwndFrom)) {
-            UniquePidl item(reinterpret_cast<LPITEMIDLIST>(reinterpret_cast<NMLISTVIEW*>(header)->lParam));
-        }
+        // Each list item owns the ID list in its lParam.
+        UniquePidl item(reinterpret_cast<LPITEMIDLIST>(reinterpret_cast<NMLISTVIEW*>(header)->lParam));
         return true;
     }
     TMDIChildView* view = ChildViewOf(hwnd);

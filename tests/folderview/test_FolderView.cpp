@@ -177,17 +177,42 @@ TEST_F(FolderView, ViewModesSetTheListStyle) {
     EXPECT_EQ(Names(child), std::vector<std::wstring>{L"a.txt"});
 }
 
-TEST_F(FolderView, ClosingATabOfManyItemsLetsItsListGoAfterTheTabIsGone) {
-    for (int i = 0; i < 40; ++i) ASSERT_TRUE(MakeFile(root_ / (L"item" + std::to_wstring(i) + L".txt")));
+// Emptied at once, a list of 100,000 items holds the window for seconds; a
+// large list goes in slices, out of sight, and a fresh one takes its place.
+TEST_F(FolderView, AListOfManyItemsIsLetGoInSlicesWhenTheTabLeavesOrCloses) {
+    const std::wstring many = root_ / L"many";
+    const std::wstring more = root_ / L"more";
+    for (const std::wstring& folder : {many, more}) {
+        ASSERT_TRUE(MakeDirectory(folder));
+        for (int i = 0; i < 40; ++i) ASSERT_TRUE(MakeFile(folder + L"\\item" + std::to_wstring(i) + L".txt"));
+    }
     const int limit = SetListDisposalLimit(10);
-    HWND child = Open(root_.path());
+    HWND child = Open(many);
     ASSERT_NE(child, nullptr);
-    HWND list = View(child)->ListView;
+    TFolderView* view = View(child);
+    HWND left = view->ListView;
+    RECT leftPlace{};
+    GetWindowRect(left, &leftPlace);
+    const int columns = Header_GetItemCount(ListView_GetHeader(left));
+
+    view->BrowseTo(PidlOfPath(more).release(), true, nullptr);
+    HWND shown = view->ListView;
+    RECT shownPlace{};
+    GetWindowRect(shown, &shownPlace);
+    const bool leftHeldBack = IsWindow(left) && !IsWindowVisible(left) && ListBeingDisposed(left);
+    const bool sameLook = shown != left && IsWindowVisible(shown) && EqualRect(&leftPlace, &shownPlace) &&
+                          (GetWindowLongW(shown, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT &&
+                          Header_GetItemCount(ListView_GetHeader(shown)) == columns;
+    const size_t shownItems = Names(child).size();
+
     SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
-    const bool heldBack = !IsWindow(child) && IsWindow(list) && !IsWindowVisible(list) && ListBeingDisposed(list);
-    const bool gone = WaitUntil([&] { return !IsWindow(list); }, 30000);
+    const bool closedHeldBack = !IsWindow(child) && IsWindow(shown) && ListBeingDisposed(shown);
+    const bool gone = WaitUntil([&] { return !IsWindow(left) && !IsWindow(shown); }, 30000);
     SetListDisposalLimit(limit);
-    EXPECT_TRUE(heldBack);
+    EXPECT_TRUE(leftHeldBack);
+    EXPECT_TRUE(sameLook);
+    EXPECT_EQ(shownItems, 40u);
+    EXPECT_TRUE(closedHeldBack);
     EXPECT_TRUE(gone);
 }
 
