@@ -4,6 +4,7 @@
 
 #include "tests/mainwnd/FrameFixture.h"
 
+#include "bars/wToolBar.h"
 #include "mdi/wMDITab.h"
 #include "res/resource.h"
 
@@ -142,7 +143,7 @@ TEST_F(FrameLayout, SideToolbarOnTheLeftThenTheSideBarThenTheClient) {
     HWND toolbar = MakeToolbar(frame_, 40);
     Frame().sideBar = side;
     Frame().sideToolBar = toolbar;
-    Frame().sideToolBarLeft = true;
+    SetSideToolBarOnLeft(true);
     Relayout();
 
     RECT button{};
@@ -169,7 +170,7 @@ TEST_F(FrameLayout, SideToolbarOnTheRightStandsBetweenSideBarAndClient) {
     HWND toolbar = MakeToolbar(frame_, 40);
     Frame().sideBar = side;
     Frame().sideToolBar = toolbar;
-    Frame().sideToolBarLeft = false;
+    SetSideToolBarOnLeft(false);
     Relayout();
 
     RECT button{};
@@ -185,7 +186,7 @@ TEST_F(FrameLayout, SideToolbarOnTheRightStandsBetweenSideBarAndClient) {
 TEST_F(FrameLayout, SideToolbarAloneNeedsNoSeparatingPixel) {
     HWND toolbar = MakeToolbar(frame_, 40);
     Frame().sideToolBar = toolbar;
-    Frame().sideToolBarLeft = true;
+    SetSideToolBarOnLeft(true);
     Relayout();
     RECT button{};
     SendMessageW(toolbar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
