@@ -156,6 +156,20 @@ LRESULT GiveButtonInfo(const BarState& bar, NMTOOLBARW& info) {
     return TRUE;
 }
 
+// A restored button is the table's button of the stored command: the stored
+// layout keeps only the commands, and the control leaves the rest to us. A
+// separator is stored as command 0 (Wine's control drops a separator that
+// is not filled in here), the table's first entry of that command.
+void RestoreButton(const BarState& bar, NMTBRESTORE& restore) {
+    if (restore.iItem < 0) return;
+    for (const TBBUTTON& button : bar.buttons) {
+        if (button.idCommand == restore.tbButton.idCommand) {
+            restore.tbButton = button;
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 HWND CreateToolBar(ToolBarKind kind, HWND parent) {
@@ -211,6 +225,9 @@ bool ToolBarNotify(const NMHDR& header, LRESULT& result) {
     case TBN_QUERYINSERT:
     case TBN_QUERYDELETE:
         result = TRUE;
+        return true;
+    case TBN_RESTORE:
+        RestoreButton(*bar, *reinterpret_cast<NMTBRESTORE*>(const_cast<NMHDR*>(&header)));
         return true;
     case TBN_RESET:
         ResetButtons(*bar);

@@ -43,6 +43,7 @@ protected:
     void SetUp() override {
         WriteRoot(BarVisibilitySaved.name, 1);
         WriteRoot(L"StatusBarVisible", 0);
+        WriteRoot(L"ToolBarVisible", 0);
         ASSERT_NE(CreateFrame(), nullptr);
         SetWindowPos(frame_, nullptr, 0, 0, 800, 600, SWP_NOZORDER | SWP_NOMOVE);
         ASSERT_NE(FrameLink().mdiClient, nullptr);

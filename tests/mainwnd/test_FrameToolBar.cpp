@@ -4,6 +4,7 @@
 
 #include "tests/mainwnd/FrameFixture.h"
 
+#include "app/Global.h"
 #include "app/uPIDL.h"
 #include "bars/uToolBarParts.h"
 #include "bars/uToolButtons.h"
@@ -13,11 +14,13 @@
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDITab.h"
 #include "res/resource.h"
+#include "tests/support/TestImages.h"
 
 #include <shlobj.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -75,6 +78,15 @@ protected:
         const LPARAM at = MAKELPARAM(rect.left + 6, (rect.top + rect.bottom) / 2);
         SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, at);
         SendMessageW(bar, WM_LBUTTONUP, 0, at);
+    }
+    static std::vector<int> Commands(HWND bar) {
+        std::vector<int> commands;
+        for (int i = 0, count = static_cast<int>(SendMessageW(bar, TB_BUTTONCOUNT, 0, 0)); i < count; ++i) {
+            TBBUTTON button{};
+            SendMessageW(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+            commands.push_back(button.idCommand);
+        }
+        return commands;
     }
     static bool Enabled(UINT command) { return SendMessageW(Frame().toolBar, TB_ISBUTTONENABLED, command, 0) != 0; }
     static bool Checked(UINT command) { return SendMessageW(Frame().toolBar, TB_ISBUTTONCHECKED, command, 0) != 0; }
@@ -192,10 +204,12 @@ TEST_F(FrameToolBar, ARestartKeepsTheCustomisedButtonsTextModeAndVisibility) {
 
     ASSERT_NE(Restart(), nullptr);
     bar = Frame().toolBar;
-    ASSERT_EQ(SendMessageW(bar, TB_BUTTONCOUNT, 0, 0), kToolButtonCount - 2);
-    TBBUTTON first{};
-    SendMessageW(bar, TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&first));
-    EXPECT_EQ(first.idCommand, IDM_GO_UP);
+    std::vector<int> expected;
+    for (int i = 2; i < kToolButtonCount; ++i) expected.push_back(ToolButtonTable()[i].command);
+    EXPECT_EQ(Commands(bar), expected);
+    wchar_t name[64] = {};
+    SendMessageW(bar, TB_GETBUTTONTEXTW, IDM_SIDE_SEARCH, reinterpret_cast<LPARAM>(name));
+    EXPECT_STREQ(name, L"検索") << "a restored button keeps its name";
     EXPECT_EQ(TextModeOf(bar), 1);
     SendMessageW(frame_, WM_COMMAND, IDM_STANDARD_BUTTONS, 0);
     EXPECT_FALSE(IsWindowVisible(bar));
@@ -235,6 +249,53 @@ TEST_F(FrameToolBar, TheOptionsPageJoinsTheCustomiseDialogOnceAndAppliesWhenItCl
     EXPECT_EQ(ReadSetting(L"ToolBar", L"SmallIcon"), 0u) << "large icons at the next start";
     SendMessageW(frame_, WM_CLOSE, 0, 0);
     EXPECT_EQ(ReadSetting(L"ToolBar", L"mode"), 2u);
+}
+
+TEST_F(FrameToolBar, TheSideToolBarStandsAtTheChosenSideOfTheSideBarAndKeepsIt) {
+    ASSERT_NE(Create(), nullptr);
+    SendMessageW(frame_, WM_COMMAND, IDM_SIDE_TOOLBAR, 0);
+    HWND side = Frame().sideToolBar;
+    ASSERT_NE(side, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(side), static_cast<int>(kSideToolBarId));
+    EXPECT_EQ(SendMessageW(side, TB_BUTTONCOUNT, 0, 0), kToolButtonCount);
+    SendMessageW(frame_, WM_COMMAND, IDM_SIDE_FOLDERS, 0);
+    ASSERT_TRUE(IsWindowVisible(Frame().sideBar));
+    auto leftOf = [&](HWND window) {
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        MapWindowPoints(HWND_DESKTOP, frame_, reinterpret_cast<POINT*>(&rect), 2);
+        return rect.left;
+    };
+    EXPECT_EQ(leftOf(side), 0);
+    EXPECT_GT(leftOf(Frame().sideBar), 0);
+    SendMessageW(frame_, WM_COMMAND, IDM_SIDE_TOOLBAR_LEFT, 0);
+    EXPECT_EQ(leftOf(Frame().sideBar), 0);
+    EXPECT_GT(leftOf(side), 0) << "right of the side bar";
+    SendMessageW(frame_, WM_COMMAND, IDM_HIDE_SIDE_TOOLBAR, 0);
+    EXPECT_FALSE(IsWindowVisible(side));
+    SendMessageW(frame_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(ReadRoot(L"SideToolBarVisible"), 0u);
+    EXPECT_EQ(ReadSetting(L"SideToolBar", L"Left"), 0u);
+}
+
+TEST_F(FrameToolBar, AnImageFileInTheIconFolderReplacesEveryImage) {
+    const std::wstring programDir = App().programDir;
+    App().programDir = root_ + L"\\";
+    std::filesystem::create_directories(root_ + L"\\icon");
+    ASSERT_TRUE(WriteBmp(root_ + L"\\icon\\tb.bmp", 29 * 16, 16, RGB(0, 128, 0)));
+    HWND frame = Create();
+    App().programDir = programDir;
+    ASSERT_NE(frame, nullptr);
+    HWND bar = Frame().toolBar;
+    auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(bar, TB_GETIMAGELIST, 0, 0));
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(images), 29);
+    EXPECT_EQ(SendMessageW(bar, TB_GETDISABLEDIMAGELIST, 0, 0), 0) << "without tb_d.bmp the control draws them";
+    TBBUTTONINFOW info{sizeof(info), TBIF_IMAGE};
+    SendMessageW(bar, TB_GETBUTTONINFOW, IDM_GO_UP, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.iImage, 2) << "the third button takes the third image, whatever its code";
+    SendMessageW(bar, TB_GETBUTTONINFOW, IDM_HELP, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.iImage, 29);
 }
 
 }  // namespace
