@@ -68,7 +68,12 @@ int TextModeOf(HWND toolbar) {
     return (SendMessageW(toolbar, TB_GETSTYLE, 0, 0) & TBSTYLE_LIST) ? 1 : 2;
 }
 
+DWORD ExtendedStyleFor(int mode) {
+    return TBSTYLE_EX_DRAWDDARROWS | (mode == 2 ? 0 : TBSTYLE_EX_MIXEDBUTTONS);
+}
+
 void ApplyTextMode(HWND toolbar, int mode) {
+    SendMessageW(toolbar, TB_SETEXTENDEDSTYLE, 0, ExtendedStyleFor(mode));
     DWORD style = static_cast<DWORD>(SendMessageW(toolbar, TB_GETSTYLE, 0, 0)) & ~TBSTYLE_LIST;
     if (mode == 1) style |= TBSTYLE_LIST;
     SendMessageW(toolbar, TB_SETSTYLE, 0, style);

@@ -21,6 +21,10 @@ inline constexpr BoolSetting Left{L"Left", true};
 int ReadTextMode(HKEY toolBarKey);
 // The text mode the bar shows now, from its rows of text and its list style.
 int TextModeOf(HWND toolbar);
+// The bar's extended style in `mode`. Mixed buttons mean something only with
+// the list style of mode 1; Wine's control would keep them in mode 2 too and
+// show no names but the show-text buttons'.
+DWORD ExtendedStyleFor(int mode);
 // Shows the bar in `mode` and fits its band to the new button height.
 void ApplyTextMode(HWND toolbar, int mode);
 

@@ -113,6 +113,10 @@ void FillButtons(BarState& bar, int firstName) {
         button = TBBUTTON{};
         button.idCommand = table[i].command;
         button.fsState = TBSTATE_ENABLED;
+        // A column keeps each button on a row of its own. Left to wrap by
+        // itself, or given a separator, Wine's control lays buttons of the
+        // column over each other: the column's separators stay hidden.
+        if (IsSide(bar)) button.fsState |= table[i].kind == ButtonKind::Separator ? TBSTATE_HIDDEN : TBSTATE_WRAP;
         button.fsStyle = StyleOf(table[i].kind);
         button.iString = table[i].nameIndex < 0 ? -1 : firstName + table[i].nameIndex;
     }
@@ -194,7 +198,7 @@ HWND CreateToolBar(ToolBarKind kind, HWND parent) {
     // The resource's first character separates the names.
     const int firstName = static_cast<int>(
         SendMessageW(window, TB_ADDSTRINGW, reinterpret_cast<WPARAM>(Instance()), IDS_TOOLBUTTON_NAMES));
-    SendMessageW(window, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS);
+    SendMessageW(window, TB_SETEXTENDEDSTYLE, 0, ExtendedStyleFor(mode));
     SendMessageW(window, TB_SETMAXTEXTROWS, mode == 0 ? 0 : 1, 0);
     FillButtons(bar, firstName < 0 ? 0 : firstName);
     if (!UseImageFiles(bar, small ? kSmallImageSide : kLargeImageSide)) UseBuiltInImages(bar, small);
