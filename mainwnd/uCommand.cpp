@@ -173,12 +173,6 @@ void ToggleTreeHidden() {
     SettingsWriteBool(key.get(), L"ShowHidden", !SettingsReadBool(key.get(), L"ShowHidden", false));
 }
 
-void ToggleWindow(HWND window) {
-    if (!window) return;
-    ShowWindow(window, IsWindowVisible(window) ? SW_HIDE : SW_SHOW);
-    Relayout();
-}
-
 void ToggleChildMaximized() {
     HWND client = FrameLink().mdiClient;
     BOOL maximized = FALSE;
@@ -200,7 +194,6 @@ bool RunTableCommand(HWND frame, WORD command) {
     case IDM_STATUS_BAR: ToggleStatusBar(frame); return true;
     case IDM_LOCK_TOOLBARS: ToggleBandLock(Frame().rebar); return true;
     case IDM_ADDRESS_BAR: ToggleAddressBar(); return true;
-    case IDM_SIDE_TOOLBAR: ToggleWindow(Frame().sideToolBar); return true;
     case IDM_NEXT_TAB: NextTab(true); return true;
     case IDM_PREVIOUS_TAB: NextTab(false); return true;
     case IDM_CLOSE: CloseTab(-1); return true;
@@ -318,6 +311,8 @@ bool OnFrameCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
         return true;
     }
 
+    // A toolbar button is aimed at nothing: it acts where a menu item would.
+    if (control && (control == Frame().toolBar || control == Frame().sideToolBar)) control = nullptr;
     if (control && control == Frame().linkBar) {
         if (Routing().linkBarCommand) Routing().linkBarCommand(wParam);
         return true;

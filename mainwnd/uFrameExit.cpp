@@ -6,6 +6,7 @@
 #include "app/uReg.h"
 #include "bars/wAddressBar.h"
 #include "bars/wCoolBar.h"
+#include "bars/wToolBar.h"
 #include "folderview/uFolderViewSettings.h"
 #include "mainwnd/uSidePanes.h"
 #include "mdi/uStartupTabs.h"
@@ -68,6 +69,7 @@ bool RunExitSequence(bool forced) {
     }
     SaveSidePanes();
     SaveOpenTabs(root.get());
+    SaveToolBars();
     SaveCoolBar(Frame().rebar);
     SaveAddressBar();
     StopDdeServer();

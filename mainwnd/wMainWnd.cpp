@@ -4,6 +4,7 @@
 #include "app/uMessageLoop.h"
 #include "app/uReg.h"
 #include "bars/wCoolBar.h"
+#include "bars/wToolBar.h"
 #include "favgroup/uFavoriteGroup.h"
 #include "mainwnd/uCommand.h"
 #include "mainwnd/uSidePanes.h"
@@ -88,7 +89,7 @@ void LayoutFrame(HWND frame, WPARAM sizeKind, int width, int height) {
     const int gap = sideBarVisible ? 1 : 0;
     int x = 0;
 
-    if (sideToolBarVisible && state.sideToolBarLeft) {
+    if (sideToolBarVisible && SideToolBarOnLeft()) {
         const int toolWidth = WidestButtonWidth(state.sideToolBar);
         MoveWindow(state.sideToolBar, 0, top, toolWidth, columnHeight, TRUE);
         x = toolWidth + gap;
@@ -100,7 +101,7 @@ void LayoutFrame(HWND frame, WPARAM sizeKind, int width, int height) {
         MoveWindow(state.sideBar, x, top, sideWidth, columnHeight, TRUE);
         x += sideWidth;
     }
-    if (sideToolBarVisible && !state.sideToolBarLeft) {
+    if (sideToolBarVisible && !SideToolBarOnLeft()) {
         const int toolWidth = WidestButtonWidth(state.sideToolBar);
         MoveWindow(state.sideToolBar, x + gap, top, toolWidth, columnHeight, TRUE);
         x += toolWidth + gap;
@@ -116,7 +117,7 @@ void PaintSeparator(HWND frame) {
     const FrameState& state = Frame();
     if (HasVisibleStyle(state.sideToolBar) && HasVisibleStyle(state.sideBar)) {
         const RECT tool = WindowRectInFrame(frame, state.sideToolBar);
-        const int x = state.sideToolBarLeft ? tool.right : tool.left - 1;
+        const int x = SideToolBarOnLeft() ? tool.right : tool.left - 1;
         RECT line{x, tool.top, x + 1, tool.bottom};
         FillRect(dc, &line, GetSysColorBrush(COLOR_BTNSHADOW));
     }
@@ -148,6 +149,9 @@ void CreateBarsAndPanes(HWND frame, HINSTANCE instance) {
     CreateSidePanes(frame, instance);
     UniqueRegKey root;
     SettingsOpen(SettingsArea::Root, root);
+    RegisterToolBarCommands();
+    if (ReadBarVisible(root.get(), RootSettings::ToolBarVisible)) CreateFrameToolBar();
+    if (ReadBarVisible(root.get(), RootSettings::SideToolBarVisible)) CreateFrameSideToolBar();
     if (ReadBarVisible(root.get(), RootSettings::AddressBarVisible)) CreateFrameAddressBar();
     if (ReadBarVisible(root.get(), RootSettings::StatusBarVisible)) CreateStatusBar(frame);
 }
@@ -207,9 +211,15 @@ void OnSysCommand(HWND frame, WPARAM command, LPARAM lParam) {
 }
 
 // A rebar that grows or shrinks (a band wrapped to a new row) moves
-// everything below it.
-void OnNotify(const NMHDR& header) {
-    if (header.idFrom == kRebarId && OnCoolBarNotify(header)) Relayout();
+// everything below it. The toolbars' notifications come here too, the
+// standard one's through the rebar; true when `result` is the answer.
+bool OnNotify(const NMHDR& header, LRESULT& result) {
+    if (header.idFrom == kRebarId) {
+        if (OnCoolBarNotify(header)) Relayout();
+        return false;
+    }
+    if (header.idFrom == kToolBarId || header.idFrom == kSideToolBarId) return ToolBarNotify(header, result);
+    return false;
 }
 
 // A right click on the rebar or a band's own background (which passes it on)
@@ -313,9 +323,11 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
     case WM_COMMAND:
         if (OnFrameCommand(frame, wParam, lParam)) return 0;
         break;
-    case WM_NOTIFY:
-        OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        if (OnNotify(*reinterpret_cast<NMHDR*>(lParam), result)) return result;
         break;
+    }
     case WM_CONTEXTMENU:
         if (OnContextMenu(reinterpret_cast<HWND>(wParam), lParam)) return 0;
         break;

@@ -68,7 +68,6 @@ struct FrameState {
     HIMAGELIST largeImages = nullptr;
     HIMAGELIST smallImages = nullptr;
     HWND rememberedFocus = nullptr;
-    bool sideToolBarLeft = true;
     // The profile's bar visibility values were written by a build with bars.
     bool barVisibilityTrusted = false;
     // The frame is hidden and its icon stands in the notification area.
@@ -96,6 +95,14 @@ bool RunExitSequence(bool forced);
 // The address bar in the rebar's band: made, or its band shown or hidden (command 5010).
 void CreateFrameAddressBar();
 void ToggleAddressBar();
+// The standard toolbar in its band (command 5009) and the side toolbar at the
+// frame's edge (command 5178), made when first shown; the commands of both
+// bars' menus are registered once with the frame's router.
+void CreateFrameToolBar();
+void ToggleToolBar();
+void CreateFrameSideToolBar();
+void ToggleSideToolBar();
+void RegisterToolBarCommands();
 
 // Registers the frame's class and the child windows' class.
 void RegisterFrameClasses(HINSTANCE instance);

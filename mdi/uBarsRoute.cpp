@@ -51,6 +51,11 @@ void RouteUpdateHistoryButtons(bool canGoBack, bool canGoForward) {
     }
 }
 
+void RouteCheckLockButton(bool locked) {
+    for (HWND bar : {Bar(RouteBar::ToolBar), Bar(RouteBar::SideToolBar)})
+        if (bar) SendMessageW(bar, TB_CHECKBUTTON, IDM_NAVIGATE_LOCK, MAKELPARAM(locked ? TRUE : FALSE, 0));
+}
+
 HWND RouteFocusedBar() {
     HWND focus = GetFocus();
     for (HWND bar : {Bar(RouteBar::FolderTree), Bar(RouteBar::AddressBar), Bar(RouteBar::FavoriteTree)})

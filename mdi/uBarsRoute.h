@@ -31,6 +31,9 @@ void RouteShowInAddressBar(PCIDLIST_ABSOLUTE folder);
 void RouteShowTextInAddressBar(int iconIndex, const wchar_t* text);
 // Enables the back (5150) and forward (5151) buttons on both toolbars.
 void RouteUpdateHistoryButtons(bool canGoBack, bool canGoForward);
+// Shows the navigate lock button (5152) pressed on both toolbars while the
+// active tab is locked.
+void RouteCheckLockButton(bool locked);
 // The focused window when it lies in the folder tree, the address bar or the
 // favorites tree, else null: a navigation started there gives the focus back.
 HWND RouteFocusedBar();

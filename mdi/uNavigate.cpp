@@ -159,6 +159,7 @@ HWND ShowSearchResults(bool newWindow) {
 }
 
 void RefreshHistoryButtons() {
-    if (TMDIChildView* active = ActiveChildView())
-        RouteUpdateHistoryButtons(active->BackList.Count() > 0, active->ForwardList.Count() > 0);
+    const TMDIChildView* active = ActiveChildView();
+    RouteUpdateHistoryButtons(active && active->BackList.Count() > 0, active && active->ForwardList.Count() > 0);
+    RouteCheckLockButton(active && active->NavigateLock);
 }

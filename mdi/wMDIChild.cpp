@@ -246,7 +246,13 @@ LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         }
         break;
     case WM_MDIACTIVATE:
-        if (reinterpret_cast<HWND>(lParam) == hwnd) OnActivated(hwnd);
+        if (reinterpret_cast<HWND>(lParam) == hwnd) {
+            OnActivated(hwnd);
+        } else if (!lParam) {
+            // The last child goes: nothing is left to step back in or to lock.
+            RouteUpdateHistoryButtons(false, false);
+            RouteCheckLockButton(false);
+        }
         break;
     case WM_DRAWCLIPBOARD:
     case WM_CHANGECBCHAIN:
@@ -323,6 +329,7 @@ void SetContentKind(TMDIChildView& view, BYTE kind, bool push) {
 void SetNavigateLock(TMDIChildView& view, bool locked) {
     view.NavigateLock = locked;
     SetTabLock(view.Window, locked);
+    if (view.Window == ActiveChild()) RefreshHistoryButtons();
 }
 
 void ApplySearchAppearance(TMDIChildView& view) {

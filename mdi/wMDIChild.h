@@ -124,7 +124,8 @@ void SetNavigateLock(TMDIChildView& view, bool locked);
 // navigate-locked child gets a new one instead).
 HWND ShowSearchResults(bool newWindow);
 bool InNavigate();
-// Enables back and forward on the toolbars from the active child's history.
+// Enables back and forward on the toolbars from the active child's history,
+// and shows its navigate lock; without an active child both are disabled.
 void RefreshHistoryButtons();
 
 // Accessors: each takes a child window, or the MDI client's active child when

@@ -28,6 +28,7 @@
 #define IDM_STATUS_BAR 5013
 #define IDM_SIDE_FOLDERS 5014
 #define IDM_SIDE_FAVORITES 5015
+#define IDM_SORT_MENU_BUTTON 5018
 #define IDM_NEXT_TAB 5027
 #define IDM_PREVIOUS_TAB 5028
 #define IDM_CLOSE_RIGHT 5029
@@ -39,6 +40,7 @@
 #define IDM_CUSTOMIZE_TOOLBAR 5041
 #define IDM_SIDE_SEARCH 5042
 #define IDM_HELP 5047
+#define IDM_VIEW_MENU_BUTTON 5048
 #define IDM_ADD_FAVORITE 5049
 #define IDM_ADD_LINK 5050
 #define IDM_VIEW_LARGE 5058
@@ -107,6 +109,9 @@
 #define IDM_NAVIGATE_LOCK 5152
 #define IDM_SIDE_MENU 5171
 #define IDM_SEARCH_BAR 5172
+#define IDM_HIDE_SIDE_TOOLBAR 5175
+#define IDM_CUSTOMIZE_SIDE_TOOLBAR 5176
+#define IDM_SIDE_TOOLBAR_LEFT 5177
 #define IDM_SIDE_TOOLBAR 5178
 #define IDM_STOP_SEARCH 5179
 
@@ -204,3 +209,10 @@
 #define IDC_GROUP_DELETE 7180
 #define IDC_GROUP_LIST 7247
 #define IDC_GROUP_NEW_NAME 7254
+
+// Toolbars: the button names (one string, "|" before each name), and the
+// text-and-icon page DLG_TEXTICONOPTIONS (a named resource) of the
+// customise dialog with its two choices.
+#define IDS_TOOLBUTTON_NAMES 7219
+#define IDC_TEXT_OPTIONS 7217
+#define IDC_ICON_OPTIONS 7218

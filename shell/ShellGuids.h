@@ -73,3 +73,10 @@ inline constexpr DWORD kStorageAttributes = 13;
 inline constexpr DWORD kStorageDateModified = 14;
 inline constexpr DWORD kStorageDateCreated = 15;
 inline constexpr DWORD kStorageDateAccessed = 16;
+
+// The toolbar's TBN_INITCUSTOMIZE carries the customise dialog; MinGW-w64's
+// commctrl.h lacks the structure.
+struct NMTBCUSTOMIZEDLG {
+    NMHDR hdr;
+    HWND hDlg;
+};

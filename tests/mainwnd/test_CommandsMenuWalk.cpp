@@ -103,9 +103,10 @@ protected:
             PumpPending();
             ++sent;
             ASSERT_TRUE(IsWindow(frame_)) << "command " << id;
-            // The folder browser of 5118 is that command's own dialog.
+            // The folder browser of 5118 and the toolbar's customise dialog of
+            // 5041 are those commands' own dialogs, captioned by the platform.
             for (const std::wstring& title : watcher.Take()) {
-                if (id == IDM_NEW_FROM_TREE) continue;
+                if (id == IDM_NEW_FROM_TREE || id == IDM_CUSTOMIZE_TOOLBAR) continue;
                 auto it = expected.find(id);
                 EXPECT_EQ(it == expected.end() ? std::wstring(L"(no dialog)") : it->second, title)
                     << "command " << id;

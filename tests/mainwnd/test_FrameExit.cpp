@@ -71,7 +71,8 @@ TEST_F(FrameExit, VisibleBarsAreWrittenAsShown) {
     EXPECT_EQ(ReadRoot(L"StatusBarVisible"), 1u);
     EXPECT_EQ(ReadRoot(L"SideBaseVisible"), 2u) << "the favorites page";
     EXPECT_EQ(ReadRoot(L"SideBaseWidth"), 177u);
-    EXPECT_FALSE(ReadRoot(L"ToolBarVisible").has_value()) << "no tool bar, nothing written";
+    EXPECT_EQ(ReadRoot(L"ToolBarVisible"), 1u);
+    EXPECT_FALSE(ReadRoot(L"LinkBarVisible").has_value()) << "no link bar, nothing written";
 }
 
 TEST_F(FrameExit, TheCloseHistoryCountKeepsOnlyItsLow16Bits) {

@@ -4,6 +4,7 @@
 
 #include "tests/mainwnd/FrameFixture.h"
 
+#include "bars/wToolBar.h"
 #include "mdi/wMDITab.h"
 #include "res/resource.h"
 
@@ -42,6 +43,7 @@ protected:
     void SetUp() override {
         WriteRoot(BarVisibilitySaved.name, 1);
         WriteRoot(L"StatusBarVisible", 0);
+        WriteRoot(L"ToolBarVisible", 0);
         ASSERT_NE(CreateFrame(), nullptr);
         SetWindowPos(frame_, nullptr, 0, 0, 800, 600, SWP_NOZORDER | SWP_NOMOVE);
         ASSERT_NE(FrameLink().mdiClient, nullptr);
@@ -142,7 +144,7 @@ TEST_F(FrameLayout, SideToolbarOnTheLeftThenTheSideBarThenTheClient) {
     HWND toolbar = MakeToolbar(frame_, 40);
     Frame().sideBar = side;
     Frame().sideToolBar = toolbar;
-    Frame().sideToolBarLeft = true;
+    SetSideToolBarOnLeft(true);
     Relayout();
 
     RECT button{};
@@ -169,7 +171,7 @@ TEST_F(FrameLayout, SideToolbarOnTheRightStandsBetweenSideBarAndClient) {
     HWND toolbar = MakeToolbar(frame_, 40);
     Frame().sideBar = side;
     Frame().sideToolBar = toolbar;
-    Frame().sideToolBarLeft = false;
+    SetSideToolBarOnLeft(false);
     Relayout();
 
     RECT button{};
@@ -185,7 +187,7 @@ TEST_F(FrameLayout, SideToolbarOnTheRightStandsBetweenSideBarAndClient) {
 TEST_F(FrameLayout, SideToolbarAloneNeedsNoSeparatingPixel) {
     HWND toolbar = MakeToolbar(frame_, 40);
     Frame().sideToolBar = toolbar;
-    Frame().sideToolBarLeft = true;
+    SetSideToolBarOnLeft(true);
     Relayout();
     RECT button{};
     SendMessageW(toolbar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
