@@ -104,6 +104,6 @@ void TFolderView::StartDrag() {
         !data)
         return;
     SelfDrag = true;
-    StartDrag(ListView, data.get());
+    ::StartDrag(ListView, data.get());
     SelfDrag = false;
 }
