@@ -344,7 +344,11 @@ public:
         HWND owner = info->hwnd ? info->hwnd : FrameLink().window;
         const std::string verb = VerbOf(*info);
         if (const HRESULT ours = InvokeOwn(verb, owner); ours != S_FALSE) return ours;
-        return shell_ ? shell_->InvokeCommand(info) : E_FAIL;
+        const HRESULT hr = shell_ ? shell_->InvokeCommand(info) : E_FAIL;
+        // The platform's delete puts the items in the recycle bin but keeps no
+        // undo of it; Shift asks for a deletion for good, which has none.
+        if (lstrcmpiA(verb.c_str(), "delete") == 0 && !(info->fMask & CMIC_MASK_SHIFT_DOWN)) RecordDeleted();
+        return hr;
     }
     STDMETHODIMP GetCommandString(UINT_PTR command, UINT type, UINT* reserved, CHAR* name, UINT size) override {
         if (command == renameOffset_ && renameOffset_ != kNoOffset) {
@@ -389,6 +393,13 @@ private:
             return {};
         verb[sizeof(verb) - 1] = '\0';
         return verb;
+    }
+
+    void RecordDeleted() const {
+        UndoRecord record{UndoKind::Delete, {}};
+        for (const std::wstring& path : paths_)
+            if (!PathExists(path)) record.paths.emplace_back(path, std::wstring());
+        RecordUndo(std::move(record));
     }
 
     // S_FALSE: not one of ours.
