@@ -65,6 +65,14 @@ bool Expanded(HWND tree, HTREEITEM item) {
     return (TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
 }
 
+// The child `name` of `parent`, on screen to be pointed at.
+HTREEITEM ShownChild(HWND tree, HTREEITEM parent, const std::wstring& name) {
+    TreeView_Expand(tree, parent, TVE_EXPAND);
+    HTREEITEM child = ChildNamed(tree, parent, name);
+    if (child) TreeView_EnsureVisible(tree, child);
+    return child;
+}
+
 UINT g_dropMenuItems = 0;
 UINT CancelDropMenu(HMENU menu, int, int, HWND) {
     g_dropMenuItems = static_cast<UINT>(GetMenuItemCount(menu));
@@ -293,8 +301,7 @@ TEST_F(FolderTree, ANodeHoveredByADragOpensAfterTheDelayAndTakesTheDrop) {
     const std::wstring file = root_ + L"\\from\\a & 日本.txt";
     CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
     ShowFolderPane();
-    HTREEITEM root = ExpandedRoot();
-    HTREEITEM node = ChildNamed(tree_, root, L"target");
+    HTREEITEM node = ShownChild(tree_, ExpandedRoot(), L"target");
     ASSERT_NE(node, nullptr);
     IDropTarget* drop = FolderTreeDropTarget();
     ASSERT_NE(drop, nullptr);
@@ -342,7 +349,7 @@ TEST_F(FolderTree, ARightButtonDropOnANodeAsksWhatToDo) {
     const std::wstring file = root_ + L"\\a.txt";
     CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
     ShowFolderPane();
-    HTREEITEM node = ChildNamed(tree_, ExpandedRoot(), L"target");
+    HTREEITEM node = ShownChild(tree_, ExpandedRoot(), L"target");
     auto data = ComPtr<IDataObject>::attach(new TFileDataObject({file}));
     IDropTarget* drop = FolderTreeDropTarget();
     const POINTL point = ScreenCenterOf(tree_, node);
