@@ -67,7 +67,6 @@ bool Expanded(HWND tree, HTREEITEM item) {
 
 // The child `name` of `parent`, on screen to be pointed at.
 HTREEITEM ShownChild(HWND tree, HTREEITEM parent, const std::wstring& name) {
-    TreeView_Expand(tree, parent, TVE_EXPAND);
     HTREEITEM child = ChildNamed(tree, parent, name);
     if (child) TreeView_EnsureVisible(tree, child);
     return child;
@@ -154,6 +153,7 @@ TEST_F(FolderTree, ALevelListsOnlyFoldersSortedAndItsChildrenWaitUntilOpened) {
     EXPECT_EQ(TreeView_GetChild(tree_, cc), nullptr) << "listed only when opened";
     Expand(cc);
     EXPECT_EQ(ChildTexts(tree_, cc), std::vector<std::wstring>{L"deeper"});
+    EXPECT_TRUE(Expanded(tree_, cc)) << "open once its children came";
 }
 
 TEST_F(FolderTree, ALongLevelFillsInStepsWhileTheWindowAnswers) {
