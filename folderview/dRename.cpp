@@ -2,6 +2,7 @@
 // into base and extension, the rename itself left to SHFileOperationW so that
 // it can be undone.
 
+#include "folderview/dRename.h"
 #include "folderview/wFolderView.h"
 
 #include "app/Handles.h"
@@ -127,6 +128,18 @@ INT_PTR CALLBACK RenameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 }  // namespace
 
+bool ExtendedRenamePath(HWND owner, const std::wstring& path) {
+    RenameDialogState state;
+    const size_t slash = path.find_last_of(L'\\');
+    state.folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+    state.name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    state.directory = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), L"IDD_RENAME", owner, RenameDialogProc,
+                                           reinterpret_cast<LPARAM>(&state));
+    return result != IDC_RENAME_ABORT_ALL && result != -1;
+}
+
 void TFolderView::ExtendedRename() {
     // The dialogs rename items under the list, so every path is taken first.
     std::vector<std::wstring> paths;
@@ -134,15 +147,6 @@ void TFolderView::ExtendedRename() {
         UniqueAbsolutePidl absolute(PIDLAppend(AbsoluteIDList, ItemIDList(index)));
         if (absolute) paths.push_back(PIDLPathOrName(absolute.get()));
     }
-    for (const std::wstring& path : paths) {
-        RenameDialogState state;
-        const size_t slash = path.find_last_of(L'\\');
-        state.folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-        state.name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-        const DWORD attributes = GetFileAttributesW(path.c_str());
-        state.directory = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-        const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), L"IDD_RENAME", ListView, RenameDialogProc,
-                                               reinterpret_cast<LPARAM>(&state));
-        if (result == IDC_RENAME_ABORT_ALL || result == -1) return;
-    }
+    for (const std::wstring& path : paths)
+        if (!ExtendedRenamePath(ListView, path)) return;
 }

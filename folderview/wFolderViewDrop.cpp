@@ -104,7 +104,6 @@ void TFolderView::StartDrag() {
         !data)
         return;
     SelfDrag = true;
-    DWORD effect = DROPEFFECT_NONE;
-    SHDoDragDrop(ListView, data.get(), nullptr, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
+    ::StartDrag(ListView, data.get());
     SelfDrag = false;
 }

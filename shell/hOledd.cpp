@@ -1,5 +1,23 @@
 #include "shell/hOledd.h"
 
+#include <shlobj.h>
+
+DragLoop& DragLoopHook() {
+    static DragLoop loop = nullptr;
+    return loop;
+}
+
+// The shell supplies the drop source, and with it the cursors and the
+// rules that cancel (Escape, both buttons) or drop (the button released).
+DWORD StartDrag(HWND source, IDataObject* data) {
+    if (!data) return DROPEFFECT_NONE;
+    constexpr DWORD allowed = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    DWORD effect = DROPEFFECT_NONE;
+    const DragLoop loop = DragLoopHook();
+    const HRESULT hr = loop ? loop(source, data, allowed, &effect) : SHDoDragDrop(source, data, nullptr, allowed, &effect);
+    return hr == DRAGDROP_S_DROP ? effect : DROPEFFECT_NONE;
+}
+
 HRESULT TForwardingDropTarget::DragEnter(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) {
     data_ = ComPtr<IDataObject>(data);
     rightButton_ = (keys & MK_RBUTTON) != 0;
@@ -64,4 +82,74 @@ HRESULT TForwardingDropTarget::Drop(IDataObject* data, DWORD keys, POINTL point,
     const HRESULT hr = target->Drop(dropped.get(), buttonKeys, point, &result);
     if (effect) *effect = result;
     return hr;
+}
+
+HRESULT THoverDropTarget::DragEnter(IDataObject* data, DWORD keys, POINTL, DWORD*) {
+    data_ = ComPtr<IDataObject>(data);
+    keys_ = keys;
+    button_ = keys & (MK_LBUTTON | MK_RBUTTON);
+    target_.reset();
+    hovered_ = 0;
+    hoverStart_ = 0;
+    effect_ = DROPEFFECT_NONE;
+    return S_OK;
+}
+
+HRESULT THoverDropTarget::DragOver(DWORD keys, POINTL point, DWORD* effect) {
+    const UINT_PTR object = HitTest(POINT{point.x, point.y});
+    const DWORD allowed = effect ? *effect : DROPEFFECT_NONE;
+    if (object == hovered_) {
+        DWORD delay = 0;
+        if (object && hoverStart_ && HoverDelay(delay) && GetTickCount() - hoverStart_ > delay) {
+            hoverStart_ = GetTickCount();
+            Expand(object);
+        }
+        // The target has its answer for these keys; only a change asks again.
+        if (target_ && keys != keys_) {
+            DWORD asked = allowed;
+            target_->DragOver(keys, point, &asked);
+            effect_ = asked;
+        }
+    } else {
+        hovered_ = object;
+        if (target_) target_->DragLeave();
+        hoverStart_ = object ? GetTickCount() : 0;
+        // A tick count of 0 means no timer; the next tick serves as well.
+        if (object && hoverStart_ == 0) hoverStart_ = 1;
+        target_.reset();
+        effect_ = DROPEFFECT_NONE;
+        Highlight(object);
+        if (object && data_ && (target_ = Resolve(object))) {
+            DWORD entered = allowed;
+            if (FAILED(target_->DragEnter(data_.get(), keys, point, &entered))) entered = DROPEFFECT_NONE;
+            effect_ = entered;
+        }
+    }
+    keys_ = keys;
+    if (effect) *effect = effect_;
+    return S_OK;
+}
+
+HRESULT THoverDropTarget::DragLeave() {
+    Highlight(0);
+    data_.reset();
+    if (target_) target_->DragLeave();
+    target_.reset();
+    hovered_ = 0;
+    return S_OK;
+}
+
+// The button is up when the drop comes, but a target asks what to do after
+// a right-button drag only when it sees that button in the key state.
+HRESULT THoverDropTarget::Drop(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) {
+    Highlight(0);
+    ComPtr<IDropTarget> target = std::move(target_);
+    ComPtr<IDataObject> dropped(data ? data : data_.get());
+    data_.reset();
+    hovered_ = 0;
+    if (!target) {
+        if (effect) *effect = DROPEFFECT_NONE;
+        return S_OK;
+    }
+    return target->Drop(dropped.get(), keys | button_, point, effect);
 }

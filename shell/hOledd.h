@@ -10,6 +10,13 @@
 #include <windows.h>
 #include <ole2.h>
 
+// The drag loop: the platform's (SHDoDragDrop) unless a test puts its own in.
+using DragLoop = HRESULT (*)(HWND source, IDataObject* data, DWORD allowed, DWORD* effect);
+DragLoop& DragLoopHook();
+// Drags `data` out of `source` with copying, moving and linking allowed; the
+// effect of the drop, none when it was cancelled.
+DWORD StartDrag(HWND source, IDataObject* data);
+
 class TForwardingDropTarget : public ComObject<IDropTarget> {
 public:
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) override;
@@ -31,4 +38,35 @@ protected:
 private:
     ComPtr<IDataObject> data_;
     bool rightButton_ = false;
+};
+
+// The pattern for trees: the object under the cursor keeps its drop target
+// while the cursor stays on it, and a node hovered long enough opens.
+class THoverDropTarget : public ComObject<IDropTarget> {
+public:
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) override;
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL point, DWORD* effect) override;
+    HRESULT STDMETHODCALLTYPE DragLeave() override;
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) override;
+
+protected:
+    // The object under the screen point; 0 for none.
+    virtual UINT_PTR HitTest(POINT screen) = 0;
+    // The drop target of `object`, or empty when nothing can be dropped there.
+    virtual ComPtr<IDropTarget> Resolve(UINT_PTR object) = 0;
+    // Marks `object` as where the drop would go; 0 removes the mark.
+    virtual void Highlight(UINT_PTR object) = 0;
+    // Opens `object`, hovered for longer than HoverDelay.
+    virtual void Expand(UINT_PTR object) = 0;
+    // Milliseconds of hover before Expand; false when hovering opens nothing.
+    virtual bool HoverDelay(DWORD& milliseconds) = 0;
+
+private:
+    ComPtr<IDataObject> data_;
+    ComPtr<IDropTarget> target_;
+    UINT_PTR hovered_ = 0;
+    DWORD hoverStart_ = 0;  // 0 while nothing is timed
+    DWORD keys_ = 0;
+    DWORD effect_ = DROPEFFECT_NONE;
+    DWORD button_ = 0;      // the button that carries the drag
 };

@@ -11,6 +11,7 @@
 #include "shell/uPathCompletion.h"
 #include "shell/uTaskScheduler.h"
 #include "shell/uThumbCache.h"
+#include "shell/uXdgTrash.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -242,6 +243,11 @@ ComPtr<IDropTarget> CreateBackgroundDropTarget(IShellFolder* folder, PCIDLIST_AB
         if ((target = FileDropTarget(folderList))) return target;
     if (folder && FAILED(folder->CreateViewObject(nullptr, IID_IDropTarget, target.putVoid()))) target.reset();
     return target;
+}
+
+bool RestoreDeletedItem(const std::wstring& path) {
+    if (PlatformCapabilities().shellUndo) return false;
+    return RestoreFromXdgTrash(path);
 }
 
 std::wstring ItemInfoTip(IShellFolder* folder, PCUITEMID_CHILD relative, DWORD flags) {

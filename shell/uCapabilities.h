@@ -131,6 +131,12 @@ ComPtr<IContextMenu> CreateBackgroundMenu(IShellFolder* folder, PCIDLIST_ABSOLUT
 ComPtr<IDropTarget> CreateItemDropTarget(PCIDLIST_ABSOLUTE item);
 ComPtr<IDropTarget> CreateBackgroundDropTarget(IShellFolder* folder, PCIDLIST_ABSOLUTE folderList);
 
+// Brings back `path`, deleted into the recycle bin, where the program keeps
+// its own undo (the platform's undo serves elsewhere): ours reads the
+// freedesktop trash that such a platform deletes into. False when the item is
+// not there or its place is taken.
+bool RestoreDeletedItem(const std::wstring& path);
+
 // The description of item `relative` of `folder` for a tip or the status
 // line (IQueryInfo::GetInfoTip with `flags`), or empty. Where the platform's
 // file-system folders describe nothing, a file-system item gets ours (its

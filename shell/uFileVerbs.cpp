@@ -4,6 +4,7 @@
 #include "app/Handles.h"
 #include "app/uFrameLink.h"
 #include "app/uPIDL.h"
+#include "shell/hDataObject.h"
 #include "shell/uContextMenuHost.h"
 #include "shell/uUndo.h"
 
@@ -22,7 +23,6 @@ constexpr wchar_t kRenameText[] = L"名前の変更(&M)";
 constexpr wchar_t kPasteFailed[] = L"貼り付けできませんでした。\n貼り付け先に書き込めるか確かめてください。";
 constexpr wchar_t kLinkFailed[] = L"ショートカットを作成できませんでした。";
 constexpr wchar_t kDropEffectFormat[] = L"Preferred DropEffect";
-constexpr wchar_t kShellIdListFormat[] = L"Shell IDList Array";
 constexpr int kMaxNameAttempts = 1000;
 constexpr UINT kDropMenuCancel = 100;
 
@@ -82,17 +82,6 @@ HGLOBAL GlobalCopy(const void* data, size_t bytes) {
     return block.release();
 }
 
-// The CF_HDROP block: a DROPFILES header, then the paths, each ended by a zero, and one zero more.
-HGLOBAL MakeHDrop(const std::vector<std::wstring>& paths) {
-    const std::wstring list = DoubleZeroList(paths);
-    std::vector<BYTE> bytes(sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
-    auto* header = reinterpret_cast<DROPFILES*>(bytes.data());
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    memcpy(bytes.data() + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
-    return GlobalCopy(bytes.data(), bytes.size());
-}
-
 // The shell's CIDA: the count, the offsets of the parent and of each item, then the lists.
 HGLOBAL MakeIdListArray(PCIDLIST_ABSOLUTE parent, const std::vector<UniqueChildPidl>& items) {
     const UINT count = static_cast<UINT>(items.size());
@@ -134,13 +123,13 @@ bool PutOnClipboard(HWND owner, PCIDLIST_ABSOLUTE parent, const std::vector<Uniq
                     const std::vector<std::wstring>& paths, DWORD effect) {
     ClipboardSession clipboard(owner);
     if (!clipboard.open() || !EmptyClipboard()) return false;
-    UniqueGlobal drop(MakeHDrop(paths));
+    UniqueGlobal drop(MakeFileDropBlock(paths));
     UniqueGlobal ids(MakeIdListArray(parent, items));
     UniqueGlobal preferred(GlobalCopy(&effect, sizeof(effect)));
     if (!drop || !ids || !preferred) return false;
     // The clipboard owns each block it takes.
     if (SetClipboardData(CF_HDROP, drop.get())) drop.release();
-    if (SetClipboardData(RegisterClipboardFormatW(kShellIdListFormat), ids.get())) ids.release();
+    if (SetClipboardData(ShellListFormat().cfFormat, ids.get())) ids.release();
     if (SetClipboardData(RegisterClipboardFormatW(kDropEffectFormat), preferred.get())) preferred.release();
     return true;
 }
@@ -355,7 +344,11 @@ public:
         HWND owner = info->hwnd ? info->hwnd : FrameLink().window;
         const std::string verb = VerbOf(*info);
         if (const HRESULT ours = InvokeOwn(verb, owner); ours != S_FALSE) return ours;
-        return shell_ ? shell_->InvokeCommand(info) : E_FAIL;
+        const HRESULT hr = shell_ ? shell_->InvokeCommand(info) : E_FAIL;
+        // The platform's delete puts the items in the recycle bin but keeps no
+        // undo of it; Shift asks for a deletion for good, which has none.
+        if (lstrcmpiA(verb.c_str(), "delete") == 0 && !(info->fMask & CMIC_MASK_SHIFT_DOWN)) RecordDeleted();
+        return hr;
     }
     STDMETHODIMP GetCommandString(UINT_PTR command, UINT type, UINT* reserved, CHAR* name, UINT size) override {
         if (command == renameOffset_ && renameOffset_ != kNoOffset) {
@@ -400,6 +393,13 @@ private:
             return {};
         verb[sizeof(verb) - 1] = '\0';
         return verb;
+    }
+
+    void RecordDeleted() const {
+        UndoRecord record{UndoKind::Delete, {}};
+        for (const std::wstring& path : paths_)
+            if (!PathExists(path)) record.paths.emplace_back(path, std::wstring());
+        RecordUndo(std::move(record));
     }
 
     // S_FALSE: not one of ours.

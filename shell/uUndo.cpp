@@ -129,6 +129,12 @@ void OwnUndo(HWND owner, const UndoRecord& record) {
             if (GetFileAttributesW(before.c_str()) == INVALID_FILE_ATTRIBUTES)
                 Operate(owner, FO_RENAME, after, before, kQuiet);
             break;
+        case UndoKind::Delete:
+            if (RestoreDeletedItem(before)) {
+                const bool folder = (GetFileAttributesW(before.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0;
+                SHChangeNotify(folder ? SHCNE_MKDIR : SHCNE_CREATE, SHCNF_PATHW | SHCNF_FLUSH, before.c_str(), nullptr);
+            }
+            break;
         case UndoKind::NewFolder:
             // Only while it is still empty: the user's files in it stay.
             if (RemoveDirectoryW(after.c_str()))

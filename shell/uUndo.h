@@ -11,10 +11,11 @@
 #include <utility>
 #include <vector>
 
-enum class UndoKind { Copy, Move, Rename, NewFolder };
+enum class UndoKind { Copy, Move, Rename, NewFolder, Delete };
 
 // One operation: for Copy the paths made (`second` of each pair), for Move and
-// Rename each path's old and new place, for NewFolder the folder made.
+// Rename each path's old and new place, for NewFolder the folder made, for
+// Delete the paths sent to the recycle bin (`first`).
 struct UndoRecord {
     UndoKind kind = UndoKind::Copy;
     std::vector<std::pair<std::wstring, std::wstring>> paths;

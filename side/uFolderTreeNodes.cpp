@@ -255,6 +255,10 @@ void OnLevelListed(ULONG request, std::vector<UniqueChildPidl>& items) {
         done = InsertWaiting(*fill, *node, state.fillStep);
     }
     if (done) DropFill(serial);
+    // The control leaves a level closed that had no children when it was
+    // asked to open; now that it has them, it opens as asked.
+    if (!(TreeView_GetItemState(state.tree, node->handle, TVIS_EXPANDED) & TVIS_EXPANDED))
+        TreeView_Expand(state.tree, node->handle, TVE_EXPAND);
     PostFillStep();
 }
 

@@ -60,6 +60,7 @@ struct FolderTreeState {
     bool fillStepPosted = false;
     // Timer 4006 runs: a keyboard selection waits to be opened.
     bool selectionPending = false;
+    ComPtr<IDropTarget> dropTarget;  // registered on the tree
 };
 
 FolderTreeState& TreeState();
@@ -129,3 +130,9 @@ void OnTreeChangeNotify(HANDLE notification, DWORD processId);
 void WatchNode(TTreeNode& node);
 void UnwatchNode(ULONG serial);
 void OnWatcherSignal(ULONG serial);
+
+// Drops onto nodes and the middle button, on the tree and off it again.
+void AttachTreeDragDrop();
+void DetachTreeDragDrop();
+// Drags the node's folder out as its parent folder's data object.
+void StartNodeDrag(TTreeNode* node);

@@ -4,6 +4,7 @@
 #include "app/uCommandRegistry.h"
 #include "app/uFrameLink.h"
 #include "app/uReg.h"
+#include "folderview/dRename.h"
 #include "input/uKeyAssign.h"
 #include "mdi/uBarsRoute.h"
 #include "mdi/wMDIChild.h"
@@ -37,6 +38,9 @@ void LoadSettings(FolderTreeSettings& settings) {
     settings.backGroundShift = static_cast<BYTE>(SettingsReadInt(k, L"BackGroundShift", 3));
     settings.showHidden = SettingsReadBool(k, L"ShowHidden", false);
     settings.middleClickOpenMethod = SettingsReadInt(k, L"MClickOpenMethod", 1);
+    UniqueRegKey tree;
+    SettingsOpen(SettingsArea::Tree, tree);
+    settings.dragTime = static_cast<DWORD>(SettingsReadInt(tree.get(), L"DragTime", 2000));
 }
 
 // Style belongs to the options dialog, which writes it itself.
@@ -173,6 +177,17 @@ void InvokeVerbOnSelection(int verb) {
     if (ComPtr<IContextMenu> menu = ItemContextMenu(absolute.get())) TContextMenu::InvokeVerb(menu.get(), verb);
 }
 
+// The node's folder under a name from the extended rename dialog; its
+// parent's level is listed again so that the node follows at once.
+void ExtendedRenameSelection() {
+    TTreeNode* node = SelectedNode();
+    if (!node || !node->parent) return;
+    UniqueAbsolutePidl absolute = NodeAbsolute(*node);
+    if (!absolute) return;
+    ExtendedRenamePath(TreeState().tree, PIDLPathOrName(absolute.get()));
+    RefreshNode(*node->parent);
+}
+
 void PressKey(UINT key) {
     HWND tree = TreeState().tree;
     SendMessageW(tree, WM_KEYDOWN, key, 0);
@@ -221,6 +236,8 @@ LRESULT OnNotify(const NMHDR& header) {
             UnwatchNode(node->serial);
         return 0;
     }
+    case TVN_BEGINDRAGW:
+    case TVN_BEGINRDRAGW: StartNodeDrag(NodeOf(reinterpret_cast<const NMTREEVIEWW&>(header).itemNew.hItem)); return 0;
     case TVN_SELCHANGEDW: OnSelectionChanged(reinterpret_cast<const NMTREEVIEWW&>(header)); return 0;
     case TVN_KEYDOWN: return OnKeyDown(reinterpret_cast<const NMTVKEYDOWN&>(header)) ? TRUE : FALSE;
     case NM_RETURN: return TRUE;
@@ -287,6 +304,7 @@ LRESULT OnCreate(HWND pane, const CREATESTRUCTW& create) {
     TreeView_SetImageList(state.tree, SystemImageListOfSide(SmallIconSide(DpiOf(pane))), TVSIL_NORMAL);
     SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, state.drivesPidl.put());
     InsertRoot();
+    AttachTreeDragDrop();
     RegisterTreeNotify();
     Routes().syncFolderTree = SyncFolderTree;
     SetCommandHandler(IDM_TREE_HIDDEN, IDM_TREE_HIDDEN, ToggleHidden);
@@ -300,6 +318,7 @@ void OnDestroy() {
     if (IShellTaskScheduler* scheduler = App().schedulers[0].get())
         scheduler->RemoveTasks(kTreeTaskOwner, ITSAT_DEFAULT_LPARAM, TRUE);
     DeregisterTreeNotify();
+    DetachTreeDragDrop();
     SaveSettings(state.settings);
     Routes().syncFolderTree = nullptr;
     SetCommandHandler(IDM_TREE_HIDDEN, IDM_TREE_HIDDEN, nullptr);
@@ -364,6 +383,8 @@ HWND CreateFolderTreePane(HWND sideBase, HINSTANCE instance) {
 
 HWND FolderTreeControl() { return TreeState().tree; }
 
+IDropTarget* FolderTreeDropTarget() { return TreeState().dropTarget.get(); }
+
 FolderTreeSettings& FolderTreeConfig() { return TreeState().settings; }
 
 bool FolderTreeShowsHidden() { return TreeState().settings.showHidden; }
@@ -389,6 +410,7 @@ bool FolderTreeCommand(WORD command) {
     case IDM_REFRESH:
         if (TTreeNode* node = SelectedNode()) RefreshNode(*node);
         return true;
+    case IDM_EXTENDED_RENAME: ExtendedRenameSelection(); return true;
     case IDM_CONTEXT_MENU: ContextMenuAtSelection(); return true;
     case IDM_LIST_TOP: PressKey(VK_HOME); return true;
     case IDM_LIST_BOTTOM: PressKey(VK_END); return true;

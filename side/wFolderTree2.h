@@ -28,12 +28,15 @@ struct FolderTreeSettings {
     BYTE backGroundShift = 3;
     bool showHidden = false;
     int middleClickOpenMethod = 1;
+    DWORD dragTime = 2000;  // Tree\DragTime: hover before a dragged-over node opens
 };
 
 // Made hidden inside the side bar, with its tree and the desktop's node.
 HWND CreateFolderTreePane(HWND sideBase, HINSTANCE instance);
 // The tree control of the pane.
 HWND FolderTreeControl();
+// The drop target registered on the tree, or null.
+IDropTarget* FolderTreeDropTarget();
 // The settings in effect while the pane exists.
 FolderTreeSettings& FolderTreeConfig();
 

@@ -5,8 +5,12 @@
 
 #include "FolderViewFixture.h"
 
+#include "folderview/uFolderViewSettings.h"
 #include "mdi/wMDITab.h"
+#include "shell/hOledd.h"
 #include "shell/uContextMenuHost.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -131,6 +135,72 @@ TEST_F(FolderViewDrop, ADropOnATabGoesIntoThatTabsFolder) {
               static_cast<DWORD>(DROPEFFECT_COPY));
     EXPECT_TRUE(Exists(root_ / L"tab\\a.txt"));
     EXPECT_EQ(TabBar().dropMark, -1);
+}
+
+// What a drag started from a view hands to the drag loop, seen from inside
+// the loop: the loop itself needs a real mouse.
+struct DragSeen {
+    TFolderView* view = nullptr;
+    int loops = 0;
+    DWORD allowed = 0;
+    std::vector<std::wstring> files;
+    bool offersShellList = false;
+    bool selfDrag = false;
+    DWORD ownBackground = DROPEFFECT_COPY;
+} g_drag;
+
+HRESULT RecordDrag(HWND, IDataObject* data, DWORD allowed, DWORD* effect) {
+    ++g_drag.loops;
+    g_drag.allowed = allowed;
+    g_drag.selfDrag = g_drag.view->SelfDrag;
+    FORMATETC drop{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (SUCCEEDED(data->GetData(&drop, &medium))) {
+        auto files = static_cast<HDROP>(medium.hGlobal);
+        for (UINT i = 0, count = DragQueryFileW(files, 0xFFFFFFFF, nullptr, 0); i < count; ++i) {
+            wchar_t path[MAX_PATH] = {};
+            DragQueryFileW(files, i, path, MAX_PATH);
+            g_drag.files.push_back(path);
+        }
+        ReleaseStgMedium(&medium);
+    }
+    FORMATETC list = {static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"Shell IDList Array")), nullptr,
+                      DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    g_drag.offersShellList = data->QueryGetData(&list) == S_OK;
+    // While the loop runs, the view is the drag's source.
+    g_drag.ownBackground = DragAndDrop(g_drag.view->DropTarget.get(), data, MK_LBUTTON, Background(g_drag.view->ListView));
+    *effect = DROPEFFECT_NONE;
+    return DRAGDROP_S_CANCEL;
+}
+
+TEST_F(FolderViewDrop, ADragOfTheSelectionHandsItsFilesToTheLoopAsTheViewsOwnDrag) {
+    ASSERT_TRUE(MakeFile(root_ / L"a.txt"));
+    ASSERT_TRUE(MakeFile(root_ / L"b 日本.txt"));
+    ASSERT_TRUE(MakeFile(root_ / L"left.txt"));
+    HWND child = Open(root_.path());
+    g_drag = DragSeen{View(child)};
+    Select(child, L"a.txt");
+    ListView_SetItemState(View(child)->ListView, IndexOf(child, L"b 日本.txt"), LVIS_SELECTED, LVIS_SELECTED);
+    const DragLoop saved = DragLoopHook();
+    DragLoopHook() = RecordDrag;
+    NMLISTVIEW begin{};
+    begin.hdr = {View(child)->ListView, kFolderViewListId, LVN_BEGINDRAG};
+    begin.iItem = IndexOf(child, L"a.txt");
+    SendMessageW(child, WM_NOTIFY, kFolderViewListId, reinterpret_cast<LPARAM>(&begin));
+    FolderViewConfig().AllowRDrag = false;
+    begin.hdr.code = LVN_BEGINRDRAG;
+    SendMessageW(child, WM_NOTIFY, kFolderViewListId, reinterpret_cast<LPARAM>(&begin));
+    DragLoopHook() = saved;
+
+    EXPECT_EQ(g_drag.loops, 1) << "a right-button drag waits for AllowRDrag";
+    EXPECT_EQ(g_drag.allowed, static_cast<DWORD>(DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK));
+    std::sort(g_drag.files.begin(), g_drag.files.end());
+    EXPECT_EQ(g_drag.files, (std::vector<std::wstring>{root_ / L"a.txt", root_ / L"b 日本.txt"}));
+    EXPECT_TRUE(g_drag.offersShellList);
+    EXPECT_TRUE(g_drag.selfDrag);
+    EXPECT_EQ(g_drag.ownBackground, static_cast<DWORD>(DROPEFFECT_NONE)) << "moved onto its own folder";
+    EXPECT_FALSE(View(child)->SelfDrag);
+    EXPECT_TRUE(Exists(root_ / L"a.txt"));
 }
 
 }  // namespace

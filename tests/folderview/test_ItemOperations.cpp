@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -188,11 +189,11 @@ TEST_F(ItemOperations, NewFolderIsMadeSelectedAndPutIntoRename) {
     EXPECT_TRUE(Exists(root_ / L"作った"));
 }
 
-TEST_F(ItemOperations, DeleteSendsTheSelectionAway) {
-    ASSERT_TRUE(MakeFile(root_ / L"gone.txt"));
+TEST_F(ItemOperations, DeleteSendsTheSelectionToTheRecycleBinAndUndoBringsItBack) {
+    ASSERT_TRUE(MakeFile(root_ / L"gone 日本%.txt", 10));
     ASSERT_TRUE(MakeFile(root_ / L"kept.txt"));
     HWND child = Open(root_.path());
-    SelectNames(View(child)->ListView, {L"gone.txt"});
+    SelectNames(View(child)->ListView, {L"gone 日本%.txt"});
     std::atomic<bool> done{false};
     // The shell asks first; whatever its dialog is called, its default button agrees.
     std::thread confirm([&] {
@@ -211,9 +212,13 @@ TEST_F(ItemOperations, DeleteSendsTheSelectionAway) {
     View(child)->ExecuteCommand(IDM_DELETE);
     done = true;
     confirm.join();
-    EXPECT_FALSE(Exists(root_ / L"gone.txt"));
+    EXPECT_FALSE(Exists(root_ / L"gone 日本%.txt"));
     EXPECT_TRUE(Exists(root_ / L"kept.txt"));
-    EXPECT_TRUE(WaitForNoName(child, L"gone.txt"));
+    EXPECT_TRUE(WaitForNoName(child, L"gone 日本%.txt"));
+    UndoLastOperation(frame_);
+    EXPECT_TRUE(Exists(root_ / L"gone 日本%.txt"));
+    EXPECT_EQ(std::filesystem::file_size(root_ / L"gone 日本%.txt"), 10u);
+    EXPECT_TRUE(WaitForName(child, L"gone 日本%.txt"));
 }
 
 TEST_F(ItemOperations, PropertiesOfAFileNameItAndItsSize) {

@@ -4,9 +4,13 @@
 #include "tests/side/SideFixture.h"
 
 #include "app/uFrameLink.h"
+#include "shell/hDataObject.h"
+#include "shell/hOledd.h"
 #include "shell/uContextMenuHost.h"
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -44,6 +48,60 @@ protected:
 
     ContextMenuTracker tracker_ = nullptr;
 };
+
+POINT CenterOf(HWND tree, HTREEITEM item) {
+    RECT rect{};
+    TreeView_GetItemRect(tree, item, &rect, TRUE);
+    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+POINTL ScreenCenterOf(HWND tree, HTREEITEM item) {
+    POINT point = CenterOf(tree, item);
+    ClientToScreen(tree, &point);
+    return POINTL{point.x, point.y};
+}
+
+bool Expanded(HWND tree, HTREEITEM item) {
+    return (TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+}
+
+// The child `name` of `parent`, on screen to be pointed at.
+HTREEITEM ShownChild(HWND tree, HTREEITEM parent, const std::wstring& name) {
+    HTREEITEM child = ChildNamed(tree, parent, name);
+    if (child) TreeView_EnsureVisible(tree, child);
+    return child;
+}
+
+UINT g_dropMenuItems = 0;
+UINT CancelDropMenu(HMENU menu, int, int, HWND) {
+    g_dropMenuItems = static_cast<UINT>(GetMenuItemCount(menu));
+    return 0;
+}
+
+// Runs a Linux program, outside Wine's file functions and its notifications.
+// Its process handle is not Wine's to give, so the caller waits for its effect.
+bool RunLinux(const std::wstring& program, const std::vector<std::wstring>& windowsPaths) {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    auto unixName =
+        reinterpret_cast<UnixName>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    if (!unixName) return false;
+    std::wstring command = L"Z:\\bin\\" + program;
+    for (const std::wstring& path : windowsPaths) {
+        char* name = unixName(path.c_str());
+        if (!name) return false;
+        wchar_t wide[MAX_PATH * 2] = {};
+        MultiByteToWideChar(CP_UTF8, 0, name, -1, wide, MAX_PATH * 2);
+        HeapFree(GetProcessHeap(), 0, name);
+        command += L" \"" + std::wstring(wide) + L"\"";
+    }
+    STARTUPINFOW startup{sizeof(startup)};
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    if (process.hThread) CloseHandle(process.hThread);
+    if (process.hProcess) CloseHandle(process.hProcess);
+    return true;
+}
 
 TEST_F(FolderTree, FollowsTheActiveTabMakingTheLevelsOnTheWayAndOpensNothing) {
     const std::wstring deep = MakeFolder(L"a\\b\\c");
@@ -95,6 +153,7 @@ TEST_F(FolderTree, ALevelListsOnlyFoldersSortedAndItsChildrenWaitUntilOpened) {
     EXPECT_EQ(TreeView_GetChild(tree_, cc), nullptr) << "listed only when opened";
     Expand(cc);
     EXPECT_EQ(ChildTexts(tree_, cc), std::vector<std::wstring>{L"deeper"});
+    EXPECT_TRUE(Expanded(tree_, cc)) << "open once its children came";
 }
 
 TEST_F(FolderTree, ALongLevelFillsInStepsWhileTheWindowAnswers) {
@@ -220,6 +279,175 @@ TEST_F(FolderTree, FoldersMadeRenamedMovedAndRemovedBehindItsBackFollowWithinSec
     EXPECT_TRUE(WaitUntil([&] { return ChildNamed(tree_, right, L"open") != nullptr; }, 10000));
     std::filesystem::remove_all(root_ + L"\\right");
     EXPECT_TRUE(WaitUntil([&] { return ChildTexts(tree_, root) == std::vector<std::wstring>{L"left", L"named"}; }, 10000));
+}
+
+TEST_F(FolderTree, FoldersMadeMovedAndRemovedByALinuxProcessFollow) {
+    MakeFolder(L"keep");
+    ShowFolderPane();
+    HTREEITEM root = ExpandedRoot();
+    ASSERT_TRUE(RunLinux(L"mkdir", {root_ + L"\\linux 日本"}));
+    EXPECT_TRUE(WaitUntil([&] { return ChildNamed(tree_, root, L"linux 日本") != nullptr; }, 10000));
+    ASSERT_TRUE(RunLinux(L"mv", {root_ + L"\\linux 日本", root_ + L"\\moved"}));
+    EXPECT_TRUE(WaitUntil([&] { return ChildTexts(tree_, root) == std::vector<std::wstring>{L"keep", L"moved"}; }, 10000));
+    ASSERT_TRUE(RunLinux(L"rmdir", {root_ + L"\\moved"}));
+    EXPECT_TRUE(WaitUntil([&] { return ChildTexts(tree_, root) == std::vector<std::wstring>{L"keep"}; }, 10000));
+}
+
+// The hover rules: the node under a drag is marked, asked again only when
+// the keys change, opened after the delay, and takes the drop into its folder.
+TEST_F(FolderTree, ANodeHoveredByADragOpensAfterTheDelayAndTakesTheDrop) {
+    MakeFolder(L"target\\inner");
+    ASSERT_TRUE(CreateDirectoryW((root_ + L"\\from").c_str(), nullptr));
+    const std::wstring file = root_ + L"\\from\\a & 日本.txt";
+    CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    ShowFolderPane();
+    HTREEITEM node = ShownChild(tree_, ExpandedRoot(), L"target");
+    ASSERT_NE(node, nullptr);
+    IDropTarget* drop = FolderTreeDropTarget();
+    ASSERT_NE(drop, nullptr);
+    FolderTreeConfig().dragTime = 600000;
+    auto data = ComPtr<IDataObject>::attach(new TFileDataObject({file}));
+    const POINTL point = ScreenCenterOf(tree_, node);
+    constexpr DWORD kAll = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+
+    DWORD effect = kAll;
+    ASSERT_EQ(drop->DragEnter(data.get(), MK_LBUTTON | MK_CONTROL, point, &effect), S_OK);
+    effect = kAll;
+    drop->DragOver(MK_LBUTTON | MK_CONTROL, point, &effect);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(TreeView_GetDropHilight(tree_), node);
+    effect = kAll;
+    drop->DragOver(MK_LBUTTON, point, &effect);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_MOVE)) << "Ctrl let go: asked again";
+    EXPECT_FALSE(Expanded(tree_, node)) << "before the delay";
+
+    FolderTreeConfig().dragTime = 0;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            DWORD over = kAll;
+            drop->DragOver(MK_LBUTTON | MK_CONTROL, point, &over);
+            return Expanded(tree_, node);
+        },
+        10000));
+    EXPECT_TRUE(WaitUntil([] { return !FolderTreeFilling(); }, 20000));
+    EXPECT_EQ(ChildTexts(tree_, node), std::vector<std::wstring>{L"inner"});
+
+    effect = kAll;
+    drop->DragOver(MK_LBUTTON | MK_CONTROL, ScreenCenterOf(tree_, node), &effect);
+    effect = kAll;
+    ASSERT_EQ(drop->Drop(data.get(), MK_CONTROL, ScreenCenterOf(tree_, node), &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_TRUE(std::filesystem::exists(root_ + L"\\target\\a & 日本.txt"));
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_EQ(TreeView_GetDropHilight(tree_), nullptr);
+}
+
+// The button is up when the drop comes; the target still learns that the
+// right one carried the drag, and asks what to do.
+TEST_F(FolderTree, ARightButtonDropOnANodeAsksWhatToDo) {
+    MakeFolder(L"target");
+    const std::wstring file = root_ + L"\\a.txt";
+    CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    ShowFolderPane();
+    HTREEITEM node = ShownChild(tree_, ExpandedRoot(), L"target");
+    auto data = ComPtr<IDataObject>::attach(new TFileDataObject({file}));
+    IDropTarget* drop = FolderTreeDropTarget();
+    const POINTL point = ScreenCenterOf(tree_, node);
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    drop->DragEnter(data.get(), MK_RBUTTON, point, &effect);
+    drop->DragOver(MK_RBUTTON, point, &effect);
+    ContextMenuTrackerHook() = CancelDropMenu;
+    g_dropMenuItems = 0;
+    drop->Drop(data.get(), 0, point, &effect);
+    EXPECT_GT(g_dropMenuItems, 0u);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << "cancelled";
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_FALSE(std::filesystem::exists(root_ + L"\\target\\a.txt"));
+}
+
+struct TreeDragSeen {
+    DWORD allowed = 0;
+    std::vector<std::wstring> files;
+} g_treeDrag;
+
+HRESULT RecordTreeDrag(HWND, IDataObject* data, DWORD allowed, DWORD* effect) {
+    g_treeDrag.allowed = allowed;
+    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (SUCCEEDED(data->GetData(&format, &medium))) {
+        wchar_t path[MAX_PATH] = {};
+        for (UINT i = 0, n = DragQueryFileW(static_cast<HDROP>(medium.hGlobal), 0xFFFFFFFF, nullptr, 0); i < n; ++i)
+            if (DragQueryFileW(static_cast<HDROP>(medium.hGlobal), i, path, MAX_PATH)) g_treeDrag.files.push_back(path);
+        ReleaseStgMedium(&medium);
+    }
+    *effect = DROPEFFECT_NONE;
+    return DRAGDROP_S_CANCEL;
+}
+
+TEST_F(FolderTree, DraggingANodeHandsItsFolderToTheDragLoop) {
+    MakeFolder(L"dragged");
+    ShowFolderPane();
+    HTREEITEM node = ChildNamed(tree_, ExpandedRoot(), L"dragged");
+    g_treeDrag = {};
+    const DragLoop saved = DragLoopHook();
+    DragLoopHook() = RecordTreeDrag;
+    NMTREEVIEWW begin{};
+    begin.hdr = {tree_, static_cast<UINT_PTR>(GetDlgCtrlID(tree_)), TVN_BEGINRDRAGW};
+    begin.itemNew.hItem = node;
+    SendMessageW(GetParent(tree_), WM_NOTIFY, begin.hdr.idFrom, reinterpret_cast<LPARAM>(&begin));
+    DragLoopHook() = saved;
+    EXPECT_EQ(g_treeDrag.allowed, static_cast<DWORD>(DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK));
+    EXPECT_EQ(g_treeDrag.files, std::vector<std::wstring>{root_ + L"\\dragged"});
+}
+
+TEST_F(FolderTree, TheMiddleButtonSelectsAndOpensTheNodeByItsOpenMethod) {
+    MakeFolder(L"a");
+    MakeFolder(L"b");
+    OpenTab(root_ + L"\\a");
+    ShowFolderPane();
+    HTREEITEM root = ExpandedRoot();
+    HTREEITEM b = ChildNamed(tree_, root, L"b");
+    const POINT at = CenterOf(tree_, b);
+    SendMessageW(tree_, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(at.x, at.y));
+    EXPECT_EQ(TreeView_GetSelection(tree_), b);
+    EXPECT_EQ(TabCount(), 1) << "pressing opens nothing";
+    SendMessageW(tree_, WM_MBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    PumpPending();
+    EXPECT_EQ(TabCount(), 2);
+    EXPECT_EQ(ActiveFolder(), root_ + L"\\b");
+
+    FolderTreeConfig().middleClickOpenMethod = 3;
+    const POINT other = CenterOf(tree_, ChildNamed(tree_, root, L"a"));
+    SendMessageW(tree_, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(other.x, other.y));
+    SendMessageW(tree_, WM_MBUTTONUP, 0, MAKELPARAM(other.x, other.y));
+    PumpPending();
+    EXPECT_EQ(TabCount(), 2);
+}
+
+TEST_F(FolderTree, TheExtendedRenameRenamesTheNodesFolderAndTheNodeFollows) {
+    MakeFolder(L"old");
+    ShowFolderPane();
+    HTREEITEM root = ExpandedRoot();
+    TreeView_SelectItem(tree_, ChildNamed(tree_, root, L"old"));
+    std::atomic<bool> typed{false};
+    std::thread hand([&] {
+        WaitUntil(
+            [&] {
+                HWND dialog = FindWindowW(L"#32770", L"リネーム");
+                if (!dialog || !IsWindowVisible(GetDlgItem(dialog, IDC_RENAME_WHOLE))) return false;
+                SetDlgItemTextW(dialog, IDC_RENAME_WHOLE, L"new");
+                typed = true;
+                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                return true;
+            },
+            20000);
+    });
+    SetFocus(tree_);
+    Send(IDM_EXTENDED_RENAME);
+    hand.join();
+    ASSERT_TRUE(typed);
+    EXPECT_TRUE(std::filesystem::is_directory(root_ + L"\\new"));
+    EXPECT_EQ(ChildTexts(tree_, root), std::vector<std::wstring>{L"new"});
 }
 
 TEST_F(FolderTree, TheContextMenusOwnItemOpensTheNodeInANewTab) {
