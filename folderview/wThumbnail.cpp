@@ -17,8 +17,6 @@ constexpr wchar_t kThumbnailArea[] = L"Thumbnail";
 constexpr int kDefaultHeight = 100;
 constexpr DWORD kExtractPriority = 0x10000000;
 constexpr DWORD kExtractFlags = IEIFLAG_ORIGSIZE | IEIFLAG_OFFLINE;
-inline constexpr GUID kThumbnailPaneTaskOwner = {
-    0xE03A8B5F, 0xBF15, 0x11D0, {0xA3, 0xA5, 0xB9, 0xE7, 0x2E, 0x70, 0xAB, 0xF3}};
 // A picture made for refresh `wParam`, the bitmap in lParam.
 constexpr UINT WM_THUMBNAIL_PICTURE = WM_APP + 0x73;
 

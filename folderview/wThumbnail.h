@@ -9,6 +9,9 @@
 class TFolderView;
 
 inline constexpr wchar_t kThumbnailClassName[] = L"ThumbnailClass";
+// The owner of the pane's tasks on the shared scheduler.
+inline constexpr GUID kThumbnailPaneTaskOwner = {
+    0xE03A8B5F, 0xBF15, 0x11D0, {0xA3, 0xA5, 0xB9, 0xE7, 0x2E, 0x70, 0xAB, 0xF3}};
 // Refresh the picture from the active folder view's selection.
 inline constexpr UINT WM_THUMBNAIL_REFRESH = WM_APP + 4;
 

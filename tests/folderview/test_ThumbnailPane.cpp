@@ -3,12 +3,30 @@
 
 #include "FolderViewFixture.h"
 
+#include "app/ComPtr.h"
+#include "app/Global.h"
+#include "app/Handles.h"
 #include "app/uFrameLink.h"
 #include "folderview/wThumbnail.h"
 #include "mdi/wMDIChild.h"
+#include "shell/uOneShotTask.h"
 #include "tests/support/TestImages.h"
 
 namespace {
+
+// Holds the scheduler's thread until the test lets it go.
+class THoldingTask final : public TOneShotTask {
+public:
+    THoldingTask(HANDLE started, HANDLE release) : started_(started), release_(release) {}
+
+private:
+    void Execute() override {
+        SetEvent(started_);
+        WaitForSingleObject(release_, 60000);
+    }
+    HANDLE started_;
+    HANDLE release_;
+};
 
 class ThumbnailPaneTest : public FolderViewTest {
 protected:
@@ -54,6 +72,28 @@ TEST_F(ThumbnailPaneTest, ASelectedPictureShowsAtThePanesSizeAndAFolderEmptiesTh
 
     Select(child, L"sub");
     EXPECT_TRUE(WaitUntil([] { return ThumbnailPanePicture() == nullptr; }, 20000)) << "folders get no picture";
+}
+
+// The scheduler's thread makes the picture: the window never waits for it,
+// however large the picture, and shows it once that thread gets to it.
+TEST_F(ThumbnailPaneTest, ThePictureIsMadeWhileTheWindowGoesOn) {
+    HWND child = Open(root_.path());
+    ASSERT_NE(child, nullptr);
+    UniqueHandle started(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    UniqueHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    IShellTaskScheduler* scheduler = App().schedulers[1].get();
+    ASSERT_NE(scheduler, nullptr);
+    auto hold = ComPtr<IRunnableTask>::attach(new THoldingTask(started.get(), release.get()));
+    ASSERT_EQ(scheduler->AddTask(hold.get(), TOID_NULL, 0, ITSAT_DEFAULT_PRIORITY), S_OK);
+    ASSERT_EQ(WaitForSingleObject(started.get(), 20000), WAIT_OBJECT_0);
+
+    Select(child, L"red.png");
+    const bool queued = WaitUntil([&] { return scheduler->CountTasks(kThumbnailPaneTaskOwner) > 0; }, 20000);
+    const bool shownWhileHeld = ThumbnailPanePicture() != nullptr;
+    SetEvent(release.get());
+    EXPECT_TRUE(queued);
+    EXPECT_FALSE(shownWhileHeld);
+    EXPECT_TRUE(WaitUntil([] { return ThumbnailPanePicture() != nullptr; }, 20000));
 }
 
 TEST_F(ThumbnailPaneTest, TheSelectionOfAnInactiveTabLeavesThePaneAlone) {
