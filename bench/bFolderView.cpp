@@ -345,6 +345,7 @@ std::vector<double> MeasureModeSwitches(PIDLIST_ABSOLUTE large) {
     stalls.push_back(largestStall([&] {
         SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
         PumpUntil([&] { return !IsWindow(list); }, 120000);
+        PumpFor(500);
     }));
     PumpFor(50);
     return stalls;
