@@ -56,3 +56,14 @@ MenuPreparer MenuPreparerOf(UINT submenuId) {
     const auto it = preparers.find(submenuId);
     return it != preparers.end() ? it->second : nullptr;
 }
+
+HMENU SubmenuById(HMENU menu, UINT submenuId) {
+    for (int i = 0, count = menu ? GetMenuItemCount(menu) : 0; i < count; ++i) {
+        MENUITEMINFOW info{sizeof(info)};
+        info.fMask = MIIM_ID | MIIM_SUBMENU;
+        if (!GetMenuItemInfoW(menu, i, TRUE, &info) || !info.hSubMenu) continue;
+        if (info.wID == submenuId) return info.hSubMenu;
+        if (HMENU inner = SubmenuById(info.hSubMenu, submenuId)) return inner;
+    }
+    return nullptr;
+}

@@ -27,3 +27,6 @@ using MenuPreparer = void (*)(HMENU submenu);
 void SetMenuPreparer(UINT submenuId, MenuPreparer preparer);
 // The preparer of that submenu, or null.
 MenuPreparer MenuPreparerOf(UINT submenuId);
+
+// The submenu of `menu` (or of its submenus) carried by the item `submenuId`, or null.
+HMENU SubmenuById(HMENU menu, UINT submenuId);

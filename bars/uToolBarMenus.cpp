@@ -4,6 +4,7 @@
 // entries, which step the active tab straight to the entry chosen.
 
 #include "app/Handles.h"
+#include "app/uCommandRegistry.h"
 #include "app/uFrameLink.h"
 #include "bars/uToolBarParts.h"
 #include "folderview/wFolderView.h"
@@ -15,18 +16,6 @@ namespace {
 constexpr int kButtonTextLength = 1040;
 
 HWND Frame() { return FrameLink().window; }
-
-// The submenu of `menu` (or of its submenus) carried by the item `id`.
-HMENU SubmenuById(HMENU menu, UINT id) {
-    for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i) {
-        MENUITEMINFOW info{sizeof(info)};
-        info.fMask = MIIM_ID | MIIM_SUBMENU;
-        if (!GetMenuItemInfoW(menu, i, TRUE, &info) || !info.hSubMenu) continue;
-        if (info.wID == id) return info.hSubMenu;
-        if (HMENU inner = SubmenuById(info.hSubMenu, id)) return inner;
-    }
-    return nullptr;
-}
 
 HMENU MainSubmenu(UINT id) { return Frame() ? SubmenuById(GetMenu(Frame()), id) : nullptr; }
 

@@ -1,6 +1,7 @@
 #include "bars/wCoolBar.h"
 
 #include "app/Handles.h"
+#include "app/uCommandRegistry.h"
 #include "app/uFrameLink.h"
 #include "app/uReg.h"
 #include "shell/uDpi.h"
@@ -27,17 +28,6 @@ bool AnyMultiLine() {
     for (const BandHandlers& handlers : g_handlers)
         if (handlers.multiLine && handlers.multiLine()) return true;
     return false;
-}
-
-HMENU FindSubmenu(HMENU menu, UINT id) {
-    for (int i = 0, count = menu ? GetMenuItemCount(menu) : 0; i < count; ++i) {
-        MENUITEMINFOW info{sizeof(info)};
-        info.fMask = MIIM_ID | MIIM_SUBMENU;
-        if (!GetMenuItemInfoW(menu, i, TRUE, &info) || !info.hSubMenu) continue;
-        if (info.wID == id) return info.hSubMenu;
-        if (HMENU inner = FindSubmenu(info.hSubMenu, id)) return inner;
-    }
-    return nullptr;
 }
 
 std::wstring PositionName(const wchar_t* stem, int position) { return stem + std::to_wstring(position); }
@@ -205,7 +195,7 @@ bool OnCoolBarNotify(const NMHDR& header) {
 
 void ShowBandMenu(POINT screen) {
     HWND frame = FrameLink().window;
-    HMENU submenu = frame ? FindSubmenu(GetMenu(frame), IDM_TOOLBARS_MENU) : nullptr;
+    HMENU submenu = frame ? SubmenuById(GetMenu(frame), IDM_TOOLBARS_MENU) : nullptr;
     if (!submenu) return;
     if (screen.x == -1 && screen.y == -1) GetCursorPos(&screen);
     // Tracked for the frame, which prepares the check marks as it does for

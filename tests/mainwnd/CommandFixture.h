@@ -164,20 +164,9 @@ protected:
     }
     LRESULT Send(WPARAM wParam, LPARAM lParam = 0) { return SendMessageW(frame_, WM_COMMAND, wParam, lParam); }
     // The main-menu submenu carried by the item `id`, or null.
-    HMENU Submenu(UINT id) const { return FindSubmenu(GetMenu(frame_), id); }
+    HMENU Submenu(UINT id) const { return SubmenuById(GetMenu(frame_), id); }
     void Prepare(HMENU submenu) {
         SendMessageW(frame_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(submenu), MAKELPARAM(0, FALSE));
-    }
-
-    static HMENU FindSubmenu(HMENU menu, UINT id) {
-        for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i) {
-            MENUITEMINFOW info{sizeof(info)};
-            info.fMask = MIIM_ID | MIIM_SUBMENU;
-            if (!GetMenuItemInfoW(menu, i, TRUE, &info) || !info.hSubMenu) continue;
-            if (info.wID == id) return info.hSubMenu;
-            if (HMENU inner = FindSubmenu(info.hSubMenu, id)) return inner;
-        }
-        return nullptr;
     }
 
     HWND frame_ = nullptr;
