@@ -6,21 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# $1: output name without extension; the rest: the rows, '#' black.
-draw() {
-    local name=$1
-    shift
-    local width=${#1} height=$#
-    {
-        echo "P3 $width $height 255"
-        for line in "$@"; do
-            for ((i = 0; i < width; i++)); do
-                if [ "${line:$i:1}" = "#" ]; then echo "0 0 0"; else echo "255 0 255"; fi
-            done
-        done
-    } >"$name.ppm"
-    convert "$name.ppm" -type TrueColor BMP3:"$name.bmp"
-}
+source ./draw-bmp.sh
+
+# '#' is black; the rest is the transparent magenta.
+colour() { if [ "$1" = "#" ]; then echo "0 0 0"; else echo "255 0 255"; fi; }
 
 draw closebmp \
     ".........." \

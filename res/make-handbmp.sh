@@ -7,25 +7,15 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# $1: output name without extension; the rest: the rows.
-draw() {
-    local name=$1
-    shift
-    local width=${#1} height=$#
-    {
-        echo "P3 $width $height 255"
-        for line in "$@"; do
-            for ((i = 0; i < width; i++)); do
-                case "${line:$i:1}" in
-                "#") echo "32 32 32" ;;
-                "o") echo "255 224 176" ;;
-                "s") echo "64 96 192" ;;
-                *) echo "255 255 255" ;;
-                esac
-            done
-        done
-    } >"$name.ppm"
-    convert "$name.ppm" -type TrueColor BMP3:"$name.bmp"
+source ./draw-bmp.sh
+
+colour() {
+    case "$1" in
+    "#") echo "32 32 32" ;;
+    "o") echo "255 224 176" ;;
+    "s") echo "64 96 192" ;;
+    *) echo "255 255 255" ;;
+    esac
 }
 
 draw hand \

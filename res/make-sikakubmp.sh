@@ -6,24 +6,14 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# $1: output name without extension; the rest: the rows.
-draw() {
-    local name=$1
-    shift
-    local width=${#1} height=$#
-    {
-        echo "P3 $width $height 255"
-        for line in "$@"; do
-            for ((i = 0; i < width; i++)); do
-                case "${line:$i:1}" in
-                "#") echo "96 32 32" ;;
-                "o") echo "224 64 48" ;;
-                *) echo "255 0 255" ;;
-                esac
-            done
-        done
-    } >"$name.ppm"
-    convert "$name.ppm" -type TrueColor BMP3:"$name.bmp"
+source ./draw-bmp.sh
+
+colour() {
+    case "$1" in
+    "#") echo "96 32 32" ;;
+    "o") echo "224 64 48" ;;
+    *) echo "255 0 255" ;;
+    esac
 }
 
 draw sikaku \

@@ -6,21 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# $1: output name without extension; the rest: the rows, '#' the arrow colour.
-draw() {
-    local name=$1
-    shift
-    local width=${#1} height=$#
-    {
-        echo "P3 $width $height 255"
-        for line in "$@"; do
-            for ((i = 0; i < width; i++)); do
-                if [ "${line:$i:1}" = "#" ]; then echo "64 64 64"; else echo "192 192 192"; fi
-            done
-        done
-    } >"$name.ppm"
-    convert "$name.ppm" -type TrueColor BMP3:"$name.bmp"
-}
+source ./draw-bmp.sh
+
+# '#' is the arrow; the rest is the header's grey.
+colour() { if [ "$1" = "#" ]; then echo "64 64 64"; else echo "192 192 192"; fi; }
 
 draw sortbmp \
     ".............." \
