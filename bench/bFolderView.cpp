@@ -17,6 +17,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -148,9 +149,13 @@ Steps ProfileSteps(PCIDLIST_ABSOLUTE pidl, HWND parent) {
 
 // The largest gap between two messages handled by the loop while `work` runs
 // from a posted message, measured by a thread that posts stamped ticks.
+// A stall is how long a message posted to the thread, or a painting asked of
+// it, waits: posted messages come before input and painting, so a thread that
+// only answers posted messages may still look frozen to the user.
 struct StallProbe {
     HWND window = nullptr;
     double largest = 0;
+    std::atomic<double> invalidated{0};  // when a painting was asked and not yet done
     volatile bool running = true;
 };
 
@@ -162,6 +167,8 @@ DWORD WINAPI Ticker(void* parameter) {
     while (probe->running) {
         double stamp = Now();
         PostMessageW(probe->window, WM_TICK, 0, static_cast<LPARAM>(stamp * 1000));
+        double none = 0;
+        if (probe->invalidated.compare_exchange_strong(none, stamp)) InvalidateRect(probe->window, nullptr, FALSE);
         Sleep(5);
     }
     return 0;
@@ -189,6 +196,14 @@ LRESULT CALLBACK ProbeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         g_probe->largest = std::max(g_probe->largest, latency);
         return 0;
     }
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        BeginPaint(hwnd, &paint);
+        EndPaint(hwnd, &paint);
+        if (const double asked = g_probe ? g_probe->invalidated.exchange(0) : 0; asked > 0)
+            g_probe->largest = std::max(g_probe->largest, Now() - asked);
+        return 0;
+    }
     if (message == WM_RUN) {
         g_bytesBefore = PrivateBytes();
         g_heapBefore = LiveHeapBytes();
@@ -205,7 +220,9 @@ HWND CreateProbeWindow() {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"ZekoBenchProbe";
     RegisterClassW(&wc);
-    return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    // Visible, so that it is asked to paint; one pixel in a corner.
+    return CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST, wc.lpszClassName, L"",
+                           WS_POPUP | WS_VISIBLE, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
 }
 
 void PumpFor(double milliseconds) {

@@ -99,6 +99,12 @@ std::shared_ptr<TFillJob> TFillJob::Start(TFillRequest request) {
     return job;
 }
 
+std::shared_ptr<TFillJob> TFillJob::Finished() {
+    std::shared_ptr<TFillJob> job(new TFillJob(TFillRequest{}));
+    if (job->done_) SetEvent(job->done_);
+    return job;
+}
+
 TFillJob::TFillJob(TFillRequest request)
     : request_(std::move(request)), done_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 

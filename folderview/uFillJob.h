@@ -57,6 +57,9 @@ class TFillJob {
 public:
     // Starts the worker; null when no thread could be started.
     static std::shared_ptr<TFillJob> Start(TFillRequest request);
+    // A job with nothing to list, already done: the view puts items it has
+    // already through a fill's slices.
+    static std::shared_ptr<TFillJob> Finished();
     // The worker stops at its next step; nothing more is sent.
     void Cancel() { cancelled_ = true; }
     bool Cancelled() const { return cancelled_; }

@@ -17,9 +17,14 @@ constexpr int kRowsBetweenClockChecks = 32;
 constexpr UINT_PTR kSliceTimerId = 1;
 constexpr wchar_t kHolderClass[] = L"ZEKO.ListDisposal";
 
+struct ListLetGo {
+    HWND list;
+    ListItemIds ids;
+};
+
 struct DisposalState {
     HWND holder = nullptr;  // the hidden parent of the lists being emptied
-    std::vector<HWND> lists;
+    std::vector<ListLetGo> lists;
     int limit = kDefaultLimit;
 };
 
@@ -29,7 +34,11 @@ DisposalState& State() {
 }
 
 // The last row goes first: the list then moves nothing behind it.
-void DeleteLastRow(HWND list, int count) {
+void DeleteLastRow(HWND list, int count, ListItemIds ids) {
+    if (ids == ListItemIds::Adopted) {
+        ListView_DeleteItem(list, count - 1);
+        return;
+    }
     LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = count - 1;
@@ -44,14 +53,14 @@ void RunSlice() {
     const ULONGLONG deadline = GetTickCount64() + kSliceLength;
     int sinceClock = 0;
     while (!state.lists.empty()) {
-        HWND list = state.lists.back();
+        const auto [list, ids] = state.lists.back();
         const int count = IsWindow(list) ? ListView_GetItemCount(list) : 0;
         if (count == 0) {
             state.lists.pop_back();
             if (IsWindow(list)) DestroyWindow(list);
             continue;
         }
-        DeleteLastRow(list, count);
+        DeleteLastRow(list, count, ids);
         if (++sinceClock < kRowsBetweenClockChecks) continue;
         sinceClock = 0;
         if (GetTickCount64() >= deadline) return;
@@ -92,7 +101,7 @@ HWND Holder() {
 
 bool LetGoInSlices(HWND list) { return IsWindow(list) && ListView_GetItemCount(list) > State().limit; }
 
-void DisposeListView(HWND list) {
+void DisposeListView(HWND list, ListItemIds ids) {
     DisposalState& state = State();
     if (!LetGoInSlices(list)) return;
     HWND holder = Holder();
@@ -103,13 +112,13 @@ void DisposeListView(HWND list) {
     const LONG_PTR style = GetWindowLongPtrW(list, GWL_STYLE);
     SetWindowLongPtrW(list, GWL_STYLE, (style & ~static_cast<LONG_PTR>(LVS_TYPEMASK)) | LVS_REPORT);
     SetParent(list, holder);
-    state.lists.push_back(list);
+    state.lists.push_back({list, ids});
     SetTimer(holder, kSliceTimerId, USER_TIMER_MINIMUM, nullptr);
 }
 
 bool ListBeingDisposed(HWND list) {
-    const std::vector<HWND>& lists = State().lists;
-    return std::find(lists.begin(), lists.end(), list) != lists.end();
+    const std::vector<ListLetGo>& lists = State().lists;
+    return std::any_of(lists.begin(), lists.end(), [list](const ListLetGo& held) { return held.list == list; });
 }
 
 int SetListDisposalLimit(int items) { return std::exchange(State().limit, items); }

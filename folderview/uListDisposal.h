@@ -11,9 +11,15 @@
 // True when `list` holds enough items to be let go in slices.
 bool LetGoInSlices(HWND list);
 
-// Takes a large `list` over: the ID lists in its items' lParams are freed
-// here, not by its parent. A list of few items is left to go with its parent.
-void DisposeListView(HWND list);
+// Whose are the ID lists in the lParams of the items of a list let go.
+enum class ListItemIds {
+    Freed,    // the list's own: freed as its rows go
+    Adopted,  // taken over by another list: left alone
+};
+
+// Takes a large `list` over; its parent no longer hears of its rows. A list of
+// few items is left to go with its parent.
+void DisposeListView(HWND list, ListItemIds ids);
 
 // True while `list` is being emptied: its notifications are not its parent's concern.
 bool ListBeingDisposed(HWND list);

@@ -24,6 +24,8 @@ constexpr DWORD kModeStyles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT, 
 // WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS | LVS_REPORT
 constexpr DWORD kListStyle = 0x56000049;
 constexpr DWORD kFixedExStyle = LVS_EX_INFOTIP | LVS_EX_HEADERDRAGDROP;
+// What an item takes with it into a new list of another mode.
+constexpr UINT kRelistedStates = LVIS_SELECTED | LVIS_FOCUSED | LVIS_CUT | LVIS_OVERLAYMASK;
 constexpr COLORREF kSortBitmapMask = RGB(0xC0, 0xC0, 0xC0);
 constexpr SFGAOF kFileSystemFolderBits = SFGAO_FILESYSANCESTOR | SFGAO_FOLDER | SFGAO_FILESYSTEM;
 
@@ -111,16 +113,15 @@ void TFolderView::EmptyList() {
         ListView_DeleteAllItems(ListView);
         return;
     }
-    HWND old = ListView;
+    ReplaceList(static_cast<DWORD>(GetWindowLongPtrW(ListView, GWL_STYLE)), ListItemIds::Freed);
+}
+
+// A new, empty list with `style` takes the list's place, with the look of the view's mode.
+void TFolderView::ReplaceList(DWORD style, ListItemIds ids) {
     RECT place{};
-    GetWindowRect(old, &place);
+    GetWindowRect(ListView, &place);
     MapWindowPoints(nullptr, ChildWindow, reinterpret_cast<POINT*>(&place), 2);
-    const auto style = static_cast<DWORD>(GetWindowLongPtrW(old, GWL_STYLE));
-    RevokeDropTarget();
-    UnhookListView();
-    if (HWND header = ListView_GetHeader(old)) Header_SetImageList(header, nullptr);
-    if (ListFont) SendMessageW(old, WM_SETFONT, 0, FALSE);
-    DisposeListView(old);
+    LetListGo(ids);
     CreateList(style, place);
     if (ViewMode == 2) ListView_SetColumnWidth(ListView, 0, FolderViewConfig().ListWidth);
     if (ViewMode == 3) BuildColumns();
@@ -128,10 +129,9 @@ void TFolderView::EmptyList() {
 
 TFolderView::~TFolderView() {
     std::erase(LiveViews(), this);
-    RevokeDropTarget();
     CancelFill();
     RemoveAllTasks();
-    UnhookListView();
+    LetListGo(ListItemIds::Freed);
     LeaveClipboardChain();
     DeregisterChangeNotify();
     PIDLFree(AbsoluteIDList);
@@ -143,11 +143,19 @@ TFolderView::~TFolderView() {
         SendMessageW(ChildWindow, WM_SETICON, ICON_SMALL, 0);
         DestroyIcon(OwnIcon);
     }
-    if (HWND header = IsWindow(ListView) ? ListView_GetHeader(ListView) : nullptr) Header_SetImageList(header, nullptr);
-    if (ListFont && IsWindow(ListView)) SendMessageW(ListView, WM_SETFONT, 0, FALSE);
     if (SortImages) ImageList_Destroy(SortImages);
-    // Destroyed with the tab, a list of many items would hold the window while it lets go of them.
-    DisposeListView(ListView);
+}
+
+// The list may outlive this view while it lets go of many items, so it is
+// handed back everything the view lent it first: the drop target, the
+// subclass, the sort arrows and the font.
+void TFolderView::LetListGo(ListItemIds ids) {
+    RevokeDropTarget();
+    UnhookListView();
+    if (!IsWindow(ListView)) return;
+    if (HWND header = ListView_GetHeader(ListView)) Header_SetImageList(header, nullptr);
+    if (ListFont) SendMessageW(ListView, WM_SETFONT, 0, FALSE);
+    DisposeListView(ListView, ids);
 }
 
 TFolderView* TFolderView::OfList(HWND window) {
@@ -398,6 +406,7 @@ void TFolderView::ApplyModeForFill(int mode) {
 
 void TFolderView::SetViewMode(int mode) {
     if (mode < 0 || mode > 4) return;
+    if (RelistInMode(mode)) return;
     // While the list may paint, it repaints every item it moves or changes
     // one at a time, which on a large folder holds the window for seconds.
     SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
@@ -414,6 +423,44 @@ void TFolderView::SetViewMode(int mode) {
     SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
     UpdateState();
     InvalidateRect(ListView, nullptr, TRUE);
+}
+
+// A list that measures every item's label on entering the small-icon or list
+// mode holds the window for seconds on a large folder. Its items go instead
+// into a new list already in that mode, in a fill's slices and with their
+// states; the old list lets go of its rows without freeing what the new one
+// adopted. Answers false where the switch is left to the list.
+bool TFolderView::RelistInMode(int mode) {
+    if ((mode != 1 && mode != 2) || PlatformCapabilities().listLabelsMeasuredLazily || Filling() ||
+        !LetGoInSlices(ListView))
+        return false;
+    const UINT kept = kRelistedStates | (CheckBoxes ? LVIS_STATEIMAGEMASK : 0);
+    const int count = ItemCount();
+    std::vector<UniqueChildPidl> items;
+    std::vector<UINT> states;
+    items.reserve(count);
+    states.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        LVITEMW item{};
+        item.mask = LVIF_PARAM | LVIF_STATE;
+        item.iItem = i;
+        item.stateMask = kept;
+        if (!ListView_GetItem(ListView, &item) || !item.lParam) continue;
+        items.emplace_back(reinterpret_cast<PITEMID_CHILD>(item.lParam));
+        states.push_back(item.state & kept);
+    }
+    const bool hadFocus = GetFocus() == ListView;
+    if (hadFocus) SetFocus(ChildWindow);
+    // Results asked for rows of the old list are of no use to the new one.
+    InterlockedIncrement(&Generation);
+    RemoveAllTasks();
+    if (ViewMode == 4) LeaveThumbnailMode();
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(ListView, GWL_STYLE));
+    ViewMode = static_cast<BYTE>(mode);
+    ReplaceList((style & ~static_cast<DWORD>(LVS_TYPEMASK)) | kModeStyles[mode], ListItemIds::Adopted);
+    StartRelist(std::move(items), std::move(states), hadFocus);
+    UpdateState();
+    return true;
 }
 
 void TFolderView::GoUp(bool inNewTab, bool activate) {

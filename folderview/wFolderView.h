@@ -23,6 +23,7 @@
 
 class TDirWatcher;
 class TFillJob;
+enum class ListItemIds;
 struct TFillBatch;
 
 inline constexpr UINT WM_CHANGENOTIFY_CHILD = 0x8001;  // shell change notification to a child window
@@ -35,6 +36,8 @@ inline constexpr UINT_PTR kThumbnailCacheTimerId = 4004;
 inline constexpr LPARAM kDirWatcherSignal = 0x5A454B4F;
 // Posted by the view to its own list view: the next slice of a fill (wParam: the generation).
 inline constexpr UINT kFillStepMessage = WM_APP + 0x62;
+// The same on a timer of the list view, when input or painting waits.
+inline constexpr UINT_PTR kFillStepTimerId = 0x5A4B;
 // The longest a slice of a fill holds the window, in milliseconds: well under
 // what a user notices as a stall.
 inline constexpr ULONGLONG kFillSliceLength = 30;
@@ -204,12 +207,14 @@ private:
         bool hadFocus = false;
         bool waitingInline = false;  // batches are only kept while the fill holds the window
         bool stepPosted = false;
+        ULONGLONG drawnAt = 0;       // when the list was last drawn between slices
         bool finished = false;       // the last batch came
         bool locationShown = false;  // caption and report done
         HICON folderIcon = nullptr;  // from the worker, not yet shown; owned
         HRESULT result = S_OK;
         UniqueChildPidl select;       // the child to select when it arrives
         std::vector<UniqueChildPidl> arrived;       // not yet in the list
+        std::vector<UINT> arrivedStates;            // by arrival, for items that come with states
         size_t nextArrived = 0;
         std::vector<PITEMID_CHILD> inserted;    // in the list, by arrival; the list owns them
         std::vector<std::uint32_t> order;       // sorted place -> arrival number
@@ -238,6 +243,9 @@ private:
     // The list window, as the view makes it at first and anew for a large list.
     void CreateList(DWORD style, const RECT& place);
     void EmptyList();
+    void ReplaceList(DWORD style, ListItemIds ids);
+    void LetListGo(ListItemIds ids);
+    bool RelistInMode(int mode);
     void SetListStyle(int mode);
     // Image lists and the header's arrows at the DPI the list is shown at now.
     void ApplyDpi();
@@ -275,6 +283,7 @@ private:
     void PostFillStep();
     void RunFillStep(ULONGLONG deadline);
     bool InsertArrived(ULONGLONG deadline);
+    void StartRelist(std::vector<UniqueChildPidl> items, std::vector<UINT> states, bool hadFocus);
     bool RewriteInOrder(ULONGLONG deadline);
     void FailFill();
     void FinishFill();

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <numeric>
 #include <utility>
 
 namespace {
@@ -20,6 +21,9 @@ constexpr DWORD kDefaultSynchronousFill = 60;
 // Checking the clock costs more than inserting an item.
 constexpr int kItemsBetweenClockChecks = 64;
 constexpr UINT kKeptStates = LVIS_SELECTED | LVIS_FOCUSED;
+// Between slices that follow at once the list is drawn only this often: each
+// drawing repaints all of it.
+constexpr ULONGLONG kDrawingInterval = 200;
 
 DWORD g_synchronousFill = kDefaultSynchronousFill;
 
@@ -125,8 +129,24 @@ void TFolderView::StartFill(bool report, PCUITEMID_CHILD selectChild, bool apply
     InvalidateRect(ListView, nullptr, TRUE);
 }
 
+void TFolderView::StartRelist(std::vector<UniqueChildPidl> items, std::vector<UINT> states, bool hadFocus) {
+    fill_.job = TFillJob::Finished();
+    fill_.interactive = Host->Interactive();
+    fill_.locationShown = true;
+    fill_.finished = true;
+    fill_.order.resize(items.size());
+    std::iota(fill_.order.begin(), fill_.order.end(), 0u);
+    fill_.arrived = std::move(items);
+    fill_.arrivedStates = std::move(states);
+    // The list works out its items' layout on its first drawing, over every
+    // item it holds then: a first slice of a few items is drawn at once.
+    RunFillStep(0);
+    if (hadFocus && GetFocus() == ChildWindow) SetFocus(ListView);
+}
+
 void TFolderView::CancelFill() {
     if (!fill_.job) return;
+    KillTimer(ListView, kFillStepTimerId);
     fill_.job->Cancel();
     if (fill_.folderIcon) DestroyIcon(fill_.folderIcon);
     fill_ = FillState();
@@ -145,9 +165,15 @@ void TFolderView::TakeFillBatch(TFillBatch& batch) {
     if (!fill_.waitingInline) PostFillStep();
 }
 
+// A posted message comes before the user's input and before any painting, so
+// slices posted back to back would hold both off until the fill ends. While
+// either waits, the next slice comes on a timer, which waits for them.
 void TFolderView::PostFillStep() {
     if (fill_.stepPosted) return;
-    fill_.stepPosted = PostMessageW(ListView, kFillStepMessage, static_cast<WPARAM>(Generation), 0) != FALSE;
+    if (HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT)) != 0)
+        fill_.stepPosted = SetTimer(ListView, kFillStepTimerId, USER_TIMER_MINIMUM, nullptr) != 0;
+    else
+        fill_.stepPosted = PostMessageW(ListView, kFillStepMessage, static_cast<WPARAM>(Generation), 0) != FALSE;
 }
 
 void TFolderView::RunFillStep(ULONGLONG deadline) {
@@ -160,20 +186,30 @@ void TFolderView::RunFillStep(ULONGLONG deadline) {
     SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
     bool done = InsertArrived(deadline);
     if (done && fill_.finished) done = RewriteInOrder(deadline);
-    if (!done || !fill_.finished) {
-        // Drawn between slices: the user sees the items come.
-        SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
-        if (!done) PostFillStep();
+    if (done && fill_.finished) {
+        FinishFill();
         return;
     }
-    FinishFill();
+    if (done) {
+        // The rest is still being listed: the list draws itself meanwhile.
+        SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
+        return;
+    }
+    // Drawn between slices now and then: the user sees the items come.
+    if (const ULONGLONG now = GetTickCount64(); now - fill_.drawnAt >= kDrawingInterval) {
+        fill_.drawnAt = now;
+        SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
+        UpdateWindow(ListView);
+    }
+    PostFillStep();
 }
 
 // Items that arrived go to the end of the list; while nothing is in the list
-// and the order is known, they go straight to their sorted places.
+// and the order is known, they go straight to their sorted places, over as
+// many slices as that takes.
 bool TFolderView::InsertArrived(ULONGLONG deadline) {
-    const bool sortedAtOnce = fill_.finished && fill_.inserted.empty() && fill_.ordered == 0 &&
-                              fill_.order.size() == fill_.arrived.size() && fill_.nextArrived == 0;
+    const bool sortedAtOnce = fill_.finished && fill_.inserted.empty() && fill_.order.size() == fill_.arrived.size() &&
+                              fill_.nextArrived == 0;
     std::vector<UniqueChildPidl>& arrived = fill_.arrived;
     int sinceClock = 0;
     auto timeLeft = [&] {
@@ -184,13 +220,17 @@ bool TFolderView::InsertArrived(ULONGLONG deadline) {
     if (sortedAtOnce) {
         for (; fill_.ordered < fill_.order.size(); ++fill_.ordered) {
             if (!timeLeft()) return false;
-            PITEMID_CHILD item = arrived[fill_.order[fill_.ordered]].release();
-            UINT state = 0;
+            const std::uint32_t number = fill_.order[fill_.ordered];
+            PITEMID_CHILD item = arrived[number].release();
+            UINT state = number < fill_.arrivedStates.size() ? fill_.arrivedStates[number] : 0;
             if (fill_.select && SameItem(item, fill_.select.get())) {
                 state = LVIS_SELECTED | LVIS_FOCUSED;
                 fill_.select.reset();
             }
-            InsertItem(item, state);
+            const int index = InsertItem(item, state & ~LVIS_STATEIMAGEMASK);
+            // The list gives every new item the first check box state.
+            if (index >= 0 && (state & LVIS_STATEIMAGEMASK))
+                ListView_SetItemState(ListView, index, state, LVIS_STATEIMAGEMASK);
         }
         fill_.nextArrived = arrived.size();
         return true;

@@ -55,6 +55,11 @@ LRESULT CALLBACK TFolderView::ListProc(HWND list, UINT message, WPARAM wParam, L
     case kFillStepMessage:
         if (static_cast<LONG>(wParam) == view->Generation) view->RunFillStep(GetTickCount64() + kFillSliceLength);
         return 0;
+    case WM_TIMER:
+        if (wParam != kFillStepTimerId) break;
+        KillTimer(list, kFillStepTimerId);
+        view->RunFillStep(GetTickCount64() + kFillSliceLength);
+        return 0;
     case WM_SETCURSOR:
         // The folder is still loading, but the list can be used meanwhile.
         if (view->Filling() && LOWORD(lParam) == HTCLIENT) {

@@ -57,6 +57,7 @@ Capabilities DecideCapabilities() {
     caps.fastInFolderNames = !wine;
     caps.shellAutoComplete = !wine;
     caps.comboExTextCallback = !wine;
+    caps.listLabelsMeasuredLazily = !wine;
 
     if (SUCCEEDED(comInit)) CoUninitialize();
     return caps;

@@ -57,6 +57,11 @@ struct Capabilities {
     // UTF-16 and keeps all of it; when false it reads the answer as ANSI, so
     // only the first character shows, and entries are given their text at once.
     bool comboExTextCallback = false;
+    // A list view entering the small-icon or list mode measures the labels it
+    // shows when it needs them; when false it measures every item's label at
+    // once (a device context and a text extent each), which holds the window
+    // for seconds on a list of a hundred thousand items.
+    bool listLabelsMeasuredLazily = false;
 };
 
 // Decided on the first call (COM need not be initialised yet), the same object after.

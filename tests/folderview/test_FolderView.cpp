@@ -12,12 +12,14 @@
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDITab.h"
 #include "res/resource.h"
+#include "shell/uCapabilities.h"
 #include "tests/support/MessageBoxAnswerer.h"
 
 #include <shlwapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -179,12 +181,13 @@ TEST_F(FolderView, ViewModesSetTheListStyle) {
 
 // Emptied at once, a list of 100,000 items holds the window for seconds; a
 // large list goes in slices, out of sight, and a fresh one takes its place.
-TEST_F(FolderView, AListOfManyItemsIsLetGoInSlicesWhenTheTabLeavesOrCloses) {
+TEST_F(FolderView, AListOfManyItemsIsLetGoInSlicesWhenTheTabLeavesChangesModeOrCloses) {
     const std::wstring many = root_ / L"many";
     const std::wstring more = root_ / L"more";
-    for (const std::wstring& folder : {many, more}) {
+    // The second folder holds enough items to go into a new list over several slices.
+    for (const auto& [folder, count] : {std::pair{many, 40}, std::pair{more, 3000}}) {
         ASSERT_TRUE(MakeDirectory(folder));
-        for (int i = 0; i < 40; ++i) ASSERT_TRUE(MakeFile(folder + L"\\item" + std::to_wstring(i) + L".txt"));
+        for (int i = 0; i < count; ++i) ASSERT_TRUE(MakeFile(folder + L"\\item" + std::to_wstring(i) + L".txt"));
     }
     const int limit = SetListDisposalLimit(10);
     HWND child = Open(many);
@@ -196,6 +199,7 @@ TEST_F(FolderView, AListOfManyItemsIsLetGoInSlicesWhenTheTabLeavesOrCloses) {
     const int columns = Header_GetItemCount(ListView_GetHeader(left));
 
     view->BrowseTo(PidlOfPath(more).release(), true, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return !view->Filling(); }, 60000));
     HWND shown = view->ListView;
     RECT shownPlace{};
     GetWindowRect(shown, &shownPlace);
@@ -203,15 +207,40 @@ TEST_F(FolderView, AListOfManyItemsIsLetGoInSlicesWhenTheTabLeavesOrCloses) {
     const bool sameLook = shown != left && IsWindowVisible(shown) && EqualRect(&leftPlace, &shownPlace) &&
                           (GetWindowLongW(shown, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT &&
                           Header_GetItemCount(ListView_GetHeader(shown)) == columns;
-    const size_t shownItems = Names(child).size();
+    const std::vector<std::wstring> shownNames = Names(child);
+
+    // Where the list would measure every label on entering list mode, its
+    // items move to a new list in that mode, keeping their order and states.
+    ListView_SetItemState(shown, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(shown, 3, LVIS_SELECTED, LVIS_SELECTED);
+    ListView_SetItemState(shown, 7, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(shown, 5, LVIS_CUT, LVIS_CUT);
+    view->SetViewMode(2);
+    HWND listed = view->ListView;
+    const bool relisted = listed != shown && ListBeingDisposed(shown);
+    const bool complete = WaitUntil([&] { return !view->Filling(); }, 30000);
+    const std::vector<std::wstring> listedNames = Names(child);
+    const int firstSelected = ListView_GetNextItem(listed, -1, LVNI_SELECTED);
+    const int nextSelected = ListView_GetNextItem(listed, firstSelected, LVNI_SELECTED);
+    const int focused = ListView_GetNextItem(listed, -1, LVNI_FOCUSED);
+    const UINT cut = ListView_GetItemState(listed, 5, LVIS_CUT);
+    const LONG listedStyle = GetWindowLongW(listed, GWL_STYLE);
 
     SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
-    const bool closedHeldBack = !IsWindow(child) && IsWindow(shown) && ListBeingDisposed(shown);
-    const bool gone = WaitUntil([&] { return !IsWindow(left) && !IsWindow(shown); }, 30000);
+    const bool closedHeldBack = !IsWindow(child) && IsWindow(listed) && ListBeingDisposed(listed);
+    const bool gone = WaitUntil([&] { return !IsWindow(left) && !IsWindow(shown) && !IsWindow(listed); }, 30000);
     SetListDisposalLimit(limit);
     EXPECT_TRUE(leftHeldBack);
     EXPECT_TRUE(sameLook);
-    EXPECT_EQ(shownItems, 40u);
+    EXPECT_EQ(shownNames.size(), 3000u);
+    EXPECT_EQ(relisted, !PlatformCapabilities().listLabelsMeasuredLazily);
+    EXPECT_TRUE(complete);
+    EXPECT_EQ(listedStyle & LVS_TYPEMASK, LVS_LIST);
+    EXPECT_EQ(listedNames, shownNames);
+    EXPECT_EQ(firstSelected, 3);
+    EXPECT_EQ(nextSelected, 7);
+    EXPECT_EQ(focused, 7);
+    EXPECT_EQ(cut, static_cast<UINT>(LVIS_CUT));
     EXPECT_TRUE(closedHeldBack);
     EXPECT_TRUE(gone);
 }
