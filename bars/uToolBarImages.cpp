@@ -56,9 +56,9 @@ UniqueBitmap StripOf(HIMAGELIST images, int side) {
 // The control alone knows where the system's images are, and it sizes them
 // to 16 or 24 pixels whatever the DPI: they are taken from a bar of their
 // own and drawn again at `side`.
-bool AddSystemSets(HIMAGELIST list, bool large, int side, ImageBases& bases) {
+void AddSystemSets(HIMAGELIST list, bool large, int side, ImageBases& bases) {
     HWND scratch = CreateScratchBar();
-    if (!scratch) return false;
+    if (!scratch) return;
     SendMessageW(scratch, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     const int native = large ? kLargeSide : kSmallSide;
     SendMessageW(scratch, TB_SETBITMAPSIZE, 0, MAKELPARAM(native, native));
@@ -68,19 +68,17 @@ bool AddSystemSets(HIMAGELIST list, bool large, int side, ImageBases& bases) {
     const auto system = reinterpret_cast<HIMAGELIST>(SendMessageW(scratch, TB_GETIMAGELIST, 0, 0));
     UniqueBitmap strip = system ? StripOf(system, side) : UniqueBitmap{};
     DestroyWindow(scratch);
-    return strip && ImageList_AddMasked(list, strip.get(), kTransparent) == 0;
+    if (strip) ImageList_AddMasked(list, strip.get(), kTransparent);
 }
 
 }  // namespace
 
-int ToolBarImageSide(bool small, UINT dpi) { return ScaleForDpi(small ? kSmallSide : kLargeSide, dpi); }
-
 UniqueImageList MakeToolBarImages(bool small, UINT dpi, ImageBases& bases) {
-    const int side = ToolBarImageSide(small, dpi);
+    const int side = ScaleForDpi(small ? kSmallSide : kLargeSide, dpi);
     UniqueImageList list(ImageList_Create(side, side, ILC_COLOR24 | ILC_MASK, 0, 16));
     if (!list) return {};
     bases = ImageBases{};
-    if (!AddSystemSets(list.get(), UseLargeSystemImages(side), side, bases)) bases.history = bases.view = bases.standard = 0;
+    AddSystemSets(list.get(), UseLargeSystemImages(side), side, bases);
     UniqueBitmap strip(LoadBitmapForDpi(GetModuleHandleW(nullptr), small ? L"TOOLBARBITMAP" : L"BIGTOOLBARBITMAP",
                                         dpi, kProgramImages));
     bases.program = ImageList_GetImageCount(list.get());

@@ -9,9 +9,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-// The side of a button image: 16 (small) or 24 (large) pixels at 100 %.
-int ToolBarImageSide(bool small, UINT dpi);
-
-// The list the bar draws its buttons with; `bases` receives where each set
+// The list a bar draws its buttons with, its images 16 (`small`) or 24
+// pixels square at 100 %, scaled to `dpi`; `bases` receives where each set
 // of images starts in it.
 UniqueImageList MakeToolBarImages(bool small, UINT dpi, ImageBases& bases);

@@ -217,8 +217,9 @@ TEST_F(HighDpi, TheToolBarImagesAreDrawnAtTheDpisSize) {
 }
 
 // With no stored rectangle the frame opens within the work area, wide
-// enough for its whole menu bar on one row.
+// enough for its whole menu bar on one row, a maximised child's buttons too.
 TEST_F(HighDpi, TheFirstFrameFitsTheWorkAreaWithItsMenuOnOneRow) {
+    ASSERT_NE(OpenSmallFolder(), nullptr);
     RECT frame{}, work{};
     GetWindowRect(frame_, &frame);
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
