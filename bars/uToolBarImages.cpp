@@ -53,8 +53,8 @@ UniqueBitmap StripOf(HIMAGELIST images, int side) {
     return UniqueBitmap(StretchedWithoutBlending(strip.get(), {count * side, side}));
 }
 
-// The control alone knows where the system's images are, and it sizes them
-// to 16 or 24 pixels whatever the DPI: they are taken from a bar of their
+// The system's images come at 16 and 24 pixels only, whatever the DPI, and
+// only the control knows where they are: they are taken from a bar of their
 // own and drawn again at `side`.
 void AddSystemSets(HIMAGELIST list, bool large, int side, ImageBases& bases) {
     HWND scratch = CreateScratchBar();

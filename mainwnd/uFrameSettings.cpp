@@ -67,7 +67,7 @@ RECT PrimaryWorkArea() {
     return info.rcWork;
 }
 
-// One side of a rectangle the settings do not give: the default side scaled
+// One axis of a rectangle the settings do not give: the default side scaled
 // to the DPI and kept within the work area, placed in its middle.
 void FillDefaultSpan(int& start, int& length, int defaultLength, int areaStart, int areaEnd, UINT dpi) {
     if (length == CW_USEDEFAULT) length = std::min(ScaleForDpi(defaultLength, dpi), areaEnd - areaStart);
