@@ -14,6 +14,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -33,6 +34,9 @@ struct BarState {
     // The table as this bar adds it: image codes turned into its image indexes.
     std::array<TBBUTTON, kToolButtonCount> buttons{};
     UniqueImageList normal, disabled, hot;
+    bool small = true;
+    // The images come from the user's files, drawn at one size for every DPI.
+    bool userImages = false;
 };
 
 BarState g_bars[2];
@@ -78,11 +82,19 @@ bool UseImageFiles(BarState& bar, int side) {
 
 void UseBuiltInImages(BarState& bar, bool small) {
     ImageBases bases;
-    bar.normal = MakeToolBarImages(small, DpiOf(bar.window), bases);
-    SendMessageW(bar.window, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(bar.normal.get()));
+    UniqueImageList images = MakeToolBarImages(small, DpiOf(bar.window), bases);
+    // The bar lets go of the list it drew with before that list is destroyed.
+    SendMessageW(bar.window, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
+    bar.normal = std::move(images);
     const auto& table = ToolButtonTable();
     for (int i = 0; i < kToolButtonCount; ++i)
         if (table[i].kind != ButtonKind::Separator) bar.buttons[i].iBitmap = ImageIndexOf(table[i].imageCode, bases);
+}
+
+// The control keeps the room around an image at its 100 % size.
+void SetPaddingForDpi(HWND window) {
+    const UINT dpi = DpiOf(window);
+    SendMessageW(window, TB_SETPADDING, 0, MAKELPARAM(ScaleForDpi(kButtonPaddingX, dpi), ScaleForDpi(kButtonPaddingY, dpi)));
 }
 
 BYTE StyleOf(ButtonKind kind) {
@@ -191,10 +203,10 @@ HWND CreateToolBar(ToolBarKind kind, HWND parent) {
     SendMessageW(window, TB_SETEXTENDEDSTYLE, 0, ExtendedStyleFor(mode));
     SendMessageW(window, TB_SETMAXTEXTROWS, mode == 0 ? 0 : 1, 0);
     FillButtons(bar, firstName < 0 ? 0 : firstName);
-    if (!UseImageFiles(bar, small ? kSmallImageSide : kLargeImageSide)) UseBuiltInImages(bar, small);
-    // The control keeps the room around an image at its 100 % size.
-    const UINT dpi = DpiOf(window);
-    SendMessageW(window, TB_SETPADDING, 0, MAKELPARAM(ScaleForDpi(kButtonPaddingX, dpi), ScaleForDpi(kButtonPaddingY, dpi)));
+    bar.small = small;
+    bar.userImages = UseImageFiles(bar, small ? kSmallImageSide : kLargeImageSide);
+    if (!bar.userImages) UseBuiltInImages(bar, small);
+    SetPaddingForDpi(window);
     AddTableButtons(bar);
     TBSAVEPARAMSW params = SaveParams(bar);
     SendMessageW(window, TB_SAVERESTOREW, FALSE, reinterpret_cast<LPARAM>(&params));
@@ -210,6 +222,18 @@ HWND CreateToolBar(ToolBarKind kind, HWND parent) {
         SetBandHandlers(BandToolBar, handlers);
     }
     return window;
+}
+
+void ToolBarsFollowDpi() {
+    for (BarState& bar : g_bars) {
+        if (!bar.window || !IsWindow(bar.window)) continue;
+        // Every set has as many images at every size: the buttons' indexes stay.
+        if (!bar.userImages) UseBuiltInImages(bar, bar.small);
+        SetPaddingForDpi(bar.window);
+        SendMessageW(bar.window, TB_AUTOSIZE, 0, 0);
+        if (!IsSide(bar)) SetBandChildHeight(GetParent(bar.window), BandToolBar, ButtonHeight(bar.window));
+        AfterButtonsChanged(bar);
+    }
 }
 
 bool ToolBarNotify(const NMHDR& header, LRESULT& result) {

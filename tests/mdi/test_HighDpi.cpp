@@ -154,6 +154,7 @@ TEST_F(HighDpi, TheFrameTakesTheRectangleSuggestedForANewDpi) {
     HWND header = ListView_GetHeader(view->ListView);
     const LRESULT arrowsBefore = SendMessageW(header, HDM_GETIMAGELIST, 0, 0);
     const HIMAGELIST tabImagesBefore = TabBar().images;
+    const LRESULT toolBarImagesBefore = SendMessageW(Frame().toolBar, TB_GETIMAGELIST, 0, 0);
     RECT suggested{40, 30, 40 + 700, 30 + 500};
     SendMessageW(frame_, WM_DPICHANGED, MAKEWPARAM(ExpectedDpi(), ExpectedDpi()), reinterpret_cast<LPARAM>(&suggested));
     RECT now{};
@@ -162,6 +163,7 @@ TEST_F(HighDpi, TheFrameTakesTheRectangleSuggestedForANewDpi) {
     // The lists and the tab bar made their pictures again for the DPI they are at now.
     EXPECT_NE(SendMessageW(header, HDM_GETIMAGELIST, 0, 0), arrowsBefore);
     EXPECT_NE(TabBar().images, tabImagesBefore);
+    EXPECT_NE(SendMessageW(Frame().toolBar, TB_GETIMAGELIST, 0, 0), toolBarImagesBefore);
 }
 
 // A drawing stretched from 100 % to 150 % doubles every other pixel line;
