@@ -4,14 +4,17 @@
 #include "app/Handles.h"
 #include "app/uFrameLink.h"
 #include "app/uReg.h"
+#include "bars/uToolBarImages.h"
 #include "bars/uToolBarParts.h"
 #include "bars/uToolButtons.h"
 #include "bars/wCoolBar.h"
 #include "res/resource.h"
 #include "shell/ShellGuids.h"
+#include "shell/uDpi.h"
 
 #include <array>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -21,15 +24,19 @@ constexpr DWORD kBarStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHI
 constexpr DWORD kSideBarStyle = TBSTYLE_WRAPABLE | CCS_VERT | CCS_TOP;
 constexpr int kSmallImageSide = 16;
 constexpr int kLargeImageSide = 24;
-constexpr int kProgramImages = 15;
+// The control's own room around an image at 100 %.
+constexpr int kButtonPaddingX = 7;
+constexpr int kButtonPaddingY = 6;
 constexpr COLORREF kTransparent = RGB(255, 0, 255);
 
 struct BarState {
     HWND window = nullptr;
     // The table as this bar adds it: image codes turned into its image indexes.
     std::array<TBBUTTON, kToolButtonCount> buttons{};
-    UniqueBitmap strip;
     UniqueImageList normal, disabled, hot;
+    bool small = true;
+    // The images come from the user's files, drawn at one size for every DPI.
+    bool userImages = false;
 };
 
 BarState g_bars[2];
@@ -73,26 +80,21 @@ bool UseImageFiles(BarState& bar, int side) {
     return true;
 }
 
-int AddSystemImages(HWND window, UINT_PTR id) {
-    TBADDBITMAP add{HINST_COMMCTRL, id};
-    return static_cast<int>(SendMessageW(window, TB_ADDBITMAP, 0, reinterpret_cast<LPARAM>(&add)));
-}
-
 void UseBuiltInImages(BarState& bar, bool small) {
-    HWND window = bar.window;
-    const int side = small ? kSmallImageSide : kLargeImageSide;
-    SendMessageW(window, TB_SETBITMAPSIZE, 0, MAKELPARAM(side, side));
     ImageBases bases;
-    bases.history = AddSystemImages(window, small ? IDB_HIST_SMALL_COLOR : IDB_HIST_LARGE_COLOR);
-    bases.view = AddSystemImages(window, small ? IDB_VIEW_SMALL_COLOR : IDB_VIEW_LARGE_COLOR);
-    bases.standard = AddSystemImages(window, small ? IDB_STD_SMALL_COLOR : IDB_STD_LARGE_COLOR);
-    bar.strip.reset(static_cast<HBITMAP>(LoadImageW(Instance(), small ? L"TOOLBARBITMAP" : L"BIGTOOLBARBITMAP",
-                                                    IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS)));
-    TBADDBITMAP own{nullptr, reinterpret_cast<UINT_PTR>(bar.strip.get())};
-    bases.program = static_cast<int>(SendMessageW(window, TB_ADDBITMAP, kProgramImages, reinterpret_cast<LPARAM>(&own)));
+    UniqueImageList images = MakeToolBarImages(small, DpiOf(bar.window), bases);
+    // The bar lets go of the list it drew with before that list is destroyed.
+    SendMessageW(bar.window, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
+    bar.normal = std::move(images);
     const auto& table = ToolButtonTable();
     for (int i = 0; i < kToolButtonCount; ++i)
         if (table[i].kind != ButtonKind::Separator) bar.buttons[i].iBitmap = ImageIndexOf(table[i].imageCode, bases);
+}
+
+// The control keeps the room around an image at its 100 % size.
+void SetPaddingForDpi(HWND window) {
+    const UINT dpi = DpiOf(window);
+    SendMessageW(window, TB_SETPADDING, 0, MAKELPARAM(ScaleForDpi(kButtonPaddingX, dpi), ScaleForDpi(kButtonPaddingY, dpi)));
 }
 
 BYTE StyleOf(ButtonKind kind) {
@@ -201,7 +203,10 @@ HWND CreateToolBar(ToolBarKind kind, HWND parent) {
     SendMessageW(window, TB_SETEXTENDEDSTYLE, 0, ExtendedStyleFor(mode));
     SendMessageW(window, TB_SETMAXTEXTROWS, mode == 0 ? 0 : 1, 0);
     FillButtons(bar, firstName < 0 ? 0 : firstName);
-    if (!UseImageFiles(bar, small ? kSmallImageSide : kLargeImageSide)) UseBuiltInImages(bar, small);
+    bar.small = small;
+    bar.userImages = UseImageFiles(bar, small ? kSmallImageSide : kLargeImageSide);
+    if (!bar.userImages) UseBuiltInImages(bar, small);
+    SetPaddingForDpi(window);
     AddTableButtons(bar);
     TBSAVEPARAMSW params = SaveParams(bar);
     SendMessageW(window, TB_SAVERESTOREW, FALSE, reinterpret_cast<LPARAM>(&params));
@@ -217,6 +222,18 @@ HWND CreateToolBar(ToolBarKind kind, HWND parent) {
         SetBandHandlers(BandToolBar, handlers);
     }
     return window;
+}
+
+void ToolBarsFollowDpi() {
+    for (BarState& bar : g_bars) {
+        if (!bar.window || !IsWindow(bar.window)) continue;
+        // Every set has as many images at every size: the buttons' indexes stay.
+        if (!bar.userImages) UseBuiltInImages(bar, bar.small);
+        SetPaddingForDpi(bar.window);
+        SendMessageW(bar.window, TB_AUTOSIZE, 0, 0);
+        if (!IsSide(bar)) SetBandChildHeight(GetParent(bar.window), BandToolBar, ButtonHeight(bar.window));
+        AfterButtonsChanged(bar);
+    }
 }
 
 bool ToolBarNotify(const NMHDR& header, LRESULT& result) {

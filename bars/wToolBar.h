@@ -16,6 +16,9 @@ enum class ToolBarKind { Standard, Side };
 // its band; the side one as a child of `parent`, the frame. Images come from
 // the "icon" folder beside the program when it holds the bar's file.
 HWND CreateToolBar(ToolBarKind kind, HWND parent);
+// Draws the bars' images and sizes their buttons again for the DPI of the
+// monitor they are on now (the frame moved to a monitor of another scale).
+void ToolBarsFollowDpi();
 // The bar's WM_NOTIFY, which reaches the frame; false for a notification
 // that is not a toolbar's. `result` is what the frame answers.
 bool ToolBarNotify(const NMHDR& header, LRESULT& result);

@@ -6,7 +6,9 @@
 #include "app/Global.h"
 #include "app/uReg.h"
 #include "input/uKeyAssign.h"
+#include "shell/uDpi.h"
 
+#include <algorithm>
 
 namespace {
 
@@ -51,6 +53,34 @@ bool OnSomeMonitor(const FramePlacement& placement) {
     return MonitorFromRect(&rect, MONITOR_DEFAULTTONULL) != nullptr;
 }
 
+// The frame's size at 100 % when nothing is stored: the whole menu bar on
+// one row, and room for a details view beside the side bar.
+constexpr int kDefaultFrameWidth = 960;
+constexpr int kDefaultFrameHeight = 720;
+
+RECT PrimaryWorkArea() {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info)) {
+        return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    }
+    return info.rcWork;
+}
+
+// One axis of a rectangle the settings do not give: the default side scaled
+// to the DPI and kept within the work area, placed in its middle.
+void FillDefaultSpan(int& start, int& length, int defaultLength, int areaStart, int areaEnd, UINT dpi) {
+    if (length == CW_USEDEFAULT) length = std::min(ScaleForDpi(defaultLength, dpi), areaEnd - areaStart);
+    if (start == CW_USEDEFAULT) start = areaStart + std::max(0, (areaEnd - areaStart - length) / 2);
+}
+
+// The system's own default size does not grow with the DPI: at 200 % the
+// menu bar of such a frame wraps to two rows. A stored value is kept as it is.
+void FillDefaultPlacement(FramePlacement& placement, const RECT& workArea, UINT dpi) {
+    FillDefaultSpan(placement.left, placement.width, kDefaultFrameWidth, workArea.left, workArea.right, dpi);
+    FillDefaultSpan(placement.top, placement.height, kDefaultFrameHeight, workArea.top, workArea.bottom, dpi);
+}
+
 void LoadPlacement(HKEY root) {
     FramePlacement placement;
     if (SettingsRead(root, RootSettings::SaveWindowSize)) {
@@ -78,6 +108,7 @@ void LoadPlacement(HKEY root) {
         placement = FramePlacement{};
         placement.maximize = maximize;
     }
+    FillDefaultPlacement(placement, PrimaryWorkArea(), DpiOf(nullptr));
     Frame().placement = placement;
 }
 

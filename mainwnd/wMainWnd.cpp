@@ -281,6 +281,7 @@ BOOL CALLBACK TellDpiChanged(HWND window, LPARAM) {
 // per-monitor v2) tells only the top-level window.
 void OnDpiChanged(HWND frame, const RECT& suggested) {
     EnumChildWindows(frame, TellDpiChanged, 0);
+    ToolBarsFollowDpi();
     SetWindowPos(frame, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }

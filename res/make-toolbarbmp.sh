@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Redraws toolbarbmp.bmp (15 images of 16 x 16 in one strip) and
 # bigtoolbarbmp.bmp (the same 15 at 24 x 24): the toolbar's own button images,
-# in the order of their image codes 0 to 14. Each image is drawn once on a
-# 16-unit grid and scaled for the large strip. The background is the light
+# in the order of their image codes 0 to 14, and each strip for 150 % and
+# 200 % (_150, _200). Each image is drawn once on a 16-unit grid and drawn
+# again at every size, without blending, so that its lines stay hard; 200 %
+# doubles the pixels of the 100 % strip. The background is the light
 # grey 0xC0C0C0 of an 8-bit palette, which loading with LR_LOADMAP3DCOLORS
 # turns into the button face the toolbar leaves transparent; the images
 # themselves avoid the three greys that loading remaps.
@@ -75,5 +77,13 @@ strip() { # size file
     rm "${parts[@]}"
 }
 
+doubled() { # from to
+    convert "$1" -scale 200% -type Palette -colors 64 BMP3:"$2"
+}
+
 strip 16 toolbarbmp.bmp
+strip 24 toolbarbmp_150.bmp
+doubled toolbarbmp.bmp toolbarbmp_200.bmp
 strip 24 bigtoolbarbmp.bmp
+strip 36 bigtoolbarbmp_150.bmp
+doubled bigtoolbarbmp.bmp bigtoolbarbmp_200.bmp

@@ -69,23 +69,6 @@ SIZE BitmapSize(HBITMAP bitmap) {
     return {info.bmWidth, info.bmHeight};
 }
 
-// Stretched without blending, which keeps the drawing's edges hard.
-HBITMAP Stretched(HBITMAP drawing, SIZE from, SIZE to) {
-    HDC screen = GetDC(nullptr);
-    UniqueMemoryDC source(CreateCompatibleDC(screen));
-    UniqueMemoryDC target(CreateCompatibleDC(screen));
-    UniqueBitmap scaled(CreateCompatibleBitmap(screen, to.cx, to.cy));
-    ReleaseDC(nullptr, screen);
-    if (!source || !target || !scaled) return nullptr;
-    HGDIOBJ oldSource = SelectObject(source.get(), drawing);
-    HGDIOBJ oldTarget = SelectObject(target.get(), scaled.get());
-    SetStretchBltMode(target.get(), COLORONCOLOR);
-    StretchBlt(target.get(), 0, 0, to.cx, to.cy, source.get(), 0, 0, from.cx, from.cy, SRCCOPY);
-    SelectObject(source.get(), oldSource);
-    SelectObject(target.get(), oldTarget);
-    return scaled.release();
-}
-
 }  // namespace
 
 UINT SystemDpi() {
@@ -144,7 +127,24 @@ HBITMAP LoadBitmapForDpi(HINSTANCE instance, const wchar_t* name, UINT dpi, int 
     }
     const SIZE drawn = BitmapSize(drawing.get());
     if (drawn.cx == wanted.cx && drawn.cy == wanted.cy) return drawing.release();
-    return Stretched(drawing.get(), drawn, wanted);
+    return StretchedWithoutBlending(drawing.get(), wanted);
+}
+
+HBITMAP StretchedWithoutBlending(HBITMAP drawing, SIZE to) {
+    const SIZE from = BitmapSize(drawing);
+    HDC screen = GetDC(nullptr);
+    UniqueMemoryDC source(CreateCompatibleDC(screen));
+    UniqueMemoryDC target(CreateCompatibleDC(screen));
+    UniqueBitmap scaled(CreateCompatibleBitmap(screen, to.cx, to.cy));
+    ReleaseDC(nullptr, screen);
+    if (!source || !target || !scaled) return nullptr;
+    HGDIOBJ oldSource = SelectObject(source.get(), drawing);
+    HGDIOBJ oldTarget = SelectObject(target.get(), scaled.get());
+    SetStretchBltMode(target.get(), COLORONCOLOR);
+    StretchBlt(target.get(), 0, 0, to.cx, to.cy, source.get(), 0, 0, from.cx, from.cy, SRCCOPY);
+    SelectObject(source.get(), oldSource);
+    SelectObject(target.get(), oldTarget);
+    return scaled.release();
 }
 
 bool IconTitleFontForDpi(LOGFONTW& font, UINT dpi) {

@@ -37,6 +37,9 @@ HIMAGELIST SystemImageListOfSide(int side);
 // the drawn scales stretches that drawing, without blending (its edges stay
 // hard, with no blur). The caller owns it.
 HBITMAP LoadBitmapForDpi(HINSTANCE instance, const wchar_t* name, UINT dpi, int images = 1);
+// `bitmap` stretched to `to` without blending (each pixel repeated or left
+// out), so that its edges stay hard. The caller owns it.
+HBITMAP StretchedWithoutBlending(HBITMAP bitmap, SIZE to);
 
 // The icon title font (the system's font for item labels) at `dpi`.
 bool IconTitleFontForDpi(LOGFONTW& font, UINT dpi);

@@ -7,6 +7,7 @@
 #include "mdi/wMDIChild.h"
 #include "res/resource.h"
 #include "shell/uDpi.h"
+#include "shell/wOneButtonBar.h"
 #include "folderview/wThumbnail.h"
 
 #include <commctrl.h>
@@ -206,28 +207,10 @@ bool OnSetCursor(HWND sideBase) {
     return true;
 }
 
-HWND CreateCloseBar(HWND sideBase, HINSTANCE instance) {
-    HWND bar = CreateWindowExW(WS_EX_TOOLWINDOW, TOOLBARCLASSNAMEW, L"",
-                               WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | CCS_NORESIZE | CCS_NODIVIDER, 0, 0, 0, 0,
-                               sideBase, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCloseBarIdentifier)),
-                               instance, nullptr);
-    if (!bar) return nullptr;
-    const UINT dpi = DpiOf(sideBase);
-    const int side = ScaleForDpi(kCloseImageSide, dpi);
-    SideBaseState& state = State();
-    state.closeImages.reset(ImageList_Create(side, side, ILC_COLOR24 | ILC_MASK, 1, 0));
-    if (UniqueBitmap bitmap(LoadBitmapForDpi(instance, L"CLOSEBMP", dpi)); bitmap)
-        ImageList_AddMasked(state.closeImages.get(), bitmap.get(), RGB(255, 0, 255));
-    SendMessageW(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageW(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(state.closeImages.get()));
-    SendMessageW(bar, TB_SETBITMAPSIZE, 0, MAKELPARAM(side, side));
-    TBBUTTON button{};
-    button.iBitmap = 0;
-    button.idCommand = IDM_SIDE_CLOSE;
-    button.fsState = TBSTATE_ENABLED;
-    button.fsStyle = BTNS_BUTTON;
-    SendMessageW(bar, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
-    return bar;
+HWND CreateCloseBar(HWND sideBase) {
+    constexpr OneButtonBar kCloseBar{WS_VISIBLE | TBSTYLE_FLAT | CCS_NORESIZE | CCS_NODIVIDER, kCloseBarIdentifier,
+                                     IDM_SIDE_CLOSE, L"CLOSEBMP", kCloseImageSide};
+    return CreateOneButtonBar(sideBase, kCloseBar, State().closeImages);
 }
 
 LRESULT OnCreate(HWND sideBase, const CREATESTRUCTW& create) {
@@ -239,7 +222,7 @@ LRESULT OnCreate(HWND sideBase, const CREATESTRUCTW& create) {
     LOGFONTW font{};
     if (IconTitleFontForDpi(font, DpiOf(sideBase))) state.font.reset(CreateFontIndirectW(&font));
     if (state.caption && state.font) SendMessageW(state.caption, WM_SETFONT, reinterpret_cast<WPARAM>(state.font.get()), 0);
-    state.closeBar = CreateCloseBar(sideBase, create.hInstance);
+    state.closeBar = CreateCloseBar(sideBase);
     return 0;
 }
 

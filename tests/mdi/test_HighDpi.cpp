@@ -6,6 +6,7 @@
 
 #include "app/Handles.h"
 #include "folderview/wFolderView.h"
+#include "mainwnd/wMainWnd.h"
 #include "mdi/wMDITab.h"
 #include "shell/uDpi.h"
 #include "tests/support/ZekoProcess.h"
@@ -153,6 +154,7 @@ TEST_F(HighDpi, TheFrameTakesTheRectangleSuggestedForANewDpi) {
     HWND header = ListView_GetHeader(view->ListView);
     const LRESULT arrowsBefore = SendMessageW(header, HDM_GETIMAGELIST, 0, 0);
     const HIMAGELIST tabImagesBefore = TabBar().images;
+    const LRESULT toolBarImagesBefore = SendMessageW(Frame().toolBar, TB_GETIMAGELIST, 0, 0);
     RECT suggested{40, 30, 40 + 700, 30 + 500};
     SendMessageW(frame_, WM_DPICHANGED, MAKEWPARAM(ExpectedDpi(), ExpectedDpi()), reinterpret_cast<LPARAM>(&suggested));
     RECT now{};
@@ -161,6 +163,7 @@ TEST_F(HighDpi, TheFrameTakesTheRectangleSuggestedForANewDpi) {
     // The lists and the tab bar made their pictures again for the DPI they are at now.
     EXPECT_NE(SendMessageW(header, HDM_GETIMAGELIST, 0, 0), arrowsBefore);
     EXPECT_NE(TabBar().images, tabImagesBefore);
+    EXPECT_NE(SendMessageW(Frame().toolBar, TB_GETIMAGELIST, 0, 0), toolBarImagesBefore);
 }
 
 // A drawing stretched from 100 % to 150 % doubles every other pixel line;
@@ -192,4 +195,44 @@ TEST_F(HighDpi, OurBitmapsAreDrawnForTheDpiNotStretched) {
     EXPECT_EQ(FrameRun({across.rbegin(), across.rend()}), left);
     EXPECT_EQ(FrameRun(down), left);
     EXPECT_EQ(FrameRun({down.rbegin(), down.rend()}), left);
+}
+
+// The toolbar's images are the drawings for the DPI, every button's drawn.
+TEST_F(HighDpi, TheToolBarImagesAreDrawnAtTheDpisSize) {
+    HWND bar = Frame().toolBar;
+    ASSERT_NE(bar, nullptr);
+    auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(bar, TB_GETIMAGELIST, 0, 0));
+    int cx = 0, cy = 0;
+    ASSERT_TRUE(ImageList_GetIconSize(images, &cx, &cy));
+    EXPECT_EQ(cx, ScaleForDpi(16, ExpectedDpi()));
+    EXPECT_EQ(cy, cx);
+    const int buttons = static_cast<int>(SendMessageW(bar, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < buttons; ++i) {
+        TBBUTTON button{};
+        SendMessageW(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+        if (button.fsStyle & BTNS_SEP) continue;
+        bool drawn = false;
+        for (const std::vector<DWORD>& row : DrawnImage(images, button.iBitmap))
+            drawn = drawn || std::any_of(row.begin(), row.end(), [](DWORD pixel) { return pixel != 0xFFFFFF; });
+        EXPECT_TRUE(drawn) << "button " << button.idCommand;
+    }
+}
+
+// With no stored rectangle the frame opens within the work area, wide
+// enough for its whole menu bar on one row, a maximised child's buttons too.
+TEST_F(HighDpi, TheFirstFrameFitsTheWorkAreaWithItsMenuOnOneRow) {
+    ASSERT_NE(OpenSmallFolder(), nullptr);
+    RECT frame{}, work{};
+    GetWindowRect(frame_, &frame);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT inside{};
+    IntersectRect(&inside, &frame, &work);
+    EXPECT_TRUE(EqualRect(&inside, &frame));
+    MENUBARINFO menu{};
+    menu.cbSize = sizeof(menu);
+    ASSERT_TRUE(GetMenuBarInfo(frame_, OBJID_MENU, 0, &menu));
+    MENUBARINFO last{};
+    last.cbSize = sizeof(last);
+    ASSERT_TRUE(GetMenuBarInfo(frame_, OBJID_MENU, GetMenuItemCount(GetMenu(frame_)), &last));
+    EXPECT_EQ(last.rcBar.top, menu.rcBar.top) << "the last menu item stands on a second row";
 }
