@@ -1,14 +1,18 @@
 // End to end: the real ZEKO.exe copies and pastes a real file through its
-// frame's item commands, and the undo command takes the copy away again.
+// frame's item commands, and the undo command takes the copy away again; a
+// file dragged with the mouse out of another process lands in its list.
 
 #include "app/uCommandRegistry.h"
 #include "folderview/wFolderView.h"
 #include "mainwnd/wMainWnd.h"
 #include "res/resource.h"
+#include "shell/hOledd.h"
+#include "tests/support/MouseDrag.h"
 #include "tests/support/ZekoProcess.h"
 
 #include <gtest/gtest.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <filesystem>
 #include <memory>
@@ -45,6 +49,18 @@ protected:
         PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(command, CommandFromControl), reinterpret_cast<LPARAM>(list));
     }
     static int ItemCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+    // The list of the folder window showing the test's folder, once it holds `count` items.
+    HWND ListWith(int count) {
+        HWND list = nullptr;
+        WaitUntil(
+            [&] {
+                for (HWND child : ChildWindows(frame_))
+                    if (WindowText(child) == L"資料 & メモ") list = GetDlgItem(child, kFolderViewListId);
+                return list && ItemCount(list) == count;
+            },
+            30000);
+        return list && ItemCount(list) == count ? list : nullptr;
+    }
 
     std::wstring root_;
     std::unique_ptr<ZekoProcess> process_;
@@ -54,14 +70,8 @@ protected:
 }  // namespace
 
 TEST_F(ItemOperationsEndToEnd, CopyAndPasteInTheSameFolderMakeACopyThatUndoTakesAway) {
-    HWND list = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            for (HWND child : ChildWindows(frame_))
-                if (WindowText(child) == L"資料 & メモ") list = GetDlgItem(child, kFolderViewListId);
-            return list && ItemCount(list) == 1;
-        },
-        30000));
+    HWND list = ListWith(1);
+    ASSERT_NE(list, nullptr);
     const std::wstring copy = root_ + L"\\a b 日本 - コピー.txt";
     Command(IDM_SELECT_ALL, list);
     Command(IDM_COPY, list);
@@ -73,4 +83,102 @@ TEST_F(ItemOperationsEndToEnd, CopyAndPasteInTheSameFolderMakeACopyThatUndoTakes
     PostMessageW(frame_, WM_COMMAND, IDM_UNDO, 0);
     EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(copy); }, 30000));
     EXPECT_TRUE(std::filesystem::exists(root_ + L"\\a b 日本.txt"));
+}
+
+namespace {
+
+// A window of the test process that starts a drag of one file as soon as the
+// button goes down on it, as any program's drag source does.
+IDataObject* g_dragged = nullptr;
+DWORD g_dragEffect = DROPEFFECT_NONE;
+
+LRESULT CALLBACK DragSourceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LBUTTONDOWN && g_dragged) {
+        g_dragEffect = StartDrag(window, g_dragged);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+struct WindowTraits {
+    static HWND invalid() { return nullptr; }
+    static bool valid(HWND window) { return window != nullptr; }
+    static void close(HWND window) { DestroyWindow(window); }
+};
+using OwnedWindow = UniqueResource<HWND, WindowTraits>;
+
+ComPtr<IDataObject> FileData(const std::wstring& path) {
+    ComPtr<IDataObject> data;
+    PIDLIST_ABSOLUTE absolute = nullptr;
+    if (FAILED(SHParseDisplayName(path.c_str(), nullptr, &absolute, 0, nullptr))) return data;
+    UniqueAbsolutePidl owned(absolute);
+    ComPtr<IShellFolder> parent;
+    PCUITEMID_CHILD last = nullptr;
+    if (SUCCEEDED(SHBindToParent(owned.get(), IID_IShellFolder, parent.putVoid(), &last)))
+        parent->GetUIObjectOf(nullptr, 1, &last, IID_IDataObject, nullptr, data.putVoid());
+    return data;
+}
+
+POINT Centre(HWND window, int index = -1) {
+    RECT rect{};
+    if (index < 0) {
+        GetWindowRect(window, &rect);
+        return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    }
+    rect.left = LVIR_LABEL;
+    SendMessageW(window, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect));
+    POINT point{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ClientToScreen(window, &point);
+    return point;
+}
+
+}  // namespace
+
+// The drag loop runs in the test process and the drop target in ZEKO's: the
+// platform carries the drag and its data object across, and the folder item
+// under the cursor takes the file.
+TEST_F(ItemOperationsEndToEnd, AFileDraggedFromAnotherProcessLandsInTheFolderUnderTheCursor) {
+    const std::filesystem::path outside = std::filesystem::path(root_).parent_path() / L"外 & out";
+    std::filesystem::create_directories(outside);
+    std::filesystem::create_directories(root_ + L"\\受け皿");
+    UniqueHandle file(CreateFileW((outside / L"dragged 日本.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  0, nullptr));
+    ASSERT_TRUE(file);
+    file.reset();
+    PostMessageW(frame_, WM_COMMAND, IDM_REFRESH, 0);
+    HWND list = ListWith(2);
+    ASSERT_NE(list, nullptr);
+    LVFINDINFOW find{LVFI_STRING, L"受け皿"};
+    const int folder = static_cast<int>(SendMessageW(list, LVM_FINDITEMW, -1, reinterpret_cast<LPARAM>(&find)));
+    ASSERT_GE(folder, 0);
+    const POINT to = Centre(list, folder);
+
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DragSourceProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"ZekoTestDragSource";
+    RegisterClassW(&wc);
+    // Away from the folder item, above everything, so that the press is ours.
+    const int size = 80;
+    const int x = to.x > GetSystemMetrics(SM_CXSCREEN) / 2 ? 0 : GetSystemMetrics(SM_CXSCREEN) - size;
+    OwnedWindow source(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE,
+                                        x, 0, size, size, nullptr, nullptr, wc.hInstance, nullptr));
+    ASSERT_TRUE(source);
+    const ComPtr<IDataObject> data = FileData((outside / L"dragged 日本.txt").wstring());
+    ASSERT_TRUE(data);
+    g_dragged = data.get();
+    const POINT from = Centre(source.get());
+    ASSERT_TRUE(WaitUntil([&] { return WindowFromPoint(from) == source.get(); }, 30000));
+
+    const DWORD thread = GetCurrentThreadId();
+    {
+        MouseDrag drag(from, to, [&] { return DragLoopRunning(thread, source.get()); },
+                       [&] { return (ListView_GetItemState(list, folder, LVIS_DROPHILITED) & LVIS_DROPHILITED) != 0; });
+        ASSERT_TRUE(WaitUntil([&] { return drag.done(); }, 120000));
+        EXPECT_TRUE(drag.started());
+        EXPECT_TRUE(drag.arrived()) << "ZEKO's drop target follows a drag of another process";
+    }
+    g_dragged = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(root_ + L"\\受け皿\\dragged 日本.txt"); }, 30000));
+    EXPECT_NE(g_dragEffect, static_cast<DWORD>(DROPEFFECT_NONE)) << "the source hears of the drop";
 }

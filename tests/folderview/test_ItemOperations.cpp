@@ -221,6 +221,58 @@ TEST_F(ItemOperations, DeleteSendsTheSelectionToTheRecycleBinAndUndoBringsItBack
     EXPECT_TRUE(WaitForName(child, L"gone 日本%.txt"));
 }
 
+// Another process would see the same refusal: the sharing mode is the
+// system's, whoever holds the file.
+TEST_F(ItemOperations, DeletingAFileHeldOpenWithoutSharingIsRefusedWithAMessage) {
+    ASSERT_TRUE(MakeFile(root_ / L"held 日本.txt", 10));
+    HWND child = Open(root_.path());
+    UniqueHandle held(CreateFileW((root_ / L"held 日本.txt").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    Select(child, L"held 日本.txt");
+    MessageBoxAnswerer answer(IDOK, L"エラー");
+    View(child)->ExecuteCommand(IDM_DELETE);
+    ASSERT_TRUE(answer.Answered()) << "the refusal is told";
+    EXPECT_NE(answer.Text().find(L"held 日本.txt"), std::wstring::npos);
+    held.reset();
+    EXPECT_TRUE(Exists(root_ / L"held 日本.txt"));
+    EXPECT_EQ(std::filesystem::file_size(root_ / L"held 日本.txt"), 10u);
+}
+
+TEST_F(ItemOperations, PastingAFileThatWentAwaySinceTheCopySaysSoAndMakesNothing) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"to"));
+    ASSERT_TRUE(MakeFile(root_ / L"gone.txt"));
+    HWND source = Open(root_.path());
+    HWND target = Open(root_ / L"to");
+    SelectNames(View(source)->ListView, {L"gone.txt"});
+    View(source)->ExecuteCommand(IDM_COPY);
+    ASSERT_TRUE(DeleteFileW((root_ / L"gone.txt").c_str()));
+    MessageBoxAnswerer answer(IDOK, L"エラー");
+    View(target)->ExecuteCommand(IDM_PASTE);
+    EXPECT_TRUE(answer.Answered());
+    EXPECT_TRUE(std::filesystem::is_empty(root_ / L"to"));
+}
+
+// Not even an administrator can make a file in the kernel's own folders,
+// which Wine shows on its drive of the whole Unix tree.
+TEST_F(ItemOperations, PastingIntoAFolderNoOneCanWriteToSaysSoAndLosesNothing) {
+    const std::wstring locked = L"Z:\\sys\\fs";
+    if (!std::filesystem::is_directory(locked)) GTEST_SKIP() << "no folder that refuses every writer here";
+    ASSERT_TRUE(MakeFile(root_ / L"kept 日本.txt", 10));
+    HWND source = Open(root_.path());
+    HWND target = Open(locked);
+    ASSERT_NE(target, nullptr);
+    for (WORD command : {IDM_COPY, IDM_CUT}) {
+        SelectNames(View(source)->ListView, {L"kept 日本.txt"});
+        View(source)->ExecuteCommand(command);
+        MessageBoxAnswerer answer(IDOK, L"エラー");
+        View(target)->ExecuteCommand(IDM_PASTE);
+        EXPECT_TRUE(answer.Answered()) << command;
+        EXPECT_FALSE(Exists(locked + L"\\kept 日本.txt"));
+        EXPECT_EQ(std::filesystem::file_size(root_ / L"kept 日本.txt"), 10u);
+    }
+}
+
 TEST_F(ItemOperations, PropertiesOfAFileNameItAndItsSize) {
     ASSERT_TRUE(MakeFile(root_ / L"info.txt", 1234));
     HWND child = Open(root_.path());
