@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 namespace {
 
@@ -52,14 +53,14 @@ protected:
     // The list of the folder window showing the test's folder, once it holds `count` items.
     HWND ListWith(int count) {
         HWND list = nullptr;
-        WaitUntil(
+        const bool found = WaitUntil(
             [&] {
                 for (HWND child : ChildWindows(frame_))
                     if (WindowText(child) == L"資料 & メモ") list = GetDlgItem(child, kFolderViewListId);
                 return list && ItemCount(list) == count;
             },
             30000);
-        return list && ItemCount(list) == count ? list : nullptr;
+        return found ? list : nullptr;
     }
 
     std::wstring root_;
@@ -119,17 +120,35 @@ ComPtr<IDataObject> FileData(const std::wstring& path) {
     return data;
 }
 
-POINT Centre(HWND window, int index = -1) {
+POINT Centre(HWND window) {
     RECT rect{};
-    if (index < 0) {
-        GetWindowRect(window, &rect);
-        return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    GetWindowRect(window, &rect);
+    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+// A list-view message whose argument is a pointer, sent to a list of another
+// process through a copy of the argument (and of a text after it) in that process.
+template <typename Argument>
+LRESULT SendToOtherProcess(HANDLE process, HWND list, UINT message, WPARAM wParam, Argument& argument,
+                           const std::wstring& text = {}, std::wstring* textBack = nullptr) {
+    const SIZE_T size = sizeof(Argument) + (text.size() + 1) * sizeof(wchar_t);
+    auto* remote = static_cast<BYTE*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+    if (!remote) return -1;
+    if constexpr (std::is_same_v<Argument, LVITEMW>) {
+        argument.pszText = reinterpret_cast<LPWSTR>(remote + sizeof(Argument));
+        argument.cchTextMax = static_cast<int>(text.size() + 1);
     }
-    rect.left = LVIR_LABEL;
-    SendMessageW(window, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect));
-    POINT point{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    ClientToScreen(window, &point);
-    return point;
+    WriteProcessMemory(process, remote, &argument, sizeof(Argument), nullptr);
+    WriteProcessMemory(process, remote + sizeof(Argument), text.c_str(), (text.size() + 1) * sizeof(wchar_t), nullptr);
+    const LRESULT result = SendMessageW(list, message, wParam, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, remote, &argument, sizeof(Argument), nullptr);
+    if (textBack) {
+        textBack->assign(text.size() + 1, L'\0');
+        ReadProcessMemory(process, remote + sizeof(Argument), textBack->data(), textBack->size() * sizeof(wchar_t), nullptr);
+        textBack->resize(wcslen(textBack->c_str()));
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return result;
 }
 
 }  // namespace
@@ -145,13 +164,20 @@ TEST_F(ItemOperationsEndToEnd, AFileDraggedFromAnotherProcessLandsInTheFolderUnd
                                   0, nullptr));
     ASSERT_TRUE(file);
     file.reset();
-    PostMessageW(frame_, WM_COMMAND, IDM_REFRESH, 0);
     HWND list = ListWith(2);
     ASSERT_NE(list, nullptr);
-    LVFINDINFOW find{LVFI_STRING, L"受け皿"};
-    const int folder = static_cast<int>(SendMessageW(list, LVM_FINDITEMW, -1, reinterpret_cast<LPARAM>(&find)));
+    int folder = -1;
+    for (int index = 0; index < ItemCount(list) && folder < 0; ++index) {
+        LVITEMW item{};
+        std::wstring name;
+        SendToOtherProcess(process_->handle(), list, LVM_GETITEMTEXTW, index, item, std::wstring(MAX_PATH, L' '), &name);
+        if (name == L"受け皿") folder = index;
+    }
     ASSERT_GE(folder, 0);
-    const POINT to = Centre(list, folder);
+    RECT item{LVIR_LABEL};
+    ASSERT_TRUE(SendToOtherProcess(process_->handle(), list, LVM_GETITEMRECT, folder, item));
+    POINT to{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+    ClientToScreen(list, &to);
 
     WNDCLASSW wc{};
     wc.lpfnWndProc = DragSourceProc;
@@ -180,5 +206,6 @@ TEST_F(ItemOperationsEndToEnd, AFileDraggedFromAnotherProcessLandsInTheFolderUnd
     }
     g_dragged = nullptr;
     EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(root_ + L"\\受け皿\\dragged 日本.txt"); }, 30000));
-    EXPECT_NE(g_dragEffect, static_cast<DWORD>(DROPEFFECT_NONE)) << "the source hears of the drop";
+    EXPECT_FALSE(std::filesystem::exists(outside / L"dragged 日本.txt")) << "a drag on one drive moves";
+    EXPECT_EQ(g_dragEffect, static_cast<DWORD>(DROPEFFECT_MOVE)) << "the source hears of the move";
 }
