@@ -13,6 +13,7 @@
 #include "mdi/uBarsRoute.h"
 #include "mdi/wMDIChild.h"
 #include "res/resource.h"
+#include "shell/hOledd.h"
 #include "shell/uCapabilities.h"
 #include "shell/uDpi.h"
 
@@ -208,8 +209,7 @@ void OnDragBegin() {
     if (!view || !view->AbsoluteIDList) return;
     ComPtr<IDataObject> data = FolderDataObject(view->AbsoluteIDList, State().host);
     if (!data) return;
-    DWORD effect = DROPEFFECT_NONE;
-    SHDoDragDrop(State().host, data.get(), nullptr, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
+    StartDrag(State().host, data.get());
 }
 
 void Layout() {

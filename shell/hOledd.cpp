@@ -7,14 +7,41 @@ DragLoop& DragLoopHook() {
     return loop;
 }
 
-// The shell supplies the drop source, and with it the cursors and the
-// rules that cancel (Escape, both buttons) or drop (the button released).
+namespace {
+
+// The rules of a drag: Escape or both buttons cancel, releasing the button
+// that carries the drag drops. The shell would make such a source when given
+// none, but not every platform does (Wine refuses the drag outright), so the
+// drag always brings its own.
+class TDropSource final : public ComObject<IDropSource> {
+public:
+    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override {
+        constexpr DWORD buttons = MK_LBUTTON | MK_RBUTTON;
+        if (escape || (keys & buttons) == buttons) return DRAGDROP_S_CANCEL;
+        // A drag begins with its button down; the first one seen is the one that carries it.
+        if (!button_) button_ = keys & buttons;
+        return (keys & button_) ? S_OK : DRAGDROP_S_DROP;
+    }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+
+private:
+    DWORD button_ = 0;
+};
+
+}  // namespace
+
 DWORD StartDrag(HWND source, IDataObject* data) {
     if (!data) return DROPEFFECT_NONE;
     constexpr DWORD allowed = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
     DWORD effect = DROPEFFECT_NONE;
     const DragLoop loop = DragLoopHook();
-    const HRESULT hr = loop ? loop(source, data, allowed, &effect) : SHDoDragDrop(source, data, nullptr, allowed, &effect);
+    HRESULT hr = E_FAIL;
+    if (loop) {
+        hr = loop(source, data, allowed, &effect);
+    } else {
+        auto dropSource = ComPtr<TDropSource>::attach(new TDropSource);
+        hr = SHDoDragDrop(source, data, dropSource.get(), allowed, &effect);
+    }
     return hr == DRAGDROP_S_DROP ? effect : DROPEFFECT_NONE;
 }
 

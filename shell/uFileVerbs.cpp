@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <filesystem>
 #include <string_view>
 
 namespace {
@@ -22,6 +23,7 @@ constexpr wchar_t kPropertiesCaption[] = L"プロパティ";
 constexpr wchar_t kRenameText[] = L"名前の変更(&M)";
 constexpr wchar_t kPasteFailed[] = L"貼り付けできませんでした。\n貼り付け先に書き込めるか確かめてください。";
 constexpr wchar_t kLinkFailed[] = L"ショートカットを作成できませんでした。";
+constexpr wchar_t kDeleteHeld[] = L"」は別のプログラムが使っているため、削除できません。\nそのプログラムで閉じてから、もう一度削除してください。";
 constexpr wchar_t kDropEffectFormat[] = L"Preferred DropEffect";
 constexpr int kMaxNameAttempts = 1000;
 constexpr UINT kDropMenuCancel = 100;
@@ -50,6 +52,20 @@ bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str
 bool IsDirectory(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The first file at or below `path` that its holder keeps from being deleted
+// (it is open without FILE_SHARE_DELETE); empty when there is none.
+std::wstring HeldFile(const std::wstring& path) {
+    UniqueHandle probe(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!probe && GetLastError() == ERROR_SHARING_VIOLATION) return path;
+    probe.reset();
+    std::error_code error;
+    if (!std::filesystem::is_directory(path, error) || std::filesystem::is_symlink(path, error)) return {};
+    for (const auto& entry : std::filesystem::directory_iterator(path, error))
+        if (std::wstring held = HeldFile(entry.path().wstring()); !held.empty()) return held;
+    return {};
 }
 
 // A path list for SHFileOperationW: each path ended by a zero, one more zero after the last.
@@ -415,6 +431,17 @@ private:
                     ReportError(owner, kPasteFailed);
                 }
                 return S_OK;
+            }
+            return S_FALSE;
+        }
+        // The platform here moves items to the trash past the sharing mode of
+        // whoever holds them open, where the system refuses: so do we.
+        if (is("delete")) {
+            for (const std::wstring& path : paths_) {
+                if (const std::wstring held = HeldFile(path); !held.empty()) {
+                    ReportError(owner, (L"「" + NameOf(held) + kDeleteHeld).c_str());
+                    return HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION);
+                }
             }
             return S_FALSE;
         }

@@ -9,6 +9,7 @@
 #include "mdi/wMDITab.h"
 #include "shell/hOledd.h"
 #include "shell/uContextMenuHost.h"
+#include "tests/support/MouseDrag.h"
 
 #include <algorithm>
 
@@ -201,6 +202,30 @@ TEST_F(FolderViewDrop, ADragOfTheSelectionHandsItsFilesToTheLoopAsTheViewsOwnDra
     EXPECT_EQ(g_drag.ownBackground, static_cast<DWORD>(DROPEFFECT_NONE)) << "moved onto its own folder";
     EXPECT_FALSE(View(child)->SelfDrag);
     EXPECT_TRUE(Exists(root_ / L"a.txt"));
+}
+
+// The whole way with the real mouse: the press and the moves start the
+// list's drag, the platform's drag loop carries it to the folder item, and
+// the release drops the file into that folder.
+TEST_F(FolderViewDrop, TheMouseDragsAFileOntoAFolderItem) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"inner 日本"));
+    ASSERT_TRUE(MakeFile(root_ / L"dragged & 日本.txt"));
+    HWND child = Open(root_.path());
+    HWND list = View(child)->ListView;
+    SetForegroundWindow(frame_);
+    const int folder = IndexOf(child, L"inner 日本");
+    const POINTL from = OverItem(list, IndexOf(child, L"dragged & 日本.txt"));
+    const POINTL to = OverItem(list, folder);
+    ASSERT_EQ(WindowFromPoint(POINT{from.x, from.y}), list);
+
+    const DWORD thread = GetCurrentThreadId();
+    MouseDrag drag(POINT{from.x, from.y}, POINT{to.x, to.y}, [&] { return DragLoopRunning(thread, list); },
+                   [&] { return (ListView_GetItemState(list, folder, LVIS_DROPHILITED) & LVIS_DROPHILITED) != 0; });
+    ASSERT_TRUE(WaitUntil([&] { return drag.done(); }, 120000));
+    EXPECT_TRUE(drag.started()) << "the press and the moves start a drag loop";
+    EXPECT_TRUE(drag.arrived()) << "the folder item shows the drop";
+    EXPECT_TRUE(WaitUntil([&] { return Exists(root_ / L"inner 日本\\dragged & 日本.txt"); }, 30000));
+    EXPECT_FALSE(Exists(root_ / L"dragged & 日本.txt")) << "a drag on one drive moves";
 }
 
 }  // namespace

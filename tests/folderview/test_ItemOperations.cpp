@@ -56,6 +56,29 @@ void TypeLabel(HWND list, const std::wstring& name) {
     SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
 }
 
+// Deletes the selection, agreeing to whatever the shell asks first: its
+// dialog's default button agrees, whatever the dialog is called.
+void DeleteAgreeing(TFolderView* view, const wchar_t* except = nullptr) {
+    std::atomic<bool> done{false};
+    std::thread confirm([&] {
+        WaitUntil(
+            [&] {
+                HWND box = FindWindowW(L"#32770", nullptr);
+                DWORD process = 0;
+                if (box && GetWindowThreadProcessId(box, &process) && process == GetCurrentProcessId() &&
+                    (!except || WindowText(box) != except)) {
+                    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+                    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                }
+                return done.load();
+            },
+            kWait);
+    });
+    view->ExecuteCommand(IDM_DELETE);
+    done = true;
+    confirm.join();
+}
+
 TEST_F(ItemOperations, CopyThenPasteInAnotherFolderCopiesTheFile) {
     ASSERT_TRUE(MakeDirectory(root_ / L"to"));
     ASSERT_TRUE(MakeFile(root_ / L"資料 & メモ.txt", 10));
@@ -194,24 +217,7 @@ TEST_F(ItemOperations, DeleteSendsTheSelectionToTheRecycleBinAndUndoBringsItBack
     ASSERT_TRUE(MakeFile(root_ / L"kept.txt"));
     HWND child = Open(root_.path());
     SelectNames(View(child)->ListView, {L"gone 日本%.txt"});
-    std::atomic<bool> done{false};
-    // The shell asks first; whatever its dialog is called, its default button agrees.
-    std::thread confirm([&] {
-        WaitUntil(
-            [&] {
-                HWND box = FindWindowW(L"#32770", nullptr);
-                DWORD process = 0;
-                if (box && GetWindowThreadProcessId(box, &process) && process == GetCurrentProcessId()) {
-                    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
-                    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                }
-                return done.load();
-            },
-            kWait);
-    });
-    View(child)->ExecuteCommand(IDM_DELETE);
-    done = true;
-    confirm.join();
+    DeleteAgreeing(View(child));
     EXPECT_FALSE(Exists(root_ / L"gone 日本%.txt"));
     EXPECT_TRUE(Exists(root_ / L"kept.txt"));
     EXPECT_TRUE(WaitForNoName(child, L"gone 日本%.txt"));
@@ -219,6 +225,38 @@ TEST_F(ItemOperations, DeleteSendsTheSelectionToTheRecycleBinAndUndoBringsItBack
     EXPECT_TRUE(Exists(root_ / L"gone 日本%.txt"));
     EXPECT_EQ(std::filesystem::file_size(root_ / L"gone 日本%.txt"), 10u);
     EXPECT_TRUE(WaitForName(child, L"gone 日本%.txt"));
+}
+
+// Another process would see the same refusal: the sharing mode is the
+// system's, whoever holds the file.
+TEST_F(ItemOperations, DeletingAFileHeldOpenWithoutSharingIsRefusedWithAMessage) {
+    ASSERT_TRUE(MakeFile(root_ / L"held 日本.txt", 10));
+    HWND child = Open(root_.path());
+    UniqueHandle held(CreateFileW((root_ / L"held 日本.txt").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    Select(child, L"held 日本.txt");
+    MessageBoxAnswerer answer(IDOK, L"エラー");
+    DeleteAgreeing(View(child), L"エラー");
+    ASSERT_TRUE(answer.Answered()) << "the refusal is told";
+    EXPECT_NE(answer.Text().find(L"held 日本.txt"), std::wstring::npos);
+    held.reset();
+    EXPECT_TRUE(Exists(root_ / L"held 日本.txt"));
+    EXPECT_EQ(std::filesystem::file_size(root_ / L"held 日本.txt"), 10u);
+}
+
+TEST_F(ItemOperations, PastingAFileThatWentAwaySinceTheCopySaysSoAndMakesNothing) {
+    ASSERT_TRUE(MakeDirectory(root_ / L"to"));
+    ASSERT_TRUE(MakeFile(root_ / L"gone.txt"));
+    HWND source = Open(root_.path());
+    HWND target = Open(root_ / L"to");
+    SelectNames(View(source)->ListView, {L"gone.txt"});
+    View(source)->ExecuteCommand(IDM_COPY);
+    ASSERT_TRUE(DeleteFileW((root_ / L"gone.txt").c_str()));
+    MessageBoxAnswerer answer(IDOK, L"エラー");
+    View(target)->ExecuteCommand(IDM_PASTE);
+    EXPECT_TRUE(answer.Answered());
+    EXPECT_TRUE(std::filesystem::is_empty(root_ / L"to"));
 }
 
 TEST_F(ItemOperations, PropertiesOfAFileNameItAndItsSize) {
