@@ -207,10 +207,18 @@ bool OnSetCursor(HWND sideBase) {
     return true;
 }
 
-HWND CreateCloseBar(HWND sideBase) {
-    constexpr OneButtonBar kCloseBar{WS_VISIBLE | TBSTYLE_FLAT | CCS_NORESIZE | CCS_NODIVIDER, kCloseBarIdentifier,
-                                     IDM_SIDE_CLOSE, L"CLOSEBMP", kCloseImageSide};
-    return CreateOneButtonBar(sideBase, kCloseBar, State().closeImages);
+constexpr OneButtonBar kCloseBar{WS_VISIBLE | TBSTYLE_FLAT | CCS_NORESIZE | CCS_NODIVIDER, kCloseBarIdentifier,
+                                 IDM_SIDE_CLOSE, L"CLOSEBMP", kCloseImageSide};
+
+// The caption's font for the DPI the side bar is at; the old font goes once the caption has the new one.
+void MakeCaptionFont(HWND sideBase, bool redraw) {
+    SideBaseState& state = State();
+    LOGFONTW font{};
+    if (!IconTitleFontForDpi(font, DpiOf(sideBase))) return;
+    UniqueFont made(CreateFontIndirectW(&font));
+    if (!made) return;
+    if (state.caption) SendMessageW(state.caption, WM_SETFONT, reinterpret_cast<WPARAM>(made.get()), redraw);
+    state.font = std::move(made);
 }
 
 LRESULT OnCreate(HWND sideBase, const CREATESTRUCTW& create) {
@@ -219,11 +227,22 @@ LRESULT OnCreate(HWND sideBase, const CREATESTRUCTW& create) {
                                     Px(sideBase, 4), Px(sideBase, 55), Px(sideBase, 17), sideBase,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCaptionIdentifier)),
                                     create.hInstance, nullptr);
-    LOGFONTW font{};
-    if (IconTitleFontForDpi(font, DpiOf(sideBase))) state.font.reset(CreateFontIndirectW(&font));
-    if (state.caption && state.font) SendMessageW(state.caption, WM_SETFONT, reinterpret_cast<WPARAM>(state.font.get()), 0);
-    state.closeBar = CreateCloseBar(sideBase);
+    MakeCaptionFont(sideBase, false);
+    state.closeBar = CreateOneButtonBar(sideBase, kCloseBar, state.closeImages);
     return 0;
+}
+
+// On a monitor of another scale the caption, its font and the close button
+// follow; the panes below follow on their own.
+void OnDpiChanged(HWND sideBase) {
+    SideBaseState& state = State();
+    MakeCaptionFont(sideBase, true);
+    if (state.caption)
+        MoveWindow(state.caption, Px(sideBase, 5), Px(sideBase, 4), Px(sideBase, 55), Px(sideBase, 17), TRUE);
+    if (state.closeBar) MakeOneButtonImages(state.closeBar, kCloseBar, state.closeImages);
+    const RECT client = Client(sideBase);
+    OnSize(sideBase, client.right, client.bottom);
+    InvalidateRect(sideBase, nullptr, TRUE);
 }
 
 void OnCommand(HWND sideBase, UINT command) {
@@ -271,6 +290,7 @@ LRESULT CALLBACK SideBaseProc(HWND sideBase, UINT message, WPARAM wParam, LPARAM
             if (HWND thumbnail = Pane(SidePane::Thumbnail)) SendMessageW(thumbnail, WM_THUMBNAIL_REFRESH, 0, 0);
         break;
     case WM_COMMAND: OnCommand(sideBase, LOWORD(wParam)); return 0;
+    case WM_DPICHANGED_AFTERPARENT: OnDpiChanged(sideBase); return 0;
     case WM_DESTROY: OnDestroy(); return 0;
     }
     return DefWindowProcW(sideBase, message, wParam, lParam);

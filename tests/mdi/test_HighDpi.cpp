@@ -8,6 +8,7 @@
 #include "folderview/wFolderView.h"
 #include "mainwnd/wMainWnd.h"
 #include "mdi/wMDITab.h"
+#include "side/wSideBase.h"
 #include "shell/uDpi.h"
 #include "tests/support/ZekoProcess.h"
 
@@ -155,6 +156,11 @@ TEST_F(HighDpi, TheFrameTakesTheRectangleSuggestedForANewDpi) {
     const LRESULT arrowsBefore = SendMessageW(header, HDM_GETIMAGELIST, 0, 0);
     const HIMAGELIST tabImagesBefore = TabBar().images;
     const LRESULT toolBarImagesBefore = SendMessageW(Frame().toolBar, TB_GETIMAGELIST, 0, 0);
+    HWND side = FindWindowExW(frame_, nullptr, kSideBaseClassName, nullptr);
+    ASSERT_NE(side, nullptr);
+    HWND closeBar = FindWindowExW(side, nullptr, TOOLBARCLASSNAMEW, nullptr);
+    const LRESULT closeImagesBefore = SendMessageW(closeBar, TB_GETIMAGELIST, 0, 0);
+    const LRESULT captionFontBefore = SendMessageW(SideBaseCaption(side), WM_GETFONT, 0, 0);
     RECT suggested{40, 30, 40 + 700, 30 + 500};
     SendMessageW(frame_, WM_DPICHANGED, MAKEWPARAM(ExpectedDpi(), ExpectedDpi()), reinterpret_cast<LPARAM>(&suggested));
     RECT now{};
@@ -164,6 +170,8 @@ TEST_F(HighDpi, TheFrameTakesTheRectangleSuggestedForANewDpi) {
     EXPECT_NE(SendMessageW(header, HDM_GETIMAGELIST, 0, 0), arrowsBefore);
     EXPECT_NE(TabBar().images, tabImagesBefore);
     EXPECT_NE(SendMessageW(Frame().toolBar, TB_GETIMAGELIST, 0, 0), toolBarImagesBefore);
+    EXPECT_NE(SendMessageW(closeBar, TB_GETIMAGELIST, 0, 0), closeImagesBefore);
+    EXPECT_NE(SendMessageW(SideBaseCaption(side), WM_GETFONT, 0, 0), captionFontBefore);
 }
 
 // A drawing stretched from 100 % to 150 % doubles every other pixel line;
