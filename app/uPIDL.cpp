@@ -186,6 +186,13 @@ int PIDLIconIndex(LPCITEMIDLIST list, bool large, bool open) {
     return info.iIcon;
 }
 
+int PlainFolderIconIndex() {
+    SHFILEINFOW info{};
+    SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof(info),
+                   SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    return info.iIcon;
+}
+
 int PathIconIndex(const std::wstring& path, bool large) {
     if (path.empty()) return 0;
     UINT flags = SHGFI_SYSICONINDEX;

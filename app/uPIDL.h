@@ -43,6 +43,8 @@ std::wstring PIDLPathOrName(PCIDLIST_ABSOLUTE list);
 // in the file system. Safe on any thread.
 std::wstring PIDLFileSystemPath(PCIDLIST_ABSOLUTE list);
 int PIDLIconIndex(LPCITEMIDLIST list, bool large, bool open);
+// A plain closed folder's small icon, known without looking at any folder.
+int PlainFolderIconIndex();
 int PathIconIndex(const std::wstring& path, bool large);
 std::wstring StrRetToText(STRRET* strRet, LPCITEMIDLIST list);
 // New list in `result` (or none); false only when the name cannot be had or

@@ -53,6 +53,10 @@ struct AddressBarState {
     // when it was asked for: a text shown meanwhile by another route wins.
     UniqueAbsolutePidl pending;
     std::wstring textWhenAsked;
+    // The folder the edit field shows and the text it was shown with, for
+    // its icon that may come later.
+    UniqueAbsolutePidl shown;
+    std::wstring shownText;
     AddressModifiers modifiers;
     bool modifiersRead = false;
 };
@@ -88,6 +92,17 @@ std::wstring EditText() {
     return text;
 }
 
+// The shell learns a folder's own icon from settings it looks for inside the
+// folder; where a name is looked up by walking the whole folder, that takes as
+// long as listing it. The view that lists the folder learns the icon on its
+// worker and passes it on (ShowFolderIcon); until then a plain folder shows.
+int ShownFolderIcon(PCIDLIST_ABSOLUTE folder) {
+    const TFolderView* view = ActiveFolderView();
+    if (!view || !view->AbsoluteIDList || !PIDLEqual(view->AbsoluteIDList, folder))
+        return PIDLIconIndex(folder, false, false);
+    return view->FolderIconIndex >= 0 ? view->FolderIconIndex : PlainFolderIconIndex();
+}
+
 // The edit field shows the folder as the address bar's parsing name, with its icon.
 void ShowFolderNow(PCIDLIST_ABSOLUTE folder) {
     std::wstring text;
@@ -98,7 +113,21 @@ void ShowFolderNow(PCIDLIST_ABSOLUTE folder) {
         if (SUCCEEDED(parent->GetDisplayNameOf(last, SHGDN_FORPARSING | SHGDN_FORADDRESSBAR, &name)))
             text = StrRetToText(&name, last);
     }
-    RouteShowTextInAddressBar(PIDLIconIndex(folder, false, false), text.c_str());
+    State().shown.reset(PIDLClone(folder));
+    State().shownText = text;
+    RouteShowTextInAddressBar(ShownFolderIcon(folder), text.c_str());
+}
+
+void ShowFolderIcon(PCIDLIST_ABSOLUTE folder, int iconIndex) {
+    AddressBarState& state = State();
+    if (!state.shown || !PIDLEqual(state.shown.get(), folder) || EditText() != state.shownText) return;
+    COMBOBOXEXITEMW item{};
+    item.mask = CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
+    item.iItem = -1;
+    item.iImage = iconIndex;
+    item.iSelectedImage = iconIndex;
+    SendMessageW(state.combo, CBEM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    InvalidateRect(state.combo, nullptr, FALSE);
 }
 
 void ShowPendingFolder() {
@@ -339,6 +368,7 @@ AddressBarWindows CreateAddressBar(HWND rebar) {
     RECT combo{};
     GetWindowRect(windows.combo, &combo);
     Routes().showInAddressBar = ShowFolder;
+    Routes().showFolderIconInAddressBar = ShowFolderIcon;
     AttachBar(rebar, windows.host, BandAddressBar, combo.bottom - combo.top);
     Layout();
     return windows;

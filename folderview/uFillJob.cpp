@@ -220,8 +220,10 @@ void TFillJob::Run() {
         if (last.result == S_OK && request_.wantIcon && !cancelled_) {
             SHFILEINFOW info{};
             if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(request_.folder.get()), 0, &info, sizeof(info),
-                               SHGFI_PIDL | SHGFI_ICON | SHGFI_SMALLICON))
+                               SHGFI_PIDL | SHGFI_ICON | SHGFI_SYSICONINDEX | SHGFI_SMALLICON)) {
                 last.folderIcon = info.hIcon;
+                last.folderIconIndex = info.iIcon;
+            }
         }
         if (!cancelled_) Send(last);
     }

@@ -29,6 +29,7 @@ struct TFillBatch : TViewResult {
     // list, the number of the item (counted over all batches) that goes there.
     std::vector<std::uint32_t> order;
     HICON folderIcon = nullptr;  // the folder's small icon, in the last batch when asked for; owned until taken
+    int folderIconIndex = -1;    // the same icon in the system image list
 
     ~TFillBatch() override;
     LRESULT Apply(TFolderView& view) override;

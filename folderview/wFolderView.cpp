@@ -237,6 +237,7 @@ void TFolderView::Relocate(PIDLIST_ABSOLUTE pidl, PCUITEMID_CHILD selectChild) {
 }
 
 bool TFolderView::BindFolder(IShellFolder* parent, PCUIDLIST_RELATIVE relative) {
+    FolderIconIndex = -1;
     InFolderNames.reset();
     Folder.reset();
     Folder2.reset();

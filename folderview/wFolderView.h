@@ -153,6 +153,9 @@ public:
     static void SetSynchronousFillLimit(DWORD milliseconds);
 
     PIDLIST_ABSOLUTE AbsoluteIDList = nullptr;
+    // The folder's own small icon in the system image list, learnt while it is
+    // listed; -1 until then.
+    int FolderIconIndex = -1;
     std::vector<TThumbSlot> Thumbs;
     BYTE ViewMode = 3;
     ComPtr<IShellFolder> Folder;
@@ -211,6 +214,7 @@ private:
         bool finished = false;       // the last batch came
         bool locationShown = false;  // caption and report done
         HICON folderIcon = nullptr;  // from the worker, not yet shown; owned
+        int folderIconIndex = -1;
         HRESULT result = S_OK;
         UniqueChildPidl select;       // the child to select when it arrives
         std::vector<UniqueChildPidl> arrived;       // not yet in the list

@@ -161,6 +161,7 @@ void TFolderView::TakeFillBatch(TFillBatch& batch) {
         fill_.result = batch.result;
         fill_.order = std::move(batch.order);
         fill_.folderIcon = std::exchange(batch.folderIcon, nullptr);
+        fill_.folderIconIndex = batch.folderIconIndex;
     }
     if (!fill_.waitingInline) PostFillStep();
 }
@@ -315,6 +316,7 @@ void TFolderView::FinishFill() {
         ListView_SetItemState(ListView, 0, LVIS_FOCUSED, LVIS_FOCUSED);
     if (fill.resortAfter) SortItems();
     if (!fill.locationShown) ShowLocation(fill.report);
+    if (fill.folderIconIndex >= 0) FolderIconIndex = fill.folderIconIndex;
     ShowFolderIcon(std::exchange(fill.folderIcon, nullptr));
     SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(ListView, nullptr, TRUE);

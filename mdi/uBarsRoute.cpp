@@ -30,6 +30,11 @@ void RouteShowInAddressBar(PCIDLIST_ABSOLUTE folder) {
     if (folder && address && IsWindowVisible(address) && Routes().showInAddressBar) Routes().showInAddressBar(folder);
 }
 
+void RouteShowFolderIconInAddressBar(PCIDLIST_ABSOLUTE folder, int iconIndex) {
+    if (folder && Bar(RouteBar::AddressBar) && Routes().showFolderIconInAddressBar)
+        Routes().showFolderIconInAddressBar(folder, iconIndex);
+}
+
 void RouteShowTextInAddressBar(int iconIndex, const wchar_t* text) {
     HWND address = Bar(RouteBar::AddressBar);
     if (!address) return;

@@ -18,6 +18,8 @@ struct BarRoutes {
     void (*syncFolderTree)(PCIDLIST_ABSOLUTE folder) = nullptr;
     // Shows `folder` with its icon in the edit field; set by the address bar.
     void (*showInAddressBar)(PCIDLIST_ABSOLUTE folder) = nullptr;
+    // Gives the edit field the icon `iconIndex` while it still shows `folder`; set by the address bar.
+    void (*showFolderIconInAddressBar)(PCIDLIST_ABSOLUTE folder, int iconIndex) = nullptr;
 };
 
 BarRoutes& Routes();
@@ -26,6 +28,8 @@ BarRoutes& Routes();
 void RouteSyncFolderTree(PCIDLIST_ABSOLUTE folder);
 // Only while the address bar is visible.
 void RouteShowInAddressBar(PCIDLIST_ABSOLUTE folder);
+// Once a folder's own icon is known: the address bar may show it before.
+void RouteShowFolderIconInAddressBar(PCIDLIST_ABSOLUTE folder, int iconIndex);
 // Clears the address bar's list selection and shows `text` with the system
 // small icon `iconIndex` in its edit field.
 void RouteShowTextInAddressBar(int iconIndex, const wchar_t* text);

@@ -4,6 +4,8 @@
 #include "mdi/wMDIChild.h"
 
 #include "app/uFrameLink.h"
+#include "folderview/wFolderView.h"
+#include "mdi/uBarsRoute.h"
 #include "mdi/wMDITab.h"
 
 #include <utility>
@@ -65,6 +67,8 @@ void TMDIChildView::ShowTitle(const std::wstring& name, const std::wstring& capt
 
 void TMDIChildView::IconChanged() {
     if (FrameLink().window) DrawMenuBar(FrameLink().window);
+    if (IsActive() && FolderView && FolderView->FolderIconIndex >= 0)
+        RouteShowFolderIconInAddressBar(FolderView->AbsoluteIDList, FolderView->FolderIconIndex);
 }
 
 void TMDIChildView::RunFrameCommand(WORD command, HWND list) {

@@ -7,6 +7,7 @@
 #include "bars/wAddressBar.h"
 #include "bars/wAddressGoButton.h"
 #include "bars/wCoolBar.h"
+#include "folderview/uFillJob.h"
 #include "folderview/wFolderView.h"
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDITab.h"
@@ -17,6 +18,33 @@
 #include <string>
 
 namespace {
+
+// Holds the listing of the drive's root until the test lets it go.
+HANDLE g_rootReleased = nullptr;
+
+HRESULT BindHoldingTheRoot(PCIDLIST_ABSOLUTE absolute, IShellFolder** folder) {
+    wchar_t path[MAX_PATH] = {};
+    if (SHGetPathFromIDListW(absolute, path) && lstrcmpiW(path, L"C:\\") == 0)
+        WaitForSingleObject(g_rootReleased, 60000);
+    ComPtr<IShellFolder> desktop;
+    if (FAILED(SHGetDesktopFolder(desktop.put()))) return E_FAIL;
+    return desktop->BindToObject(absolute, nullptr, IID_IShellFolder, reinterpret_cast<void**>(folder));
+}
+
+struct RootListingHeld {
+    RootListingHeld() {
+        g_rootReleased = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        SetFillFolderBinder(BindHoldingTheRoot);
+        TFolderView::SetSynchronousFillLimit(0);
+    }
+    ~RootListingHeld() {
+        SetEvent(g_rootReleased);
+        WaitUntil([] { return TFillJob::Running() == 0; }, 60000);
+        SetFillFolderBinder(nullptr);
+        TFolderView::SetSynchronousFillLimit(INFINITE);
+        CloseHandle(g_rootReleased);
+    }
+};
 
 class FrameAddressBar : public FrameTest {
 protected:
@@ -31,6 +59,12 @@ protected:
         HWND edit = reinterpret_cast<HWND>(SendMessageW(Frame().addressBar, CBEM_GETEDITCONTROL, 0, 0));
         GetWindowTextW(edit, text, ARRAYSIZE(text));
         return text;
+    }
+    static int EditIcon() {
+        COMBOBOXEXITEMW item{};
+        item.mask = CBEIF_IMAGE;
+        item.iItem = -1;
+        return SendMessageW(Frame().addressBar, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) ? item.iImage : -2;
     }
     static std::wstring WindowsFolder() {
         wchar_t windows[MAX_PATH] = {};
@@ -75,6 +109,17 @@ TEST_F(FrameAddressBar, EnterOpensTheTypedFolderAndTheBarShowsIt) {
         << std::string(ActiveFolderPath().begin(), ActiveFolderPath().end());
     EXPECT_TRUE(WaitUntil([&] { return lstrcmpiW(EditText().c_str(), windows) == 0; }, 60000));
     EXPECT_FALSE(OpenTypedAddress(L"%SystemRoot%", 2)) << "Ctrl alone matches no modifier set";
+
+    // A folder still being listed shows a plain folder; its own icon comes with the listing.
+    UniqueAbsolutePidl root(ILCreateFromPathW(L"C:\\"));
+    const int rootIcon = PIDLIconIndex(root.get(), false, false);
+    ASSERT_NE(rootIcon, PlainFolderIconIndex());
+    RootListingHeld held;
+    ASSERT_TRUE(OpenTypedAddress(L"C:\\", 0));
+    EXPECT_TRUE(WaitUntil([&] { return EditText() == L"C:\\"; }, 60000));
+    EXPECT_EQ(EditIcon(), PlainFolderIconIndex());
+    SetEvent(g_rootReleased);
+    EXPECT_TRUE(WaitUntil([&] { return EditIcon() == rootIcon; }, 60000));
 }
 
 TEST_F(FrameAddressBar, TheCommandHidesAndShowsItsBandAndTheExitKeepsThat) {
