@@ -186,6 +186,7 @@ bool TFolderView::BrowseChild(IShellFolder* parent, PIDLIST_ABSOLUTE pidl, PCUID
 
 bool TFolderView::Navigate(PIDLIST_ABSOLUTE pidl, bool report, PCUITEMID_CHILD selectChild, IShellFolder* parent,
                            PCUIDLIST_RELATIVE relative) {
+    const ULONGLONG started = GetTickCount64();
     UniqueAbsolutePidl target(pidl);
     if (!target) return true;
     // The arguments may point into lists this navigation frees (the old
@@ -215,7 +216,7 @@ bool TFolderView::Navigate(PIDLIST_ABSOLUTE pidl, bool report, PCUITEMID_CHILD s
         EntryFailed(HRESULT_FROM_WIN32(ERROR_CANT_ACCESS_FILE), Host->Interactive() && !fallingBack_, report, false);
         return true;
     }
-    FillView(report, select.get());
+    FillView(report, select.get(), started);
     return true;
 }
 

@@ -81,7 +81,8 @@ public:
     bool BrowseChild(IShellFolder* parent, PIDLIST_ABSOLUTE pidl, PCUIDLIST_RELATIVE relative);
     // Takes ownership of `pidl`, the renamed version of the folder shown.
     void Relocate(PIDLIST_ABSOLUTE pidl, PCUITEMID_CHILD selectChild);
-    void FillView(bool report, PCUITEMID_CHILD selectChild);
+    // `heldSince`: when the navigation that fills began holding the window; 0 for now.
+    void FillView(bool report, PCUITEMID_CHILD selectChild, ULONGLONG heldSince = 0);
     void RefreshView(int mode);
     void SetViewMode(int mode);
     void GoUp(bool inNewTab, bool activate);
@@ -282,7 +283,7 @@ private:
     // The fill.
     // `applyState`: the folder's remembered mode, sort and columns are applied (not on a refresh).
     void StartFill(bool report, PCUITEMID_CHILD selectChild, bool applyState, HWND owner, bool interactive,
-                   std::unique_ptr<RefreshRestore> restore = nullptr);
+                   std::unique_ptr<RefreshRestore> restore = nullptr, ULONGLONG heldSince = 0);
     void CancelFill();
     void PostFillStep();
     void RunFillStep(ULONGLONG deadline);

@@ -40,13 +40,13 @@ LRESULT TFillBatch::Apply(TFolderView& view) {
     return 1;
 }
 
-void TFolderView::FillView(bool report, PCUITEMID_CHILD selectChild) {
+void TFolderView::FillView(bool report, PCUITEMID_CHILD selectChild, ULONGLONG heldSince) {
     const bool interactive = Host->Interactive() && !fallingBack_;
-    StartFill(report, selectChild, true, interactive ? Host->DialogOwner() : nullptr, interactive);
+    StartFill(report, selectChild, true, interactive ? Host->DialogOwner() : nullptr, interactive, nullptr, heldSince);
 }
 
 void TFolderView::StartFill(bool report, PCUITEMID_CHILD selectChild, bool applyState, HWND owner, bool interactive,
-                            std::unique_ptr<RefreshRestore> restore) {
+                            std::unique_ptr<RefreshRestore> restore, ULONGLONG heldSince) {
     UniqueChildPidl select(PIDLClone(selectChild));
     CancelFill();
     const bool hadFocus = GetFocus() == ListView;
@@ -85,7 +85,9 @@ void TFolderView::StartFill(bool report, PCUITEMID_CHILD selectChild, bool apply
         EntryFailed(E_FAIL, interactive, report, hadFocus);
         return;
     }
-    const ULONGLONG listingStarted = GetTickCount64();
+    // The short wait counts from when the navigation began to hold the window:
+    // a folder that took that long to bind is a slow one, listed in the background.
+    const ULONGLONG holdStarted = heldSince ? heldSince : GetTickCount64();
     NotifyEnabled = true;
 
     fill_.job = job;
@@ -97,14 +99,13 @@ void TFolderView::StartFill(bool report, PCUITEMID_CHILD selectChild, bool apply
     fill_.restore = std::move(restore);
     fill_.waitingInline = true;
     // The view gets ready while the worker lists; a folder listed by the end
-    // of the short wait, counted from the listing's start, goes in sorted in
-    // one step. A failed listing leads to another fill, which sets its own mode.
+    // of the short wait goes in sorted in one step. A failed listing leads to another fill, which sets its own mode.
     if (applyState) ApplyModeForFill(mode);
     ShellIcon = Folder.as<IShellIcon>();
     // MinGW's headers give IShellIconOverlay no __uuidof, so it is asked by its IID.
     IconOverlay.reset();
     Folder->QueryInterface(IID_IShellIconOverlay, IconOverlay.putVoid());
-    const ULONGLONG spent = GetTickCount64() - listingStarted;
+    const ULONGLONG spent = GetTickCount64() - holdStarted;
     job->WaitDone(spent < g_synchronousFill ? static_cast<DWORD>(g_synchronousFill - spent) : 0);
     if (fill_.job != job) return;
     fill_.waitingInline = false;
