@@ -162,8 +162,10 @@ PCIDLIST_ABSOLUTE EntryFolder(int index) {
 }
 
 bool FolderNameAndIcon(PCIDLIST_ABSOLUTE folder, SHFILEINFOW& file) {
-    return SHGetFileInfoW(reinterpret_cast<const wchar_t*>(folder), 0, &file, sizeof(file),
-                          SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) != 0;
+    if (!SHGetFileInfoW(reinterpret_cast<const wchar_t*>(folder), 0, &file, sizeof(file), SHGFI_PIDL | SHGFI_DISPLAYNAME))
+        return false;
+    file.iIcon = ShownFolderIcon(folder);
+    return true;
 }
 
 // Each entry owns its folder (freed on CBEN_DELETEITEM); its text and icon
