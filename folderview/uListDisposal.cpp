@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <climits>
 #include <utility>
 #include <vector>
 
@@ -19,7 +20,7 @@ constexpr wchar_t kHolderClass[] = L"ZEKO.ListDisposal";
 
 struct ListLetGo {
     HWND list;
-    ListItemIds ids;
+    int adoptedRows;  // rows before this one belong to another list
 };
 
 struct DisposalState {
@@ -34,8 +35,8 @@ DisposalState& State() {
 }
 
 // The last row goes first: the list then moves nothing behind it.
-void DeleteLastRow(HWND list, int count, ListItemIds ids) {
-    if (ids == ListItemIds::Adopted) {
+void DeleteLastRow(HWND list, int count, int adoptedRows) {
+    if (count - 1 < adoptedRows) {
         ListView_DeleteItem(list, count - 1);
         return;
     }
@@ -53,14 +54,14 @@ void RunSlice() {
     const ULONGLONG deadline = GetTickCount64() + kSliceLength;
     int sinceClock = 0;
     while (!state.lists.empty()) {
-        const auto [list, ids] = state.lists.back();
+        const auto [list, adoptedRows] = state.lists.back();
         const int count = IsWindow(list) ? ListView_GetItemCount(list) : 0;
         if (count == 0) {
             state.lists.pop_back();
             if (IsWindow(list)) DestroyWindow(list);
             continue;
         }
-        DeleteLastRow(list, count, ids);
+        DeleteLastRow(list, count, adoptedRows);
         if (++sinceClock < kRowsBetweenClockChecks) continue;
         sinceClock = 0;
         if (GetTickCount64() >= deadline) return;
@@ -102,8 +103,12 @@ HWND Holder() {
 bool LetGoInSlices(HWND list) { return IsWindow(list) && ListView_GetItemCount(list) > State().limit; }
 
 void DisposeListView(HWND list, ListItemIds ids) {
+    if (LetGoInSlices(list)) DisposePartlyAdoptedList(list, ids == ListItemIds::Adopted ? INT_MAX : 0);
+}
+
+void DisposePartlyAdoptedList(HWND list, int adoptedRows) {
     DisposalState& state = State();
-    if (!LetGoInSlices(list)) return;
+    if (!IsWindow(list)) return;
     HWND holder = Holder();
     if (!holder) return;
     ShowWindow(list, SW_HIDE);
@@ -112,7 +117,7 @@ void DisposeListView(HWND list, ListItemIds ids) {
     const LONG_PTR style = GetWindowLongPtrW(list, GWL_STYLE);
     SetWindowLongPtrW(list, GWL_STYLE, (style & ~static_cast<LONG_PTR>(LVS_TYPEMASK)) | LVS_REPORT);
     SetParent(list, holder);
-    state.lists.push_back({list, ids});
+    state.lists.push_back({list, adoptedRows});
     SetTimer(holder, kSliceTimerId, USER_TIMER_MINIMUM, nullptr);
 }
 

@@ -20,6 +20,9 @@ enum class ListItemIds {
 // Takes a large `list` over; its parent no longer hears of its rows. A list of
 // few items is left to go with its parent.
 void DisposeListView(HWND list, ListItemIds ids);
+// Takes `list` over, whatever its size, when another list has taken over the
+// ID lists of its first `adoptedRows` rows only; the rest are freed.
+void DisposePartlyAdoptedList(HWND list, int adoptedRows);
 
 // True while `list` is being emptied: its notifications are not its parent's concern.
 bool ListBeingDisposed(HWND list);

@@ -561,13 +561,12 @@ void TFolderView::ApplyThumbnailLook() {
 }
 
 // Pictures not yet written are handed over now, all of them: leaving the mode
-// is not a reason to extract them again.
+// is not a reason to extract them again. The items' images are the caller's.
 void TFolderView::LeaveThumbnailMode() {
     while (ImageStore && std::any_of(Thumbs.begin(), Thumbs.end(), [](const TThumbSlot& slot) { return slot.Dirty; }))
         FlushThumbnailCache();
     CloseImageStore();
     Thumbs.clear();
-    ResetItemImages();
 }
 
 // Tasks are gone by now: nothing can send a result any more.

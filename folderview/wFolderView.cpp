@@ -117,14 +117,17 @@ void TFolderView::EmptyList() {
 }
 
 // A new, empty list with `style` takes the list's place, with the look of the view's mode.
-void TFolderView::ReplaceList(DWORD style, ListItemIds ids) {
+void TFolderView::ReplaceList(DWORD style, ListItemIds ids) { DisposeListView(SwapInNewList(style), ids); }
+
+HWND TFolderView::SwapInNewList(DWORD style) {
     RECT place{};
     GetWindowRect(ListView, &place);
     MapWindowPoints(nullptr, ChildWindow, reinterpret_cast<POINT*>(&place), 2);
-    LetListGo(ids);
+    HWND old = DetachList();
     CreateList(style, place);
     if (ViewMode == 2) ListView_SetColumnWidth(ListView, 0, FolderViewConfig().ListWidth);
     if (ViewMode == 3) BuildColumns();
+    return old;
 }
 
 TFolderView::~TFolderView() {
@@ -149,13 +152,19 @@ TFolderView::~TFolderView() {
 // The list may outlive this view while it lets go of many items, so it is
 // handed back everything the view lent it first: the drop target, the
 // subclass, the sort arrows and the font.
-void TFolderView::LetListGo(ListItemIds ids) {
+void TFolderView::LetListGo(ListItemIds ids) { DisposeListView(DetachList(), ids); }
+
+HWND TFolderView::DetachList() {
     RevokeDropTarget();
     UnhookListView();
-    if (!IsWindow(ListView)) return;
+    if (!IsWindow(ListView)) return nullptr;
     if (HWND header = ListView_GetHeader(ListView)) Header_SetImageList(header, nullptr);
     if (ListFont) SendMessageW(ListView, WM_SETFONT, 0, FALSE);
-    DisposeListView(ListView, ids);
+    ShowWindow(ListView, SW_HIDE);
+    SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
+    // Only the list shown answers to the list's identifier.
+    SetWindowLongPtrW(ListView, GWLP_ID, 0);
+    return ListView;
 }
 
 TFolderView* TFolderView::OfList(HWND window) {
@@ -413,7 +422,10 @@ void TFolderView::SetViewMode(int mode) {
     // one at a time, which on a large folder holds the window for seconds.
     SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
     RemoveAllTasks();
-    if (ViewMode == 4 && mode != 4) LeaveThumbnailMode();
+    if (ViewMode == 4 && mode != 4) {
+        LeaveThumbnailMode();
+        ResetItemImages();
+    }
     if (mode == 4) EnterThumbnailMode();
     SetListStyle(mode);
     if (mode == 2) ListView_SetColumnWidth(ListView, 0, FolderViewConfig().ListWidth);
@@ -428,29 +440,15 @@ void TFolderView::SetViewMode(int mode) {
 }
 
 // A list that measures every item's label on entering the small-icon or list
-// mode holds the window for seconds on a large folder. Its items go instead
-// into a new list already in that mode, in a fill's slices and with their
-// states; the old list lets go of its rows without freeing what the new one
-// adopted. Answers false where the switch is left to the list.
+// mode holds the window for seconds on a large folder, and every mode switch
+// that goes over all of its items holds it for a fraction of one. The items go
+// instead into a new list already in that mode, read from the old one row by
+// row in a fill's slices, with their states; the old list then lets go of its
+// rows without freeing what the new one adopted. Answers false where the
+// switch is left to the list.
 bool TFolderView::RelistInMode(int mode) {
-    if ((mode != 1 && mode != 2) || PlatformCapabilities().listLabelsMeasuredLazily || Filling() ||
-        !LetGoInSlices(ListView))
+    if (mode == 0 || PlatformCapabilities().listLabelsMeasuredLazily || Filling() || !LetGoInSlices(ListView))
         return false;
-    const UINT kept = kRelistedStates | (CheckBoxes ? LVIS_STATEIMAGEMASK : 0);
-    const int count = ItemCount();
-    std::vector<UniqueChildPidl> items;
-    std::vector<UINT> states;
-    items.reserve(count);
-    states.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        LVITEMW item{};
-        item.mask = LVIF_PARAM | LVIF_STATE;
-        item.iItem = i;
-        item.stateMask = kept;
-        if (!ListView_GetItem(ListView, &item) || !item.lParam) continue;
-        items.emplace_back(reinterpret_cast<PITEMID_CHILD>(item.lParam));
-        states.push_back(item.state & kept);
-    }
     const bool hadFocus = GetFocus() == ListView;
     if (hadFocus) SetFocus(ChildWindow);
     // Results asked for rows of the old list are of no use to the new one.
@@ -459,8 +457,12 @@ bool TFolderView::RelistInMode(int mode) {
     if (ViewMode == 4) LeaveThumbnailMode();
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(ListView, GWL_STYLE));
     ViewMode = static_cast<BYTE>(mode);
-    ReplaceList((style & ~static_cast<DWORD>(LVS_TYPEMASK)) | kModeStyles[mode], ListItemIds::Adopted);
-    StartRelist(std::move(items), std::move(states), hadFocus);
+    HWND source = SwapInNewList((style & ~static_cast<DWORD>(LVS_TYPEMASK)) | kModeStyles[mode]);
+    if (mode == 4) {
+        RecreateThumbs();
+        OpenImageStore();
+    }
+    StartRelist(source, kRelistedStates | (CheckBoxes ? LVIS_STATEIMAGEMASK : 0), hadFocus);
     UpdateState();
     return true;
 }

@@ -219,7 +219,10 @@ private:
         HRESULT result = S_OK;
         UniqueChildPidl select;       // the child to select when it arrives
         std::vector<UniqueChildPidl> arrived;       // not yet in the list
-        std::vector<UINT> arrivedStates;            // by arrival, for items that come with states
+        // A relist's old list, whose rows come in order instead of arriving:
+        // those before `ordered` belong to the new list, the rest to it still.
+        HWND source = nullptr;
+        UINT sourceStates = 0;                      // the states its rows keep
         size_t nextArrived = 0;
         std::vector<PITEMID_CHILD> inserted;    // in the list, by arrival; the list owns them
         std::vector<std::uint32_t> order;       // sorted place -> arrival number
@@ -249,7 +252,11 @@ private:
     void CreateList(DWORD style, const RECT& place);
     void EmptyList();
     void ReplaceList(DWORD style, ListItemIds ids);
+    // A new, empty list with `style` takes the list's place; answers the old
+    // one, hidden and handed back what the view lent it, for the caller to let go.
+    HWND SwapInNewList(DWORD style);
     void LetListGo(ListItemIds ids);
+    HWND DetachList();
     bool RelistInMode(int mode);
     void SetListStyle(int mode);
     // Image lists and the header's arrows at the DPI the list is shown at now.
@@ -288,7 +295,8 @@ private:
     void PostFillStep();
     void RunFillStep(ULONGLONG deadline);
     bool InsertArrived(ULONGLONG deadline);
-    void StartRelist(std::vector<UniqueChildPidl> items, std::vector<UINT> states, bool hadFocus);
+    void StartRelist(HWND source, UINT keptStates, bool hadFocus);
+    bool ReadSourceRow(int row, PITEMID_CHILD& item, UINT& state) const;
     bool RewriteInOrder(ULONGLONG deadline);
     void FailFill();
     void FinishFill();

@@ -8,6 +8,7 @@
 
 #include "folderview/uFillJob.h"
 #include "folderview/uFolderViewSettings.h"
+#include "folderview/uListDisposal.h"
 #include "shell/uDirWatcher.h"
 
 #include <algorithm>
@@ -130,15 +131,15 @@ void TFolderView::StartFill(bool report, PCUITEMID_CHILD selectChild, bool apply
     InvalidateRect(ListView, nullptr, TRUE);
 }
 
-void TFolderView::StartRelist(std::vector<UniqueChildPidl> items, std::vector<UINT> states, bool hadFocus) {
+void TFolderView::StartRelist(HWND source, UINT keptStates, bool hadFocus) {
     fill_.job = TFillJob::Finished();
     fill_.interactive = Host->Interactive();
     fill_.locationShown = true;
     fill_.finished = true;
-    fill_.order.resize(items.size());
+    fill_.source = source;
+    fill_.sourceStates = keptStates;
+    fill_.order.resize(static_cast<size_t>(std::max(0, ListView_GetItemCount(source))));
     std::iota(fill_.order.begin(), fill_.order.end(), 0u);
-    fill_.arrived = std::move(items);
-    fill_.arrivedStates = std::move(states);
     // The list works out its items' layout on its first drawing, over every
     // item it holds then: a first slice of a few items is drawn at once.
     RunFillStep(0);
@@ -149,6 +150,7 @@ void TFolderView::CancelFill() {
     if (!fill_.job) return;
     KillTimer(ListView, kFillStepTimerId);
     fill_.job->Cancel();
+    if (fill_.source) DisposePartlyAdoptedList(fill_.source, static_cast<int>(fill_.ordered));
     if (fill_.folderIcon) DestroyIcon(fill_.folderIcon);
     fill_ = FillState();
     SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
@@ -210,8 +212,9 @@ void TFolderView::RunFillStep(ULONGLONG deadline) {
 // and the order is known, they go straight to their sorted places, over as
 // many slices as that takes.
 bool TFolderView::InsertArrived(ULONGLONG deadline) {
-    const bool sortedAtOnce = fill_.finished && fill_.inserted.empty() && fill_.order.size() == fill_.arrived.size() &&
-                              fill_.nextArrived == 0;
+    const size_t available = fill_.source ? fill_.order.size() : fill_.arrived.size();
+    const bool sortedAtOnce =
+        fill_.finished && fill_.inserted.empty() && fill_.order.size() == available && fill_.nextArrived == 0;
     std::vector<UniqueChildPidl>& arrived = fill_.arrived;
     int sinceClock = 0;
     auto timeLeft = [&] {
@@ -223,8 +226,13 @@ bool TFolderView::InsertArrived(ULONGLONG deadline) {
         for (; fill_.ordered < fill_.order.size(); ++fill_.ordered) {
             if (!timeLeft()) return false;
             const std::uint32_t number = fill_.order[fill_.ordered];
-            PITEMID_CHILD item = arrived[number].release();
-            UINT state = number < fill_.arrivedStates.size() ? fill_.arrivedStates[number] : 0;
+            PITEMID_CHILD item = nullptr;
+            UINT state = 0;
+            if (fill_.source)
+                ReadSourceRow(static_cast<int>(number), item, state);
+            else
+                item = arrived[number].release();
+            if (!item) continue;
             if (fill_.select && SameItem(item, fill_.select.get())) {
                 state = LVIS_SELECTED | LVIS_FOCUSED;
                 fill_.select.reset();
@@ -234,7 +242,7 @@ bool TFolderView::InsertArrived(ULONGLONG deadline) {
             if (index >= 0 && (state & LVIS_STATEIMAGEMASK))
                 ListView_SetItemState(ListView, index, state, LVIS_STATEIMAGEMASK);
         }
-        fill_.nextArrived = arrived.size();
+        fill_.nextArrived = available;
         return true;
     }
     for (; fill_.nextArrived < arrived.size(); ++fill_.nextArrived) {
@@ -308,9 +316,21 @@ void TFolderView::FailFill() {
     EntryFailed(result, interactive, report, hadFocus);
 }
 
+bool TFolderView::ReadSourceRow(int row, PITEMID_CHILD& item, UINT& state) const {
+    LVITEMW entry{};
+    entry.mask = LVIF_PARAM | LVIF_STATE;
+    entry.iItem = row;
+    entry.stateMask = fill_.sourceStates;
+    if (!ListView_GetItem(fill_.source, &entry)) return false;
+    item = reinterpret_cast<PITEMID_CHILD>(entry.lParam);
+    state = entry.state & fill_.sourceStates;
+    return item != nullptr;
+}
+
 void TFolderView::FinishFill() {
     FillState fill = std::move(fill_);
     fill_ = FillState();
+    if (fill.source) DisposePartlyAdoptedList(fill.source, INT_MAX);
     left_ = LeftFolder();
     if (fill.restore) RestoreAfterRefresh(*fill.restore);
     if (ListView_GetNextItem(ListView, -1, LVNI_FOCUSED) < 0 && ItemCount() > 0)

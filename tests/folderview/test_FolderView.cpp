@@ -210,15 +210,17 @@ TEST_F(FolderView, AListOfManyItemsIsLetGoInSlicesWhenTheTabLeavesChangesModeOrC
     const std::vector<std::wstring> shownNames = Names(child);
 
     // Where the list would measure every label on entering list mode, its
-    // items move to a new list in that mode, keeping their order and states.
+    // items move to a new list in that mode, keeping their order and states;
+    // the old list goes once they have all moved.
     ListView_SetItemState(shown, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_SetItemState(shown, 3, LVIS_SELECTED, LVIS_SELECTED);
     ListView_SetItemState(shown, 7, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_SetItemState(shown, 5, LVIS_CUT, LVIS_CUT);
     view->SetViewMode(2);
     HWND listed = view->ListView;
-    const bool relisted = listed != shown && ListBeingDisposed(shown);
+    const bool relisted = listed != shown && !IsWindowVisible(shown) && view->Filling();
     const bool complete = WaitUntil([&] { return !view->Filling(); }, 30000);
+    const bool shownLetGo = !IsWindow(shown) || ListBeingDisposed(shown);
     const std::vector<std::wstring> listedNames = Names(child);
     const int firstSelected = ListView_GetNextItem(listed, -1, LVNI_SELECTED);
     const int nextSelected = ListView_GetNextItem(listed, firstSelected, LVNI_SELECTED);
@@ -226,15 +228,24 @@ TEST_F(FolderView, AListOfManyItemsIsLetGoInSlicesWhenTheTabLeavesChangesModeOrC
     const UINT cut = ListView_GetItemState(listed, 5, LVIS_CUT);
     const LONG listedStyle = GetWindowLongW(listed, GWL_STYLE);
 
+    // Closed while its items move to thumbnails, the tab lets both lists go,
+    // each with the items that are its own.
+    view->SetViewMode(4);
+    HWND thumbnails = view->ListView;
+    const bool moving = thumbnails != listed && view->Filling();
     SendMessageW(FrameLink().mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
-    const bool closedHeldBack = !IsWindow(child) && IsWindow(listed) && ListBeingDisposed(listed);
-    const bool gone = WaitUntil([&] { return !IsWindow(left) && !IsWindow(shown) && !IsWindow(listed); }, 30000);
+    const bool closedHeldBack = !IsWindow(child) && IsWindow(thumbnails) && ListBeingDisposed(thumbnails) &&
+                                (!moving || ListBeingDisposed(listed));
+    const bool gone = WaitUntil(
+        [&] { return !IsWindow(left) && !IsWindow(shown) && !IsWindow(listed) && !IsWindow(thumbnails); }, 30000);
     SetListDisposalLimit(limit);
     EXPECT_TRUE(leftHeldBack);
     EXPECT_TRUE(sameLook);
     EXPECT_EQ(shownNames.size(), 3000u);
     EXPECT_EQ(relisted, !PlatformCapabilities().listLabelsMeasuredLazily);
+    EXPECT_EQ(moving, relisted);
     EXPECT_TRUE(complete);
+    EXPECT_TRUE(shownLetGo);
     EXPECT_EQ(listedStyle & LVS_TYPEMASK, LVS_LIST);
     EXPECT_EQ(listedNames, shownNames);
     EXPECT_EQ(firstSelected, 3);
