@@ -21,10 +21,11 @@ namespace {
 // A folder that never stops answering must not make the column loops endless.
 constexpr int kMaxShellColumns = 1000;
 constexpr int kDefaultColumnWidth = 200;
-// At 96 DPI: the list's gap beside a column's text, and the header's beside
-// its title with room for the sort arrow.
+// At 96 DPI: the list's gap beside a column's text; the header's margins on
+// both sides of the title and of the sort arrow (6 each), the arrow itself (7)
+// and the divider (2).
 constexpr int kTextPadding = 12;
-constexpr int kTitlePadding = 25;
+constexpr int kTitlePadding = 4 * 6 + 7 + 2;
 constexpr int kAscendingArrow = 0;
 constexpr int kDescendingArrow = 1;
 
