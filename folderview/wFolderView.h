@@ -363,7 +363,6 @@ private:
     // Sort and mode of a fill: the folder's state, else the default state, else the initial mode.
     int ChooseViewState();
     void AppendColumn(int column, int width);
-    int NewColumnWidth(int charCount) const;
     void SetColumnArrow(int column, int image);
     void OnColumnClick(const NMLISTVIEW* click);
     void OnHeaderEndDrag(const NMHEADERW* drag);

@@ -21,6 +21,11 @@ namespace {
 // A folder that never stops answering must not make the column loops endless.
 constexpr int kMaxShellColumns = 1000;
 constexpr int kDefaultColumnWidth = 200;
+// At 96 DPI: the list's gap beside a column's text; the header's margins on
+// both sides of the title and of the sort arrow (6 each), the arrow itself (7)
+// and the divider (2).
+constexpr int kTextPadding = 12;
+constexpr int kTitlePadding = 4 * 6 + 7 + 2;
 constexpr int kAscendingArrow = 0;
 constexpr int kDescendingArrow = 1;
 
@@ -54,6 +59,42 @@ bool OnByDefault(const TFolderView& view, int column) {
     bool known = false;
     const SHCOLSTATEF state = DefaultColumnState(view, column, known);
     return !known || (state & SHCOLSTATE_ONBYDEFAULT);
+}
+
+// The widest a column of dates or of sizes typically shows, in the user's
+// formats as the shell writes them (the short date, a space, the time without
+// seconds; kilobytes): two-digit day, month and hour, a size just under a
+// gigabyte. The shell's character count for a date is shorter than its own
+// text in some formats, a 12-hour time with its AM or PM above all. Empty for
+// other columns: the shell right-aligns numbers, and sizes are the ones it shows.
+std::wstring TypicalWidestText(const TFolderView& view, int column, const ShellColumn& shell) {
+    bool known = false;
+    if ((DefaultColumnState(view, column, known) & SHCOLSTATE_TYPEMASK) == SHCOLSTATE_TYPE_DATE) {
+        const SYSTEMTIME sample{2026, 12, 0, 28, 22, 58, 0, 0};
+        wchar_t date[80] = {}, time[80] = {};
+        GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &sample, nullptr, date, 80);
+        GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &sample, nullptr, time, 80);
+        return std::wstring(date) + L" " + time;
+    }
+    if (shell.fmt & LVCFMT_RIGHT) {
+        wchar_t size[40] = {};
+        StrFormatKBSizeW(999'999LL * 1024, size, 40);
+        return size;
+    }
+    return {};
+}
+
+// CharWidth is tenths of a pixel per character at 96 DPI, and the list's font
+// grows with the DPI, so the column grows with it; never narrower than its
+// title and its typical widest text in the list's font.
+int NewColumnWidth(const TFolderView& view, int column, const ShellColumn& shell) {
+    const UINT dpi = DpiOf(view.ListView);
+    const int width = ScaleForDpi(FolderViewConfig().CharWidth * shell.charCount, dpi) / 10;
+    if (width == 0) return view.Folder2 ? ScaleForDpi(kDefaultColumnWidth, dpi) : 0;
+    const std::wstring typical = TypicalWidestText(view, column, shell);
+    const int text = typical.empty() ? 0 : ListView_GetStringWidth(view.ListView, typical.c_str());
+    const int title = ListView_GetStringWidth(view.ListView, shell.title.c_str());
+    return std::max({width, text + ScaleForDpi(kTextPadding, dpi), title + ScaleForDpi(kTitlePadding, dpi)});
 }
 
 std::vector<int> RecordIndexes(const std::vector<TColumnState>& records) {
@@ -100,14 +141,6 @@ int TFolderView::ChooseViewState() {
         SortAscending = true;
     }
     return FolderViewConfig().IniViewStyle;
-}
-
-// CharWidth is tenths of a pixel per character at 96 DPI: the list's font
-// grows with the DPI, so the column grows with it.
-int TFolderView::NewColumnWidth(int charCount) const {
-    const UINT dpi = DpiOf(ListView);
-    const int width = ScaleForDpi(FolderViewConfig().CharWidth * charCount, dpi) / 10;
-    return width == 0 && Folder2 ? ScaleForDpi(kDefaultColumnWidth, dpi) : width;
 }
 
 void TFolderView::AppendColumn(int column, int width) {
@@ -159,7 +192,7 @@ void TFolderView::BuildColumns() {
             const std::optional<ShellColumn> shell = QueryColumn(*this, column);
             if (!shell) break;
             if (Folder2 && !OnByDefault(*this, column)) continue;
-            AppendColumn(column, NewColumnWidth(shell->charCount));
+            AppendColumn(column, NewColumnWidth(*this, column, *shell));
         }
     }
     BuildingColumns = false;
@@ -279,7 +312,7 @@ void TFolderView::ToggleColumn(int column) {
     if (shown == Columns.end()) {
         const std::optional<ShellColumn> shell = QueryColumn(*this, column);
         if (!shell) return;
-        AppendColumn(column, NewColumnWidth(shell->charCount));
+        AppendColumn(column, NewColumnWidth(*this, column, *shell));
     } else {
         if (!ListView_DeleteColumn(ListView, static_cast<int>(shown - Columns.begin()))) return;
         Columns.erase(shown);

@@ -282,6 +282,7 @@ BOOL CALLBACK TellDpiChanged(HWND window, LPARAM) {
 void OnDpiChanged(HWND frame, const RECT& suggested) {
     EnumChildWindows(frame, TellDpiChanged, 0);
     ToolBarsFollowDpi();
+    StatusBarFollowDpi();
     SetWindowPos(frame, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }

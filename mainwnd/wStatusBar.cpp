@@ -7,23 +7,31 @@
 
 #include <commctrl.h>
 
+#include <optional>
+
 namespace {
 
-// The right edges of parts 0 and 1 as read when the bar was made; the last
-// part always reaches the right border.
-struct StatusEdges {
-    int first = 0;
-    int second = 0;
+// The right edges of parts 0 and 1 as stored when the bar was made (missing
+// ones follow the bar's DPI at every layout; the last part always reaches
+// the right border), and the font the bar draws with at its DPI.
+struct StatusBarState {
+    std::optional<int> first;
+    std::optional<int> second;
+    UniqueFont font;
 };
 
-StatusEdges& Edges() {
-    static StatusEdges edges;
-    return edges;
+StatusBarState& State() {
+    static StatusBarState state;
+    return state;
 }
 
-int ReadEdge(HKEY key, const IntSetting& setting, UINT dpi) {
+std::optional<int> ReadEdge(HKEY key, const IntSetting& setting) {
     const auto stored = key ? SettingsTryReadInt(key, setting.name) : std::nullopt;
-    return stored ? static_cast<int>(*stored) : ScaleForDpi(setting.def, dpi);
+    return stored ? std::optional<int>(static_cast<int>(*stored)) : std::nullopt;
+}
+
+int Edge(const std::optional<int>& stored, const IntSetting& setting, UINT dpi) {
+    return stored ? *stored : ScaleForDpi(setting.def, dpi);
 }
 
 }  // namespace
@@ -31,22 +39,30 @@ int ReadEdge(HKEY key, const IntSetting& setting, UINT dpi) {
 HWND CreateStatusBar(HWND frame) {
     UniqueRegKey key;
     SettingsOpen(SettingsArea::StatusBar, key);
-    const UINT dpi = DpiOf(frame);
-    Edges().first = ReadEdge(key.get(), StatusBarSettings::First, dpi);
-    Edges().second = ReadEdge(key.get(), StatusBarSettings::Second, dpi);
+    State().first = ReadEdge(key.get(), StatusBarSettings::First);
+    State().second = ReadEdge(key.get(), StatusBarSettings::Second);
 
     HWND status = CreateStatusWindowW(WS_CHILD, nullptr, frame, kStatusBarId);
     if (!status) return nullptr;
     Frame().statusBar = status;
     FrameLink().statusBar = status;
+    // The bar measures its height by its font.
+    SetFontForDpi(status, StatusFontForDpi, State().font, false);
     SetStatusBarParts(status);
     ShowWindow(status, SW_SHOW);
     return status;
 }
 
 void SetStatusBarParts(HWND statusBar) {
-    int edges[3] = {Edges().first, Edges().second, -1};
+    const UINT dpi = DpiOf(statusBar);
+    int edges[3] = {Edge(State().first, StatusBarSettings::First, dpi),
+                    Edge(State().second, StatusBarSettings::Second, dpi), -1};
     SendMessageW(statusBar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+}
+
+void StatusBarFollowDpi() {
+    if (HWND status = Frame().statusBar; status && IsWindow(status))
+        SetFontForDpi(status, StatusFontForDpi, State().font, true);
 }
 
 void ToggleStatusBar(HWND frame) {

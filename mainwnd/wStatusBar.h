@@ -19,7 +19,11 @@ inline constexpr IntSetting Second{L"Second", 400};
 // Creates the status bar of `frame`, reads its part edges and shows it;
 // the frame's state and link hold its handle.
 HWND CreateStatusBar(HWND frame);
-// Sets the three parts from the edges read at creation.
+// Sets the three parts: the edges stored when it was made, the missing ones
+// for the bar's DPI now.
 void SetStatusBarParts(HWND statusBar);
+// The status bar's font (and so its height) for the DPI it is at now; the
+// frame's layout that follows sets the parts.
+void StatusBarFollowDpi();
 // Command 5013: the first use creates the status bar, later ones hide or show it.
 void ToggleStatusBar(HWND frame);

@@ -1,7 +1,5 @@
 #include "shell/uDpi.h"
 
-#include "app/Handles.h"
-
 #include <shellapi.h>
 #include <shlobj.h>
 #include <commoncontrols.h>
@@ -67,6 +65,16 @@ SIZE BitmapSize(HBITMAP bitmap) {
     BITMAP info{};
     GetObjectW(bitmap, sizeof(info), &info);
     return {info.bmWidth, info.bmHeight};
+}
+
+// The system parameter `action` at `dpi` into `data`, `font` being the font
+// within it.
+bool SystemParametersForDpi(UINT action, UINT size, void* data, LOGFONTW& font, UINT dpi) {
+    if (Services().parametersForDpi && Services().parametersForDpi(action, size, data, 0, dpi)) return true;
+    // The system's font is made for the system's DPI.
+    if (!SystemParametersInfoW(action, size, data, 0)) return false;
+    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+    return true;
 }
 
 }  // namespace
@@ -148,11 +156,24 @@ HBITMAP StretchedWithoutBlending(HBITMAP drawing, SIZE to) {
 }
 
 bool IconTitleFontForDpi(LOGFONTW& font, UINT dpi) {
-    if (Services().parametersForDpi &&
-        Services().parametersForDpi(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0, dpi))
-        return true;
-    // The system's font is made for the system's DPI.
-    if (!SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0)) return false;
-    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+    return SystemParametersForDpi(SPI_GETICONTITLELOGFONT, sizeof(font), &font, font, dpi);
+}
+
+bool StatusFontForDpi(LOGFONTW& font, UINT dpi) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (!SystemParametersForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, metrics.lfStatusFont, dpi))
+        return false;
+    font = metrics.lfStatusFont;
+    return true;
+}
+
+bool SetFontForDpi(HWND window, bool (*fontForDpi)(LOGFONTW&, UINT), UniqueFont& held, bool redraw) {
+    LOGFONTW font{};
+    if (!window || !fontForDpi(font, DpiOf(window))) return false;
+    UniqueFont made(CreateFontIndirectW(&font));
+    if (!made) return false;
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(made.get()), redraw);
+    held = std::move(made);
     return true;
 }

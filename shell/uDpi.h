@@ -3,6 +3,8 @@
 // computes is written for 96 DPI (100 %) and goes through ScaleForDpi with the
 // DPI of its window; sizes a user stored are pixels and are used as stored.
 
+#include "app/Handles.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -43,3 +45,8 @@ HBITMAP StretchedWithoutBlending(HBITMAP bitmap, SIZE to);
 
 // The icon title font (the system's font for item labels) at `dpi`.
 bool IconTitleFontForDpi(LOGFONTW& font, UINT dpi);
+// The status bar's font (the system's status font) at `dpi`.
+bool StatusFontForDpi(LOGFONTW& font, UINT dpi);
+// Gives `window` the font `fontForDpi` describes at the window's DPI and keeps
+// it in `held`, in place of the font before, which the window has let go then.
+bool SetFontForDpi(HWND window, bool (*fontForDpi)(LOGFONTW&, UINT), UniqueFont& held, bool redraw);

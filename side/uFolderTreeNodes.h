@@ -3,6 +3,7 @@
 // the operations on nodes. Only the side/wFolderTree2* units include this.
 
 #include "app/ComPtr.h"
+#include "app/Handles.h"
 #include "app/uPIDL.h"
 #include "shell/uDirWatcher.h"
 #include "side/wFolderTree2.h"
@@ -48,6 +49,7 @@ struct TreeWatch {
 struct FolderTreeState {
     HWND pane = nullptr;
     HWND tree = nullptr;
+    UniqueFont font;  // the tree's, for the DPI it is at
     FolderTreeSettings settings;
     ULONG nextSerial = 1;
     std::unordered_map<ULONG, std::unique_ptr<TTreeNode>> nodes;

@@ -291,6 +291,15 @@ void ToggleHidden(UINT, HWND) {
     }
 }
 
+// The label font and the small icons for the DPI the pane is at; the tree
+// measures its item height from both.
+void ApplyDpi(bool redraw) {
+    FolderTreeState& state = TreeState();
+    const UINT dpi = DpiOf(state.tree);
+    TreeView_SetImageList(state.tree, SystemImageListOfSide(SmallIconSide(dpi)), TVSIL_NORMAL);
+    SetFontForDpi(state.tree, IconTitleFontForDpi, state.font, redraw);
+}
+
 LRESULT OnCreate(HWND pane, const CREATESTRUCTW& create) {
     FolderTreeState& state = TreeState();
     state.pane = pane;
@@ -301,7 +310,7 @@ LRESULT OnCreate(HWND pane, const CREATESTRUCTW& create) {
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTreeIdentifier)), create.hInstance,
                                  nullptr);
     if (!state.tree) return -1;
-    TreeView_SetImageList(state.tree, SystemImageListOfSide(SmallIconSide(DpiOf(pane))), TVSIL_NORMAL);
+    ApplyDpi(false);
     SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, state.drivesPidl.put());
     InsertRoot();
     AttachTreeDragDrop();
@@ -324,6 +333,7 @@ void OnDestroy() {
     SetCommandHandler(IDM_TREE_HIDDEN, IDM_TREE_HIDDEN, nullptr);
     // The tree's items go before the records they point at.
     if (state.tree) DestroyWindow(state.tree);
+    state.font.reset();
     state.fills.clear();
     state.nodes.clear();
     state.root = nullptr;
@@ -350,6 +360,9 @@ LRESULT CALLBACK FolderTreeProc(HWND pane, UINT message, WPARAM wParam, LPARAM l
         }
         return 0;
     case WM_SIDEPANE_SHOW: ShowPane(wParam); return 0;
+    case WM_DPICHANGED_AFTERPARENT:
+        if (TreeState().tree) ApplyDpi(true);
+        return 0;
     case WM_TREE_CHANGENOTIFY: OnTreeChangeNotify(reinterpret_cast<HANDLE>(wParam), static_cast<DWORD>(lParam)); return 0;
     case WM_TREE_FILLSTEP: OnFillStep(); return 0;
     case WM_TREE_LISTED:

@@ -210,24 +210,13 @@ bool OnSetCursor(HWND sideBase) {
 constexpr OneButtonBar kCloseBar{WS_VISIBLE | TBSTYLE_FLAT | CCS_NORESIZE | CCS_NODIVIDER, kCloseBarIdentifier,
                                  IDM_SIDE_CLOSE, L"CLOSEBMP", kCloseImageSide};
 
-// The caption's font for the DPI the side bar is at; the old font goes once the caption has the new one.
-void MakeCaptionFont(HWND sideBase, bool redraw) {
-    SideBaseState& state = State();
-    LOGFONTW font{};
-    if (!IconTitleFontForDpi(font, DpiOf(sideBase))) return;
-    UniqueFont made(CreateFontIndirectW(&font));
-    if (!made) return;
-    if (state.caption) SendMessageW(state.caption, WM_SETFONT, reinterpret_cast<WPARAM>(made.get()), redraw);
-    state.font = std::move(made);
-}
-
 LRESULT OnCreate(HWND sideBase, const CREATESTRUCTW& create) {
     SideBaseState& state = State();
     state.caption = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, Px(sideBase, 5),
                                     Px(sideBase, 4), Px(sideBase, 55), Px(sideBase, 17), sideBase,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCaptionIdentifier)),
                                     create.hInstance, nullptr);
-    MakeCaptionFont(sideBase, false);
+    SetFontForDpi(state.caption, IconTitleFontForDpi, state.font, false);
     state.closeBar = CreateOneButtonBar(sideBase, kCloseBar, state.closeImages);
     return 0;
 }
@@ -236,7 +225,7 @@ LRESULT OnCreate(HWND sideBase, const CREATESTRUCTW& create) {
 // follow; the panes below follow on their own.
 void OnDpiChanged(HWND sideBase) {
     SideBaseState& state = State();
-    MakeCaptionFont(sideBase, true);
+    SetFontForDpi(state.caption, IconTitleFontForDpi, state.font, true);
     if (state.caption)
         MoveWindow(state.caption, Px(sideBase, 5), Px(sideBase, 4), Px(sideBase, 55), Px(sideBase, 17), TRUE);
     if (state.closeBar) MakeOneButtonImages(state.closeBar, kCloseBar, state.closeImages);

@@ -7,7 +7,10 @@
 #include "app/Handles.h"
 #include "folderview/wFolderView.h"
 #include "mainwnd/wMainWnd.h"
+#include "mainwnd/wStatusBar.h"
 #include "mdi/wMDITab.h"
+#include "res/resource.h"
+#include "side/wFolderTree2.h"
 #include "side/wSideBase.h"
 #include "shell/uDpi.h"
 #include "tests/support/ZekoProcess.h"
@@ -76,6 +79,17 @@ int TabRowsAt96Dpi(HWND parent) {
     return display.top;
 }
 
+int WindowHeight(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect.bottom - rect.top;
+}
+
+int IconSideOf(HIMAGELIST images) {
+    int cx = 0, cy = 0;
+    return ImageList_GetIconSize(images, &cx, &cy) ? cx : 0;
+}
+
 // Image `index` of `images` drawn on white, rows of 0x00RRGGBB pixels.
 std::vector<std::vector<DWORD>> DrawnImage(HIMAGELIST images, int index) {
     int cx = 0, cy = 0;
@@ -110,16 +124,22 @@ int FrameRun(const std::vector<DWORD>& line) {
 
 }  // namespace
 
-TEST_F(HighDpi, TheNameColumnShowsTheLongestNameUncut) {
+TEST_F(HighDpi, EveryColumnShowsItsLongestTextUncut) {
     TFolderView* view = OpenSmallFolder();
     ASSERT_NE(view, nullptr);
     ASSERT_EQ(ListView_GetItemCount(view->ListView), static_cast<int>(std::size(kNames)));
-    int longest = 0;
-    for (const wchar_t* name : kNames) longest = std::max(longest, ListView_GetStringWidth(view->ListView, name));
-    // The label starts after the small icon and a margin on each side of it.
-    const int iconSide = SmallIconSide(ExpectedDpi());
     const int margins = ScaleForDpi(12, ExpectedDpi());
-    EXPECT_GE(ListView_GetColumnWidth(view->ListView, 0), longest + iconSide + margins);
+    for (int column = 0; column < static_cast<int>(view->Columns.size()); ++column) {
+        int longest = 0;
+        for (int item = 0; item < ListView_GetItemCount(view->ListView); ++item) {
+            wchar_t text[MAX_PATH] = {};
+            ListView_GetItemText(view->ListView, item, column, text, MAX_PATH);
+            longest = std::max(longest, ListView_GetStringWidth(view->ListView, text));
+        }
+        // The name follows the small icon, with a margin on each side of it.
+        const int icon = column == 0 ? SmallIconSide(ExpectedDpi()) : 0;
+        EXPECT_GE(ListView_GetColumnWidth(view->ListView, column), longest + icon + margins) << "column " << column;
+    }
 }
 
 TEST_F(HighDpi, SmallIconsFollowTheDpi) {
@@ -161,6 +181,21 @@ TEST_F(HighDpi, TheFrameTakesTheRectangleSuggestedForANewDpi) {
     HWND closeBar = FindWindowExW(side, nullptr, TOOLBARCLASSNAMEW, nullptr);
     const LRESULT closeImagesBefore = SendMessageW(closeBar, TB_GETIMAGELIST, 0, 0);
     const LRESULT captionFontBefore = SendMessageW(SideBaseCaption(side), WM_GETFONT, 0, 0);
+    // The folder tree and the status bar left as a monitor at twice the scale made them.
+    SendMessageW(frame_, WM_COMMAND, IDM_SIDE_FOLDERS, 0);
+    HWND tree = FolderTreeControl();
+    ASSERT_NE(tree, nullptr);
+    const int treeItemHeight = TreeView_GetItemHeight(tree);
+    TreeView_SetImageList(tree, SystemImageListOfSide(SmallIconSide(2 * ExpectedDpi())), TVSIL_NORMAL);
+    ASSERT_GT(TreeView_GetItemHeight(tree), treeItemHeight);
+    HWND status = Frame().statusBar;
+    ASSERT_NE(status, nullptr);
+    const int statusHeight = WindowHeight(status);
+    LOGFONTW twiceLogFont{};
+    ASSERT_TRUE(StatusFontForDpi(twiceLogFont, 2 * ExpectedDpi()));
+    UniqueFont twiceFont(CreateFontIndirectW(&twiceLogFont));
+    SendMessageW(status, WM_SETFONT, reinterpret_cast<WPARAM>(twiceFont.get()), FALSE);
+    ASSERT_GT(WindowHeight(status), statusHeight);
     RECT suggested{40, 30, 40 + 700, 30 + 500};
     SendMessageW(frame_, WM_DPICHANGED, MAKEWPARAM(ExpectedDpi(), ExpectedDpi()), reinterpret_cast<LPARAM>(&suggested));
     RECT now{};
@@ -172,6 +207,13 @@ TEST_F(HighDpi, TheFrameTakesTheRectangleSuggestedForANewDpi) {
     EXPECT_NE(SendMessageW(Frame().toolBar, TB_GETIMAGELIST, 0, 0), toolBarImagesBefore);
     EXPECT_NE(SendMessageW(closeBar, TB_GETIMAGELIST, 0, 0), closeImagesBefore);
     EXPECT_NE(SendMessageW(SideBaseCaption(side), WM_GETFONT, 0, 0), captionFontBefore);
+    EXPECT_EQ(IconSideOf(TreeView_GetImageList(tree, TVSIL_NORMAL)), SmallIconSide(ExpectedDpi()));
+    EXPECT_EQ(TreeView_GetItemHeight(tree), treeItemHeight);
+    EXPECT_EQ(WindowHeight(status), statusHeight);
+    int edges[3] = {};
+    ASSERT_EQ(SendMessageW(status, SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges)), 3);
+    EXPECT_EQ(edges[0], ScaleForDpi(StatusBarSettings::First.def, ExpectedDpi()));
+    EXPECT_EQ(edges[1], ScaleForDpi(StatusBarSettings::Second.def, ExpectedDpi()));
 }
 
 // A drawing stretched from 100 % to 150 % doubles every other pixel line;
