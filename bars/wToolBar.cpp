@@ -10,11 +10,14 @@
 #include "bars/wCoolBar.h"
 #include "res/resource.h"
 #include "shell/ShellGuids.h"
+#include "shell/uCapabilities.h"
 #include "shell/uDpi.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -27,7 +30,6 @@ constexpr int kLargeImageSide = 24;
 // The control's own room around an image at 100 %.
 constexpr int kButtonPaddingX = 7;
 constexpr int kButtonPaddingY = 6;
-constexpr COLORREF kTransparent = RGB(255, 0, 255);
 
 struct BarState {
     HWND window = nullptr;
@@ -59,7 +61,7 @@ bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str
 
 UniqueImageList LoadImageFile(const std::wstring& path, int side) {
     if (!FileExists(path)) return {};
-    return UniqueImageList(ImageList_LoadImageW(nullptr, path.c_str(), side, 0, kTransparent, IMAGE_BITMAP,
+    return UniqueImageList(ImageList_LoadImageW(nullptr, path.c_str(), side, 0, kToolBarTransparent, IMAGE_BITMAP,
                                                 LR_LOADFROMFILE | LR_CREATEDIBSECTION));
 }
 
@@ -91,8 +93,11 @@ void UseBuiltInImages(BarState& bar, bool small) {
         if (table[i].kind != ButtonKind::Separator) bar.buttons[i].iBitmap = ImageIndexOf(table[i].imageCode, bases);
 }
 
-// The control keeps the room around an image at its 100 % size.
+// The control keeps the room around an image at its 100 % size. Where it
+// would cut the room down to an edge, its own padding of 100 % stays: the
+// names under the images then keep their ends at every scale.
 void SetPaddingForDpi(HWND window) {
+    if (!PlatformCapabilities().toolBarPadding) return;
     const UINT dpi = DpiOf(window);
     SendMessageW(window, TB_SETPADDING, 0, MAKELPARAM(ScaleForDpi(kButtonPaddingX, dpi), ScaleForDpi(kButtonPaddingY, dpi)));
 }
@@ -115,10 +120,10 @@ void FillButtons(BarState& bar, int firstName) {
         button = TBBUTTON{};
         button.idCommand = table[i].command;
         button.fsState = TBSTATE_ENABLED;
-        // A column keeps each button on a row of its own. Left to wrap by
-        // itself, or given a separator, Wine's control lays buttons of the
-        // column over each other: the column's separators stay hidden.
-        if (IsSide(bar)) button.fsState |= table[i].kind == ButtonKind::Separator ? TBSTATE_HIDDEN : TBSTATE_WRAP;
+        // The side bar wraps its buttons by its width (FitSideToolBar). Given
+        // a separator, Wine's control lays the buttons of a vertical bar over
+        // each other: the side bar keeps its separators hidden.
+        if (IsSide(bar) && table[i].kind == ButtonKind::Separator) button.fsState |= TBSTATE_HIDDEN;
         button.fsStyle = StyleOf(table[i].kind);
         button.iString = table[i].nameIndex < 0 ? -1 : firstName + table[i].nameIndex;
     }
@@ -176,6 +181,17 @@ void RestoreButton(const BarState& bar, NMTBRESTORE& restore) {
     }
 }
 
+// The rectangles of the buttons the bar shows; the control gives none for a hidden one.
+std::vector<RECT> ShownButtonRects(HWND toolbar) {
+    std::vector<RECT> rects;
+    const int count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        RECT rect{};
+        if (SendMessageW(toolbar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rect))) rects.push_back(rect);
+    }
+    return rects;
+}
+
 }  // namespace
 
 HWND CreateToolBar(ToolBarKind kind, HWND parent) {
@@ -222,6 +238,25 @@ HWND CreateToolBar(ToolBarKind kind, HWND parent) {
         SetBandHandlers(BandToolBar, handlers);
     }
     return window;
+}
+
+int FitSideToolBar(HWND bar, int height) {
+    const std::vector<RECT> shown = ShownButtonRects(bar);
+    if (shown.empty()) return 0;
+    const int count = static_cast<int>(shown.size());
+    const int rows = std::max(1, height / std::max(1, ButtonHeight(bar)));
+    int step = 0;
+    for (const RECT& rect : shown) step = std::max(step, static_cast<int>(rect.right - rect.left));
+    // The control wraps a row where the next button no longer fits the
+    // width, and a row of narrower buttons may take more of them; so the
+    // width grows a column at a time until the last row ends in the height.
+    for (int columns = (count + rows - 1) / rows;; ++columns) {
+        SetWindowPos(bar, nullptr, 0, 0, columns * step, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(bar, TB_AUTOSIZE, 0, 0);
+        RECT bounds{};
+        for (const RECT& rect : ShownButtonRects(bar)) UnionRect(&bounds, &bounds, &rect);
+        if (bounds.bottom <= height || columns >= count) return bounds.right;
+    }
 }
 
 void ToolBarsFollowDpi() {
