@@ -192,6 +192,27 @@ std::vector<RECT> ShownButtonRects(HWND toolbar) {
     return rects;
 }
 
+// Lays the bar out at `width` and answers the bounds of its buttons.
+RECT LayOutAtWidth(HWND bar, int width, int height) {
+    SetWindowPos(bar, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(bar, TB_AUTOSIZE, 0, 0);
+    RECT bounds{};
+    for (const RECT& rect : ShownButtonRects(bar)) UnionRect(&bounds, &bounds, &rect);
+    return bounds;
+}
+
+// The control lets the last button of a row reach a little beyond the width
+// it wraps at; the bar takes the width its rows really end at, which wraps
+// them the same way.
+int SettleWidth(HWND bar, int width, int height) {
+    for (int tries = 0; tries < 3; ++tries) {
+        const int right = LayOutAtWidth(bar, width, height).right;
+        if (right == width) break;
+        width = right;
+    }
+    return width;
+}
+
 }  // namespace
 
 HWND CreateToolBar(ToolBarKind kind, HWND parent) {
@@ -243,20 +264,25 @@ HWND CreateToolBar(ToolBarKind kind, HWND parent) {
 int FitSideToolBar(HWND bar, int height) {
     const std::vector<RECT> shown = ShownButtonRects(bar);
     if (shown.empty()) return 0;
-    const int count = static_cast<int>(shown.size());
-    const int rows = std::max(1, height / std::max(1, ButtonHeight(bar)));
-    int step = 0;
-    for (const RECT& rect : shown) step = std::max(step, static_cast<int>(rect.right - rect.left));
-    // The control wraps a row where the next button no longer fits the
-    // width, and a row of narrower buttons may take more of them; so the
-    // width grows a column at a time until the last row ends in the height.
-    for (int columns = (count + rows - 1) / rows;; ++columns) {
-        SetWindowPos(bar, nullptr, 0, 0, columns * step, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(bar, TB_AUTOSIZE, 0, 0);
-        RECT bounds{};
-        for (const RECT& rect : ShownButtonRects(bar)) UnionRect(&bounds, &bounds, &rect);
-        if (bounds.bottom <= height || columns >= count) return bounds.right;
+    // The control wraps a row where the next button no longer fits the bar's
+    // width. The narrowest width whose last row ends within the height leaves
+    // the most room to the tabs: one column when it fits, the buttons in a
+    // single row when nothing does.
+    int widest = 0, oneRow = 0;
+    for (const RECT& rect : shown) {
+        widest = std::max(widest, static_cast<int>(rect.right - rect.left));
+        oneRow += rect.right - rect.left;
     }
+    if (LayOutAtWidth(bar, widest, height).bottom <= height) return SettleWidth(bar, widest, height);
+    int tooNarrow = widest, wideEnough = oneRow;
+    while (wideEnough - tooNarrow > 1) {
+        const int middle = (tooNarrow + wideEnough) / 2;
+        if (LayOutAtWidth(bar, middle, height).bottom <= height)
+            wideEnough = middle;
+        else
+            tooNarrow = middle;
+    }
+    return SettleWidth(bar, wideEnough, height);
 }
 
 void ToolBarsFollowDpi() {
