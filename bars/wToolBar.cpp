@@ -36,6 +36,7 @@ struct BarState {
     // The table as this bar adds it: image codes turned into its image indexes.
     std::array<TBBUTTON, kToolButtonCount> buttons{};
     UniqueImageList normal, disabled, hot;
+    UniqueFont font;
     bool small = true;
     // The images come from the user's files, drawn at one size for every DPI.
     bool userImages = false;
@@ -100,6 +101,17 @@ void SetPaddingForDpi(HWND window) {
     if (!PlatformCapabilities().toolBarPadding) return;
     const UINT dpi = DpiOf(window);
     SendMessageW(window, TB_SETPADDING, 0, MAKELPARAM(ScaleForDpi(kButtonPaddingX, dpi), ScaleForDpi(kButtonPaddingY, dpi)));
+}
+
+// The control's own font is the label font of the DPI the process started
+// with; a bar draws its names in that font at the DPI of its own monitor.
+void UseFontForDpi(BarState& bar) {
+    LOGFONTW logFont{};
+    if (!IconTitleFontForDpi(logFont, DpiOf(bar.window))) return;
+    UniqueFont font(CreateFontIndirectW(&logFont));
+    // The bar lets go of its font before that font is deleted.
+    SendMessageW(bar.window, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+    bar.font = std::move(font);
 }
 
 BYTE StyleOf(ButtonKind kind) {
@@ -244,6 +256,7 @@ HWND CreateToolBar(ToolBarKind kind, HWND parent) {
     bar.userImages = UseImageFiles(bar, small ? kSmallImageSide : kLargeImageSide);
     if (!bar.userImages) UseBuiltInImages(bar, small);
     SetPaddingForDpi(window);
+    UseFontForDpi(bar);
     AddTableButtons(bar);
     TBSAVEPARAMSW params = SaveParams(bar);
     SendMessageW(window, TB_SAVERESTOREW, FALSE, reinterpret_cast<LPARAM>(&params));
@@ -291,6 +304,7 @@ void ToolBarsFollowDpi() {
         // Every set has as many images at every size: the buttons' indexes stay.
         if (!bar.userImages) UseBuiltInImages(bar, bar.small);
         SetPaddingForDpi(bar.window);
+        UseFontForDpi(bar);
         SendMessageW(bar.window, TB_AUTOSIZE, 0, 0);
         if (!IsSide(bar)) SetBandChildHeight(GetParent(bar.window), BandToolBar, ButtonHeight(bar.window));
         AfterButtonsChanged(bar);

@@ -159,6 +159,7 @@ TEST_F(HighDpi, TheFrameTakesTheRectangleSuggestedForANewDpi) {
     const LRESULT arrowsBefore = SendMessageW(header, HDM_GETIMAGELIST, 0, 0);
     const HIMAGELIST tabImagesBefore = TabBar().images;
     const LRESULT toolBarImagesBefore = SendMessageW(Frame().toolBar, TB_GETIMAGELIST, 0, 0);
+    const LRESULT toolBarFontBefore = SendMessageW(Frame().toolBar, WM_GETFONT, 0, 0);
     HWND side = FindWindowExW(frame_, nullptr, kSideBaseClassName, nullptr);
     ASSERT_NE(side, nullptr);
     HWND closeBar = FindWindowExW(side, nullptr, TOOLBARCLASSNAMEW, nullptr);
@@ -173,6 +174,7 @@ TEST_F(HighDpi, TheFrameTakesTheRectangleSuggestedForANewDpi) {
     EXPECT_NE(SendMessageW(header, HDM_GETIMAGELIST, 0, 0), arrowsBefore);
     EXPECT_NE(TabBar().images, tabImagesBefore);
     EXPECT_NE(SendMessageW(Frame().toolBar, TB_GETIMAGELIST, 0, 0), toolBarImagesBefore);
+    EXPECT_NE(SendMessageW(Frame().toolBar, WM_GETFONT, 0, 0), toolBarFontBefore);
     EXPECT_NE(SendMessageW(closeBar, TB_GETIMAGELIST, 0, 0), closeImagesBefore);
     EXPECT_NE(SendMessageW(SideBaseCaption(side), WM_GETFONT, 0, 0), captionFontBefore);
 }
