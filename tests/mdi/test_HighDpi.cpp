@@ -253,30 +253,28 @@ TEST_F(HighDpi, TheToolBarsButtonsHoldTheirWholeNames) {
     ReleaseDC(bar, dc);
 }
 
-// However small the frame, every button of the side toolbar stands whole in
-// the part of the bar the frame shows, and a click at its middle reaches it.
+// In a small frame the side toolbar wraps into further columns: each button
+// stands whole in the part of the bar the frame shows, where a click reaches it.
 TEST_F(HighDpi, TheSideToolBarKeepsEveryButtonInReachOfASmallFrame) {
     SendMessageW(frame_, WM_COMMAND, IDM_SIDE_TOOLBAR, 0);
     HWND bar = Frame().sideToolBar;
-    for (const SIZE size : {SIZE{600, 480}, SIZE{360, 300}}) {
-        SetWindowPos(frame_, nullptr, 0, 0, ScaleForDpi(size.cx, ExpectedDpi()), ScaleForDpi(size.cy, ExpectedDpi()),
-                     SWP_NOZORDER | SWP_NOMOVE);
-        RECT shown{}, barClient{}, inside{};
-        GetClientRect(frame_, &shown);
-        MapWindowPoints(frame_, bar, reinterpret_cast<POINT*>(&shown), 2);
-        GetClientRect(bar, &barClient);
-        IntersectRect(&shown, &shown, &barClient);
-        for (int i = 0; i < kToolButtonCount; ++i) {
-            TBBUTTON button{};
-            SendMessageW(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
-            if (button.fsStyle & BTNS_SEP) continue;
-            RECT rect{};
-            ASSERT_TRUE(SendMessageW(bar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rect))) << button.idCommand;
-            POINT middle{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-            IntersectRect(&inside, &rect, &shown);
-            EXPECT_TRUE(EqualRect(&inside, &rect)) << "button " << i << ", frame " << size.cx;
-            EXPECT_EQ(SendMessageW(bar, TB_HITTEST, 0, reinterpret_cast<LPARAM>(&middle)), i);
-        }
+    SetWindowPos(frame_, nullptr, 0, 0, ScaleForDpi(360, ExpectedDpi()), ScaleForDpi(300, ExpectedDpi()),
+                 SWP_NOZORDER | SWP_NOMOVE);
+    RECT shown{}, barClient{}, inside{};
+    GetClientRect(frame_, &shown);
+    MapWindowPoints(frame_, bar, reinterpret_cast<POINT*>(&shown), 2);
+    GetClientRect(bar, &barClient);
+    IntersectRect(&shown, &shown, &barClient);
+    for (int i = 0; i < kToolButtonCount; ++i) {
+        TBBUTTON button{};
+        RECT rect{};
+        SendMessageW(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+        if (button.fsStyle & BTNS_SEP) continue;
+        ASSERT_TRUE(SendMessageW(bar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rect))) << button.idCommand;
+        POINT middle{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        IntersectRect(&inside, &rect, &shown);
+        EXPECT_TRUE(EqualRect(&inside, &rect)) << button.idCommand;
+        EXPECT_EQ(SendMessageW(bar, TB_HITTEST, 0, reinterpret_cast<LPARAM>(&middle)), i);
     }
 }
 
