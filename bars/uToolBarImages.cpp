@@ -11,7 +11,6 @@ constexpr int kLargeSide = 24;
 constexpr int kProgramImages = 15;
 // The strip's background: light grey, which its images never use.
 constexpr COLORREF kStripBackground = RGB(192, 192, 192);
-constexpr COLORREF kTransparent = RGB(255, 0, 255);
 
 // The system draws its images at 16 and at 24 pixels only. Whole steps keep
 // their pixels even (24 from the 24 drawing, 32 from the 16 one doubled);
@@ -44,7 +43,7 @@ UniqueBitmap StripOf(HIMAGELIST images, int side) {
     ReleaseDC(nullptr, screen);
     if (!dc || !strip) return {};
     HGDIOBJ old = SelectObject(dc.get(), strip.get());
-    UniqueBrush transparent(CreateSolidBrush(kTransparent));
+    UniqueBrush transparent(CreateSolidBrush(kToolBarTransparent));
     const RECT all{0, 0, count * native, native};
     FillRect(dc.get(), &all, transparent.get());
     for (int i = 0; i < count; ++i) ImageList_Draw(images, i, dc.get(), i * native, 0, ILD_TRANSPARENT);
@@ -68,7 +67,7 @@ void AddSystemSets(HIMAGELIST list, bool large, int side, ImageBases& bases) {
     const auto system = reinterpret_cast<HIMAGELIST>(SendMessageW(scratch, TB_GETIMAGELIST, 0, 0));
     UniqueBitmap strip = system ? StripOf(system, side) : UniqueBitmap{};
     DestroyWindow(scratch);
-    if (strip) ImageList_AddMasked(list, strip.get(), kTransparent);
+    if (strip) ImageList_AddMasked(list, strip.get(), kToolBarTransparent);
 }
 
 }  // namespace

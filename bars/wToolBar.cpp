@@ -10,11 +10,14 @@
 #include "bars/wCoolBar.h"
 #include "res/resource.h"
 #include "shell/ShellGuids.h"
+#include "shell/uCapabilities.h"
 #include "shell/uDpi.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -27,13 +30,13 @@ constexpr int kLargeImageSide = 24;
 // The control's own room around an image at 100 %.
 constexpr int kButtonPaddingX = 7;
 constexpr int kButtonPaddingY = 6;
-constexpr COLORREF kTransparent = RGB(255, 0, 255);
 
 struct BarState {
     HWND window = nullptr;
     // The table as this bar adds it: image codes turned into its image indexes.
     std::array<TBBUTTON, kToolButtonCount> buttons{};
     UniqueImageList normal, disabled, hot;
+    UniqueFont font;
     bool small = true;
     // The images come from the user's files, drawn at one size for every DPI.
     bool userImages = false;
@@ -59,7 +62,7 @@ bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str
 
 UniqueImageList LoadImageFile(const std::wstring& path, int side) {
     if (!FileExists(path)) return {};
-    return UniqueImageList(ImageList_LoadImageW(nullptr, path.c_str(), side, 0, kTransparent, IMAGE_BITMAP,
+    return UniqueImageList(ImageList_LoadImageW(nullptr, path.c_str(), side, 0, kToolBarTransparent, IMAGE_BITMAP,
                                                 LR_LOADFROMFILE | LR_CREATEDIBSECTION));
 }
 
@@ -91,10 +94,24 @@ void UseBuiltInImages(BarState& bar, bool small) {
         if (table[i].kind != ButtonKind::Separator) bar.buttons[i].iBitmap = ImageIndexOf(table[i].imageCode, bases);
 }
 
-// The control keeps the room around an image at its 100 % size.
+// The control keeps the room around an image at its 100 % size. Where it
+// would cut the room down to an edge, its own padding of 100 % stays: the
+// names under the images then keep their ends at every scale.
 void SetPaddingForDpi(HWND window) {
+    if (!PlatformCapabilities().toolBarPadding) return;
     const UINT dpi = DpiOf(window);
     SendMessageW(window, TB_SETPADDING, 0, MAKELPARAM(ScaleForDpi(kButtonPaddingX, dpi), ScaleForDpi(kButtonPaddingY, dpi)));
+}
+
+// The control's own font is the label font of the DPI the process started
+// with; a bar draws its names in that font at the DPI of its own monitor.
+void UseFontForDpi(BarState& bar) {
+    LOGFONTW logFont{};
+    if (!IconTitleFontForDpi(logFont, DpiOf(bar.window))) return;
+    UniqueFont font(CreateFontIndirectW(&logFont));
+    // The bar lets go of its font before that font is deleted.
+    SendMessageW(bar.window, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+    bar.font = std::move(font);
 }
 
 BYTE StyleOf(ButtonKind kind) {
@@ -115,10 +132,10 @@ void FillButtons(BarState& bar, int firstName) {
         button = TBBUTTON{};
         button.idCommand = table[i].command;
         button.fsState = TBSTATE_ENABLED;
-        // A column keeps each button on a row of its own. Left to wrap by
-        // itself, or given a separator, Wine's control lays buttons of the
-        // column over each other: the column's separators stay hidden.
-        if (IsSide(bar)) button.fsState |= table[i].kind == ButtonKind::Separator ? TBSTATE_HIDDEN : TBSTATE_WRAP;
+        // The side bar wraps its buttons by its width (FitSideToolBar). Given
+        // a separator, Wine's control lays the buttons of a vertical bar over
+        // each other: the side bar keeps its separators hidden.
+        if (IsSide(bar) && table[i].kind == ButtonKind::Separator) button.fsState |= TBSTATE_HIDDEN;
         button.fsStyle = StyleOf(table[i].kind);
         button.iString = table[i].nameIndex < 0 ? -1 : firstName + table[i].nameIndex;
     }
@@ -176,6 +193,38 @@ void RestoreButton(const BarState& bar, NMTBRESTORE& restore) {
     }
 }
 
+// The rectangles of the buttons the bar shows; the control gives none for a hidden one.
+std::vector<RECT> ShownButtonRects(HWND toolbar) {
+    std::vector<RECT> rects;
+    const int count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        RECT rect{};
+        if (SendMessageW(toolbar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rect))) rects.push_back(rect);
+    }
+    return rects;
+}
+
+// Lays the bar out at `width` and answers the bounds of its buttons.
+RECT LayOutAtWidth(HWND bar, int width, int height) {
+    SetWindowPos(bar, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(bar, TB_AUTOSIZE, 0, 0);
+    RECT bounds{};
+    for (const RECT& rect : ShownButtonRects(bar)) UnionRect(&bounds, &bounds, &rect);
+    return bounds;
+}
+
+// The control lets the last button of a row reach a little beyond the width
+// it wraps at; the bar takes the width its rows really end at, which wraps
+// them the same way.
+int SettleWidth(HWND bar, int width, int height) {
+    for (int tries = 0; tries < 3; ++tries) {
+        const int right = LayOutAtWidth(bar, width, height).right;
+        if (right == width) break;
+        width = right;
+    }
+    return width;
+}
+
 }  // namespace
 
 HWND CreateToolBar(ToolBarKind kind, HWND parent) {
@@ -207,6 +256,7 @@ HWND CreateToolBar(ToolBarKind kind, HWND parent) {
     bar.userImages = UseImageFiles(bar, small ? kSmallImageSide : kLargeImageSide);
     if (!bar.userImages) UseBuiltInImages(bar, small);
     SetPaddingForDpi(window);
+    UseFontForDpi(bar);
     AddTableButtons(bar);
     TBSAVEPARAMSW params = SaveParams(bar);
     SendMessageW(window, TB_SAVERESTOREW, FALSE, reinterpret_cast<LPARAM>(&params));
@@ -224,12 +274,37 @@ HWND CreateToolBar(ToolBarKind kind, HWND parent) {
     return window;
 }
 
+int FitSideToolBar(HWND bar, int height) {
+    const std::vector<RECT> shown = ShownButtonRects(bar);
+    if (shown.empty()) return 0;
+    // The control wraps a row where the next button no longer fits the bar's
+    // width. The narrowest width whose last row ends within the height leaves
+    // the most room to the tabs: one column when it fits, the buttons in a
+    // single row when nothing does.
+    int widest = 0, oneRow = 0;
+    for (const RECT& rect : shown) {
+        widest = std::max(widest, static_cast<int>(rect.right - rect.left));
+        oneRow += rect.right - rect.left;
+    }
+    if (LayOutAtWidth(bar, widest, height).bottom <= height) return SettleWidth(bar, widest, height);
+    int tooNarrow = widest, wideEnough = oneRow;
+    while (wideEnough - tooNarrow > 1) {
+        const int middle = (tooNarrow + wideEnough) / 2;
+        if (LayOutAtWidth(bar, middle, height).bottom <= height)
+            wideEnough = middle;
+        else
+            tooNarrow = middle;
+    }
+    return SettleWidth(bar, wideEnough, height);
+}
+
 void ToolBarsFollowDpi() {
     for (BarState& bar : g_bars) {
         if (!bar.window || !IsWindow(bar.window)) continue;
         // Every set has as many images at every size: the buttons' indexes stay.
         if (!bar.userImages) UseBuiltInImages(bar, bar.small);
         SetPaddingForDpi(bar.window);
+        UseFontForDpi(bar);
         SendMessageW(bar.window, TB_AUTOSIZE, 0, 0);
         if (!IsSide(bar)) SetBandChildHeight(GetParent(bar.window), BandToolBar, ButtonHeight(bar.window));
         AfterButtonsChanged(bar);

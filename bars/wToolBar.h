@@ -19,6 +19,10 @@ HWND CreateToolBar(ToolBarKind kind, HWND parent);
 // Draws the bars' images and sizes their buttons again for the DPI of the
 // monitor they are on now (the frame moved to a monitor of another scale).
 void ToolBarsFollowDpi();
+// Sizes the side toolbar `bar` to `height` and wraps its buttons into as
+// many columns as that height leaves them, each row from left to right;
+// answers the width they take, the largest right edge of its buttons.
+int FitSideToolBar(HWND bar, int height);
 // The bar's WM_NOTIFY, which reaches the frame; false for a notification
 // that is not a toolbar's. `result` is what the frame answers.
 bool ToolBarNotify(const NMHDR& header, LRESULT& result);

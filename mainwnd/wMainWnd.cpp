@@ -21,7 +21,6 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
-#include <algorithm>
 #include <utility>
 
 namespace {
@@ -46,17 +45,6 @@ RECT WindowRectInFrame(HWND frame, HWND window) {
     GetWindowRect(window, &rect);
     MapWindowPoints(HWND_DESKTOP, frame, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
-}
-
-int WidestButtonWidth(HWND toolbar) {
-    int widest = 0;
-    const int count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        RECT rect{};
-        if (SendMessageW(toolbar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rect)))
-            widest = std::max(widest, static_cast<int>(rect.right - rect.left));
-    }
-    return widest;
 }
 
 void SendClientSize(HWND window) {
@@ -87,10 +75,10 @@ void LayoutFrame(HWND frame, WPARAM sizeKind, int width, int height) {
     const bool sideBarVisible = HasVisibleStyle(state.sideBar);
     const bool sideToolBarVisible = HasVisibleStyle(state.sideToolBar);
     const int gap = sideBarVisible ? 1 : 0;
+    const int toolWidth = sideToolBarVisible ? FitSideToolBar(state.sideToolBar, columnHeight) : 0;
     int x = 0;
 
     if (sideToolBarVisible && SideToolBarOnLeft()) {
-        const int toolWidth = WidestButtonWidth(state.sideToolBar);
         MoveWindow(state.sideToolBar, 0, top, toolWidth, columnHeight, TRUE);
         x = toolWidth + gap;
     }
@@ -102,7 +90,6 @@ void LayoutFrame(HWND frame, WPARAM sizeKind, int width, int height) {
         x += sideWidth;
     }
     if (sideToolBarVisible && !SideToolBarOnLeft()) {
-        const int toolWidth = WidestButtonWidth(state.sideToolBar);
         MoveWindow(state.sideToolBar, x + gap, top, toolWidth, columnHeight, TRUE);
         x += toolWidth + gap;
     }

@@ -58,6 +58,7 @@ Capabilities DecideCapabilities() {
     caps.shellAutoComplete = !wine;
     caps.comboExTextCallback = !wine;
     caps.listLabelsMeasuredLazily = !wine;
+    caps.toolBarPadding = !wine;
 
     if (SUCCEEDED(comInit)) CoUninitialize();
     return caps;

@@ -62,6 +62,11 @@ struct Capabilities {
     // once (a device context and a text extent each), which holds the window
     // for seconds on a list of a hundred thousand items.
     bool listLabelsMeasuredLazily = false;
+    // A toolbar keeps the padding it is given around its buttons' images and
+    // names (TB_SETPADDING); when false it cuts it down to an edge's width,
+    // which leaves a name under an image less room than the control measured
+    // it to need, so the name loses its end.
+    bool toolBarPadding = false;
 };
 
 // Decided on the first call (COM need not be initialised yet), the same object after.

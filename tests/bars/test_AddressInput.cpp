@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <string>
 
@@ -39,6 +40,16 @@ TEST(AddressInput, AFileOpensItsFolderWithTheFileSelected) {
     ASSERT_TRUE(target.select);
     UniqueAbsolutePidl full(ILCombine(target.folder.get(), target.select.get()));
     EXPECT_TRUE(SamePath(PathOf(full.get()), file));
+}
+
+// A path that steps out of a folder and back, which the shell makes no list
+// of as typed, is resolved to the folder it names.
+TEST(AddressInput, APathThatStepsBackOpensTheFolderItNames) {
+    const std::wstring windows = WindowsFolder();
+    const AddressTarget target = ResolveTypedAddress(windows + L"\\..\\" + PathFindFileNameW(windows.c_str()));
+    ASSERT_TRUE(target.folder);
+    EXPECT_TRUE(SamePath(PathOf(target.folder.get()), windows));
+    EXPECT_FALSE(target.select);
 }
 
 TEST(AddressInput, WhatNamesNothingOpensNothing) {

@@ -107,7 +107,11 @@ TEST_F(CoolBar, ABarLandsInItsOwnBandWhereverTheUserMovedIt) {
     EXPECT_EQ(Caption(0), L"アドレス");
 
     SendMessageW(rebar_, RB_MOVEBAND, 0, 2);
+    REBARBANDINFOW width{sizeof(width), RBBIM_SIZE};
+    width.cx = 234;
+    SendMessageW(rebar_, RB_SETBANDINFOW, 2, reinterpret_cast<LPARAM>(&width));
     SaveCoolBar(rebar_);
+    EXPECT_EQ(ReadReBar(L"cx2"), static_cast<std::uint32_t>(Band(2, RBBIM_SIZE).cx)) << "the width it has now";
     EXPECT_EQ(ReadReBar(L"wID0"), static_cast<std::uint32_t>(BandToolBar));
     EXPECT_EQ(ReadReBar(L"wID2"), static_cast<std::uint32_t>(BandAddressBar));
     EXPECT_EQ(ReadReBar(L"Styel2").value_or(0) & RBBS_HIDDEN, 0u) << "shown at exit, shown at the next start";

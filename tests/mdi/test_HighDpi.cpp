@@ -5,6 +5,8 @@
 #include "MdiTestFrame.h"
 
 #include "app/Handles.h"
+#include "bars/uToolBarParts.h"
+#include "bars/uToolButtons.h"
 #include "folderview/wFolderView.h"
 #include "mainwnd/wMainWnd.h"
 #include "mainwnd/wStatusBar.h"
@@ -176,6 +178,7 @@ TEST_F(HighDpi, TheFrameTakesTheRectangleSuggestedForANewDpi) {
     const LRESULT arrowsBefore = SendMessageW(header, HDM_GETIMAGELIST, 0, 0);
     const HIMAGELIST tabImagesBefore = TabBar().images;
     const LRESULT toolBarImagesBefore = SendMessageW(Frame().toolBar, TB_GETIMAGELIST, 0, 0);
+    const LRESULT toolBarFontBefore = SendMessageW(Frame().toolBar, WM_GETFONT, 0, 0);
     HWND side = FindWindowExW(frame_, nullptr, kSideBaseClassName, nullptr);
     ASSERT_NE(side, nullptr);
     HWND closeBar = FindWindowExW(side, nullptr, TOOLBARCLASSNAMEW, nullptr);
@@ -205,6 +208,7 @@ TEST_F(HighDpi, TheFrameTakesTheRectangleSuggestedForANewDpi) {
     EXPECT_NE(SendMessageW(header, HDM_GETIMAGELIST, 0, 0), arrowsBefore);
     EXPECT_NE(TabBar().images, tabImagesBefore);
     EXPECT_NE(SendMessageW(Frame().toolBar, TB_GETIMAGELIST, 0, 0), toolBarImagesBefore);
+    EXPECT_NE(SendMessageW(Frame().toolBar, WM_GETFONT, 0, 0), toolBarFontBefore);
     EXPECT_NE(SendMessageW(closeBar, TB_GETIMAGELIST, 0, 0), closeImagesBefore);
     EXPECT_NE(SendMessageW(SideBaseCaption(side), WM_GETFONT, 0, 0), captionFontBefore);
     EXPECT_EQ(IconSideOf(TreeView_GetImageList(tree, TVSIL_NORMAL)), SmallIconSide(ExpectedDpi()));
@@ -265,6 +269,53 @@ TEST_F(HighDpi, TheToolBarImagesAreDrawnAtTheDpisSize) {
         for (const std::vector<DWORD>& row : DrawnImage(images, button.iBitmap))
             drawn = drawn || std::any_of(row.begin(), row.end(), [](DWORD pixel) { return pixel != 0xFFFFFF; });
         EXPECT_TRUE(drawn) << "button " << button.idCommand;
+    }
+}
+
+// With names under the images, a button (but a split one, whose arrow shares
+// it) holds its whole name in the bar's font within an edge on either side.
+TEST_F(HighDpi, TheToolBarsButtonsHoldTheirWholeNames) {
+    HWND bar = Frame().toolBar;
+    ApplyTextMode(bar, 2);
+    HDC dc = GetDC(bar);
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0)));
+    for (int i = 0; i < kToolButtonCount; ++i) {
+        TBBUTTON button{};
+        SendMessageW(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+        if (button.fsStyle & (BTNS_SEP | BTNS_DROPDOWN)) continue;
+        wchar_t name[64] = {};
+        SendMessageW(bar, TB_GETBUTTONTEXTW, button.idCommand, reinterpret_cast<LPARAM>(name));
+        SIZE text{};
+        GetTextExtentPoint32W(dc, name, lstrlenW(name), &text);
+        RECT rect{};
+        SendMessageW(bar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rect));
+        EXPECT_GE(rect.right - rect.left - 2 * GetSystemMetrics(SM_CXEDGE), text.cx) << button.idCommand;
+    }
+    ReleaseDC(bar, dc);
+}
+
+// In a small frame the side toolbar wraps into further columns: each button
+// stands whole in the part of the bar the frame shows, where a click reaches it.
+TEST_F(HighDpi, TheSideToolBarKeepsEveryButtonInReachOfASmallFrame) {
+    SendMessageW(frame_, WM_COMMAND, IDM_SIDE_TOOLBAR, 0);
+    HWND bar = Frame().sideToolBar;
+    SetWindowPos(frame_, nullptr, 0, 0, ScaleForDpi(360, ExpectedDpi()), ScaleForDpi(300, ExpectedDpi()),
+                 SWP_NOZORDER | SWP_NOMOVE);
+    RECT shown{}, barClient{}, inside{};
+    GetClientRect(frame_, &shown);
+    MapWindowPoints(frame_, bar, reinterpret_cast<POINT*>(&shown), 2);
+    GetClientRect(bar, &barClient);
+    IntersectRect(&shown, &shown, &barClient);
+    for (int i = 0; i < kToolButtonCount; ++i) {
+        TBBUTTON button{};
+        RECT rect{};
+        SendMessageW(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+        if (button.fsStyle & BTNS_SEP) continue;
+        ASSERT_TRUE(SendMessageW(bar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rect))) << button.idCommand;
+        POINT middle{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        IntersectRect(&inside, &rect, &shown);
+        EXPECT_TRUE(EqualRect(&inside, &rect)) << button.idCommand;
+        EXPECT_EQ(SendMessageW(bar, TB_HITTEST, 0, reinterpret_cast<LPARAM>(&middle)), i);
     }
 }
 
