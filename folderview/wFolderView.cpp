@@ -447,9 +447,20 @@ void TFolderView::SetViewMode(int mode) {
 // rows without freeing what the new one adopted. Answers false where the
 // switch is left to the list.
 bool TFolderView::RelistInMode(int mode) {
-    if (mode == 0 || PlatformCapabilities().listLabelsMeasuredLazily || Filling() || !LetGoInSlices(ListView))
+    const bool relisting = !fill_.sources.empty();
+    if (mode == 0 || PlatformCapabilities().listLabelsMeasuredLazily || (Filling() && !relisting) ||
+        (!relisting && !LetGoInSlices(ListView)))
         return false;
+    // A switch while the items still move takes those moved so far first,
+    // then the rest from where they wait; changes heard meanwhile still wait.
+    std::vector<SourceRows> sources = RowsLeftToRelist();
+    std::vector<DeferredChange> changes = std::move(fill_.changes);
+    const bool watcherPending = fill_.watcherPending;
     const bool hadFocus = GetFocus() == ListView;
+    if (relisting) {
+        KillTimer(ListView, kFillStepTimerId);
+        fill_ = FillState();
+    }
     if (hadFocus) SetFocus(ChildWindow);
     // Results asked for rows of the old list are of no use to the new one.
     InterlockedIncrement(&Generation);
@@ -457,12 +468,15 @@ bool TFolderView::RelistInMode(int mode) {
     if (ViewMode == 4) LeaveThumbnailMode();
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(ListView, GWL_STYLE));
     ViewMode = static_cast<BYTE>(mode);
-    HWND source = SwapInNewList((style & ~static_cast<DWORD>(LVS_TYPEMASK)) | kModeStyles[mode]);
+    HWND previous = SwapInNewList((style & ~static_cast<DWORD>(LVS_TYPEMASK)) | kModeStyles[mode]);
+    sources.insert(sources.begin(), SourceRows{previous, 0, ListView_GetItemCount(previous)});
     if (mode == 4) {
         RecreateThumbs();
         OpenImageStore();
     }
-    StartRelist(source, kRelistedStates | (CheckBoxes ? LVIS_STATEIMAGEMASK : 0), hadFocus);
+    StartRelist(std::move(sources), kRelistedStates | (CheckBoxes ? LVIS_STATEIMAGEMASK : 0), hadFocus);
+    fill_.changes = std::move(changes);
+    fill_.watcherPending = watcherPending;
     UpdateState();
     return true;
 }

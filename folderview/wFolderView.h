@@ -203,6 +203,12 @@ private:
         int focusedIndex = -1;
         int position = 0;
     };
+    // Rows a relist takes in order: `count` rows of `list` from `first` on.
+    struct SourceRows {
+        HWND list;
+        int first;
+        int count;
+    };
     // The fill in progress; empty (no job) otherwise.
     struct FillState {
         std::shared_ptr<TFillJob> job;
@@ -219,10 +225,10 @@ private:
         HRESULT result = S_OK;
         UniqueChildPidl select;       // the child to select when it arrives
         std::vector<UniqueChildPidl> arrived;       // not yet in the list
-        // A relist's old list, whose rows come in order instead of arriving:
-        // those before `ordered` belong to the new list, the rest to it still.
-        HWND source = nullptr;
-        UINT sourceStates = 0;                      // the states its rows keep
+        // A relist's old lists, whose rows come in order instead of arriving:
+        // those that come before `ordered` belong to the new list, the rest to them still.
+        std::vector<SourceRows> sources;
+        UINT sourceStates = 0;                      // the states their rows keep
         size_t nextArrived = 0;
         std::vector<PITEMID_CHILD> inserted;    // in the list, by arrival; the list owns them
         std::vector<std::uint32_t> order;       // sorted place -> arrival number
@@ -295,7 +301,9 @@ private:
     void PostFillStep();
     void RunFillStep(ULONGLONG deadline);
     bool InsertArrived(ULONGLONG deadline);
-    void StartRelist(HWND source, UINT keptStates, bool hadFocus);
+    void StartRelist(std::vector<SourceRows> sources, UINT keptStates, bool hadFocus);
+    std::vector<SourceRows> RowsLeftToRelist();
+    void LetSourcesGo(size_t ordered);
     bool ReadSourceRow(int row, PITEMID_CHILD& item, UINT& state) const;
     bool RewriteInOrder(ULONGLONG deadline);
     void FailFill();

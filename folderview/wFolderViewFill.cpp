@@ -131,14 +131,16 @@ void TFolderView::StartFill(bool report, PCUITEMID_CHILD selectChild, bool apply
     InvalidateRect(ListView, nullptr, TRUE);
 }
 
-void TFolderView::StartRelist(HWND source, UINT keptStates, bool hadFocus) {
+void TFolderView::StartRelist(std::vector<SourceRows> sources, UINT keptStates, bool hadFocus) {
     fill_.job = TFillJob::Finished();
     fill_.interactive = Host->Interactive();
     fill_.locationShown = true;
     fill_.finished = true;
-    fill_.source = source;
+    size_t count = 0;
+    for (const SourceRows& rows : sources) count += static_cast<size_t>(std::max(0, rows.count));
+    fill_.sources = std::move(sources);
     fill_.sourceStates = keptStates;
-    fill_.order.resize(static_cast<size_t>(std::max(0, ListView_GetItemCount(source))));
+    fill_.order.resize(count);
     std::iota(fill_.order.begin(), fill_.order.end(), 0u);
     // The list works out its items' layout on its first drawing, over every
     // item it holds then: a first slice of a few items is drawn at once.
@@ -150,7 +152,7 @@ void TFolderView::CancelFill() {
     if (!fill_.job) return;
     KillTimer(ListView, kFillStepTimerId);
     fill_.job->Cancel();
-    if (fill_.source) DisposePartlyAdoptedList(fill_.source, static_cast<int>(fill_.ordered));
+    LetSourcesGo(fill_.ordered);
     if (fill_.folderIcon) DestroyIcon(fill_.folderIcon);
     fill_ = FillState();
     SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
@@ -212,7 +214,7 @@ void TFolderView::RunFillStep(ULONGLONG deadline) {
 // and the order is known, they go straight to their sorted places, over as
 // many slices as that takes.
 bool TFolderView::InsertArrived(ULONGLONG deadline) {
-    const size_t available = fill_.source ? fill_.order.size() : fill_.arrived.size();
+    const size_t available = fill_.sources.empty() ? fill_.arrived.size() : fill_.order.size();
     const bool sortedAtOnce =
         fill_.finished && fill_.inserted.empty() && fill_.order.size() == available && fill_.nextArrived == 0;
     std::vector<UniqueChildPidl>& arrived = fill_.arrived;
@@ -228,7 +230,7 @@ bool TFolderView::InsertArrived(ULONGLONG deadline) {
             const std::uint32_t number = fill_.order[fill_.ordered];
             PITEMID_CHILD item = nullptr;
             UINT state = 0;
-            if (fill_.source)
+            if (!fill_.sources.empty())
                 ReadSourceRow(static_cast<int>(number), item, state);
             else
                 item = arrived[number].release();
@@ -317,20 +319,59 @@ void TFolderView::FailFill() {
 }
 
 bool TFolderView::ReadSourceRow(int row, PITEMID_CHILD& item, UINT& state) const {
+    const SourceRows* rows = nullptr;
+    for (const SourceRows& candidate : fill_.sources) {
+        if (row < candidate.count) {
+            rows = &candidate;
+            break;
+        }
+        row -= candidate.count;
+    }
+    if (!rows) return false;
     LVITEMW entry{};
     entry.mask = LVIF_PARAM | LVIF_STATE;
-    entry.iItem = row;
+    entry.iItem = rows->first + row;
     entry.stateMask = fill_.sourceStates;
-    if (!ListView_GetItem(fill_.source, &entry)) return false;
+    if (!ListView_GetItem(rows->list, &entry)) return false;
     item = reinterpret_cast<PITEMID_CHILD>(entry.lParam);
     state = entry.state & fill_.sourceStates;
     return item != nullptr;
 }
 
+// The rows a relist has not taken yet; a list it has taken every row of goes.
+// The relist in progress has no sources left after this.
+std::vector<TFolderView::SourceRows> TFolderView::RowsLeftToRelist() {
+    std::vector<SourceRows> left;
+    size_t start = 0;
+    for (const SourceRows& rows : fill_.sources) {
+        const auto taken = static_cast<int>(std::min<size_t>(fill_.ordered - std::min(fill_.ordered, start), rows.count));
+        start += static_cast<size_t>(rows.count);
+        if (taken < rows.count)
+            left.push_back({rows.list, rows.first + taken, rows.count - taken});
+        else
+            DisposePartlyAdoptedList(rows.list, INT_MAX);
+    }
+    fill_.sources.clear();
+    return left;
+}
+
+// Each source list goes with the rows that are still its own: those the
+// relist has not reached when `ordered` rows have been taken.
+void TFolderView::LetSourcesGo(size_t ordered) {
+    size_t start = 0;
+    for (const SourceRows& rows : fill_.sources) {
+        const size_t taken = std::min<size_t>(ordered - std::min(ordered, start), static_cast<size_t>(rows.count));
+        start += static_cast<size_t>(rows.count);
+        DisposePartlyAdoptedList(rows.list, taken == static_cast<size_t>(rows.count) ? INT_MAX
+                                                                                       : rows.first + static_cast<int>(taken));
+    }
+    fill_.sources.clear();
+}
+
 void TFolderView::FinishFill() {
+    LetSourcesGo(SIZE_MAX);
     FillState fill = std::move(fill_);
     fill_ = FillState();
-    if (fill.source) DisposePartlyAdoptedList(fill.source, INT_MAX);
     left_ = LeftFolder();
     if (fill.restore) RestoreAfterRefresh(*fill.restore);
     if (ListView_GetNextItem(ListView, -1, LVNI_FOCUSED) < 0 && ItemCount() > 0)

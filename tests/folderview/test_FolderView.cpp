@@ -210,17 +210,21 @@ TEST_F(FolderView, AListOfManyItemsIsLetGoInSlicesWhenTheTabLeavesChangesModeOrC
     const std::vector<std::wstring> shownNames = Names(child);
 
     // Where the list would measure every label on entering list mode, its
-    // items move to a new list in that mode, keeping their order and states;
-    // the old list goes once they have all moved.
+    // items move to a new list in that mode, keeping their order and states,
+    // also when the mode changes again while they move; the old lists go
+    // once they have all moved.
     ListView_SetItemState(shown, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_SetItemState(shown, 3, LVIS_SELECTED, LVIS_SELECTED);
     ListView_SetItemState(shown, 7, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_SetItemState(shown, 5, LVIS_CUT, LVIS_CUT);
+    view->SetViewMode(1);
+    HWND smallIcons = view->ListView;
     view->SetViewMode(2);
     HWND listed = view->ListView;
     const bool relisted = listed != shown && !IsWindowVisible(shown) && view->Filling();
     const bool complete = WaitUntil([&] { return !view->Filling(); }, 30000);
-    const bool shownLetGo = !IsWindow(shown) || ListBeingDisposed(shown);
+    const bool shownLetGo = (!IsWindow(shown) || ListBeingDisposed(shown)) &&
+                            (!IsWindow(smallIcons) || ListBeingDisposed(smallIcons));
     const std::vector<std::wstring> listedNames = Names(child);
     const int firstSelected = ListView_GetNextItem(listed, -1, LVNI_SELECTED);
     const int nextSelected = ListView_GetNextItem(listed, firstSelected, LVNI_SELECTED);
@@ -237,7 +241,11 @@ TEST_F(FolderView, AListOfManyItemsIsLetGoInSlicesWhenTheTabLeavesChangesModeOrC
     const bool closedHeldBack = !IsWindow(child) && IsWindow(thumbnails) && ListBeingDisposed(thumbnails) &&
                                 (!moving || ListBeingDisposed(listed));
     const bool gone = WaitUntil(
-        [&] { return !IsWindow(left) && !IsWindow(shown) && !IsWindow(listed) && !IsWindow(thumbnails); }, 30000);
+        [&] {
+            return !IsWindow(left) && !IsWindow(shown) && !IsWindow(smallIcons) && !IsWindow(listed) &&
+                   !IsWindow(thumbnails);
+        },
+        30000);
     SetListDisposalLimit(limit);
     EXPECT_TRUE(leftHeldBack);
     EXPECT_TRUE(sameLook);
