@@ -162,8 +162,6 @@ HWND TFolderView::DetachList() {
     if (ListFont) SendMessageW(ListView, WM_SETFONT, 0, FALSE);
     ShowWindow(ListView, SW_HIDE);
     SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
-    // Only the list shown answers to the list's identifier.
-    SetWindowLongPtrW(ListView, GWLP_ID, 0);
     return ListView;
 }
 
@@ -469,6 +467,10 @@ bool TFolderView::RelistInMode(int mode) {
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(ListView, GWL_STYLE));
     ViewMode = static_cast<BYTE>(mode);
     HWND previous = SwapInNewList((style & ~static_cast<DWORD>(LVS_TYPEMASK)) | kModeStyles[mode]);
+    // It stays a hidden child while it is read: only the list shown answers
+    // to the list's identifier. A list that goes with its parent keeps it, as
+    // the parent frees its items by it.
+    SetWindowLongPtrW(previous, GWLP_ID, 0);
     sources.insert(sources.begin(), SourceRows{previous, 0, ListView_GetItemCount(previous)});
     if (mode == 4) {
         RecreateThumbs();
