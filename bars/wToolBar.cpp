@@ -105,14 +105,7 @@ void SetPaddingForDpi(HWND window) {
 
 // The control's own font is the label font of the DPI the process started
 // with; a bar draws its names in that font at the DPI of its own monitor.
-void UseFontForDpi(BarState& bar) {
-    LOGFONTW logFont{};
-    if (!IconTitleFontForDpi(logFont, DpiOf(bar.window))) return;
-    UniqueFont font(CreateFontIndirectW(&logFont));
-    // The bar lets go of its font before that font is deleted.
-    SendMessageW(bar.window, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
-    bar.font = std::move(font);
-}
+void UseFontForDpi(BarState& bar) { SetFontForDpi(bar.window, IconTitleFontForDpi, bar.font, false); }
 
 BYTE StyleOf(ButtonKind kind) {
     switch (kind) {
