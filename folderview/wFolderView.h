@@ -217,7 +217,7 @@ private:
         bool hadFocus = false;
         bool waitingInline = false;  // batches are only kept while the fill holds the window
         bool stepPosted = false;
-        ULONGLONG drawnAt = 0;       // when the list was last drawn between slices
+        ULONGLONG nextDrawing = 0;   // the list is drawn between slices from then on
         bool finished = false;       // the last batch came
         bool locationShown = false;  // caption and report done
         HICON folderIcon = nullptr;  // from the worker, not yet shown; owned

@@ -25,6 +25,11 @@ constexpr UINT kKeptStates = LVIS_SELECTED | LVIS_FOCUSED;
 // Between slices that follow at once the list is drawn only this often: each
 // drawing repaints all of it.
 constexpr ULONGLONG kDrawingInterval = 200;
+// In the icon modes a drawing lays out every item the list holds, so it costs
+// more as the list grows (a third of a second at sixty thousand items on some
+// platforms); the next one waits this many times as long as the last took, so
+// that drawing stays a small part of the work.
+constexpr ULONGLONG kDrawingCostFactor = 10;
 
 DWORD g_synchronousFill = kDefaultSynchronousFill;
 
@@ -202,10 +207,11 @@ void TFolderView::RunFillStep(ULONGLONG deadline) {
         return;
     }
     // Drawn between slices now and then: the user sees the items come.
-    if (const ULONGLONG now = GetTickCount64(); now - fill_.drawnAt >= kDrawingInterval) {
-        fill_.drawnAt = now;
+    if (const ULONGLONG now = GetTickCount64(); now >= fill_.nextDrawing) {
         SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
         UpdateWindow(ListView);
+        const ULONGLONG drawn = GetTickCount64();
+        fill_.nextDrawing = drawn + std::max(kDrawingInterval, kDrawingCostFactor * (drawn - now));
     }
     PostFillStep();
 }
