@@ -610,12 +610,23 @@ void TFolderView::StartThumbnail(int index) {
     if (auto* batch = static_cast<TThumbnailBatch*>(ThumbnailBatch.get());
         batch && batch->Add(index, Thumbs[index].Serial, item))
         return;
+    QueueThumbnailBatch();
     ComPtr<IShellImageStore> store = FolderViewConfig().UseCache ? ImageStore : ComPtr<IShellImageStore>();
-    auto batch = ComPtr<IRunnableTask>::attach(
+    ThumbnailBatch = ComPtr<IRunnableTask>::attach(
         new TThumbnailBatch({ListView, &Generation, Generation, Folder}, std::move(store)));
-    static_cast<TThumbnailBatch*>(batch.get())->Add(index, Thumbs[index].Serial, item);
-    if (SUCCEEDED(Scheduler->AddTask(batch.get(), kThumbnailTaskOwner, 0, kThumbnailTaskPriority)))
-        ThumbnailBatch = std::move(batch);
+    static_cast<TThumbnailBatch*>(ThumbnailBatch.get())->Add(index, Thumbs[index].Serial, item);
+    // Queued at once, the batch would start on the first item of a page while
+    // the rest of the page is still being drawn, and they would wait behind it.
+    ThumbnailBatchHeld = true;
+    if (!ListPainting) QueueThumbnailBatch();
+}
+
+void TFolderView::QueueThumbnailBatch() {
+    if (!ThumbnailBatchHeld) return;
+    ThumbnailBatchHeld = false;
+    if (ThumbnailBatch && FAILED(Scheduler->AddTask(ThumbnailBatch.get(), kThumbnailTaskOwner, 0,
+                                                    kThumbnailTaskPriority)))
+        ThumbnailBatch.reset();
 }
 
 // ---------------------------------------------------------------------------

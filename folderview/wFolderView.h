@@ -361,6 +361,7 @@ private:
     void OpenImageStore();
     void CloseImageStore();
     void StartThumbnail(int index);
+    void QueueThumbnailBatch();
     void FlushThumbnailCache();
     void DrawThumbnail(const NMLVCUSTOMDRAW& draw);
 
@@ -418,6 +419,9 @@ private:
     WNDPROC ListViewProc = nullptr;   // the control's own window procedure
     // The thumbnail batch still waiting on the scheduler, which takes the items asked for meanwhile.
     ComPtr<IRunnableTask> ThumbnailBatch;
+    // While the list paints, the batch is held back until the paint ends.
+    bool ThumbnailBatchHeld = false;
+    bool ListPainting = false;
     std::unique_ptr<TInFolderNames> InFolderNames;  // of Folder
     // While the view falls back to the parent of a folder it could not list,
     // the parent's own failure closes the tab instead of falling back again.

@@ -60,6 +60,16 @@ LRESULT CALLBACK TFolderView::ListProc(HWND list, UINT message, WPARAM wParam, L
         KillTimer(list, kFillStepTimerId);
         view->RunFillStep(GetTickCount64() + kFillSliceLength);
         return 0;
+    case WM_PAINT: {
+        const bool outer = !view->ListPainting;
+        view->ListPainting = true;
+        const LRESULT result = CallWindowProcW(view->ListViewProc, list, message, wParam, lParam);
+        if (outer) {
+            view->ListPainting = false;
+            view->QueueThumbnailBatch();
+        }
+        return result;
+    }
     case WM_SETCURSOR:
         // The folder is still loading, but the list can be used meanwhile.
         if (view->Filling() && LOWORD(lParam) == HTCLIENT) {
