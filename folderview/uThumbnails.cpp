@@ -522,8 +522,22 @@ void TFolderView::RecreateThumbs() {
     // Extractions for the old slots would find no slot to land in.
     if (Scheduler) Scheduler->RemoveTasks(kThumbnailTaskOwner, ITSAT_DEFAULT_LPARAM, FALSE);
     ThumbnailBatch.reset();
+    // The list keeps the image it was given for a row that asked, and would
+    // not ask again for the row's new slot: its picture would never come.
+    std::vector<int> asked;
+    for (size_t i = 0; i < Thumbs.size(); ++i)
+        if (Thumbs[i].Requested) asked.push_back(static_cast<int>(i));
     Thumbs.clear();
-    Thumbs.resize(static_cast<size_t>(ItemCount()));
+    const int count = ItemCount();
+    Thumbs.resize(static_cast<size_t>(count));
+    for (const int row : asked) {
+        if (row >= count) break;
+        LVITEMW item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = row;
+        item.iImage = I_IMAGECALLBACK;
+        ListView_SetItem(ListView, &item);
+    }
 }
 
 // The list keeps what it was told about an item's image; asking again is
