@@ -218,6 +218,7 @@ private:
         bool waitingInline = false;  // batches are only kept while the fill holds the window
         bool stepPosted = false;
         ULONGLONG nextDrawing = 0;   // the list is drawn between slices from then on
+        bool drawingAsked = false;   // the list may draw itself before the next slice
         bool finished = false;       // the last batch came
         bool locationShown = false;  // caption and report done
         HICON folderIcon = nullptr;  // from the worker, not yet shown; owned
@@ -362,6 +363,7 @@ private:
     void CloseImageStore();
     void StartThumbnail(int index);
     void QueueThumbnailBatch();
+    void ListPainted(ULONGLONG cost);
     void FlushThumbnailCache();
     void DrawThumbnail(const NMLVCUSTOMDRAW& draw);
 

@@ -194,6 +194,8 @@ void TFolderView::RunFillStep(ULONGLONG deadline) {
         FailFill();
         return;
     }
+    // A list that is not on screen draws nothing; the next drawing comes as usual.
+    if (std::exchange(fill_.drawingAsked, false)) fill_.nextDrawing = GetTickCount64() + kDrawingInterval;
     SendMessageW(ListView, WM_SETREDRAW, FALSE, 0);
     bool done = InsertArrived(deadline);
     if (done && fill_.finished) done = RewriteInOrder(deadline);
@@ -206,14 +208,20 @@ void TFolderView::RunFillStep(ULONGLONG deadline) {
         SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
         return;
     }
-    // Drawn between slices now and then: the user sees the items come.
-    if (const ULONGLONG now = GetTickCount64(); now >= fill_.nextDrawing) {
+    // Drawn between slices now and then: the user sees the items come. The
+    // drawing is a message of its own, so that a slice and a drawing never
+    // hold the window together; the next slice waits for it (see PostFillStep).
+    if (GetTickCount64() >= fill_.nextDrawing) {
         SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
-        UpdateWindow(ListView);
-        const ULONGLONG drawn = GetTickCount64();
-        fill_.nextDrawing = drawn + std::max(kDrawingInterval, kDrawingCostFactor * (drawn - now));
+        InvalidateRect(ListView, nullptr, TRUE);
+        fill_.drawingAsked = true;
     }
     PostFillStep();
+}
+
+void TFolderView::ListPainted(ULONGLONG cost) {
+    if (!fill_.job || !std::exchange(fill_.drawingAsked, false)) return;
+    fill_.nextDrawing = GetTickCount64() + std::max(kDrawingInterval, kDrawingCostFactor * cost);
 }
 
 // Items that arrived go to the end of the list; while nothing is in the list

@@ -63,9 +63,11 @@ LRESULT CALLBACK TFolderView::ListProc(HWND list, UINT message, WPARAM wParam, L
     case WM_PAINT: {
         const bool outer = !view->ListPainting;
         view->ListPainting = true;
+        const ULONGLONG started = GetTickCount64();
         const LRESULT result = CallWindowProcW(view->ListViewProc, list, message, wParam, lParam);
         if (outer) {
             view->ListPainting = false;
+            view->ListPainted(GetTickCount64() - started);
             view->QueueThumbnailBatch();
         }
         return result;
