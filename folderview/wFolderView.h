@@ -219,6 +219,7 @@ private:
         bool stepPosted = false;
         ULONGLONG nextDrawing = 0;   // the list is drawn between slices from then on
         bool drawingAsked = false;   // the list may draw itself before the next slice
+        ULONGLONG drawingCost = 0;   // of the asked drawing so far: the list's layout when it was let draw
         bool finished = false;       // the last batch came
         bool locationShown = false;  // caption and report done
         HICON folderIcon = nullptr;  // from the worker, not yet shown; owned

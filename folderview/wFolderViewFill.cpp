@@ -211,9 +211,10 @@ void TFolderView::RunFillStep(ULONGLONG deadline) {
     // Drawn between slices now and then: the user sees the items come. The
     // drawing is a message of its own, so that a slice and a drawing never
     // hold the window together; the next slice waits for it (see PostFillStep).
-    if (GetTickCount64() >= fill_.nextDrawing) {
+    if (const ULONGLONG now = GetTickCount64(); now >= fill_.nextDrawing) {
         SendMessageW(ListView, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(ListView, nullptr, TRUE);
+        fill_.drawingCost = GetTickCount64() - now;
         fill_.drawingAsked = true;
     }
     PostFillStep();
@@ -221,7 +222,7 @@ void TFolderView::RunFillStep(ULONGLONG deadline) {
 
 void TFolderView::ListPainted(ULONGLONG cost) {
     if (!fill_.job || !std::exchange(fill_.drawingAsked, false)) return;
-    fill_.nextDrawing = GetTickCount64() + std::max(kDrawingInterval, kDrawingCostFactor * cost);
+    fill_.nextDrawing = GetTickCount64() + std::max(kDrawingInterval, kDrawingCostFactor * (fill_.drawingCost + cost));
 }
 
 // Items that arrived go to the end of the list; while nothing is in the list
