@@ -54,6 +54,15 @@ constexpr DWORD kColorDepth = 24;
 
 using PictureKind = TFolderView::PictureKind;
 
+// The list keeps the image it was last given for a row; a callback image makes it ask again.
+void AskForImageAgain(HWND list, int row) {
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    item.iImage = I_IMAGECALLBACK;
+    ListView_SetItem(list, &item);
+}
+
 void DestroyPicture(HANDLE handle, bool isIcon) {
     if (!handle) return;
     if (isIcon) {
@@ -532,11 +541,7 @@ void TFolderView::RecreateThumbs() {
     Thumbs.resize(static_cast<size_t>(count));
     for (const int row : asked) {
         if (row >= count) break;
-        LVITEMW item{};
-        item.mask = LVIF_IMAGE;
-        item.iItem = row;
-        item.iImage = I_IMAGECALLBACK;
-        ListView_SetItem(ListView, &item);
+        AskForImageAgain(ListView, row);
     }
 }
 
@@ -544,13 +549,7 @@ void TFolderView::RecreateThumbs() {
 // how a changed mode gets its say.
 void TFolderView::ResetItemImages() {
     const int count = ItemCount();
-    for (int i = 0; i < count; ++i) {
-        LVITEMW item{};
-        item.mask = LVIF_IMAGE;
-        item.iItem = i;
-        item.iImage = I_IMAGECALLBACK;
-        ListView_SetItem(ListView, &item);
-    }
+    for (int i = 0; i < count; ++i) AskForImageAgain(ListView, i);
 }
 
 // ---------------------------------------------------------------------------

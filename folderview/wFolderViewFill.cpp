@@ -222,7 +222,8 @@ void TFolderView::RunFillStep(ULONGLONG deadline) {
 
 void TFolderView::ListPainted(ULONGLONG cost) {
     if (!fill_.job || !std::exchange(fill_.drawingAsked, false)) return;
-    fill_.nextDrawing = GetTickCount64() + std::max(kDrawingInterval, kDrawingCostFactor * (fill_.drawingCost + cost));
+    const ULONGLONG spacing = std::max(kDrawingInterval, kDrawingCostFactor * (fill_.drawingCost + cost));
+    fill_.nextDrawing = GetTickCount64() + spacing;
 }
 
 // Items that arrived go to the end of the list; while nothing is in the list
