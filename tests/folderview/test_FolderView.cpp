@@ -19,7 +19,9 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <set>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -789,6 +791,35 @@ TEST_F(FolderView, CustomDrawLeavesColoursAloneWhenColouringIsOff) {
     cd.nmcd.hdr.code = NM_CUSTOMDRAW;
     cd.nmcd.dwDrawStage = CDDS_PREPAINT;
     EXPECT_EQ(SendMessageW(child, WM_NOTIFY, 1505, reinterpret_cast<LPARAM>(&cd)), CDRF_DODEFAULT);
+}
+
+// The list paints into a bitmap of only the part to paint, then copies it to
+// the screen: that part must come out as it does in a painting of the whole list.
+TEST_F(FolderView, APartOfTheListPaintedAloneLooksAsInAPaintingOfTheWhole) {
+    for (int i = 0; i < 12; ++i) ASSERT_TRUE(MakeFile(root_ / (L"item" + std::to_wstring(i) + L".txt")));
+    HWND child = Open(root_.path());
+    HWND list = View(child)->ListView;
+    ASSERT_EQ(ListView_GetItemCount(list), 12);
+    RECT part{};
+    ASSERT_TRUE(ListView_GetItemRect(list, 7, &part, LVIR_BOUNDS));
+    auto pixels = [&] {
+        std::vector<COLORREF> shown;
+        HDC dc = GetDC(list);
+        for (int y = part.top; y < part.bottom; ++y)
+            for (int x = part.left; x < part.right; ++x) shown.push_back(GetPixel(dc, x, y));
+        ReleaseDC(list, dc);
+        return shown;
+    };
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    const std::vector<COLORREF> whole = pixels();
+    // The item is drawn at all: its label is not all background.
+    EXPECT_GT(std::set<COLORREF>(whole.begin(), whole.end()).size(), 1u);
+    // Covered over on the screen, the part is then painted alone.
+    HDC dc = GetDC(list);
+    FillRect(dc, &part, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    ReleaseDC(list, dc);
+    RedrawWindow(list, &part, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    EXPECT_EQ(pixels(), whole);
 }
 
 TEST_F(FolderView, MergeRefreshKeepsOrderAndSelectionAndAppendsNewItems) {
