@@ -110,8 +110,10 @@ LRESULT CALLBACK TFolderView::ListProc(HWND list, UINT message, WPARAM wParam, L
         else
             PaintBuffered(list, view->ListViewProc);
         if (outer) {
+            const ULONGLONG cost = GetTickCount64() - started;
+            view->AskAheadForThumbnails();
             view->ListPainting = false;
-            view->ListPainted(GetTickCount64() - started);
+            view->ListPainted(cost);
             view->QueueThumbnailBatch();
         }
         return result;
