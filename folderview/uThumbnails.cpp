@@ -615,12 +615,7 @@ bool TFolderView::WritingThumbnailCache() const {
 // Starting an item's picture (GUI thread)
 
 void TFolderView::StartThumbnail(int index) {
-    if (index < 0 || static_cast<size_t>(index) >= Thumbs.size()) return;
-    if (ListPainting) {
-        PaintAskedFirst = PaintAskedFirst < 0 ? index : std::min(PaintAskedFirst, index);
-        PaintAskedLast = std::max(PaintAskedLast, index);
-    }
-    if (Thumbs[index].Requested) return;
+    if (index < 0 || static_cast<size_t>(index) >= Thumbs.size() || Thumbs[index].Requested) return;
     Thumbs[index].Requested = 1;
     PCUITEMID_CHILD item = ItemIDList(index);
     if (!item || !Folder || !Scheduler) return;
@@ -645,19 +640,6 @@ void TFolderView::QueueThumbnailBatch() {
     if (ThumbnailBatch && FAILED(Scheduler->AddTask(ThumbnailBatch.get(), kThumbnailTaskOwner, 0,
                                                     kThumbnailTaskPriority)))
         ThumbnailBatch.reset();
-}
-
-// Once a page is drawn, the rows of the page after it are asked for too,
-// behind it: their pictures are made while the user looks at this one, and
-// are there when they scroll on. Called while the painting still holds the batch.
-void TFolderView::AskAheadForThumbnails() {
-    const int first = PaintAskedFirst;
-    const int last = PaintAskedLast;
-    if (last >= 0 && ViewMode == 4) {
-        const size_t end = std::min(Thumbs.size(), static_cast<size_t>(last) + static_cast<size_t>(last - first) + 2);
-        for (size_t row = static_cast<size_t>(last) + 1; row < end; ++row) StartThumbnail(static_cast<int>(row));
-    }
-    PaintAskedFirst = PaintAskedLast = -1;
 }
 
 // ---------------------------------------------------------------------------

@@ -364,7 +364,6 @@ private:
     void CloseImageStore();
     void StartThumbnail(int index);
     void QueueThumbnailBatch();
-    void AskAheadForThumbnails();
     void ListPainted(ULONGLONG cost);
     void FlushThumbnailCache();
     void DrawThumbnail(const NMLVCUSTOMDRAW& draw);
@@ -426,9 +425,6 @@ private:
     // While the list paints, the batch is held back until the paint ends.
     bool ThumbnailBatchHeld = false;
     bool ListPainting = false;
-    // The first and last rows whose pictures one painting of the list asked for; -1 when none.
-    int PaintAskedFirst = -1;
-    int PaintAskedLast = -1;
     std::unique_ptr<TInFolderNames> InFolderNames;  // of Folder
     // While the view falls back to the parent of a folder it could not list,
     // the parent's own failure closes the tab instead of falling back again.

@@ -110,10 +110,8 @@ LRESULT CALLBACK TFolderView::ListProc(HWND list, UINT message, WPARAM wParam, L
         else
             PaintBuffered(list, view->ListViewProc);
         if (outer) {
-            const ULONGLONG cost = GetTickCount64() - started;
-            view->AskAheadForThumbnails();
             view->ListPainting = false;
-            view->ListPainted(cost);
+            view->ListPainted(GetTickCount64() - started);
             view->QueueThumbnailBatch();
         }
         return result;

@@ -507,31 +507,6 @@ TEST_F(Thumbnails, ItemsRemovedAndAddedKeepTheirOwnPictures) {
     EXPECT_EQ(PictureCentre(child, L"b.bmp"), RGB(0, 255, 0));
 }
 
-// Once a page is drawn, the page after it is made too, before the user
-// scrolls there; nothing further on is asked for until the list draws it.
-TEST_F(Thumbnails, ThePageAfterTheOneDrawnIsMadeAheadAndNothingBeyond) {
-    for (int i = 0; i < 400; ++i) ASSERT_TRUE(MakeFile(root_ / (L"f" + std::to_wstring(1000 + i) + L".txt"), 10));
-    HWND child = OpenInThumbnailMode(root_.path());
-    TFolderView* view = View(child);
-    ASSERT_EQ(view->Thumbs.size(), 400u);
-    RedrawWindow(view->ListView, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    RECT client{};
-    GetClientRect(view->ListView, &client);
-    int lastShown = -1;
-    for (int row = 0; row < 400; ++row) {
-        RECT item{}, overlap{};
-        if (ListView_GetItemRect(view->ListView, row, &item, LVIR_BOUNDS) && IntersectRect(&overlap, &item, &client))
-            lastShown = row;
-    }
-    const size_t lastAhead = 2 * static_cast<size_t>(lastShown) + 1;
-    ASSERT_GE(lastShown, 0);
-    ASSERT_LT(lastAhead + 1, view->Thumbs.size()) << "the folder holds more than two pages";
-    EXPECT_TRUE(WaitUntil([&] { return view->Thumbs[lastShown + 1].Handle && view->Thumbs[lastAhead].Handle; }, 30000));
-    Pump();
-    EXPECT_EQ(view->Thumbs[lastAhead + 1].Requested, 0);
-    EXPECT_EQ(view->Thumbs.back().Requested, 0);
-}
-
 TEST_F(Thumbnails, LeavingTheModeBringsIconsBackAndDropsThePictures) {
     ASSERT_TRUE(WriteBmp(root_ / L"a.bmp", 30, 30, RGB(255, 0, 0)));
     HWND child = OpenInThumbnailMode(root_.path());
