@@ -4,7 +4,6 @@
 #include "folderview/wFolderView.h"
 
 #include "app/Handles.h"
-
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/uViewResult.h"
 #include "res/resource.h"
@@ -47,7 +46,7 @@ void PaintBuffered(HWND list, WNDPROC listProc) {
             const HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
             // The list draws in its own coordinates; the bitmap holds only the part to paint.
             SetViewportOrgEx(memory.get(), -area.left, -area.top, nullptr);
-            auto dc = reinterpret_cast<WPARAM>(memory.get());
+            const auto dc = reinterpret_cast<WPARAM>(memory.get());
             CallWindowProcW(listProc, list, WM_ERASEBKGND, dc, 0);
             CallWindowProcW(listProc, list, WM_PAINT, dc, 0);
             BitBlt(screen, area.left, area.top, width, height, memory.get(), area.left, area.top, SRCCOPY);
