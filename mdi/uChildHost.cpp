@@ -61,12 +61,18 @@ void TMDIChildView::ShowTitle(const std::wstring& name, const std::wstring& capt
         SetTabPath(Window);
     else
         SetTabText(Window, name);
+    // A maximised child's caption shows in the frame's, which the frame draws
+    // again with its menu bar: the menu bar needs no drawing of its own here.
     SetWindowTextW(Window, caption.c_str());
-    IconChanged();
+    ShowFolderIconInAddressBar();
 }
 
 void TMDIChildView::IconChanged() {
     if (FrameLink().window) DrawMenuBar(FrameLink().window);
+    ShowFolderIconInAddressBar();
+}
+
+void TMDIChildView::ShowFolderIconInAddressBar() {
     if (IsActive() && FolderView && FolderView->FolderIconIndex >= 0)
         RouteShowFolderIconInAddressBar(FolderView->AbsoluteIDList, FolderView->FolderIconIndex);
 }

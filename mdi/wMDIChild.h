@@ -92,6 +92,7 @@ private:
         std::vector<std::unique_ptr<THistoryEntry>> forward;
     };
     void PutForwardBack();
+    void ShowFolderIconInAddressBar();
     HistoryRecord lastRecord_;
 };
 
