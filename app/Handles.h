@@ -1,6 +1,7 @@
 #pragma once
-// Small owners for kernel handles, registry keys, GDI objects, icons, menus,
-// image lists and global-memory locks. Each closes what it holds exactly once.
+// Small owners for kernel handles, file searches, registry keys, GDI objects,
+// icons, menus, image lists and global-memory locks. Each closes what it holds
+// exactly once.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -43,6 +44,13 @@ struct HandleTraits {
     static void close(HANDLE h) { CloseHandle(h); }
 };
 using UniqueHandle = UniqueResource<HANDLE, HandleTraits>;
+
+struct FindHandleTraits {
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static bool valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) { FindClose(h); }
+};
+using UniqueFindHandle = UniqueResource<HANDLE, FindHandleTraits>;
 
 struct RegKeyTraits {
     static HKEY invalid() { return nullptr; }

@@ -2,6 +2,7 @@
 
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/uItemOrder.h"
+#include "shell/uCapabilities.h"
 
 #include <objbase.h>
 #include <shlobj.h>
@@ -164,7 +165,7 @@ HRESULT EmptyListingResult(PCIDLIST_ABSOLUTE absolute) {
 
 HRESULT TFillJob::Enumerate(IShellFolder* folder, TItemCopies& copies) {
     ComPtr<IEnumIDList> enumerator;
-    HRESULT hr = folder->EnumObjects(request_.owner, request_.enumFlags, enumerator.put());
+    HRESULT hr = EnumerateFolderItems(folder, request_.owner, request_.enumFlags, enumerator.put());
     if (hr != S_OK) return hr;
     if (!enumerator) return E_FAIL;
     TInFolderNames names(folder, request_.fileSystemFolder);

@@ -5,6 +5,7 @@
 
 #include "shell/ShellGuids.h"
 #include "shell/uColumnCompare.h"
+#include "shell/uFileSystemEnum.h"
 #include "shell/uFileVerbs.h"
 #include "shell/uImageExtractor.h"
 #include "shell/uInfoTip.h"
@@ -55,6 +56,7 @@ Capabilities DecideCapabilities() {
     caps.fileSystemFolderExtras = !wine;
     caps.fileSystemColumnCompare = !wine;
     caps.fastInFolderNames = !wine;
+    caps.fileSystemEnumerationStreams = !wine;
     caps.shellAutoComplete = !wine;
     caps.comboExTextCallback = !wine;
     caps.listLabelsMeasuredLazily = !wine;
@@ -109,6 +111,19 @@ HRESULT TFileSystemOrder::Compare(PCUITEMID_CHILD a, PCUITEMID_CHILD b) {
 
 HRESULT CompareFileSystemItems(IShellFolder* folder, UINT column, PCUITEMID_CHILD a, PCUITEMID_CHILD b) {
     return TFileSystemOrder(folder, column).Compare(a, b);
+}
+
+HRESULT EnumerateFolderItems(IShellFolder* folder, HWND owner, SHCONTF flags, IEnumIDList** items) {
+    if (!items) return E_POINTER;
+    *items = nullptr;
+    if (!folder) return E_INVALIDARG;
+    if (!PlatformCapabilities().fileSystemEnumerationStreams) {
+        if (ComPtr<IEnumIDList> ours = CreateOwnFileSystemEnumerator(folder, flags)) {
+            *items = ours.detach();
+            return S_OK;
+        }
+    }
+    return folder->EnumObjects(owner, flags, items);
 }
 
 namespace {

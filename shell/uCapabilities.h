@@ -49,6 +49,11 @@ struct Capabilities {
     // values for every file (whether its extension is hidden), which makes a
     // list of a hundred thousand names take seconds.
     bool fastInFolderNames = false;
+    // A file-system folder's enumerator hands out the first items while it
+    // still reads the folder; when false it reads every entry before
+    // EnumObjects returns, so the first items of a folder of a hundred
+    // thousand files wait a second or more for the last one.
+    bool fileSystemEnumerationStreams = false;
     // The shell's completion of file-system paths in an edit field
     // (SHAutoComplete) suggests anything; when false it suggests nothing and
     // ours is attached instead.
@@ -118,6 +123,11 @@ private:
     IShellFolder* folder_;
     std::unique_ptr<Learnt> learnt_;  // none where the folder's own answers are cheap
 };
+
+// The items of `folder` (EnumObjects with `owner` and `flags`): the folder's
+// own enumerator, or where the platform's file-system folders read the whole
+// folder before they hand out the first item, ours for those folders.
+HRESULT EnumerateFolderItems(IShellFolder* folder, HWND owner, SHCONTF flags, IEnumIDList** items);
 
 // One comparison of the same kind, with nothing kept.
 HRESULT CompareFileSystemItems(IShellFolder* folder, UINT column, PCUITEMID_CHILD a, PCUITEMID_CHILD b);

@@ -1,16 +1,21 @@
-// The capability flags agree with what the platform actually does, and the
-// program gets a working task scheduler whether the platform has one or not.
+// The capability flags agree with what the platform actually does, the
+// program gets a working task scheduler whether the platform has one or not,
+// and the stand-ins give what the platform's own services give.
 
 #include "app/ComPtr.h"
 #include "app/Global.h"
 #include "app/Handles.h"
 #include "shell/ShellGuids.h"
 #include "shell/uCapabilities.h"
+#include "shell/uFileSystemEnum.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -153,6 +158,75 @@ TEST(InFolderNames, EveryNameIsTheOneTheFolderItselfGives) {
     }
     for (const wchar_t* name : files) DeleteFileW((root + L"\\" + name).c_str());
     RemoveDirectoryW((root + L"\\folder.txt").c_str());
+    RemoveDirectoryW(root.c_str());
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::vector<BYTE>> ListedItems(IEnumIDList* items) {
+    std::vector<std::vector<BYTE>> listed;
+    PITEMID_CHILD step[3] = {};
+    ULONG fetched = 0;
+    for (;;) {
+        const HRESULT next = items->Next(3, step, &fetched);
+        for (ULONG i = 0; i < fetched; ++i) {
+            const BYTE* bytes = reinterpret_cast<const BYTE*>(step[i]);
+            listed.emplace_back(bytes, bytes + ILGetSize(step[i]));
+            CoTaskMemFree(step[i]);
+        }
+        if (next != S_OK) return listed;
+    }
+}
+
+// Our enumerator lists what the folder's own lists, byte for byte, for every
+// choice of folders, files and hidden items, a name that takes the item's
+// path past MAX_PATH included; and it declines a folder that lists more than
+// its directory (the desktop).
+TEST(FileSystemEnumerator, ListsWhatTheFolderItselfLists) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    // The long form, as one name below takes the path past MAX_PATH.
+    const std::wstring root =
+        L"\\\\?\\" + std::wstring(temp) + L"zeko-enum-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
+    const std::wstring longName(250, L'n');
+    const wchar_t* files[] = {L"a.txt", L"A long name with spaces.text", L".dotted", L"hidden.txt", longName.c_str()};
+    for (const wchar_t* name : files) {
+        HANDLE file = CreateFileW((root + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
+        CloseHandle(file);
+    }
+    ASSERT_TRUE(SetFileAttributesW((root + L"\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    const wchar_t* folders[] = {L"sub", L"hidden folder"};
+    for (const wchar_t* name : folders) ASSERT_TRUE(CreateDirectoryW((root + L"\\" + name).c_str(), nullptr));
+    ASSERT_TRUE(SetFileAttributesW((root + L"\\hidden folder").c_str(), FILE_ATTRIBUTE_HIDDEN));
+
+    ComPtr<IShellFolder> desktop, folder;
+    ASSERT_HRESULT_SUCCEEDED(SHGetDesktopFolder(desktop.put()));
+    PIDLIST_ABSOLUTE absolute = ILCreateFromPathW(root.substr(4).c_str());
+    ASSERT_NE(absolute, nullptr);
+    ASSERT_HRESULT_SUCCEEDED(desktop->BindToObject(absolute, nullptr, IID_IShellFolder, folder.putVoid()));
+    ILFree(absolute);
+    for (const int flags :
+         {SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN,
+          SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN, static_cast<int>(SHCONTF_NONFOLDERS)}) {
+        ComPtr<IEnumIDList> theirs;
+        ASSERT_EQ(folder->EnumObjects(nullptr, flags, theirs.put()), S_OK);
+        const ComPtr<IEnumIDList> ours = CreateOwnFileSystemEnumerator(folder.get(), static_cast<SHCONTF>(flags));
+        ASSERT_TRUE(ours) << flags;
+        auto expected = ListedItems(theirs.get());
+        auto listed = ListedItems(ours.get());
+        std::sort(expected.begin(), expected.end());
+        std::sort(listed.begin(), listed.end());
+        EXPECT_FALSE(expected.empty()) << flags;
+        EXPECT_EQ(listed, expected) << flags;
+    }
+    EXPECT_FALSE(CreateOwnFileSystemEnumerator(desktop.get(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS));
+
+    for (const wchar_t* name : files) DeleteFileW((root + L"\\" + name).c_str());
+    for (const wchar_t* name : folders) RemoveDirectoryW((root + L"\\" + name).c_str());
     RemoveDirectoryW(root.c_str());
 }
 

@@ -1,0 +1,209 @@
+#include "shell/uFileSystemEnum.h"
+
+#include "app/ComObject.h"
+#include "app/Handles.h"
+#include "app/uPIDL.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// The entry a folder's ParseDisplayName turns into an item instead of looking
+// the name up in the file system.
+class TFindDataBinding final : public ComObject<IFileSystemBindData> {
+public:
+    HRESULT STDMETHODCALLTYPE SetFindData(const WIN32_FIND_DATAW* entry) override {
+        if (!entry) return E_POINTER;
+        entry_ = *entry;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetFindData(WIN32_FIND_DATAW* entry) override {
+        if (!entry) return E_POINTER;
+        *entry = entry_;
+        return S_OK;
+    }
+
+private:
+    ~TFindDataBinding() override = default;
+
+    WIN32_FIND_DATAW entry_{};
+};
+
+class TFileSystemEnumerator final : public ComObject<IEnumIDList> {
+public:
+    TFileSystemEnumerator(ComPtr<IShellFolder> folder, std::wstring pattern, SHCONTF flags,
+                          ComPtr<IFileSystemBindData> binding, ComPtr<IBindCtx> context)
+        : folder_(std::move(folder)),
+          pattern_(std::move(pattern)),
+          flags_(flags),
+          binding_(std::move(binding)),
+          context_(std::move(context)) {}
+
+    HRESULT STDMETHODCALLTYPE Next(ULONG wanted, PITEMID_CHILD* items, ULONG* fetched) override {
+        if (fetched) *fetched = 0;
+        if (!items || (wanted > 1 && !fetched)) return E_INVALIDARG;
+        ULONG count = 0;
+        while (count < wanted) {
+            if (!NextListedEntry()) {
+                PITEMID_CHILD item = NextLongNamedItem();
+                if (!item) break;
+                items[count++] = item;
+                continue;
+            }
+            // The folder's ParseDisplayName puts the whole path together in a
+            // buffer of MAX_PATH and would cut such a name short.
+            if (pattern_.size() - 1 + wcslen(entry_.cFileName) >= MAX_PATH) {
+                longNames_.emplace_back(entry_.cFileName);
+                continue;
+            }
+            binding_->SetFindData(&entry_);
+            PIDLIST_RELATIVE item = nullptr;
+            // An entry the folder cannot take is left out, as a vanished one would be.
+            if (SUCCEEDED(folder_->ParseDisplayName(nullptr, context_.get(), entry_.cFileName, nullptr, &item,
+                                                    nullptr)) &&
+                item) {
+                items[count++] = reinterpret_cast<PITEMID_CHILD>(item);
+            }
+        }
+        if (fetched) *fetched = count;
+        return count == wanted ? S_OK : S_FALSE;
+    }
+
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
+        for (ULONG i = 0; i < count; ++i) {
+            PITEMID_CHILD item = nullptr;
+            if (Next(1, &item, nullptr) != S_OK) return S_FALSE;
+            CoTaskMemFree(item);
+        }
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE Reset() override {
+        search_.reset();
+        started_ = false;
+        longNames_.clear();
+        folderListing_.reset();
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE Clone(IEnumIDList** copy) override {
+        if (copy) *copy = nullptr;
+        return E_NOTIMPL;
+    }
+
+private:
+    ~TFileSystemEnumerator() override = default;
+
+    bool NextEntry() {
+        if (!started_) {
+            started_ = true;
+            // The basic level leaves out the short name, which the platform
+            // would otherwise work out for every long one.
+            search_.reset(FindFirstFileExW(pattern_.c_str(), FindExInfoBasic, &entry_, FindExSearchNameMatch, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH));
+            return static_cast<bool>(search_);
+        }
+        if (search_ && FindNextFileW(search_.get(), &entry_)) return true;
+        search_.reset();
+        return false;
+    }
+
+    bool Listed() const {
+        if (wcscmp(entry_.cFileName, L".") == 0 || wcscmp(entry_.cFileName, L"..") == 0) return false;
+        if ((entry_.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) && !(flags_ & SHCONTF_INCLUDEHIDDEN)) return false;
+        const bool isFolder = (entry_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        return (flags_ & (isFolder ? SHCONTF_FOLDERS : SHCONTF_NONFOLDERS)) != 0;
+    }
+
+    bool NextListedEntry() {
+        while (NextEntry()) {
+            if (Listed()) return true;
+        }
+        return false;
+    }
+
+    // The items of the long names, taken from the folder's own listing once
+    // the walk is over: a second reading of the folder, but only for the rare
+    // folder that holds such a name.
+    PITEMID_CHILD NextLongNamedItem() {
+        if (longNames_.empty()) return nullptr;
+        if (!folderListing_) {
+            if (folder_->EnumObjects(nullptr, flags_, folderListing_.put()) != S_OK || !folderListing_) {
+                longNames_.clear();
+                return nullptr;
+            }
+        }
+        size_t shortest = MAX_PATH;
+        for (const std::wstring& name : longNames_) shortest = std::min(shortest, name.size());
+        PITEMID_CHILD item = nullptr;
+        while (folderListing_->Next(1, &item, nullptr) == S_OK) {
+            // An ID list shorter than the name in bytes cannot hold it, so most
+            // items need no name looked up.
+            if (item && ILGetSize(item) >= shortest) {
+                STRRET text{};
+                wchar_t name[MAX_PATH] = {};
+                if (SUCCEEDED(folder_->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &text)) &&
+                    SUCCEEDED(StrRetToBufW(&text, item, name, MAX_PATH))) {
+                    const auto found = std::find(longNames_.begin(), longNames_.end(), name);
+                    if (found != longNames_.end()) {
+                        longNames_.erase(found);
+                        return item;
+                    }
+                }
+            }
+            CoTaskMemFree(item);
+        }
+        longNames_.clear();
+        return nullptr;
+    }
+
+    ComPtr<IShellFolder> folder_;
+    std::wstring pattern_;
+    SHCONTF flags_;
+    ComPtr<IFileSystemBindData> binding_;
+    ComPtr<IBindCtx> context_;
+    UniqueFindHandle search_;
+    bool started_ = false;
+    WIN32_FIND_DATAW entry_{};
+    std::vector<std::wstring> longNames_;
+    ComPtr<IEnumIDList> folderListing_;
+};
+
+}  // namespace
+
+ComPtr<IEnumIDList> CreateOwnFileSystemEnumerator(IShellFolder* folder, SHCONTF flags) {
+    if (!folder) return {};
+    // Only the platform's own file-system folder makes its items from bind
+    // data; a folder of another class (a junction, a special folder) may list
+    // more than its directory holds.
+    const ComPtr<IPersistFolder2> persist = ComPtr<IShellFolder>(folder).as<IPersistFolder2>();
+    CLSID kind{};
+    if (!persist || FAILED(persist->GetClassID(&kind)) || !IsEqualCLSID(kind, CLSID_ShellFSFolder)) return {};
+    UniqueAbsolutePidl location;
+    if (FAILED(persist->GetCurFolder(location.put())) || !location) return {};
+    std::wstring pattern = PIDLFileSystemPath(location.get());
+    if (pattern.empty()) return {};
+    if (pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    // Past this the platform's folder cannot follow the path (its listing
+    // comes out empty and the caller reports why); ours must not list what
+    // the folder could not then show.
+    if (pattern.size() >= MAX_PATH) return {};
+
+    ComPtr<IFileSystemBindData> binding = ComPtr<IFileSystemBindData>::attach(new TFindDataBinding);
+    ComPtr<IBindCtx> context;
+    if (FAILED(CreateBindCtx(0, context.put())) ||
+        FAILED(context->RegisterObjectParam(const_cast<LPOLESTR>(STR_FILE_SYS_BIND_DATA), binding.get()))) {
+        return {};
+    }
+    return ComPtr<IEnumIDList>::attach(new TFileSystemEnumerator(ComPtr<IShellFolder>(folder), std::move(pattern),
+                                                                  flags, std::move(binding), std::move(context)));
+}
