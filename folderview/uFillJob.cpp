@@ -14,8 +14,10 @@
 
 namespace {
 
-// The first batch is small, so that the first page shows at once; later ones
-// are larger, as every batch costs a round trip to the GUI thread.
+// The first batch is small, so that the first page shows at once; each one
+// after is twice as large up to a limit, as every batch costs a round trip to
+// the GUI thread. The growth is gradual so that the items of a quick start
+// are sent before a slow stretch of the listing holds them back.
 constexpr size_t kFirstBatch = 64;
 constexpr size_t kLargestBatch = 2048;
 constexpr ULONGLONG kLongestBatchWait = 50;
@@ -190,7 +192,7 @@ HRESULT TFillJob::Enumerate(IShellFolder* folder, TItemCopies& copies) {
         if (batch.items.size() >= batchSize || GetTickCount64() - batchStart >= kLongestBatchWait) {
             if (!batch.items.empty() && !Send(batch)) return E_ABORT;
             batch.items.clear();
-            batchSize = kLargestBatch;
+            batchSize = std::min(2 * batchSize, kLargestBatch);
             batchStart = GetTickCount64();
         }
     }

@@ -9,10 +9,9 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <algorithm>
 #include <string>
+#include <unordered_set>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -37,6 +36,16 @@ private:
     WIN32_FIND_DATAW entry_{};
 };
 
+// A large folder is read twice: the first items by us, the rest by the
+// folder. Its whole listing from our own walk would make the list view's
+// growing arrays move on almost every growth under that platform's heap (the
+// folder's listing leaves the heap a pattern in which they grow in place), and
+// a hundred thousand items would commit several hundred megabytes.
+constexpr size_t kOwnItems = 1024;
+// The folder lists in the same order as our walk, so our items are found
+// among its first ones; past this many unmatched ones no name is looked up.
+constexpr size_t kLookedUpItems = 2 * kOwnItems;
+
 class TFileSystemEnumerator final : public ComObject<IEnumIDList> {
 public:
     TFileSystemEnumerator(ComPtr<IShellFolder> folder, std::wstring pattern, SHCONTF flags,
@@ -52,25 +61,11 @@ public:
         if (!items || (wanted > 1 && !fetched)) return E_INVALIDARG;
         ULONG count = 0;
         while (count < wanted) {
-            if (!NextListedEntry()) {
-                PITEMID_CHILD item = NextLongNamedItem();
-                if (!item) break;
+            PITEMID_CHILD item = walkDone_ ? NextFolderItem() : NextOwnItem();
+            if (item) {
                 items[count++] = item;
-                continue;
-            }
-            // The folder's ParseDisplayName puts the whole path together in a
-            // buffer of MAX_PATH and would cut such a name short.
-            if (pattern_.size() - 1 + wcslen(entry_.cFileName) >= MAX_PATH) {
-                longNames_.emplace_back(entry_.cFileName);
-                continue;
-            }
-            binding_->SetFindData(&entry_);
-            PIDLIST_RELATIVE item = nullptr;
-            // An entry the folder cannot take is left out, as a vanished one would be.
-            if (SUCCEEDED(folder_->ParseDisplayName(nullptr, context_.get(), entry_.cFileName, nullptr, &item,
-                                                    nullptr)) &&
-                item) {
-                items[count++] = reinterpret_cast<PITEMID_CHILD>(item);
+            } else if (walkDone_ && !folderListing_) {
+                break;
             }
         }
         if (fetched) *fetched = count;
@@ -89,8 +84,11 @@ public:
     HRESULT STDMETHODCALLTYPE Reset() override {
         search_.reset();
         started_ = false;
-        longNames_.clear();
+        walkDone_ = false;
+        leftToFolder_ = false;
+        given_.clear();
         folderListing_.reset();
+        lookedUp_ = 0;
         return S_OK;
     }
 
@@ -101,6 +99,66 @@ public:
 
 private:
     ~TFileSystemEnumerator() override = default;
+
+    // The item of the next entry of our walk, or null for one that is left to
+    // the folder's listing (or at the walk's end).
+    PITEMID_CHILD NextOwnItem() {
+        if (given_.size() >= kOwnItems) {
+            search_.reset();
+            walkDone_ = true;
+            StartFolderListing();
+            return nullptr;
+        }
+        if (!NextListedEntry()) {
+            // The walk saw the whole folder: nothing is left to the folder
+            // but the entries we could not make.
+            walkDone_ = true;
+            if (leftToFolder_) StartFolderListing();
+            return nullptr;
+        }
+        // The folder's ParseDisplayName puts the whole path together in a
+        // buffer of MAX_PATH and would cut such a name short.
+        if (pattern_.size() - 1 + wcslen(entry_.cFileName) >= MAX_PATH) {
+            leftToFolder_ = true;
+            return nullptr;
+        }
+        binding_->SetFindData(&entry_);
+        PIDLIST_RELATIVE item = nullptr;
+        // An entry the folder cannot take is left out, as a vanished one would be.
+        if (FAILED(folder_->ParseDisplayName(nullptr, context_.get(), entry_.cFileName, nullptr, &item, nullptr)))
+            return nullptr;
+        if (item) given_.insert(entry_.cFileName);
+        return reinterpret_cast<PITEMID_CHILD>(item);
+    }
+
+    void StartFolderListing() {
+        if (folder_->EnumObjects(nullptr, flags_, folderListing_.put()) != S_OK) folderListing_.reset();
+    }
+
+    // The folder's next item that our walk has not given already, or null
+    // when the folder's listing is over.
+    PITEMID_CHILD NextFolderItem() {
+        if (!folderListing_) return nullptr;
+        PITEMID_CHILD item = nullptr;
+        while (folderListing_->Next(1, &item, nullptr) == S_OK) {
+            if (!item) continue;
+            if (given_.empty() || lookedUp_ >= kLookedUpItems || !AlreadyGiven(item)) return item;
+            CoTaskMemFree(item);
+        }
+        folderListing_.reset();
+        return nullptr;
+    }
+
+    bool AlreadyGiven(PCUITEMID_CHILD item) {
+        ++lookedUp_;
+        STRRET text{};
+        wchar_t name[MAX_PATH] = {};
+        if (FAILED(folder_->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &text)) ||
+            FAILED(StrRetToBufW(&text, item, name, MAX_PATH))) {
+            return false;
+        }
+        return given_.erase(name) > 0;
+    }
 
     bool NextEntry() {
         if (!started_) {
@@ -130,41 +188,6 @@ private:
         return false;
     }
 
-    // The items of the long names, taken from the folder's own listing once
-    // the walk is over: a second reading of the folder, but only for the rare
-    // folder that holds such a name.
-    PITEMID_CHILD NextLongNamedItem() {
-        if (longNames_.empty()) return nullptr;
-        if (!folderListing_) {
-            if (folder_->EnumObjects(nullptr, flags_, folderListing_.put()) != S_OK || !folderListing_) {
-                longNames_.clear();
-                return nullptr;
-            }
-        }
-        size_t shortest = MAX_PATH;
-        for (const std::wstring& name : longNames_) shortest = std::min(shortest, name.size());
-        PITEMID_CHILD item = nullptr;
-        while (folderListing_->Next(1, &item, nullptr) == S_OK) {
-            // An ID list shorter than the name in bytes cannot hold it, so most
-            // items need no name looked up.
-            if (item && ILGetSize(item) >= shortest) {
-                STRRET text{};
-                wchar_t name[MAX_PATH] = {};
-                if (SUCCEEDED(folder_->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &text)) &&
-                    SUCCEEDED(StrRetToBufW(&text, item, name, MAX_PATH))) {
-                    const auto found = std::find(longNames_.begin(), longNames_.end(), name);
-                    if (found != longNames_.end()) {
-                        longNames_.erase(found);
-                        return item;
-                    }
-                }
-            }
-            CoTaskMemFree(item);
-        }
-        longNames_.clear();
-        return nullptr;
-    }
-
     ComPtr<IShellFolder> folder_;
     std::wstring pattern_;
     SHCONTF flags_;
@@ -172,9 +195,12 @@ private:
     ComPtr<IBindCtx> context_;
     UniqueFindHandle search_;
     bool started_ = false;
+    bool walkDone_ = false;
+    bool leftToFolder_ = false;
     WIN32_FIND_DATAW entry_{};
-    std::vector<std::wstring> longNames_;
+    std::unordered_set<std::wstring> given_;  // names our walk gave that the folder's listing has not shown yet
     ComPtr<IEnumIDList> folderListing_;
+    size_t lookedUp_ = 0;
 };
 
 }  // namespace

@@ -180,10 +180,11 @@ std::vector<std::vector<BYTE>> ListedItems(IEnumIDList* items) {
     }
 }
 
-// Our enumerator lists what the folder's own lists, byte for byte, for every
-// choice of folders, files and hidden items, a name that takes the item's
-// path past MAX_PATH included; and it declines a folder that lists more than
-// its directory (the desktop).
+// Our enumerator lists what the folder's own lists, byte for byte and each
+// item once, for every choice of folders, files and hidden items, a name that
+// takes the item's path past MAX_PATH included, in a folder large enough that
+// the folder's own listing gives the rest after our first items; and it
+// declines a folder that lists more than its directory (the desktop).
 TEST(FileSystemEnumerator, ListsWhatTheFolderItselfLists) {
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
@@ -199,6 +200,13 @@ TEST(FileSystemEnumerator, ListsWhatTheFolderItselfLists) {
         CloseHandle(file);
     }
     ASSERT_TRUE(SetFileAttributesW((root + L"\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    constexpr int kMany = 1500;
+    for (int i = 0; i < kMany; ++i) {
+        HANDLE file = CreateFileW((root + L"\\many" + std::to_wstring(i)).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE) << i;
+        CloseHandle(file);
+    }
     const wchar_t* folders[] = {L"sub", L"hidden folder"};
     for (const wchar_t* name : folders) ASSERT_TRUE(CreateDirectoryW((root + L"\\" + name).c_str(), nullptr));
     ASSERT_TRUE(SetFileAttributesW((root + L"\\hidden folder").c_str(), FILE_ATTRIBUTE_HIDDEN));
@@ -226,6 +234,7 @@ TEST(FileSystemEnumerator, ListsWhatTheFolderItselfLists) {
     EXPECT_FALSE(CreateOwnFileSystemEnumerator(desktop.get(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS));
 
     for (const wchar_t* name : files) DeleteFileW((root + L"\\" + name).c_str());
+    for (int i = 0; i < kMany; ++i) DeleteFileW((root + L"\\many" + std::to_wstring(i)).c_str());
     for (const wchar_t* name : folders) RemoveDirectoryW((root + L"\\" + name).c_str());
     RemoveDirectoryW(root.c_str());
 }
