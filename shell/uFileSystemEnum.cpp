@@ -7,7 +7,6 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
-#include <shlwapi.h>
 
 #include <string>
 #include <unordered_set>
@@ -101,7 +100,8 @@ private:
     ~TFileSystemEnumerator() override = default;
 
     // The item of the next entry of our walk, or null for one that is left to
-    // the folder's listing (or at the walk's end).
+    // the folder's listing (one whose item the folder cannot make from the
+    // entry), or at the walk's end.
     PITEMID_CHILD NextOwnItem() {
         if (given_.size() >= kOwnItems) {
             search_.reset();
@@ -111,7 +111,7 @@ private:
         }
         if (!NextListedEntry()) {
             // The walk saw the whole folder: nothing is left to the folder
-            // but the entries we could not make.
+            // but the entries it could not make from ours.
             walkDone_ = true;
             if (leftToFolder_) StartFolderListing();
             return nullptr;
@@ -124,10 +124,12 @@ private:
         }
         binding_->SetFindData(&entry_);
         PIDLIST_RELATIVE item = nullptr;
-        // An entry the folder cannot take is left out, as a vanished one would be.
-        if (FAILED(folder_->ParseDisplayName(nullptr, context_.get(), entry_.cFileName, nullptr, &item, nullptr)))
+        if (FAILED(folder_->ParseDisplayName(nullptr, context_.get(), entry_.cFileName, nullptr, &item, nullptr)) ||
+            !item) {
+            leftToFolder_ = true;
             return nullptr;
-        if (item) given_.insert(entry_.cFileName);
+        }
+        given_.insert(entry_.cFileName);
         return reinterpret_cast<PITEMID_CHILD>(item);
     }
 
@@ -152,12 +154,8 @@ private:
     bool AlreadyGiven(PCUITEMID_CHILD item) {
         ++lookedUp_;
         STRRET text{};
-        wchar_t name[MAX_PATH] = {};
-        if (FAILED(folder_->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &text)) ||
-            FAILED(StrRetToBufW(&text, item, name, MAX_PATH))) {
-            return false;
-        }
-        return given_.erase(name) > 0;
+        if (FAILED(folder_->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &text))) return false;
+        return given_.erase(StrRetToText(&text, item)) > 0;
     }
 
     bool NextEntry() {

@@ -14,8 +14,8 @@
 
 // The items of `folder` that EnumObjects with `flags` (folders, non-folders,
 // hidden ones) would list, each once: the first ones from our walk, the rest
-// (and any whose path reaches MAX_PATH, which the folder's ParseDisplayName
-// cannot make) from the folder's listing. Empty when `folder` is not one of
+// (and any the folder's ParseDisplayName cannot make from the entry, such as
+// one whose path reaches MAX_PATH) from the folder's listing. Empty when `folder` is not one of
 // the platform's plain file-system folders or its path is longer than the
 // platform's folders can follow. A folder that cannot be read lists nothing,
 // as the platform's does.
