@@ -165,7 +165,10 @@ HRESULT EmptyListingResult(PCIDLIST_ABSOLUTE absolute) {
     return holdsItems && path.size() >= MAX_PATH ? HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE) : S_OK;
 }
 
-HRESULT TFillJob::Enumerate(IShellFolder* folder, TItemCopies& copies) {
+// A folder listed before its first batch was due sends its items with the
+// last batch, in order: they appear once, where they belong, instead of
+// moving to their places a moment after they were shown.
+HRESULT TFillJob::Enumerate(IShellFolder* folder, TItemCopies& copies, TFillBatch& last) {
     ComPtr<IEnumIDList> enumerator;
     HRESULT hr = EnumerateFolderItems(folder, request_.owner, request_.enumFlags, enumerator.put());
     if (hr != S_OK) return hr;
@@ -176,6 +179,7 @@ HRESULT TFillJob::Enumerate(IShellFolder* folder, TItemCopies& copies) {
     ULONGLONG batchStart = GetTickCount64();
     PITEMID_CHILD step[kEnumerationStep];
     bool listedAny = false;  // before the filter
+    bool sentAny = false;
     for (;;) {
         ULONG fetched = 0;
         const HRESULT next = enumerator->Next(kEnumerationStep, step, &fetched);
@@ -191,12 +195,16 @@ HRESULT TFillJob::Enumerate(IShellFolder* folder, TItemCopies& copies) {
         if (FAILED(next) || next != S_OK || fetched == 0) break;
         if (batch.items.size() >= batchSize || GetTickCount64() - batchStart >= kLongestBatchWait) {
             if (!batch.items.empty() && !Send(batch)) return E_ABORT;
+            sentAny = sentAny || !batch.items.empty();
             batch.items.clear();
             batchSize = std::min(2 * batchSize, kLargestBatch);
             batchStart = GetTickCount64();
         }
     }
-    if (!batch.items.empty() && !Send(batch)) return E_ABORT;
+    if (!sentAny)
+        last.items = std::move(batch.items);
+    else if (!batch.items.empty() && !Send(batch))
+        return E_ABORT;
     return listedAny ? S_OK : EmptyListingResult(request_.folder.get());
 }
 
@@ -210,7 +218,7 @@ void TFillJob::Run() {
         last.result = g_binder.load()(request_.folder.get(), folder.put());
         if (SUCCEEDED(last.result) && !folder) last.result = E_FAIL;
         if (request_.watchArmed) WaitForSingleObject(request_.watchArmed.get(), kLongestWatchArming);
-        if (SUCCEEDED(last.result)) last.result = Enumerate(folder.get(), copies);
+        if (SUCCEEDED(last.result)) last.result = Enumerate(folder.get(), copies, last);
         if (last.result == S_OK) {
             std::vector<std::uint32_t> order(copies.Count());
             std::iota(order.begin(), order.end(), 0u);

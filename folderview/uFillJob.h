@@ -78,7 +78,7 @@ public:
 private:
     explicit TFillJob(TFillRequest request);
     void Run();
-    HRESULT Enumerate(IShellFolder* folder, TItemCopies& copies);
+    HRESULT Enumerate(IShellFolder* folder, TItemCopies& copies, TFillBatch& last);
     bool Send(TFillBatch& batch);
     bool Passes(TInFolderNames& names, PCUITEMID_CHILD item) const;
 
