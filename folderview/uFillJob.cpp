@@ -51,19 +51,7 @@ private:
 
 namespace {
 
-HRESULT BindThroughDesktop(PCIDLIST_ABSOLUTE absolute, IShellFolder** folder) {
-    *folder = nullptr;
-    ComPtr<IShellFolder> desktop;
-    const HRESULT hr = SHGetDesktopFolder(desktop.put());
-    if (FAILED(hr) || !desktop) return FAILED(hr) ? hr : E_FAIL;
-    if (!absolute || absolute->mkid.cb == 0) {
-        *folder = desktop.detach();
-        return S_OK;
-    }
-    return desktop->BindToObject(absolute, nullptr, IID_IShellFolder, reinterpret_cast<void**>(folder));
-}
-
-std::atomic<FillFolderBinder> g_binder{BindThroughDesktop};
+std::atomic<FillFolderBinder> g_binder{BindAbsoluteFolder};
 
 // Runs the messages other threads send to this one while it waits: the
 // worker's batches come that way.
@@ -82,7 +70,7 @@ bool WaitRunningSentMessages(HANDLE handle, DWORD milliseconds) {
 
 }  // namespace
 
-void SetFillFolderBinder(FillFolderBinder binder) { g_binder = binder ? binder : BindThroughDesktop; }
+void SetFillFolderBinder(FillFolderBinder binder) { g_binder = binder ? binder : BindAbsoluteFolder; }
 
 LONG TFillJob::Running() { return g_running.load(); }
 
@@ -230,8 +218,8 @@ void TFillJob::Run() {
         }
         if (last.result == S_OK && request_.wantIcon && !cancelled_) {
             SHFILEINFOW info{};
-            if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(request_.folder.get()), 0, &info, sizeof(info),
-                               SHGFI_PIDL | SHGFI_ICON | SHGFI_SYSICONINDEX | SHGFI_SMALLICON)) {
+            if (FolderIconInfo(folder.get(), request_.folder.get(), SHGFI_ICON | SHGFI_SYSICONINDEX | SHGFI_SMALLICON,
+                               info)) {
                 last.folderIcon = info.hIcon;
                 last.folderIconIndex = info.iIcon;
             }

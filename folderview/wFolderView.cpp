@@ -270,7 +270,7 @@ bool TFolderView::BindFolder(IShellFolder* parent, PCUIDLIST_RELATIVE relative) 
         if (!parentList || !PIDLBindFolder(parentList.get(), container.put())) return false;
     }
     PCUITEMID_CHILD last = PIDLLastChild(AbsoluteIDList);
-    if (FAILED(container->BindToObject(last, nullptr, IID_IShellFolder, Folder.putVoid())) || !Folder) {
+    if (FAILED(BindChildFolder(container.get(), AbsoluteIDList, Folder.put())) || !Folder) {
         Folder.reset();
         return false;
     }

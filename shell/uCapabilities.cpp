@@ -10,6 +10,7 @@
 #include "shell/uImageExtractor.h"
 #include "shell/uInfoTip.h"
 #include "shell/uPathCompletion.h"
+#include "shell/uPlainFolder.h"
 #include "shell/uTaskScheduler.h"
 #include "shell/uThumbCache.h"
 #include "shell/uXdgTrash.h"
@@ -61,6 +62,7 @@ Capabilities DecideCapabilities() {
     caps.comboExTextCallback = !wine;
     caps.listLabelsMeasuredLazily = !wine;
     caps.toolBarPadding = !wine;
+    caps.desktopIniOnlyWhereMarked = !wine;
 
     if (SUCCEEDED(comInit)) CoUninitialize();
     return caps;
@@ -124,6 +126,46 @@ HRESULT EnumerateFolderItems(IShellFolder* folder, HWND owner, SHCONTF flags, IE
         }
     }
     return folder->EnumObjects(owner, flags, items);
+}
+
+HRESULT BindAbsoluteFolder(PCIDLIST_ABSOLUTE absolute, IShellFolder** folder) {
+    if (!folder) return E_POINTER;
+    *folder = nullptr;
+    ComPtr<IShellFolder> desktop;
+    HRESULT hr = SHGetDesktopFolder(desktop.put());
+    if (FAILED(hr) || !desktop) return FAILED(hr) ? hr : E_FAIL;
+    if (!absolute || absolute->mkid.cb == 0) {
+        *folder = desktop.detach();
+        return S_OK;
+    }
+    if (PlatformCapabilities().desktopIniOnlyWhereMarked)
+        return desktop->BindToObject(absolute, nullptr, IID_IShellFolder, reinterpret_cast<void**>(folder));
+    UniqueAbsolutePidl parentList(PIDLParent(absolute));
+    if (!parentList) return E_OUTOFMEMORY;
+    ComPtr<IShellFolder> parent;
+    if (parentList.get()->mkid.cb == 0)
+        parent = std::move(desktop);
+    else if (FAILED(hr = desktop->BindToObject(parentList.get(), nullptr, IID_IShellFolder, parent.putVoid())))
+        return hr;
+    return BindChildFolder(parent.get(), absolute, folder);
+}
+
+HRESULT BindChildFolder(IShellFolder* parent, PCIDLIST_ABSOLUTE absolute, IShellFolder** folder) {
+    if (!folder) return E_POINTER;
+    *folder = nullptr;
+    if (!parent || !absolute || absolute->mkid.cb == 0) return E_INVALIDARG;
+    if (!PlatformCapabilities().desktopIniOnlyWhereMarked)
+        if (ComPtr<IShellFolder> plain = BindPlainFileSystemFolder(parent, absolute)) {
+            *folder = plain.detach();
+            return S_OK;
+        }
+    return parent->BindToObject(PIDLLastChild(absolute), nullptr, IID_IShellFolder, reinterpret_cast<void**>(folder));
+}
+
+bool FolderIconInfo(IShellFolder* folder, PCIDLIST_ABSOLUTE absolute, UINT flags, SHFILEINFOW& info) {
+    if (!PlatformCapabilities().desktopIniOnlyWhereMarked && PlainFileSystemFolderIcon(folder, absolute, flags, info))
+        return true;
+    return SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute), 0, &info, sizeof(info), flags | SHGFI_PIDL) != 0;
 }
 
 namespace {

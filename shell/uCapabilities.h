@@ -72,6 +72,12 @@ struct Capabilities {
     // which leaves a name under an image less room than the control measured
     // it to need, so the name loses its end.
     bool toolBarPadding = false;
+    // A file-system folder's desktop.ini (which may name its class and icon)
+    // is read only where the folder is marked read-only or system; when false
+    // it is looked for whenever a folder is bound or asked for its icon, and
+    // in a folder of a hundred thousand names each look for the missing file
+    // reads all of them.
+    bool desktopIniOnlyWhereMarked = false;
 };
 
 // Decided on the first call (COM need not be initialised yet), the same object after.
@@ -128,6 +134,18 @@ private:
 // own enumerator, or where the platform's file-system folders read the whole
 // folder before they hand out the first item, ours for those folders.
 HRESULT EnumerateFolderItems(IShellFolder* folder, HWND owner, SHCONTF flags, IEnumIDList** items);
+
+// Binds `absolute` as a folder: through the desktop, or from its parent
+// folder `parent` (the folder of its last item). Where the platform reads
+// every folder's desktop.ini, an unmarked file-system folder is made without it.
+HRESULT BindAbsoluteFolder(PCIDLIST_ABSOLUTE absolute, IShellFolder** folder);
+HRESULT BindChildFolder(IShellFolder* parent, PCIDLIST_ABSOLUTE absolute, IShellFolder** folder);
+
+// SHGetFileInfoW of the folder `folder` bound from `absolute`, for the icon
+// flags `flags` (SHGFI_PIDL is added): where the platform reads every
+// folder's desktop.ini, an unmarked file-system folder's icon is found
+// without it.
+bool FolderIconInfo(IShellFolder* folder, PCIDLIST_ABSOLUTE absolute, UINT flags, SHFILEINFOW& info);
 
 // One comparison of the same kind, with nothing kept.
 HRESULT CompareFileSystemItems(IShellFolder* folder, UINT column, PCUITEMID_CHILD a, PCUITEMID_CHILD b);

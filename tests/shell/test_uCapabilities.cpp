@@ -5,6 +5,7 @@
 #include "app/ComPtr.h"
 #include "app/Global.h"
 #include "app/Handles.h"
+#include "app/uPIDL.h"
 #include "shell/ShellGuids.h"
 #include "shell/uCapabilities.h"
 #include "shell/uFileSystemEnum.h"
@@ -236,6 +237,92 @@ TEST(FileSystemEnumerator, ListsWhatTheFolderItselfLists) {
     for (const wchar_t* name : files) DeleteFileW((root + L"\\" + name).c_str());
     for (int i = 0; i < kMany; ++i) DeleteFileW((root + L"\\many" + std::to_wstring(i)).c_str());
     for (const wchar_t* name : folders) RemoveDirectoryW((root + L"\\" + name).c_str());
+    RemoveDirectoryW(root.c_str());
+}
+
+}  // namespace
+
+namespace {
+
+CLSID ClassOf(IShellFolder* folder) {
+    CLSID clsid = CLSID_NULL;
+    ComPtr<IPersist> persist;
+    if (folder && SUCCEEDED(folder->QueryInterface(IID_IPersist, persist.putVoid())) && persist)
+        persist->GetClassID(&clsid);
+    return clsid;
+}
+
+int PlatformIconIndex(PCIDLIST_ABSOLUTE absolute) {
+    SHFILEINFOW info{};
+    SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute), 0, &info, sizeof(info),
+                   SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    return info.iIcon;
+}
+
+// A desktop.ini that names a folder class counts only in a marked folder
+// (marked as a system folder: Wine keeps no read-only mark on folders),
+// whether the folder is bound through the desktop or from its parent; an
+// unmarked one is a plain file-system folder listing its files. Its icon is
+// the one such a folder has, and a drive's root keeps its own.
+TEST(FolderBinding, ADesktopIniCountsOnlyInAMarkedFolder) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring root = std::wstring(temp) + L"zeko-bind-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring plain = root + L"\\plain", marked = root + L"\\marked", bare = root + L"\\bare";
+    ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
+    for (const std::wstring& folder : {plain, marked, bare}) {
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+        if (folder == bare) continue;
+        ASSERT_TRUE(WritePrivateProfileStringW(L".ShellClassInfo", L"CLSID",
+                                               L"{645FF040-5081-101B-9F08-00AA002F954E}",
+                                               (folder + L"\\desktop.ini").c_str()));
+        ASSERT_TRUE(
+            SetFileAttributesW((folder + L"\\desktop.ini").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+        UniqueHandle file(CreateFileW((folder + L"\\a.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                      nullptr));
+        ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
+    }
+    ASSERT_TRUE(SetFileAttributesW(marked.c_str(), FILE_ATTRIBUTE_SYSTEM));
+
+    UniqueAbsolutePidl rootList(ILCreateFromPathW(root.c_str()));
+    ComPtr<IShellFolder> parent;
+    ASSERT_HRESULT_SUCCEEDED(BindAbsoluteFolder(rootList.get(), parent.put()));
+    for (const std::wstring& path : {plain, marked}) {
+        UniqueAbsolutePidl list(ILCreateFromPathW(path.c_str()));
+        ASSERT_TRUE(list);
+        ComPtr<IShellFolder> throughDesktop, fromParent;
+        ASSERT_HRESULT_SUCCEEDED(BindAbsoluteFolder(list.get(), throughDesktop.put()));
+        ASSERT_HRESULT_SUCCEEDED(BindChildFolder(parent.get(), list.get(), fromParent.put()));
+        const CLSID expected = path == marked ? CLSID_RecycleBin : CLSID_ShellFSFolder;
+        EXPECT_TRUE(IsEqualCLSID(ClassOf(throughDesktop.get()), expected));
+        EXPECT_TRUE(IsEqualCLSID(ClassOf(fromParent.get()), expected));
+        if (path != plain) continue;
+        ComPtr<IEnumIDList> items;
+        ASSERT_EQ(S_OK, throughDesktop->EnumObjects(nullptr, SHCONTF_NONFOLDERS, items.put()));
+        EXPECT_EQ(1u, ListedItems(items.get()).size());
+
+        UniqueAbsolutePidl bareList(ILCreateFromPathW(bare.c_str()));
+        SHFILEINFOW info{};
+        ASSERT_TRUE(FolderIconInfo(throughDesktop.get(), list.get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON, info));
+        EXPECT_EQ(PlatformIconIndex(bareList.get()), info.iIcon);
+    }
+    wchar_t windows[MAX_PATH] = {};
+    ASSERT_NE(0u, GetWindowsDirectoryW(windows, MAX_PATH));
+    PathStripToRootW(windows);
+    UniqueAbsolutePidl driveList(ILCreateFromPathW(windows));
+    ComPtr<IShellFolder> drive;
+    ASSERT_HRESULT_SUCCEEDED(BindAbsoluteFolder(driveList.get(), drive.put()));
+    SHFILEINFOW info{};
+    ASSERT_TRUE(FolderIconInfo(drive.get(), driveList.get(), SHGFI_SYSICONINDEX | SHGFI_SMALLICON, info));
+    EXPECT_EQ(PlatformIconIndex(driveList.get()), info.iIcon);
+
+    SetFileAttributesW(marked.c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (const std::wstring& folder : {plain, marked}) {
+        SetFileAttributesW((folder + L"\\desktop.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW((folder + L"\\desktop.ini").c_str());
+        DeleteFileW((folder + L"\\a.txt").c_str());
+    }
+    for (const std::wstring& folder : {plain, marked, bare}) RemoveDirectoryW(folder.c_str());
     RemoveDirectoryW(root.c_str());
 }
 
