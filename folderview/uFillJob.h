@@ -94,7 +94,7 @@ private:
 // the failure its listing should have answered.
 HRESULT EmptyListingResult(PCIDLIST_ABSOLUTE absolute);
 
-// How a fill's worker binds the folder of an absolute ID list. The platform's
-// desktop does it; tests put a slow or failing folder in its place.
+// How a fill's worker binds the folder of an absolute ID list. The capability
+// layer's BindAbsoluteFolder does it; tests put a slow or failing folder in its place.
 using FillFolderBinder = HRESULT (*)(PCIDLIST_ABSOLUTE absolute, IShellFolder** folder);
 void SetFillFolderBinder(FillFolderBinder binder);
