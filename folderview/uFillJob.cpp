@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <numeric>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -76,7 +77,7 @@ LONG TFillJob::Running() { return g_running.load(); }
 
 std::shared_ptr<TFillJob> TFillJob::Start(TFillRequest request) {
     std::shared_ptr<TFillJob> job(new TFillJob(std::move(request)));
-    if (!job->done_) return nullptr;
+    if (!job->done_ || !job->firstEntries_) return nullptr;
     ++g_running;
     try {
         std::thread([job] {
@@ -93,17 +94,25 @@ std::shared_ptr<TFillJob> TFillJob::Start(TFillRequest request) {
 std::shared_ptr<TFillJob> TFillJob::Finished() {
     std::shared_ptr<TFillJob> job(new TFillJob(TFillRequest{}));
     if (job->done_) SetEvent(job->done_);
+    if (job->firstEntries_) SetEvent(job->firstEntries_);
     return job;
 }
 
 TFillJob::TFillJob(TFillRequest request)
-    : request_(std::move(request)), done_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    : request_(std::move(request)),
+      done_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      firstEntries_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 TFillJob::~TFillJob() {
     if (done_) CloseHandle(done_);
+    if (firstEntries_) CloseHandle(firstEntries_);
 }
 
 bool TFillJob::WaitDone(DWORD milliseconds) const { return WaitRunningSentMessages(done_, milliseconds); }
+
+bool TFillJob::WaitFirstEntries(DWORD milliseconds) const {
+    return WaitRunningSentMessages(firstEntries_, milliseconds);
+}
 
 bool TFillJob::Send(TFillBatch& batch) {
     if (cancelled_) return false;
@@ -168,9 +177,11 @@ HRESULT TFillJob::Enumerate(IShellFolder* folder, TItemCopies& copies, TFillBatc
     PITEMID_CHILD step[kEnumerationStep];
     bool listedAny = false;  // before the filter
     bool sentAny = false;
+    bool begun = false;  // the first step of the listing has answered
     for (;;) {
         ULONG fetched = 0;
         const HRESULT next = enumerator->Next(kEnumerationStep, step, &fetched);
+        if (!std::exchange(begun, true)) SetEvent(firstEntries_);
         if (FAILED(next)) fetched = 0;
         for (ULONG i = 0; i < fetched && i < kEnumerationStep; ++i) {
             UniqueChildPidl item(step[i]);
@@ -226,6 +237,7 @@ void TFillJob::Run() {
         }
         if (!cancelled_) Send(last);
     }
+    SetEvent(firstEntries_);
     SetEvent(done_);
     if (SUCCEEDED(initialized)) CoUninitialize();
 }

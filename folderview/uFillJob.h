@@ -67,6 +67,8 @@ public:
     // Waits up to `milliseconds` for the worker to send its last batch, running
     // meanwhile the messages sent to this thread (the batches among them).
     bool WaitDone(DWORD milliseconds) const;
+    // The same, until the listing has given its first entries or failed.
+    bool WaitFirstEntries(DWORD milliseconds) const;
 
     TFillJob(const TFillJob&) = delete;
     TFillJob& operator=(const TFillJob&) = delete;
@@ -85,6 +87,7 @@ private:
     TFillRequest request_;
     std::atomic<bool> cancelled_{false};
     HANDLE done_ = nullptr;
+    HANDLE firstEntries_ = nullptr;
 };
 
 // Some shells list a file-system folder they cannot read as empty instead of

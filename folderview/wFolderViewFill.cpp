@@ -19,6 +19,10 @@
 namespace {
 
 constexpr DWORD kDefaultSynchronousFill = 60;
+// A listing that has not given its first entries by then is slow to start (a
+// large folder that the platform reads whole first, a share that answers
+// slowly): the rest of the short wait would be a stall for nothing.
+constexpr DWORD kFirstEntriesWait = 25;
 // Checking the clock costs more than inserting an item.
 constexpr int kItemsBetweenClockChecks = 64;
 constexpr UINT kKeptStates = LVIS_SELECTED | LVIS_FOCUSED;
@@ -111,8 +115,13 @@ void TFolderView::StartFill(bool report, PCUITEMID_CHILD selectChild, bool apply
     // MinGW's headers give IShellIconOverlay no __uuidof, so it is asked by its IID.
     IconOverlay.reset();
     Folder->QueryInterface(IID_IShellIconOverlay, IconOverlay.putVoid());
-    const ULONGLONG spent = GetTickCount64() - holdStarted;
-    job->WaitDone(spent < g_synchronousFill ? static_cast<DWORD>(g_synchronousFill - spent) : 0);
+    const auto waitLeft = [&] {
+        const ULONGLONG spent = GetTickCount64() - holdStarted;
+        return spent < g_synchronousFill ? static_cast<DWORD>(g_synchronousFill - spent) : DWORD{0};
+    };
+    const bool begun =
+        g_synchronousFill == INFINITE || job->WaitFirstEntries(std::min(waitLeft(), kFirstEntriesWait));
+    if (begun && fill_.job == job) job->WaitDone(waitLeft());
     if (fill_.job != job) return;
     fill_.waitingInline = false;
     if (fill_.finished && fill_.result != S_OK) {

@@ -14,21 +14,24 @@
 #include <algorithm>
 #include <atomic>
 #include <set>
+#include <thread>
 
 namespace {
 
 constexpr int kHeldFolderFiles = 150;
 
-// Holds the listing of the folder `g_heldPath` after its first step, until the test lets it go.
+// Holds the listing of the folder `g_heldPath` after its first step (or at
+// it, with `g_holdFirstStep`), until the test lets it go.
 std::wstring g_heldPath;
 HANDLE g_release = nullptr;
 std::atomic<int> g_heldCalls{0};
+std::atomic<bool> g_holdFirstStep{false};
 
 class THeldEnumerator final : public ComObject<IEnumIDList> {
 public:
     explicit THeldEnumerator(ComPtr<IEnumIDList> inner) : inner_(std::move(inner)) {}
     STDMETHODIMP Next(ULONG count, PITEMID_CHILD* items, ULONG* fetched) override {
-        if (calls_++ > 0) {
+        if (calls_++ > 0 || g_holdFirstStep) {
             ++g_heldCalls;
             WaitForSingleObject(g_release, INFINITE);
             --g_heldCalls;
@@ -121,6 +124,7 @@ protected:
     void TearDown() override {
         Release();
         WaitForWorkers();
+        g_holdFirstStep = false;
         SetFillFolderBinder(nullptr);
         TFolderView::SetSynchronousFillLimit(INFINITE);
         CloseHandle(g_release);
@@ -181,6 +185,26 @@ TEST_F(BackgroundFill, TheWindowAnswersWhileTheListingIsHeldAndTheSortedListFoll
                                nullptr, 0) == CSTR_LESS_THAN;
     });
     EXPECT_EQ(names, sorted) << Joined(names);
+}
+
+TEST_F(BackgroundFill, AFolderSlowToGiveItsFirstEntriesDoesNotHoldTheOpen) {
+    // However long the short wait may be, a listing that has not begun to
+    // answer ends it. Should the open wait for the listing after all, a
+    // watchdog lets the listing go, and the test sees that it did.
+    g_holdFirstStep = true;
+    TFolderView::SetSynchronousFillLimit(600000);
+    UniqueHandle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread watchdog([&] {
+        if (WaitForSingleObject(stop.get(), 60000) == WAIT_TIMEOUT) Release();
+    });
+    HWND child = Open(held_);
+    const bool heldWhenOpened = WaitForSingleObject(g_release, 0) == WAIT_TIMEOUT;
+    SetEvent(stop.get());
+    watchdog.join();
+    EXPECT_TRUE(heldWhenOpened) << "the open waited for the listing";
+    ASSERT_NE(child, nullptr);
+    Release();
+    EXPECT_TRUE(WaitFor([&] { return !View(child)->Filling() && View(child)->ItemCount() == kHeldFolderFiles; }));
 }
 
 TEST_F(BackgroundFill, TheChildToSelectIsSelectedWhenItArrivesAndKeepsItAfterSorting) {
