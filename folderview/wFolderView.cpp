@@ -318,17 +318,12 @@ void TFolderView::CloseOwnTab() {
 // The folder's icon is left to the fill's worker: for a large folder the
 // shell takes a while to find it.
 void TFolderView::ShowLocation(bool report) {
-    const Title title = TitleOf(AbsoluteIDList);
-    Host->ShowTitle(title.name, title.caption);
-    if (report) Host->ReportLocation(AbsoluteIDList);
-}
-
-TFolderView::Title TFolderView::TitleOf(PCIDLIST_ABSOLUTE folder) {
     SHFILEINFOW info{};
-    SHGetFileInfoW(reinterpret_cast<LPCWSTR>(folder), 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_DISPLAYNAME);
-    Title title{info.szDisplayName, {}};
-    title.caption = FolderViewConfig().FullPath ? PIDLPathOrName(folder) : title.name;
-    return title;
+    SHGetFileInfoW(reinterpret_cast<LPCWSTR>(AbsoluteIDList), 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_DISPLAYNAME);
+    const std::wstring caption = FolderViewConfig().FullPath ? PIDLPathOrName(AbsoluteIDList)
+                                                             : std::wstring(info.szDisplayName);
+    Host->ShowTitle(info.szDisplayName, caption);
+    if (report) Host->ReportLocation(AbsoluteIDList);
 }
 
 void TFolderView::ShowFolderIcon(HICON icon) {

@@ -153,13 +153,6 @@ public:
     // not about the background fill make it unlimited (INFINITE).
     static void SetSynchronousFillLimit(DWORD milliseconds);
 
-    // What a tab shows for `folder`: its name, and the caption of its window.
-    struct Title {
-        std::wstring name;
-        std::wstring caption;
-    };
-    static Title TitleOf(PCIDLIST_ABSOLUTE folder);
-
     PIDLIST_ABSOLUTE AbsoluteIDList = nullptr;
     // The folder's own small icon in the system image list, learnt while it is
     // listed; -1 until then.

@@ -8,20 +8,7 @@
 #include "mdi/uBarsRoute.h"
 #include "mdi/wMDITab.h"
 
-#include <string>
 #include <utility>
-
-namespace {
-
-bool HasCaption(HWND window, const std::wstring& caption) {
-    const int length = GetWindowTextLengthW(window);
-    if (length != static_cast<int>(caption.size())) return false;
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
-    return text == caption;
-}
-
-}  // namespace
 
 HWND TMDIChildView::DialogOwner() const { return FrameLink().window; }
 
@@ -75,9 +62,8 @@ void TMDIChildView::ShowTitle(const std::wstring& name, const std::wstring& capt
     else
         SetTabText(Window, name);
     // A maximised child's caption shows in the frame's, which the frame draws
-    // again with its menu bar: the menu bar needs no drawing of its own here,
-    // and an unchanged caption none at all.
-    if (!HasCaption(Window, caption)) SetWindowTextW(Window, caption.c_str());
+    // again with its menu bar: the menu bar needs no drawing of its own here.
+    SetWindowTextW(Window, caption.c_str());
     ShowFolderIconInAddressBar();
 }
 

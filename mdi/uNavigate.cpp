@@ -72,12 +72,9 @@ HWND OpenChildWindow(PIDLIST_ABSOLUTE pidl, bool activate, PCUITEMID_CHILD selec
     const NewChildPlace pane = PlaceForNewChild(activate);
     const RECT& place = pane.rect;
     auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(client, GWLP_HINSTANCE));
-    // Made with its caption: a maximised child's caption shows in the frame's,
-    // and the frame, menu bar and all, would be drawn again when it changed.
-    const std::wstring caption = folder ? TFolderView::TitleOf(folder.get()).caption : std::wstring();
     // With WS_EX_MDICHILD the creation parameter arrives as the lParam of the
     // MDICREATESTRUCT that WM_CREATE sees.
-    HWND child = CreateWindowExW(styles.exStyle, kChildClassName, caption.c_str(), styles.style, place.left, place.top,
+    HWND child = CreateWindowExW(styles.exStyle, kChildClassName, L"", styles.style, place.left, place.top,
                                  place.right, place.bottom, client, nullptr, instance,
                                  reinterpret_cast<LPVOID>(static_cast<LPARAM>(kind)));
     if (!child) return nullptr;

@@ -6,7 +6,6 @@
 #include "app/UtilClass.h"
 #include "app/uPIDL.h"
 #include "app/uReg.h"
-#include "folderview/wFolderView.h"
 #include "mdi/wMDITab.h"
 #include "res/resource.h"
 #include "tests/support/ZekoProcess.h"
@@ -194,12 +193,12 @@ TEST_F(TabRestore, WithoutSaveTabTheTabsGoToTheClosedFolderHistoryNewestFirst) {
     ZekoProcess again;
     HWND frame = WaitForVisibleFrame(again);
     ASSERT_NE(frame, nullptr);
-    // The desktop alone, once its items are listed: the start has then opened
+    // The desktop alone, once it has its caption: the start has then opened
     // what it opens, and a command no longer arrives in the middle of it.
     ASSERT_TRUE(WaitUntil(
         [&] {
-            const std::vector<HWND> tabs = TabChildren(frame);
-            return tabs.size() == 1 && SendMessageW(GetDlgItem(tabs[0], kFolderViewListId), LVM_GETITEMCOUNT, 0, 0) > 0;
+            const std::vector<std::wstring> captions = TabCaptions(frame);
+            return captions.size() == 1 && !captions[0].empty();
         },
         60000));
     // The first and the last entry of the closed-folder menu, shown in the
