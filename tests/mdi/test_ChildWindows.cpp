@@ -40,6 +40,10 @@ TEST_F(ChildWindow, TheFirstFolderWindowOpensMaximised) {
     ASSERT_NE(child, nullptr);
     EXPECT_TRUE(IsZoomed(child));
     EXPECT_EQ(ActiveChild(), child);
+    // A maximised child's caption shows in the frame's.
+    wchar_t caption[256] = {};
+    GetWindowTextW(frame_, caption, ARRAYSIZE(caption));
+    EXPECT_NE(std::wstring(caption).find(L"[windows]"), std::wstring::npos) << caption;
 }
 
 TEST_F(ChildWindow, ASecondWindowOpensMaximisedOverAMaximisedOne) {
