@@ -144,8 +144,8 @@ HRESULT EmptyListingResult(PCIDLIST_ABSOLUTE absolute) {
     if (pattern.back() != L'\\') pattern += L'\\';
     pattern += L'*';
     WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
-    if (find == INVALID_HANDLE_VALUE) {
+    UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0));
+    if (!find) {
         const DWORD error = GetLastError();
         // Every folder but a drive's root lists "." at least: the platform
         // lists nothing at all in a folder it may pass through but not read.
@@ -156,8 +156,7 @@ HRESULT EmptyListingResult(PCIDLIST_ABSOLUTE absolute) {
     bool holdsItems = false;
     do {
         holdsItems = wcscmp(entry.cFileName, L".") != 0 && wcscmp(entry.cFileName, L"..") != 0;
-    } while (!holdsItems && FindNextFileW(find, &entry));
-    FindClose(find);
+    } while (!holdsItems && FindNextFileW(find.get(), &entry));
     // Below a short path an item the shell left out is one it hides.
     return holdsItems && path.size() >= MAX_PATH ? HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE) : S_OK;
 }

@@ -2,6 +2,7 @@
 
 #include "app/ComObject.h"
 #include "app/ComPtr.h"
+#include "app/Handles.h"
 #include "app/uFormatSize.h"
 #include "app/uFrameLink.h"
 #include "app/uPIDL.h"
@@ -46,9 +47,7 @@ std::uint64_t ItemSize(IShellFolder* folder, PCIDLIST_ABSOLUTE folderList, PCUIT
     const std::wstring path = PIDLFileSystemPath(full.get());
     if (path.empty()) return 0;
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((L"\\\\?\\" + path).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    FindClose(search);
+    if (!UniqueFindHandle(FindFirstFileW((L"\\\\?\\" + path).c_str(), &found))) return 0;
     return (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
 }
 

@@ -5,6 +5,7 @@
 #include "folderview/wFolderView.h"
 
 #include "app/Global.h"
+#include "app/Handles.h"
 #include "folderview/uItemNames.h"
 #include "res/resource.h"
 #include "shell/uCapabilities.h"
@@ -32,13 +33,12 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
 std::set<std::wstring> NamesIn(const std::wstring& folder) {
     std::set<std::wstring> names;
     WIN32_FIND_DATAW data{};
-    HANDLE find = FindFirstFileExW(JoinPath(folder, L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                   nullptr, 0);
-    if (find == INVALID_HANDLE_VALUE) return names;
+    UniqueFindHandle find(FindFirstFileExW(JoinPath(folder, L"*").c_str(), FindExInfoBasic, &data,
+                                           FindExSearchNameMatch, nullptr, 0));
+    if (!find) return names;
     do {
         if (lstrcmpW(data.cFileName, L".") != 0 && lstrcmpW(data.cFileName, L"..") != 0) names.insert(data.cFileName);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &data));
     return names;
 }
 

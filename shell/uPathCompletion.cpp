@@ -1,5 +1,6 @@
 #include "shell/uPathCompletion.h"
 
+#include "app/Handles.h"
 #include "shell/ShellGuids.h"
 
 #include <shlobj.h>
@@ -43,14 +44,13 @@ public:
         if (!root || !*root) return S_OK;
         const std::wstring folder = root;
         WIN32_FIND_DATAW data{};
-        HANDLE search = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                         nullptr, FIND_FIRST_EX_LARGE_FETCH);
-        if (search == INVALID_HANDLE_VALUE) return S_OK;
+        UniqueFindHandle search(FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data,
+                                                 FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        if (!search) return S_OK;
         do {
             if (lstrcmpW(data.cFileName, L".") == 0 || lstrcmpW(data.cFileName, L"..") == 0) continue;
             names_.push_back(folder + data.cFileName);
-        } while (names_.size() < kMostSuggestions && FindNextFileW(search, &data));
-        FindClose(search);
+        } while (names_.size() < kMostSuggestions && FindNextFileW(search.get(), &data));
         return S_OK;
     }
 

@@ -1,5 +1,7 @@
 #include "shell/uXdgTrash.h"
 
+#include "app/Handles.h"
+
 #include <windows.h>
 
 #include <filesystem>
@@ -96,16 +98,16 @@ bool RestoreFromXdgTrash(const std::wstring& path) {
     std::wstring newest;
     std::string newestDate;
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((trash + L"\\info\\*.trashinfo").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
+    UniqueFindHandle search(FindFirstFileW((trash + L"\\info\\*.trashinfo").c_str(), &found));
+    if (!search) return false;
     do {
         const TrashRecord record = ReadRecord(trash + L"\\info\\" + found.cFileName);
         if (record.path == unix && record.deleted >= newestDate) {
             newest = found.cFileName;
             newestDate = record.deleted;
         }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
+    search.reset();
     if (newest.empty()) return false;
     const std::wstring item = newest.substr(0, newest.size() - std::wstring_view(L".trashinfo").size());
     if (!MoveFileExW((trash + L"\\files\\" + item).c_str(), path.c_str(), 0)) return false;
