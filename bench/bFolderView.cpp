@@ -263,7 +263,8 @@ Figures MeasureZeko(PIDLIST_ABSOLUTE pidl) {
     g_child = nullptr;
 
     HANDLE ticker = CreateThread(nullptr, 0, Ticker, &probe, 0, nullptr);
-    Sleep(20);
+    // Pumped, not slept: a painting asked meanwhile would wait and count as a stall of the open.
+    PumpFor(20);
     PostMessageW(probe.window, WM_RUN, 0, 0);
     auto view = [] { return g_child ? ChildFolderView(g_child) : nullptr; };
     PumpUntil([&] { return view() && view()->ItemCount() > 0; }, 120000);
