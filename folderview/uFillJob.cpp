@@ -1,5 +1,6 @@
 #include "folderview/uFillJob.h"
 
+#include "app/uWorkers.h"
 #include "folderview/uFolderViewSettings.h"
 #include "folderview/uItemOrder.h"
 #include "shell/uCapabilities.h"
@@ -10,7 +11,6 @@
 
 #include <algorithm>
 #include <numeric>
-#include <thread>
 #include <utility>
 
 namespace {
@@ -79,12 +79,10 @@ std::shared_ptr<TFillJob> TFillJob::Start(TFillRequest request) {
     std::shared_ptr<TFillJob> job(new TFillJob(std::move(request)));
     if (!job->done_ || !job->firstEntries_) return nullptr;
     ++g_running;
-    try {
-        std::thread([job] {
+    if (!RunOnWorker([job] {
             job->Run();
             --g_running;
-        }).detach();
-    } catch (const std::system_error&) {
+        })) {
         --g_running;
         return nullptr;
     }

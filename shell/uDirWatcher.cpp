@@ -1,5 +1,7 @@
 #include "shell/uDirWatcher.h"
 
+#include "app/uWorkers.h"
+
 #include <shlwapi.h>
 
 #include <algorithm>
@@ -147,8 +149,14 @@ std::unique_ptr<TDirWatcher> TDirWatcher::Start(const std::wstring& folder, HWND
     watcher->wParam_ = wParam;
     watcher->lParam_ = lParam;
     watcher->armed_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!watcher->armed_) return nullptr;
-    watcher->thread_ = std::thread([w = watcher.get()] { w->Run(); });
+    watcher->finished_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!watcher->armed_ || !watcher->finished_) return nullptr;
+    // The watcher may be gone as soon as the event is set.
+    watcher->started_ = RunOnWorker([w = watcher.get(), finished = watcher->finished_.get()] {
+        w->Run();
+        SetEvent(finished);
+    });
+    if (!watcher->started_) return nullptr;
     // Under load a new thread may wait long for its first turn; a caller on
     // the GUI thread rather waits for it elsewhere.
     if (arming == Arming::Wait) WaitForSingleObject(watcher->armed_.get(), INFINITE);
@@ -163,7 +171,7 @@ UniqueHandle TDirWatcher::ArmedEvent() const {
 
 TDirWatcher::~TDirWatcher() {
     if (stopEvent_) SetEvent(stopEvent_.get());
-    if (thread_.joinable()) thread_.join();
+    if (started_) WaitForSingleObject(finished_.get(), INFINITE);
 }
 
 std::vector<DirChange> TDirWatcher::TakeChanges() {

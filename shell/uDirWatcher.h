@@ -16,7 +16,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 struct DirChange {
@@ -89,5 +88,7 @@ private:
     DWORD recyclePeriod_ = RecyclePeriod;
     std::mutex mutex_;
     std::vector<DirChange> queue_;
-    std::thread thread_;
+    // Set once Run has returned on its worker; waited for only when it was started.
+    UniqueHandle finished_;
+    bool started_ = false;
 };
