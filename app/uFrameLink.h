@@ -46,6 +46,8 @@ struct FrameWindows {
     HWND window = nullptr;
     // Holds the child windows.
     HWND mdiClient = nullptr;
+    // The frame's own caption, before a maximised child's.
+    std::wstring title;
     // Folder enumeration may show the shell's own dialogs (owned by `window`)
     // only once start-up has restored its tabs.
     bool interactive = false;

@@ -157,6 +157,7 @@ HWND FrameBarWindow(RouteBar bar) {
 
 LRESULT OnCreate(HWND frame, const CREATESTRUCTW& create) {
     FrameLink().window = frame;
+    FrameLink().title = create.lpszName ? create.lpszName : L"";
     FrameLink().relayout = Relayout;
     Routes().window = FrameBarWindow;
     StartDdeServer();

@@ -61,8 +61,7 @@ void TMDIChildView::ShowTitle(const std::wstring& name, const std::wstring& capt
         SetTabPath(Window);
     else
         SetTabText(Window, name);
-    // A maximised child's caption shows in the frame's, which the frame draws
-    // again with its menu bar: the menu bar needs no drawing of its own here.
+    // A maximised child's caption shows in the frame's (see the child's WM_SETTEXT).
     SetWindowTextW(Window, caption.c_str());
     ShowFolderIconInAddressBar();
 }

@@ -44,6 +44,19 @@ TEST_F(ChildWindow, TheFirstFolderWindowOpensMaximised) {
     wchar_t caption[256] = {};
     GetWindowTextW(frame_, caption, ARRAYSIZE(caption));
     EXPECT_NE(std::wstring(caption).find(L"[windows]"), std::wstring::npos) << caption;
+    // It follows a navigation, and no child behind it changes it.
+    ChildFolderView(child)->BrowseTo(PidlOf(kSystem32).release(), true, nullptr);
+    GetWindowTextW(frame_, caption, ARRAYSIZE(caption));
+    EXPECT_STREQ(caption, L"ZEKO - [system32]");
+    HWND behind = OpenFolderChild(kWindows, false);
+    ASSERT_NE(behind, nullptr);
+    ChildFolderView(behind)->BrowseTo(PidlOf(L"C:\\windows\\fonts").release(), true, nullptr);
+    GetWindowTextW(frame_, caption, ARRAYSIZE(caption));
+    EXPECT_STREQ(caption, L"ZEKO - [system32]");
+    // Restored, the frame shows its own caption alone.
+    SendMessageW(FrameLink().mdiClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(child), 0);
+    GetWindowTextW(frame_, caption, ARRAYSIZE(caption));
+    EXPECT_STREQ(caption, L"ZEKO");
 }
 
 TEST_F(ChildWindow, ASecondWindowOpensMaximisedOverAMaximisedOne) {
