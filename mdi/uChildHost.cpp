@@ -6,6 +6,7 @@
 #include "app/uFrameLink.h"
 #include "folderview/wFolderView.h"
 #include "mdi/uBarsRoute.h"
+#include "mdi/uChildShared.h"
 #include "mdi/wMDITab.h"
 
 #include <utility>
@@ -67,7 +68,11 @@ void TMDIChildView::ShowTitle(const std::wstring& name, const std::wstring& capt
 }
 
 void TMDIChildView::IconChanged() {
-    if (FrameLink().window) DrawMenuBar(FrameLink().window);
+    // The maximised child's icon is drawn in the frame's menu bar, which keeps
+    // its size: it is drawn again, where DrawMenuBar would lay the whole frame
+    // out again as well (10 ms of every navigation under Wine).
+    if (FrameLink().window && IsMaximisedChild(Window))
+        RedrawWindow(FrameLink().window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
     ShowFolderIconInAddressBar();
 }
 

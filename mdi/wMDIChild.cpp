@@ -74,11 +74,7 @@ int SuccessorTab(int closing, int count, int closePos) {
 // own caption is not known.
 bool SetMaximisedCaption(HWND child, LPARAM text) {
     const FrameWindows& link = FrameLink();
-    if (!text || !link.window || !link.mdiClient || link.title.empty()) return false;
-    BOOL maximised = FALSE;
-    const auto active = reinterpret_cast<HWND>(
-        SendMessageW(link.mdiClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised)));
-    if (active != child || !maximised) return false;
+    if (!text || !link.window || link.title.empty() || !IsMaximisedChild(child)) return false;
     DefWindowProcW(child, WM_SETTEXT, 0, text);
     const std::wstring caption = link.title + L" - [" + reinterpret_cast<const wchar_t*>(text) + L"]";
     DefWindowProcW(link.window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()));
@@ -376,6 +372,15 @@ void ApplySearchAppearance(TMDIChildView& view) {
 bool InSplitMode() {
     const int mode = WindowModeNow();
     return mode == ModeSplitRows || mode == ModeSplitColumns;
+}
+
+bool IsMaximisedChild(HWND child) {
+    HWND client = FrameLink().mdiClient;
+    BOOL maximised = FALSE;
+    return client && child &&
+           reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised))) ==
+               child &&
+           maximised;
 }
 
 void ActivateChild(HWND child) {
