@@ -1,7 +1,6 @@
 #include "app/uWorkers.h"
 
 #include <condition_variable>
-#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <system_error>
@@ -15,16 +14,10 @@ namespace {
 constexpr size_t kMostIdle = 2;
 
 struct Pool {
-    struct Work {
-        std::uint64_t ticket;
-        std::function<void()> run;
-    };
     std::mutex lock;
     std::condition_variable wake;
-    std::deque<Work> queue;
-    std::uint64_t nextTicket = 0;
-    size_t idle = 0;
-    size_t threads = 0;
+    std::deque<std::function<void()>> queue;
+    size_t idle = 0;  // woken workers count until they have taken their work
 };
 
 // Never destroyed: idle workers still wait on it while the process ends.
@@ -33,58 +26,41 @@ Pool& ThePool() {
     return *pool;
 }
 
-void WorkerLoop() {
+void WorkerLoop(std::function<void()> work) {
     Pool& pool = ThePool();
-    std::unique_lock guard(pool.lock);
     for (;;) {
+        work();
+        work = nullptr;
+        std::unique_lock guard(pool.lock);
         if (pool.queue.empty()) {
-            if (pool.idle >= kMostIdle) break;
+            if (pool.idle >= kMostIdle) return;
             ++pool.idle;
             pool.wake.wait(guard, [&] { return !pool.queue.empty(); });
             --pool.idle;
         }
-        std::function<void()> run = std::move(pool.queue.front().run);
+        work = std::move(pool.queue.front());
         pool.queue.pop_front();
-        guard.unlock();
-        run();
-        run = nullptr;
-        guard.lock();
     }
-    --pool.threads;
 }
 
 }  // namespace
 
 bool RunOnWorker(std::function<void()> work) {
     Pool& pool = ThePool();
-    std::uint64_t ticket = 0;
     {
         std::lock_guard guard(pool.lock);
-        ticket = pool.nextTicket++;
-        pool.queue.push_back({ticket, std::move(work)});
-        // Every idle worker takes one piece of work; woken ones count as idle until they take it.
-        if (pool.idle >= pool.queue.size()) {
+        if (pool.idle > pool.queue.size()) {
+            pool.queue.push_back(std::move(work));
             pool.wake.notify_one();
             return true;
         }
-        ++pool.threads;
     }
     try {
-        std::thread(WorkerLoop).detach();
+        std::thread(WorkerLoop, std::move(work)).detach();
         return true;
     } catch (const std::system_error&) {
+        return false;
     }
-    std::lock_guard guard(pool.lock);
-    --pool.threads;
-    // A worker still running takes the work when it is done.
-    if (pool.threads > 0) return true;
-    for (auto it = pool.queue.begin(); it != pool.queue.end(); ++it) {
-        if (it->ticket == ticket) {
-            pool.queue.erase(it);
-            break;
-        }
-    }
-    return false;
 }
 
 size_t IdleWorkers() {

@@ -152,11 +152,14 @@ std::unique_ptr<TDirWatcher> TDirWatcher::Start(const std::wstring& folder, HWND
     watcher->finished_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!watcher->armed_ || !watcher->finished_) return nullptr;
     // The watcher may be gone as soon as the event is set.
-    watcher->started_ = RunOnWorker([w = watcher.get(), finished = watcher->finished_.get()] {
-        w->Run();
-        SetEvent(finished);
-    });
-    if (!watcher->started_) return nullptr;
+    if (!RunOnWorker([w = watcher.get(), finished = watcher->finished_.get()] {
+            w->Run();
+            SetEvent(finished);
+        })) {
+        // Nothing will set it: the watcher goes without waiting.
+        watcher->finished_.reset();
+        return nullptr;
+    }
     // Under load a new thread may wait long for its first turn; a caller on
     // the GUI thread rather waits for it elsewhere.
     if (arming == Arming::Wait) WaitForSingleObject(watcher->armed_.get(), INFINITE);
@@ -171,7 +174,7 @@ UniqueHandle TDirWatcher::ArmedEvent() const {
 
 TDirWatcher::~TDirWatcher() {
     if (stopEvent_) SetEvent(stopEvent_.get());
-    if (started_) WaitForSingleObject(finished_.get(), INFINITE);
+    if (finished_) WaitForSingleObject(finished_.get(), INFINITE);
 }
 
 std::vector<DirChange> TDirWatcher::TakeChanges() {

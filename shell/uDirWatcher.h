@@ -88,7 +88,6 @@ private:
     DWORD recyclePeriod_ = RecyclePeriod;
     std::mutex mutex_;
     std::vector<DirChange> queue_;
-    // Set once Run has returned on its worker; waited for only when it was started.
+    // Set once Run has returned on its worker.
     UniqueHandle finished_;
-    bool started_ = false;
 };

@@ -3,6 +3,8 @@
 
 #include "app/uWorkers.h"
 
+#include "tests/support/ZekoProcess.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,22 +14,12 @@ namespace {
 
 constexpr DWORD kBound = 20000;
 
-template <typename Condition>
-bool WaitFor(Condition condition) {
-    const ULONGLONG until = GetTickCount64() + kBound;
-    while (!condition()) {
-        if (GetTickCount64() > until) return false;
-        Sleep(1);
-    }
-    return true;
-}
-
 TEST(Workers, AFinishedWorkerTakesTheNextWorkAndBusyOnesLeaveItToANewOne) {
     std::atomic<DWORD> first{0}, second{0};
     ASSERT_TRUE(RunOnWorker([&] { first = GetCurrentThreadId(); }));
-    ASSERT_TRUE(WaitFor([&] { return first != 0 && IdleWorkers() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return first != 0 && IdleWorkers() == 1; }, kBound));
     ASSERT_TRUE(RunOnWorker([&] { second = GetCurrentThreadId(); }));
-    ASSERT_TRUE(WaitFor([&] { return second != 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return second != 0; }, kBound));
     EXPECT_EQ(second.load(), first.load());
 
     // The first work waits for the second: run one after the other on one thread, it would time out.
@@ -35,9 +27,9 @@ TEST(Workers, AFinishedWorkerTakesTheNextWorkAndBusyOnesLeaveItToANewOne) {
     std::atomic<int> waited{-1};
     ASSERT_TRUE(RunOnWorker([&] { waited = WaitForSingleObject(secondRan, kBound) == WAIT_OBJECT_0; }));
     ASSERT_TRUE(RunOnWorker([&] { SetEvent(secondRan); }));
-    ASSERT_TRUE(WaitFor([&] { return waited >= 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return waited >= 0; }, kBound));
     EXPECT_EQ(waited.load(), 1);
-    EXPECT_TRUE(WaitFor([] { return IdleWorkers() == 2; }));
+    EXPECT_TRUE(WaitUntil([] { return IdleWorkers() == 2; }, kBound));
     CloseHandle(secondRan);
 }
 
