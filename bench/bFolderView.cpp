@@ -444,7 +444,11 @@ IconFigures MeasureIcons(PIDLIST_ABSOLUTE pidl) {
     TFolderView* view = ChildFolderView(child);
     if (!view) return figures;
     PumpUntil([&] { return !view->Filling(); }, 120000);
-    if (view->ViewMode != 3) view->SetViewMode(3);
+    // A folder last seen in another mode is listed again in details, in the background.
+    if (view->ViewMode != 3) {
+        view->SetViewMode(3);
+        PumpUntil([&] { return !view->Filling(); }, 120000);
+    }
     HWND list = view->ListView;
     figures.items = view->ItemCount();
 

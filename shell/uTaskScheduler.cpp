@@ -8,6 +8,7 @@
 #include <process.h>
 
 #include <algorithm>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -95,7 +96,11 @@ struct RunningTask {
 // while `lock` is held: a task may call back into the scheduler at any time.
 struct SchedulerCore {
     std::mutex lock;
-    std::vector<QueuedTask> queue;  // highest priority first, in order of arrival within one
+    // Highest priority first, in order of arrival within one. Scrolling through
+    // a large folder queues a task per row faster than they run, so the queue
+    // can hold a hundred thousand: taking the first and adding behind the
+    // last of a priority must not move the others.
+    std::deque<QueuedTask> queue;
     std::optional<RunningTask> running;
     // Selections of RemoveTasks calls waiting for a running task. Queued tasks
     // they select are not started: the waiting call removes them once the
@@ -195,7 +200,7 @@ private:
 };
 
 TTaskScheduler::~TTaskScheduler() {
-    std::vector<QueuedTask> dropped;
+    std::deque<QueuedTask> dropped;
     ComPtr<IRunnableTask> running;
     bool kill;
     bool onWorker;
@@ -236,8 +241,8 @@ STDMETHODIMP TTaskScheduler::AddTask(IRunnableTask* task, REFTASKOWNERID owner, 
     {
         std::lock_guard guard(core_->lock);
         if (!core_->workerAlive && !StartWorker()) return E_OUTOFMEMORY;
-        auto position = std::find_if(core_->queue.begin(), core_->queue.end(),
-                                     [priority](const QueuedTask& queued) { return queued.priority < priority; });
+        auto position = std::partition_point(core_->queue.begin(), core_->queue.end(),
+                                             [priority](const QueuedTask& queued) { return queued.priority >= priority; });
         core_->queue.insert(position, QueuedTask{ComPtr<IRunnableTask>(task), owner, param, priority});
     }
     SetEvent(core_->wake.get());
@@ -252,13 +257,13 @@ STDMETHODIMP TTaskScheduler::RemoveTasks(REFTASKOWNERID owner, DWORD_PTR param, 
     // whatever handles the messages it sends) are removed too, so the loop ends
     // only when nothing selected is left.
     for (;;) {
-        std::vector<QueuedTask> removed;
+        std::deque<QueuedTask> removed;
         ComPtr<IRunnableTask> running;
         std::shared_ptr<UniqueHandle> done;
         bool wakeWorker = false;
         {
             std::lock_guard guard(core_->lock);
-            std::vector<QueuedTask> kept;
+            std::deque<QueuedTask> kept;
             for (QueuedTask& queued : core_->queue) {
                 (selection.Selects(queued.owner, queued.param) ? removed : kept).push_back(std::move(queued));
             }
