@@ -9,6 +9,7 @@
 #include "shell/hOledd.h"
 #include "tests/support/MouseDrag.h"
 #include "tests/support/ZekoProcess.h"
+#include "tests/support/RemoveTree.h"
 
 #include <gtest/gtest.h>
 #include <commctrl.h>
@@ -42,8 +43,7 @@ protected:
             process_->waitForExit(60000);
         }
         process_.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(std::filesystem::path(root_).parent_path(), ignored);
+        RemoveTree(std::filesystem::path(root_).parent_path().wstring());
     }
     // Posted, not sent: a dialog the command might open must not hold the test.
     void Command(WORD command, HWND list) {

@@ -9,6 +9,7 @@
 #include "mdi/wMDITab.h"
 #include "res/resource.h"
 #include "tests/support/ZekoProcess.h"
+#include "tests/support/RemoveTree.h"
 
 #include <gtest/gtest.h>
 #include <commctrl.h>
@@ -129,8 +130,7 @@ protected:
         }
     }
     void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
+        RemoveTree(root_.wstring());
     }
 
     std::wstring QuotedFolders() const {

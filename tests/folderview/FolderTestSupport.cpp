@@ -44,11 +44,6 @@ bool MakeFile(const std::wstring& path, DWORD bytes) {
 
 bool MakeDirectory(const std::wstring& path) { return CreateDirectoryW(path.c_str(), nullptr) != FALSE; }
 
-void RemoveTree(const std::wstring& path) {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-}
-
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {

@@ -2,6 +2,7 @@
 // Real folders, files and outside processes for the folder view's tests.
 
 #include "app/uPIDL.h"
+#include "tests/support/RemoveTree.h"
 
 #include <windows.h>
 
@@ -26,8 +27,6 @@ private:
 // Creates (or truncates) a file holding `bytes` bytes.
 bool MakeFile(const std::wstring& path, DWORD bytes = 0);
 bool MakeDirectory(const std::wstring& path);
-// Removes a path with everything below it.
-void RemoveTree(const std::wstring& path);
 bool Exists(const std::wstring& path);
 
 // Runs `commandLine` in a new process and waits for it; false when it could

@@ -13,6 +13,7 @@
 #include "mdi/wMDIChild.h"
 #include "mdi/wMDITab.h"
 #include "tests/support/ZekoProcess.h"
+#include "tests/support/RemoveTree.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -154,8 +155,7 @@ protected:
         ColorConfig() = FrameColors{};
         Routes() = {};
         Routing() = {};
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
+        RemoveTree(root_);
     }
     std::wstring MakeFolder(const std::wstring& name) {
         std::wstring path = root_ + L"\\" + name;

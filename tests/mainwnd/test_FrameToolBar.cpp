@@ -15,6 +15,7 @@
 #include "mdi/wMDITab.h"
 #include "res/resource.h"
 #include "tests/support/TestImages.h"
+#include "tests/support/RemoveTree.h"
 
 #include <shlobj.h>
 
@@ -36,8 +37,7 @@ protected:
     }
     void TearDown() override {
         FrameTest::TearDown();
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
+        RemoveTree(root_);
     }
 
     // The program makes its frame once; a restart in the same process starts

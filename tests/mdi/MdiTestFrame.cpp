@@ -7,6 +7,7 @@
 #include "mainwnd/wMainWnd.h"
 #include "mdi/uBarsRoute.h"
 #include "mdi/wMDITab.h"
+#include "tests/support/RemoveTree.h"
 
 #include <shlobj.h>
 
@@ -47,8 +48,7 @@ void MdiTest::TearDown() {
     FrameConfig() = FrameSettings{};
     ColorConfig() = FrameColors{};
     Routes() = {};
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
+    RemoveTree(root_);
 }
 
 std::wstring MdiTest::MakeFolder(const std::wstring& name) {

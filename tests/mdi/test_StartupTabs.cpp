@@ -12,6 +12,7 @@
 #include "mdi/uStartupTabs.h"
 #include "mdi/wMDITab.h"
 #include "tests/support/ZekoProcess.h"
+#include "tests/support/RemoveTree.h"
 
 #include <gtest/gtest.h>
 
@@ -79,8 +80,7 @@ protected:
     }
     void TearDown() override {
         MdiTest::TearDown();
-        std::error_code ignored;
-        std::filesystem::remove_all(folders_, ignored);
+        RemoveTree(folders_.wstring());
     }
     void Start() {
         MdiTest::SetUp();

@@ -9,13 +9,13 @@
 #include "shell/ShellGuids.h"
 #include "shell/uCapabilities.h"
 #include "shell/uColumnCompare.h"
+#include "tests/support/RemoveTree.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -64,8 +64,7 @@ protected:
         items_.clear();
         SetFileAttributesW((path_ + L"\\b.dat").c_str(), FILE_ATTRIBUTE_ARCHIVE);
         folder_.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+        RemoveTree(path_);
     }
 
     void ListItems() {

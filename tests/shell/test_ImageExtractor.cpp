@@ -8,12 +8,12 @@
 #include "shell/uCapabilities.h"
 #include "shell/uImageExtractor.h"
 #include "tests/support/TestImages.h"
+#include "tests/support/RemoveTree.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
 
-#include <filesystem>
 #include <string>
 
 namespace {
@@ -28,8 +28,7 @@ protected:
         ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
     }
     void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
+        RemoveTree(folder_);
     }
     std::wstring Path(const std::wstring& name) const { return folder_ + L"\\" + name; }
 

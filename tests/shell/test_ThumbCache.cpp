@@ -7,13 +7,13 @@
 #include "app/uPIDL.h"
 #include "shell/uThumbCache.h"
 #include "tests/support/TestImages.h"
+#include "tests/support/RemoveTree.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
 
 #include <cstring>
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -55,8 +55,7 @@ protected:
         ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
     }
     void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
+        RemoveTree(folder_);
     }
 
     ComPtr<IShellImageStore> Store() const {

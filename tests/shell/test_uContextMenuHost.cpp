@@ -7,6 +7,7 @@
 #include "res/resource.h"
 #include "shell/uContextMenuHost.h"
 #include "shell/uContextMenuSlot.h"
+#include "tests/support/RemoveTree.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -217,8 +218,7 @@ TEST_F(ContextMenuHost, AFolderWithAJapaneseNameReachesTheShellWhole) {
     host.Invoke(1, pidl.get());
     EXPECT_NE(menu_.mask & CMIC_MASK_UNICODE, 0u);
     EXPECT_EQ(menu_.directoryW, folder);
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
+    RemoveTree(folder);
 }
 
 TEST_F(ContextMenuHost, InvokeWithoutAFolderGivesNoDirectory) {

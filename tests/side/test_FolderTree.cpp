@@ -7,6 +7,7 @@
 #include "shell/hDataObject.h"
 #include "shell/hOledd.h"
 #include "shell/uContextMenuHost.h"
+#include "tests/support/RemoveTree.h"
 
 #include <atomic>
 #include <filesystem>
@@ -277,7 +278,7 @@ TEST_F(FolderTree, FoldersMadeRenamedMovedAndRemovedBehindItsBackFollowWithinSec
     ASSERT_TRUE(MoveFileW((root_ + L"\\left\\open").c_str(), (root_ + L"\\right\\open").c_str()));
     EXPECT_TRUE(WaitUntil([&] { return ChildTexts(tree_, left).empty(); }, 10000));
     EXPECT_TRUE(WaitUntil([&] { return ChildNamed(tree_, right, L"open") != nullptr; }, 10000));
-    std::filesystem::remove_all(root_ + L"\\right");
+    RemoveTree(root_ + L"\\right");
     EXPECT_TRUE(WaitUntil([&] { return ChildTexts(tree_, root) == std::vector<std::wstring>{L"left", L"named"}; }, 10000));
 }
 
